@@ -1,0 +1,13 @@
+# Helpers shared by the directories' lists.
+
+set(VR_RESOURCE_SCRIPT ${PROJECT_SOURCE_DIR}/resources/vantorel.rc)
+
+# vr_add_test(name SOURCES ... LIBRARIES ...): one test executable and one
+# ctest entry (each process start costs under Wine, so group a whole area's
+# tests in one executable).
+function(vr_add_test name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBRARIES" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBRARIES} GTest::gtest_main GTest::gmock)
+    add_test(NAME ${name} COMMAND ${name})
+endfunction()

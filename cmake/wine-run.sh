@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine: a private prefix inside the build
+# tree, no Mono/Gecko prompts, one wineserver kept alive for the whole test run
+# (each process start is then cheap), and Xvfb when there is no display.
+set -u
+exe=$1; shift
+build_dir=$(cd "$(dirname "$exe")" && pwd)
+while [ "$build_dir" != / ] && [ ! -f "$build_dir/CMakeCache.txt" ]; do build_dir=$(dirname "$build_dir"); done
+
+export WINEPREFIX=${WINEPREFIX:-$build_dir/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEARCH=win32
+[ -n "${DISPLAY:-}" ] || export DISPLAY=:97
+
+# Parallel tests share the display, the prefix (creating it takes about a
+# minute) and the server, so set them up under one lock.
+(
+    flock 9
+    if [ "$DISPLAY" = :97 ] && [ ! -e /tmp/.X11-unix/X97 ]; then
+        (setsid Xvfb :97 -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 9>&- &)
+        for _ in $(seq 100); do [ -e /tmp/.X11-unix/X97 ] && break; sleep 0.1; done
+    fi
+    # Wine's daemons outlive this script: they must not hold the lock or the
+    # pipes through which ctest reads a test's output.
+    [ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1 9>&-
+    wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+    wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+) 9>"$build_dir/.wine-setup.lock"
+
+exec wine "$exe" "$@"

@@ -1,0 +1,155 @@
+#include "memory.h"
+
+#include <cstring>
+
+#include "heap.h"
+#include "messages.h"
+#include "solver_method.h"
+#include "string_ids.h"
+
+int gOutOfMemory;
+
+void ReportOutOfMemory() {
+    ResetSolverMethod(0);
+    gOutOfMemory = 1;
+    ShowErrorBox(IDS_NOT_ENOUGH_MEMORY);
+}
+
+void *AllocZeroed(size_t bytes) {
+    void *block = HeapAllocZeroed(bytes);
+    if (!block) {
+        // The method's stage, dense-output and history arrays can always be
+        // rebuilt before the next run: give them up first.
+        ResetSolverMethod(0);
+        block = HeapAllocZeroed(bytes);
+        if (!block) ReportOutOfMemory();
+    }
+    return block;
+}
+
+char *AllocTextBuffer(size_t chars) { return static_cast<char *>(AllocZeroed(chars + 1)); }
+
+void FreeAndNullRaw(void **slot) {
+    if (*slot) {
+        HeapRelease(*slot);
+        *slot = nullptr;
+    }
+}
+
+void AllocArrayRaw(void **slot, size_t count, size_t elementSize) {
+    if (gOutOfMemory) return;
+    FreeAndNullRaw(slot);
+    if (count == 0 || elementSize == 0) return;
+    if (count > static_cast<size_t>(-1) / elementSize) {
+        ReportOutOfMemory();
+        return;
+    }
+    *slot = HeapAllocZeroed(count * elementSize);
+    if (!*slot) ReportOutOfMemory();
+}
+
+int ResizeBlockRaw(void **slot, size_t bytes) {
+    void *block = *slot ? HeapResize(*slot, bytes) : HeapAllocZeroed(bytes);
+    if (!block) {
+        FreeAndNullRaw(slot);
+        ReportOutOfMemory();
+        return 0;
+    }
+    *slot = block;
+    return 1;
+}
+
+void AdoptStringBuffer(char *&slot, char *text) {
+    void *old = slot;
+    FreeAndNullRaw(&old);
+    slot = nullptr;
+    if (!text) return;
+    size_t bytes = std::strlen(text) + 1;
+    void *shrunk = HeapResize(text, bytes);
+    if (!shrunk) {
+        ResetSolverMethod(0);
+        shrunk = HeapResize(text, bytes);
+        if (!shrunk) {
+            HeapRelease(text);
+            ReportOutOfMemory();
+            return;
+        }
+    }
+    slot = static_cast<char *>(shrunk);
+}
+
+namespace {
+char *CopyOfText(const char *text) {
+    size_t bytes = std::strlen(text) + 1;
+    char *copy = static_cast<char *>(HeapAllocZeroed(bytes));
+    if (copy) std::memcpy(copy, text, bytes);
+    else ReportOutOfMemory();
+    return copy;
+}
+}  // namespace
+
+void SetNonEmptyStringCopy(char *&slot, const char *text) {
+    FreeAndNull(slot);
+    if (text && *text) slot = CopyOfText(text);
+}
+
+void MakeOwnedCopy(char *&slot) {
+    if (!slot) return;
+    if (char *copy = CopyOfText(slot)) slot = copy;
+}
+
+unsigned char ParseDigits(const char **pos, int base, int maxDigits) {
+    unsigned value = 0;
+    const char *p = *pos;
+    const char *last = p - 1;
+    for (int n = 0; n < maxDigits; ++n, ++p) {
+        int c = static_cast<unsigned char>(*p), digit;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        else break;
+        if (digit >= base) break;
+        value = (value * base + digit) & 0xFF;
+        last = p;
+    }
+    *pos = last;
+    return static_cast<unsigned char>(value);
+}
+
+const char *UnescapeFormat(const char *text) {
+    static char buffer[kUnescapeBufferSize];
+    char *out = buffer;
+    char *const end = buffer + sizeof buffer - 1;
+    for (const char *p = text ? text : ""; *p && out < end; ++p) {
+        if (*p != '\\') {
+            *out++ = *p;
+            continue;
+        }
+        char c = *++p;
+        if (!c) break;  // a backslash at the very end ends the text
+        const char *digits = p + 1;
+        switch (c) {
+        case 'o': *out++ = static_cast<char>(ParseDigits(&digits, 8, 3)); p = digits; break;
+        case 'x': *out++ = static_cast<char>(ParseDigits(&digits, 16, 2)); p = digits; break;
+        case 'a': *out++ = 7; break;
+        case 'b': *out++ = 8; break;
+        case 'e': *out++ = 27; break;
+        case 'f': *out++ = 12; break;
+        case 'n': *out++ = 10; break;
+        case 'r': *out++ = 13; break;
+        case 't': *out++ = 9; break;
+        case 'v': *out++ = 11; break;
+        case 'z': *out++ = 0; break;
+        default:
+            if (c >= '0' && c <= '9') {
+                digits = p;
+                *out++ = static_cast<char>(ParseDigits(&digits, 10, 3));
+                p = digits;
+            } else {
+                *out++ = c;
+            }
+        }
+    }
+    *out = 0;
+    return buffer;
+}

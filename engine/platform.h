@@ -1,0 +1,40 @@
+// The few user-interface services the portable core needs. The Win32 build
+// implements them on real windows (shell/platform_win32.cpp); host tests and
+// the Win32 unit tests link a recorder (tests/support/platform_recorder.cpp)
+// that captures what was shown and answers as the test scripted.
+#pragma once
+
+// Message box style bits and results carry the Windows values, so the Win32
+// side passes them through unchanged.
+enum MessageBoxStyle : unsigned {
+    kMbOk = 0x0,
+    kMbOkCancel = 0x1,
+    kMbYesNoCancel = 0x3,
+    kMbYesNo = 0x4,
+    kMbIconError = 0x10,
+    kMbIconQuestion = 0x20,
+    kMbIconInformation = 0x40,
+    kMbSystemModal = 0x1000,
+    kMbHelp = 0x4000,
+};
+
+enum MessageBoxResult : int {
+    kIdOk = 1,
+    kIdCancel = 2,
+    kIdYes = 6,
+    kIdNo = 7,
+};
+
+// Shows a modal message and returns the button pressed (0 when no box could
+// be created). helpId is the string id whose help topic the Help button opens.
+int PlatformMessageBox(const char *text, const char *caption, unsigned style, int helpId);
+
+// Dispatches the messages waiting in the queue, with accelerator translation.
+void PlatformPumpMessages();
+
+// Enables or greys a command in the frame's menus and toolbars.
+void PlatformSetCommandState(int command, bool enabled);
+
+// Copies string resource id into buffer (always terminated when size > 0) and
+// returns its length; 0 when the id has no string.
+int PlatformLoadString(int id, char *buffer, int size);

@@ -1,0 +1,47 @@
+// The stepping method of a run and the control words through which pumps,
+// window procedures, built-in functions and error boxes steer it.
+#pragma once
+#include "plugin_abi.h"
+
+// Value of initial function j (or one of its time derivatives) at a time
+// before the trajectory start; handed through to solver plug-ins.
+typedef double(VR_PLUGIN_CALL *InitialFunctionFallback)(int j, double t);
+
+// The four hooks the run engine calls; swapped as a whole between the
+// built-in integrator, the map stepper and a solver plug-in. Each init hook
+// installs the other three of its own set.
+struct SolverMethod {
+    // which >= 0: that variable into out[0]; which = -k: the first k variables.
+    // 0 on success, negative on failure.
+    int (*interpolate)(int which, double t, double *out, InitialFunctionFallback fallback);
+    // Advances (t, y) towards tEnd; h carries the direction. extra is
+    // "Retarded points" for ODEs, "Power" for maps. >= 0 done, < 0 failure.
+    int (*step)(double *t, double *y, double tEnd, double tolerance, double hMax, double h,
+                int extra);
+    int (*init)();      // nonzero when ready
+    void (*cleanup)();  // frees the method's storage; safe at any time, twice too
+};
+
+extern SolverMethod gSolverMethod;
+
+// The current method has been initialised for the current problem.
+extern int gMethodReady;
+
+// Seven 32-bit words, all zero at start-up.
+struct RunState {
+    int *shootingIndex;       // index vector of the shooting's linear solve
+    int processorCount;       // set by the first SetRunPriority
+    int canContinue;          // the next run may continue the last trajectory
+    int stopRequested;        // ends the whole run at the next test
+    int pauseArmed;           // a pause is in progress
+    int trajectoryAborted;    // ends the current trajectory; the family goes on
+    int boundaryStatusShown;  // shooting in progress: output only pumps and tests limits
+};
+
+extern RunState gRunState;
+
+constexpr int kCmdContinue = 503;
+
+// Marks the method not ready and runs its cleanup hook. forgetTrajectory also
+// clears canContinue and greys Continue.
+void ResetSolverMethod(int forgetTrajectory);
