@@ -1,0 +1,125 @@
+#include "eval_errors.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "messages.h"
+#include "platform.h"
+#include "string_ids.h"
+
+EvalJmpBuf gEvalJmpBuf;
+int gEvalError;
+int gEvaluating;
+
+namespace {
+
+// Nesting depth of recovery points: a jump with none set would land nowhere.
+int gRecoveryDepth;
+
+constexpr int kMaxAbortHooks = 8;
+EvalAbortHook gAbortHooks[kMaxAbortHooks];
+int gAbortHookCount;
+
+}  // namespace
+
+void BeginEvalRecovery(EvalRecovery *recovery) {
+    std::memcpy(&recovery->saved, &gEvalJmpBuf, sizeof(EvalJmpBuf));
+    recovery->wasActive = gRecoveryDepth;
+    ++gRecoveryDepth;
+}
+
+void EndEvalRecovery(EvalRecovery *recovery) {
+    std::memcpy(&gEvalJmpBuf, &recovery->saved, sizeof(EvalJmpBuf));
+    gRecoveryDepth = recovery->wasActive;
+}
+
+void AddEvalAbortHook(EvalAbortHook hook) {
+    for (int i = 0; i < gAbortHookCount; ++i)
+        if (gAbortHooks[i] == hook) return;
+    if (gAbortHookCount < kMaxAbortHooks) gAbortHooks[gAbortHookCount++] = hook;
+}
+
+void AbortEvaluation(const char *text, int kind) {
+    gEvaluating = 0;
+    for (int i = 0; i < gAbortHookCount; ++i) gAbortHooks[i]();
+    if (text) {
+        char message[kMessageBufferSize];
+        std::snprintf(message, sizeof message, "\n\n%s", text);
+        char caption[kMessageBufferSize];
+        std::snprintf(caption, sizeof caption, "%s", LoadTextResource(IDS_FLOATING_POINT_EXCEPTION + kind));
+        ShowMessageBox(message, caption, kMbOk | kMbIconError);
+    }
+    if (gRecoveryDepth == 0) {
+        // Every evaluating caller sets a recovery point; reaching this is a
+        // defect, and jumping through a stale buffer would be worse.
+        std::fputs("evaluation error outside a guarded computation\n", stderr);
+        std::abort();
+    }
+#if defined(_WIN32)
+    longjmp(gEvalJmpBuf, IDS_FLOATING_POINT_EXCEPTION + kind);
+#else
+    siglongjmp(gEvalJmpBuf, IDS_FLOATING_POINT_EXCEPTION + kind);
+#endif
+}
+
+EvalErrorMessage EvalErrorStringId(int code) {
+    if (code >= 0 && code <= 7) return {IDS_ROOT_FINDING_FAILED + code, kAbortEvaluator, false, false};
+    if (code >= 8) return {10220 + code, kAbortMethod, false, false};
+    if (code >= -9) return {10223 - code, kAbortMethod, true, false};
+    if (code >= -15) return {10246 - code, kAbortMethod, true, false};
+    if (code >= -100) return {10259 - code, kAbortMethod, true, false};
+    if (code >= -1000) return {IDS_CODE_DLL_ERROR, kAbortMethod, true, true};
+    return {0, kAbortMethod, false, false};
+}
+
+void OnEvalAbortSignal(int) {
+    InstallEvalAbortHandler();
+    int code = gEvalError;
+    EvalErrorMessage m = EvalErrorStringId(code);
+    if (m.withNumber) {
+        ShowErrorBoxWithNumber(m.stringId, code);
+    } else if (m.separateBox) {
+        ShowErrorBox(m.stringId);
+    } else if (m.stringId) {
+        gLastStringId = m.stringId;
+        char text[kMessageBufferSize];
+        std::snprintf(text, sizeof text, "%s", LoadTextResource(m.stringId));
+        AbortEvaluation(text, m.kind);
+    }
+    AbortEvaluation(nullptr, m.kind);
+}
+
+void InstallEvalAbortHandler() {
+#if defined(_WIN32)
+    std::signal(SIGABRT, OnEvalAbortSignal);
+#endif
+}
+
+void RaiseEvalError(int code) {
+    gEvalError = code;
+#if defined(_WIN32)
+    std::raise(SIGABRT);
+#endif
+    // The host build calls the handler itself: its signals are asynchronous
+    // and leaving a handler by a jump is what the Win32 runtime allows.
+    OnEvalAbortSignal(SIGABRT);
+    std::abort();  // not reached: the handler jumps to the recovery point
+}
+
+int ReportMathError(MathErrorRecord *record) {
+    if (record->type == kMathUnderflow) {
+        record->retval = 0;
+        return 1;
+    }
+    gLastStringId = IDS_ARGUMENT_DOMAIN_ERROR - 1 + record->type;
+    char message[kMessageBufferSize];
+    std::snprintf(message, sizeof message, "%s", LoadTextResource(gLastStringId));
+    char text[kMessageBufferSize];
+    if (IsOneArgumentBuiltin(record->name))
+        std::snprintf(text, sizeof text, "%s(%g)\n%s.", record->name, record->arg1, message);
+    else
+        std::snprintf(text, sizeof text, "%s(%g,%g)\n%s.", record->name, record->arg1, record->arg2, message);
+    AbortEvaluation(text, kAbortLibraryFunction);
+}
