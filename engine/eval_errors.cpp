@@ -35,6 +35,12 @@ void EndEvalRecovery(EvalRecovery *recovery) {
     gRecoveryDepth = recovery->wasActive;
 }
 
+int EvalRecoveryDepth() { return gRecoveryDepth; }
+
+void RunEvalAbortHooks() {
+    for (int i = 0; i < gAbortHookCount; ++i) gAbortHooks[i]();
+}
+
 void AddEvalAbortHook(EvalAbortHook hook) {
     for (int i = 0; i < gAbortHookCount; ++i)
         if (gAbortHooks[i] == hook) return;
@@ -43,7 +49,7 @@ void AddEvalAbortHook(EvalAbortHook hook) {
 
 void AbortEvaluation(const char *text, int kind) {
     gEvaluating = 0;
-    for (int i = 0; i < gAbortHookCount; ++i) gAbortHooks[i]();
+    RunEvalAbortHooks();
     if (text) {
         char message[kMessageBufferSize];
         std::snprintf(message, sizeof message, "\n\n%s", text);
