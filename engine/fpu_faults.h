@@ -50,7 +50,12 @@ void RecoverFromFpException();
 
 // Makes hardware floating-point faults of the calling thread reach
 // OnFloatingPointSignal while an evaluation recovery point is set (the run
-// engine before a run, the calculator). The host tree runs with the
+// engine before a run, the calculator). An unmasked x87 exception is raised
+// by the floating-point instruction after the faulting one, so a guarded
+// caller ends its block with an fwait (FpuWait). The host tree runs with the
 // exceptions masked and tests the status word instead: there it does nothing.
 void InstallFloatingPointHandler();
 void RemoveFloatingPointHandler();
+
+// Raises a pending unmasked x87 exception now.
+inline void FpuWait() { __asm__ volatile("fwait" : : : "memory"); }

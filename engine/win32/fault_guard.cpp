@@ -122,6 +122,9 @@ int RunFaultGuarded(void (*work)(void *), void *context) {
         gGuardDepth = frame.savedDepth + 1;
         gGuardEvalDepth = EvalRecoveryDepth();
         work(context);
+        // An unmasked x87 exception of the last store is raised only by the
+        // next floating-point instruction: take it here, still guarded.
+        FpuWait();
     }
     LeaveGuard(&frame);
     return result;
