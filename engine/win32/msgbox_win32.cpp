@@ -41,13 +41,15 @@ HWND GetMessageOwnerWindow() {
     return GetDesktopWindow();
 }
 
+void RelabelMessageBoxButtons(HWND box) {
+    for (int id = 1; id <= kButtonCount; ++id) {
+        if (HWND button = GetDlgItem(box, id)) SetWindowTextA(button, LoadTextResource(IDS_BUTTON_OK + id - 1));
+    }
+}
+
 LRESULT CALLBACK MessageBoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && gRelabelPending) {
-        HWND box = reinterpret_cast<HWND>(wParam);
-        for (int id = 1; id <= kButtonCount; ++id) {
-            if (HWND button = GetDlgItem(box, id))
-                SetWindowTextA(button, LoadTextResource(IDS_BUTTON_OK + id - 1));
-        }
+        RelabelMessageBoxButtons(reinterpret_cast<HWND>(wParam));
         gRelabelPending = 0;
         return 0;
     }

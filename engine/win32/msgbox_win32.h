@@ -19,6 +19,9 @@ HWND GetMessageOwnerWindow();
 // Shows params through MessageBoxIndirect with the buttons relabelled from
 // strings 10400-10408 by a one-shot CBT hook of this thread.
 int MessageBoxWithButtonNames(MSGBOXPARAMSA *params);
+// Controls 1-9 of box (OK, Cancel, Abort, Retry, Ignore, Yes, No, Close,
+// Help) get strings 10400-10408.
+void RelabelMessageBoxButtons(HWND box);
 LRESULT CALLBACK MessageBoxHookProc(int code, WPARAM wParam, LPARAM lParam);
 void CALLBACK MessageBoxHelpCallback(LPHELPINFO info);
 
