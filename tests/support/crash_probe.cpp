@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "crash_recovery.h"
 #include "fault_guard.h"
@@ -42,7 +43,7 @@ int OnFault() {
 
 int main(int argc, char **argv) {
     if (argc != 4) return 2;
-    gReport = std::fopen(argv[2], "w");
+    gReport = std::fopen(argv[2], "wb");
     if (!gReport) return 2;
     std::snprintf(gRestartProgramPath, sizeof gRestartProgramPath, "%s", argv[1]);
     gCrashProblemWriter = WriteProblem;
@@ -54,7 +55,11 @@ int main(int argc, char **argv) {
         ModalAnswerer answer(IDOK, 5000);
         int result = RunCrashGuarded(Fault, nullptr, HandleFatalError);
         const ModalCapture &box = answer.Result();
-        if (box.found) std::fprintf(gReport, "box|%s|%s\n", box.caption.c_str(), box.text.c_str());
+        if (box.found) {
+            std::fprintf(gReport, "box|%s|", box.caption.c_str());
+            for (char c : box.text) std::fputs(c == '\n' ? "\\n" : std::string(1, c).c_str(), gReport);
+            std::fputc('\n', gReport);
+        }
         std::fprintf(gReport, "guard|%d\n", result);
     }
     int result = OnFault();
