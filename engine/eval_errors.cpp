@@ -119,13 +119,17 @@ int ReportMathError(MathErrorRecord *record) {
         record->retval = 0;
         return 1;
     }
+    // A plug-in's name can be any length: cut it so that the message itself
+    // still fits the box's buffer.
+    constexpr int kMaxNameShown = 128;
     gLastStringId = IDS_ARGUMENT_DOMAIN_ERROR - 1 + record->type;
     char message[kMessageBufferSize];
     std::snprintf(message, sizeof message, "%s", LoadTextResource(gLastStringId));
     char text[kMessageBufferSize];
     if (IsOneArgumentBuiltin(record->name))
-        std::snprintf(text, sizeof text, "%s(%g)\n%s.", record->name, record->arg1, message);
+        std::snprintf(text, sizeof text, "%.*s(%g)\n%s.", kMaxNameShown, record->name, record->arg1, message);
     else
-        std::snprintf(text, sizeof text, "%s(%g,%g)\n%s.", record->name, record->arg1, record->arg2, message);
+        std::snprintf(text, sizeof text, "%.*s(%g,%g)\n%s.", kMaxNameShown, record->name, record->arg1,
+                      record->arg2, message);
     AbortEvaluation(text, kAbortLibraryFunction);
 }
