@@ -17,7 +17,8 @@ constexpr int kKeyTextSize = 64;
 constexpr int kSettingsTextSize = 20480;
 constexpr int kFullScreenCommand = 603;
 
-char gRawValue[kSettingsTextSize + 1];
+// Two spare bytes: a value of the longest length must not look cut.
+char gRawValue[kSettingsTextSize + 2];
 char gKeyNames[kSettingsTextSize];
 const char *gKeyCursor = gKeyNames;
 
@@ -59,10 +60,10 @@ int ReadValue(const char *section, const char *key, const char *def, char *buffe
         std::snprintf(gRawValue, sizeof gRawValue, "%s", fallback);
     }
     if (!cut) {
-        const char *folder = expand && file == kSettingsShared ? gSettingsLocations.programFolder : "";
-        length = gRawValue[0] == ':' && expand && file == kSettingsShared
-                     ? ExpandProgramFolder(gRawValue, folder, buffer, size)
-                     : CopyIfFits(gRawValue, buffer, size);
+        // Only file 1 holds paths relative to the program folder.
+        bool relative = expand && file == kSettingsShared && gRawValue[0] == ':';
+        length = relative ? ExpandProgramFolder(gRawValue, gSettingsLocations.programFolder, buffer, size)
+                          : CopyIfFits(gRawValue, buffer, size);
     }
     if (length < 0) {
         ShowErrorBoxFormatted(IDS_SETTING_TOO_LONG, key ? key : "", section ? section : "", size - 1);
