@@ -1,5 +1,6 @@
 #include "dop853.h"
 
+#include <climits>
 #include <cmath>
 
 #include "memory.h"
@@ -512,7 +513,7 @@ int Dop853Step(double *tp, double *y, double tEnd, double tolerance, double hMax
     const double tol = std::fmax(tolerance, kMinTolerance);
     const bool store = keepHistory != 0 && s.depth > 0;
     // Lookups during the first step must already know the direction.
-    if (store && s.count == 0) s.backward = v < 0;
+    if (s.count == 0) s.backward = v < 0;
 
     double *k1 = K(1), *k4 = K(4), *k5 = K(5);
     s.rhs(t, y, k1);
@@ -565,6 +566,7 @@ int Dop853Step(double *tp, double *y, double tEnd, double tolerance, double hMax
 }
 
 int Dop853Interpolate(int which, double t, double *out, InitialFunctionFallback fallback) {
+    if (which == INT_MIN) return -2;
     const int first = which >= 0 ? which : 0;
     const int wanted = which >= 0 ? 1 : -which;
     bool derivatives = false;
