@@ -79,8 +79,8 @@ protected:
     }
 
     // The listing of text's code, or "error code at offset".
-    std::string Compile(const char *text) {
-        std::vector<unsigned char> buffer(1000, 0xCC);
+    std::string Compile(const char *text, int size = 1000) {
+        std::vector<unsigned char> buffer(size, 0xCC);
         int length = CompileExpression(text, buffer.data(), static_cast<int>(buffer.size()));
         if (length == 0)
             return "error " + std::to_string(gEvalError) + " at " +
@@ -92,7 +92,7 @@ protected:
 
 // --- Errors: code and position, a row per code.
 
-enum Setup { kSystem3, kSingleOde3, kWithMathLink };
+enum Setup { kSystem3, kSingleOde3, kWithMathLink, kTenByteBuffer };
 
 struct ErrorCase {
     const char *text;
@@ -106,6 +106,7 @@ const ErrorCase kErrorCases[] = {
     {"   ", 1, 3, kSystem3},
     {"1+", 1, 2, kSystem3},
     {"sin(", 1, 4, kSystem3},
+    {"1 + 2", 2, 5, kTenByteBuffer},
     {"--x[1]", 3, 1, kSystem3},
     {"1+#", 3, 2, kSystem3},
     {"1+\xe9", 3, 2, kSystem3},
@@ -154,7 +155,7 @@ TEST_F(CompilerTest, ErrorsCarryTheirCodeAndPosition) {
         }
         gMathLinkOn = c.setup == kWithMathLink;
         std::string expected = "error " + std::to_string(c.code) + " at " + std::to_string(c.position);
-        EXPECT_EQ(Compile(c.text), expected) << "text: " << c.text;
+        EXPECT_EQ(Compile(c.text, c.setup == kTenByteBuffer ? 10 : 1000), expected) << "text: " << c.text;
         if (c.setup == kSingleOde3) {
             FreeProblemWorkspace();
             MakeProblem(kOdeSystem, 3);
@@ -214,6 +215,46 @@ TEST_F(CompilerTest, DeepNestingIsRefusedBeforeTheStackRunsOut) {
     std::string indices;
     for (int i = 0; i < 20000; ++i) indices += "x[";
     EXPECT_EQ(Compile(indices.c_str()).substr(0, 8), "error 2 ");
+}
+
+// Random texts over the language's characters into buffers of random exact
+// sizes: every result is a well-formed program within its buffer, or an
+// error with a position inside the text (ASan watches the buffer bounds).
+TEST_F(CompilerTest, RandomTextsGiveWellFormedCodeOrAnError) {
+    static const char kAlphabet[] = "xu0123456789.eE+-*/\\%^!<>=&|?:,()[]$' taNIFMAXsinprojx";
+    gMathLinkOn = 1;
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % range;
+    };
+    int compiled = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (unsigned n = 1 + next(24); n > 0; --n) text += kAlphabet[next(sizeof kAlphabet - 1)];
+        const int size = 1 + static_cast<int>(next(80));
+        unsigned char *code = static_cast<unsigned char *>(std::malloc(size));
+        const int length = CompileExpression(text.c_str(), code, size);
+        if (length > 0) {
+            ++compiled;
+            ASSERT_LE(length, size) << text;
+            int at = 0;
+            while (at < length && code[at] != kOpEnd) {
+                const int step = PcodeInstructionLength(code + at);
+                ASSERT_GT(step, 0) << text;
+                at += step;
+            }
+            EXPECT_EQ(at, length - 1) << text;
+        } else {
+            ASSERT_GE(gEvalError, 1) << text;
+            ASSERT_LE(gEvalError, 14) << text;
+            ASSERT_NE(gCompileErrorPos, nullptr) << text;
+            EXPECT_GE(gCompileErrorPos, text.c_str()) << text;
+            EXPECT_LE(gCompileErrorPos, text.c_str() + text.size()) << text;
+        }
+        std::free(code);
+    }
+    EXPECT_GT(compiled, 100);
 }
 
 // --- Golden code.
