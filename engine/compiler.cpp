@@ -488,7 +488,7 @@ void ParsePower() {
     unsigned char *exponent = sc.out;
     ParsePrimary();
     if (negative) {
-        if (sc.out - exponent == 9 && *exponent == kOpPushConst) {
+        if (sc.out - exponent == 9 && sc.lastByte == kOpPushConst) {  // one constant push
             double v = ReadPcodeDouble(exponent + 1);
             v = -v;
             std::memcpy(exponent + 1, &v, 8);
