@@ -85,7 +85,6 @@ char gIdentifier[kIdentifierSize];
 // Filled from string 1540 by ReadOptions; the same text until then.
 char gVantorelExtensions[kProblemPatternSize] = "*.vr";
 char gHelpFile[kSettingsPathSize + 1];
-int gMathLinkOn;
 
 const OptionEntry kOptionTable[] = {
     {IDS_KEY_IDENTIFIER, 0, 0, nullptr, gIdentifier, kIdentifierSize},

@@ -88,9 +88,8 @@ extern int gFrameMaximized;
 // extension; a leading ":" is resolved against the program folder.
 extern char gHelpFile[kSettingsPathSize + 1];
 
-// Key "On" of section "MathLink": expressions may call the kernel. Read with
-// the other MathLink settings by the MathLink link, not by ReadOptions.
-extern int gMathLinkOn;
+// Key "On" of section "MathLink" (gMathLinkOn, mathlink.h) is read with the
+// other MathLink settings by the MathLink link, not by ReadOptions.
 
 enum OptionFlag : unsigned {
     kOptionDefaultIsCurrent = 1,  // reading passes the value held before as default
