@@ -454,7 +454,8 @@ void FilterBreak(PointFilter *f) {
 
 void FilterPointStream(PointReader *r, PointFilter *f) {
     double x, y;
-    for (;;) {
+    // Once the output fails there is no point reading on.
+    while (!f->out->failed) {
         PointItem item = ReadPointItem(r, &x, &y);
         if (item == kItemEnd) break;
         if (item == kItemPoint) FilterPoint(f, x, y);

@@ -77,8 +77,9 @@ struct PointWriter {
     int failed;           // a write went wrong; FinishPointWriter tells
 };
 
-// breakFormat must pass CheckPointFormat(kFormatBreak). The caller keeps file
-// and closes it after ClosePointWriter. Returns 0 when out of memory.
+// Text: format and breakFormat must pass CheckPointFormat (kFormatWrite,
+// kFormatBreak); binary output ignores both. The caller keeps file and closes
+// it after ClosePointWriter. Returns 0 when out of memory.
 int OpenPointWriter(PointWriter *w, FILE *file, int kind, const char *format,
                     const char *breakFormat, int binaryBreaks);
 void WritePointPair(PointWriter *w, double x, double y);
@@ -117,5 +118,6 @@ void ClipSegment(PointFilter *f);
 // a segment too short to have a direction).
 double ComputeEdgeOffset(double a, double b, double c);
 
-// Every item of the reader through the filter, to the end of the input.
+// Every item of the reader through the filter, to the end of the input or
+// the first failed write.
 void FilterPointStream(PointReader *r, PointFilter *f);

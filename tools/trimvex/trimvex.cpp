@@ -34,17 +34,10 @@ constexpr size_t kStreamBufferSize = 131072;
 char gInputBuffer[kStreamBufferSize];
 char gOutputBuffer[kStreamBufferSize];
 
-// A format given on the command line: the decoded copy in use, and the
-// argument as typed, for messages.
-struct FormatOption {
-    const char *typed;
-    char *decoded;
-};
-
 struct TrimvexState {
     const char *inputName, *outputName;  // null: the console
     FILE *input, *output;                // files opened here, closed here
-    FormatOption readFormat, breakFormat, writeFormat;
+    char *readFormat, *breakFormat, *writeFormat;  // decoded copies; null: default
     int ignoreNanBreaks, pointsOnly;
     int clip;
     double rect[4];
@@ -61,10 +54,10 @@ void CloseFiles() {
 }
 
 void FreeFormats() {
-    free(g.readFormat.decoded);
-    free(g.breakFormat.decoded);
-    free(g.writeFormat.decoded);
-    g.readFormat.decoded = g.breakFormat.decoded = g.writeFormat.decoded = nullptr;
+    free(g.readFormat);
+    free(g.breakFormat);
+    free(g.writeFormat);
+    g.readFormat = g.breakFormat = g.writeFormat = nullptr;
 }
 
 // The report behind every failure; message holds one "%s" for text.
@@ -92,9 +85,9 @@ bool ReadNumbers(const char *value, const char *format, double *v, int count) {
     return true;
 }
 
-// Keeps a decoded copy of a format value; 0 (reported) when it is missing,
-// unsafe or can't be stored.
-int TakeFormat(FormatOption *option, const char *value, PointFormatUse use, int *code) {
+// Keeps a decoded copy of a format value in *slot; 0 (reported) when it is
+// missing, unsafe or can't be stored. Messages show the value as typed.
+int TakeFormat(char **slot, const char *value, PointFormatUse use, int *code) {
     if (!value) {
         *code = PrintReport(kTrimFormat, nullptr);
         return 0;
@@ -106,9 +99,8 @@ int TakeFormat(FormatOption *option, const char *value, PointFormatUse use, int 
     }
     strcpy(copy, value);
     UnescapeString(copy);
-    free(option->decoded);
-    option->decoded = copy;
-    option->typed = value;
+    free(*slot);
+    *slot = copy;
     if (!CheckPointFormat(copy, use)) {
         *code = Report(kTrimFormat, "Bad format string: %s\n\n", value);
         return 0;
@@ -203,10 +195,6 @@ int OpenOutputFile(const char *name) {
     return g.output != nullptr;
 }
 
-const char *Decoded(const FormatOption &option, const char *fallback) {
-    return option.decoded ? option.decoded : fallback;
-}
-
 // Filters the whole input; the exit status.
 int FilterFiles(FILE *in, FILE *out) {
     const int inKind = GetDataFileKind(g.inputName), outKind = GetDataFileKind(g.outputName);
@@ -216,10 +204,10 @@ int FilterFiles(FILE *in, FILE *out) {
 
     PointReader reader;
     PointWriter writer;
-    int readerOpen = OpenPointReader(&reader, in, inKind, Decoded(g.readFormat, "%lg%lg"),
+    int readerOpen = OpenPointReader(&reader, in, inKind, g.readFormat ? g.readFormat : "%lg%lg",
                                      kToolLineLimit, g.ignoreNanBreaks);
-    int writerOpen = OpenPointWriter(&writer, out, outKind, Decoded(g.writeFormat, "%lg %lg\n"),
-                                     Decoded(g.breakFormat, "\n"), !g.ignoreNanBreaks);
+    int writerOpen = OpenPointWriter(&writer, out, outKind, g.writeFormat ? g.writeFormat : "%lg %lg\n",
+                                     g.breakFormat ? g.breakFormat : "\n", !g.ignoreNanBreaks);
     if (!readerOpen || !writerOpen) {
         ClosePointReader(&reader);
         ClosePointWriter(&writer);
