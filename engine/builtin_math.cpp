@@ -7,7 +7,6 @@
 #include "math_routines.h"
 
 double gHeavisideZero = 0.5;
-int gPowerDenominator = 0;
 
 namespace {
 

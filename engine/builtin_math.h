@@ -12,9 +12,10 @@
 // "Heaviside(0)": the value of STEP at 0 (problem file, initially 0.5).
 extern double gHeavisideZero;
 
-// "Power denominator": POW tries odd roots up to this denominator for a
-// negative base (0: none, so (-8)^(1/3) is a domain error).
-extern int gPowerDenominator;
+// POW reads gPowerDenominator ("Power denominator", settings.h): odd roots
+// are tried up to it for a negative base (0: none, so (-8)^(1/3) is a domain
+// error).
+#include "settings.h"
 
 // Rounding and remainders.
 double ROUND(double x);                    // halves go up: ROUND(-2.5) = -2
