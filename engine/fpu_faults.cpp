@@ -5,10 +5,8 @@
 #include "eval_errors.h"
 #include "messages.h"
 #include "platform.h"
+#include "settings.h"
 #include "string_ids.h"
-
-int gControl87 = kDefaultControl87;
-int gMask87 = kDefaultMask87;
 
 namespace {
 

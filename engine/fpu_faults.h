@@ -4,14 +4,11 @@
 // options hold raw control-word bits, not a runtime library's encoding.
 #pragma once
 
-// "Control 87": exception-mask bits of the x87 control word (bit 0 invalid,
-// 2 zero-divide, 3 overflow, ... set = masked); precision is forced to 64
-// bits when applied. The default 0x32 traps invalid, zero-divide, overflow.
-extern int gControl87;
-// "Mask 87": nonzero masks all six exceptions; the status word is then
-// tested after each point instead (CheckFpuStatus).
-extern int gMask87;
-
+// The options "Control 87" (gControl87: exception-mask bits of the x87
+// control word, bit 0 invalid, 2 zero-divide, 3 overflow, ..., set = masked;
+// default 0x32 traps invalid, zero-divide and overflow) and "Mask 87"
+// (gMask87: mask all six and test the status word after each point) are the
+// settings' (settings.h).
 constexpr int kDefaultControl87 = 0x32;
 constexpr int kDefaultMask87 = 0;
 

@@ -1,10 +1,10 @@
 #include "solver_method.h"
 
+#include "dop853.h"
 #include "platform.h"
 
-// The built-in integrator installs its hooks here once it is linked in; until
-// a method's init has run the table may hold nulls, which the reset tolerates.
-SolverMethod gSolverMethod;
+// The built-in integrator until a problem chooses another method.
+SolverMethod gSolverMethod = {Dop853Interpolate, Dop853Step, Dop853Init, Dop853End};
 int gMethodReady;
 RunState gRunState;
 

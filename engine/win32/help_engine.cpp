@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-char gHelpFile[MAX_PATH];
-int gHelpOnTop;
+#include "settings.h"
+
 int gHelpUsed;
 
 namespace {

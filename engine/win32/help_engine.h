@@ -5,9 +5,9 @@
 #pragma once
 #include <windows.h>
 
-extern char gHelpFile[MAX_PATH];  // "Help file"; empty: no help
-extern int gHelpOnTop;            // "Help on top": help windows keep their owner
-extern int gHelpUsed;             // help was opened; close it at exit
+// The file is "Help file" (gHelpFile, empty: no help) and help windows keep
+// their owner when "Help on top" is set (gHelpOnTop), both in settings.h.
+extern int gHelpUsed;  // help was opened; close it at exit
 
 // command is a WinHelp command (1 context, 2 quit, 10 context menu, 12
 // WM_HELP, ...); HTML Help gets its counterpart. Returns the engine's result.

@@ -5,6 +5,7 @@
 
 #include "help_engine.h"
 #include "messages.h"
+#include "settings.h"
 #include "string_ids.h"
 #include "window_helpers.h"
 
@@ -153,8 +154,8 @@ INT_PTR CALLBACK AlreadyRunningDlgProc(HWND dialog, UINT message, WPARAM wParam,
     return FALSE;
 }
 
-int CheckPreviousInstance(const char *problemPath, int checkPrevious) {
-    if (!checkPrevious) return 0;
+int CheckPreviousInstance(const char *problemPath) {
+    if (!gCheckPrevious) return 0;
     gAskingPath = problemPath ? problemPath : "";
     INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kAlreadyRunningDialog), nullptr,
                                      AlreadyRunningDlgProc, 0);

@@ -29,6 +29,7 @@ BOOL CALLBACK CollectInstanceProc(HWND window, LPARAM dialog);
 bool ActivateChosenInstance(HWND dialog);
 INT_PTR CALLBACK AlreadyRunningDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Dialog 870 when checkPrevious is set: nonzero means this instance ends
-// (the user switched to another one, or cancelled).
-int CheckPreviousInstance(const char *problemPath, int checkPrevious);
+// Dialog 870 when "Check previous" is set, for this instance's problem path
+// (empty when none): nonzero means this instance ends (the user switched to
+// another one, or cancelled).
+int CheckPreviousInstance(const char *problemPath);

@@ -4,6 +4,7 @@
 
 #include "help_engine.h"
 #include "messages.h"
+#include "settings.h"
 
 HWND gFrameWindow;
 HWND gMdiClient;

@@ -6,6 +6,7 @@
 #include "eval_errors.h"
 #include "fpu_faults.h"
 #include "messages.h"
+#include "settings.h"
 #include "platform_recorder.h"
 
 namespace {

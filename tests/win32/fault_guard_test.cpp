@@ -7,6 +7,7 @@
 #include "fault_guard.h"
 #include "fpu_faults.h"
 #include "messages.h"
+#include "settings.h"
 #include "win32_modal.h"
 
 namespace {

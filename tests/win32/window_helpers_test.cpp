@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "instance_check.h"
+#include "settings.h"
 #include "win32_modal.h"
 #include "window_helpers.h"
 
@@ -194,24 +195,26 @@ TEST_F(InstanceCheckTest, ListShowsTheInstancesThatQualify) {
 TEST_F(InstanceCheckTest, DialogSwitchesOrStartsANewCopy) {
     {
         ModalAnswerer answer(28603);  // New copy
-        EXPECT_EQ(CheckPreviousInstance(asked_.c_str(), 1), 0);
+        EXPECT_EQ(CheckPreviousInstance(asked_.c_str()), 0);
         const ModalCapture &box = answer.Result();
         ASSERT_TRUE(box.found);
         EXPECT_EQ(box.caption, "The Vantorel problem file is already open");
     }
     {
         ModalAnswerer answer(28602);  // Open selected copy: the first frame
-        EXPECT_EQ(CheckPreviousInstance(asked_.c_str(), 1), 1);
+        EXPECT_EQ(CheckPreviousInstance(asked_.c_str()), 1);
         ASSERT_TRUE(answer.Result().found);
     }
     {
         ModalAnswerer answer(IDCANCEL);
-        EXPECT_EQ(CheckPreviousInstance(asked_.c_str(), 1), 1);
+        EXPECT_EQ(CheckPreviousInstance(asked_.c_str()), 1);
     }
     std::string nobody = folder_ + "\\Nobody has this.vr";
     ModalAnswerer none(IDCANCEL, 500);
-    EXPECT_EQ(CheckPreviousInstance(nobody.c_str(), 1), 0);  // no instance qualifies: no dialog
-    EXPECT_EQ(CheckPreviousInstance(asked_.c_str(), 0), 0);  // "Check previous" off
+    EXPECT_EQ(CheckPreviousInstance(nobody.c_str()), 0);  // no instance qualifies: no dialog
+    gCheckPrevious = 0;  // "Check previous" off
+    EXPECT_EQ(CheckPreviousInstance(asked_.c_str()), 0);
+    gCheckPrevious = 1;
     EXPECT_FALSE(none.Result().found);
 }
 

@@ -1,0 +1,4 @@
+#include "math_plugins.h"
+
+MathFunctionEntry *gMathFunctions;
+int gMathFunctionCount;

@@ -1,0 +1,3 @@
+#include "mathlink.h"
+
+int gMathLinkOn;
