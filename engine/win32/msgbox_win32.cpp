@@ -59,16 +59,21 @@ LRESULT CALLBACK MessageBoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
 void CALLBACK MessageBoxHelpCallback(LPHELPINFO) { ShowHelpTopic(gLastStringId); }
 
 int MessageBoxWithButtonNames(MSGBOXPARAMSA *params) {
+    // A box can open inside another one's modal loop (a window procedure
+    // reporting an error): each removes its own hook and restores the outer.
+    HHOOK outer = gMessageBoxHook;
     gRelabelPending = 1;
-    gMessageBoxHook = SetWindowsHookExA(WH_CBT, MessageBoxHookProc, nullptr, GetCurrentThreadId());
+    HHOOK hook = SetWindowsHookExA(WH_CBT, MessageBoxHookProc, nullptr, GetCurrentThreadId());
+    gMessageBoxHook = hook;
     int result = MessageBoxIndirectA(params);
-    if (gMessageBoxHook) UnhookWindowsHookEx(gMessageBoxHook);
-    gMessageBoxHook = nullptr;
+    if (hook) UnhookWindowsHookEx(hook);
+    gMessageBoxHook = outer;
     gRelabelPending = 0;
     return result;
 }
 
 int ShowWin32MessageBox(const char *text, const char *caption, unsigned style, int helpId) {
+    // Without its calculator a quiet message would be lost: show the box.
     if (gQuietMessages && gQuietMessageWindow && IsWindow(gQuietMessageWindow)) return ShowQuiet(text);
     MSGBOXPARAMSA params = {};
     params.cbSize = sizeof params;
