@@ -2,12 +2,15 @@
 // stacking and links through the window double, line errors with their line
 // numbers, version rules, filters, value forms, line rules, escaping and the
 // checks of counts read from a file.
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "compiler.h"
 #include "memory.h"
 #include "platform.h"
 #include "platform_recorder.h"
@@ -546,6 +549,103 @@ TEST_F(ProblemFileTest, UnknownLibraryOrElementKindAndFailedWindowAreLineErrors)
     gRecorder.answers = {kIdNo};
     EXPECT_EQ(Parse("Version = 200\r\n[Text window]\r\nTitle = t\r\n"), kParseDeclined);
     EXPECT_EQ(gProblemErrorLine, 2u);
+}
+
+// The example problem: the Lorenz system with one graph and one text window.
+// VR_WRITE_EXAMPLES=1 writes it afresh with the writer.
+class LorenzExampleTest : public ProblemFileTest {
+protected:
+    void MakeLorenz() {
+        gIdentifier[0] = 0;
+        NewProblem(kOdeSystem, 3);
+        const char *names[] = {"x", "y", "z"};
+        for (int i = 0; i < 3; ++i) SetText(gColumnTable[kFixedColumnCount + i].name, names[i]);
+        // The vector takes another name than its components.
+        SetText(gColumnTable[kColumnVariables].name, "v");
+        const char *parameters[] = {"sigma", "rho", "beta"};
+        const double values[] = {10, 28, 8.0 / 3};
+        gParameterCount = 3;
+        AllocArray(gParameters, 3);
+        for (int i = 0; i < 3; ++i) {
+            SetText(gParameters[i].name, parameters[i]);
+            gParameters[i].value = values[i];
+        }
+        SetText(gEquationTexts[0], "sigma*(y-x)");
+        SetText(gEquationTexts[1], "x*(rho-z)-y");
+        SetText(gEquationTexts[2], "x*y-beta*z");
+        gInitialValues[0] = gInitialValues[1] = gInitialValues[2] = 1;
+        gLastValue = 50;
+        gOutputStep = 0.01;
+        gInterpolate = 1;
+        gRetardedPoints = 1;
+        SetText(gStatusSecondExpression, "z");
+        SetText(gStatusFormat, "t = %g   z = %g");
+        SetText(gProjectNotes, "The Lorenz system at the classical parameters.\r\n");
+        const WindowRect graphRect{0, 0, 600, 500}, textRect{600, 0, 400, 500};
+        WindowId text = host.Add(kChildText, &textRect);
+        WindowId graph = host.Add(kChildGraph, &graphRect);
+        GraphWindowState *g = host.Find(graph)->graph;
+        SetText(g->title, "Lorenz attractor");
+        SetText(g->axisText[0], "x");
+        SetText(g->axisText[1], "z");
+        g->xMin = -25, g->xMax = 25, g->yMin = 0, g->yMax = 50;
+        g->drawingColor = 0xC00000;
+        TextWindowState *t = host.Find(text)->text;
+        SetText(t->title, "Lorenz values");
+        const char *columns[] = {"t", "x", "y", "z"};
+        t->count = 4;
+        AllocArray(t->expressions, 4);
+        AllocArray(t->codes, 4);
+        AllocArray(t->formats, 4);
+        for (int i = 0; i < 4; ++i) {
+            SetText(t->expressions[i], columns[i]);
+            SetText(t->formats[i], i < 3 ? "%10.4f " : "%10.4f");
+        }
+        t->frequency = 10;
+    }
+};
+
+TEST_F(LorenzExampleTest, ExampleIsTheWritersTextAndItsEquationsCompile) {
+    const std::string path = std::string(VR_SOURCE_DIR) + "/examples/lorenz.vr";
+    if (std::getenv("VR_WRITE_EXAMPLES")) {
+        MakeLorenz();
+        const std::string text = Build();
+        FILE *out = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+    }
+    FILE *in = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(in, nullptr) << path;
+    std::string file;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) file.append(chunk, n);
+    std::fclose(in);
+
+    gIdentifier[0] = 0;
+    NewProblem(kSingleOde, 2);
+    ASSERT_EQ(Parse(file), kParseLoaded);
+    EXPECT_EQ(Build(), file);
+    ASSERT_EQ(host.children.size(), 2u);
+    EXPECT_EQ(Child(0)->caption, "Lorenz attractor");
+    EXPECT_EQ(Child(1)->caption, "Lorenz values");
+
+    // Bind the individual names as compiling the problem does, then compile
+    // every expression of the problem and of its windows.
+    ASSERT_EQ(gProblemKind, kOdeSystem);
+    ASSERT_EQ(gDimension, 3u);
+    for (int i = 0; i < 3; ++i) gColumnTable[kFixedColumnCount + i].address = &gVariables[i];
+    std::vector<const char *> texts(gEquationTexts, gEquationTexts + 3);
+    texts.push_back(gStatusFirstExpression);
+    texts.push_back(gStatusSecondExpression);
+    texts.push_back(Child(0)->graph->axisText[0]);
+    texts.push_back(Child(0)->graph->axisText[1]);
+    for (int i = 0; i < Child(1)->text->count; ++i) texts.push_back(Child(1)->text->expressions[i]);
+    for (const char *text : texts) {
+        SCOPED_TRACE(Str(text));
+        ASSERT_NE(text, nullptr);
+        EXPECT_GT(CompileExpression(text, gPcodeBuffer, static_cast<int>(gPcodeLength)), 0);
+    }
 }
 
 }  // namespace
