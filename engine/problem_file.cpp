@@ -112,8 +112,7 @@ void EscapeInto(const char *t, char *out) {
     *o = 0;
 }
 
-// Decodes into out (at least strlen(t) * 3 / 2 + 1 bytes: "\n" grows by none,
-// so strlen + 1 suffices).
+// Decodes into out; the result is never longer than t.
 void UnescapeInto(const char *t, char *out) {
     char *o = out;
     for (const char *p = t; *p;) {
@@ -811,7 +810,8 @@ int ApplyEntry(const ProblemKeyDescriptor &e) {
     long long v;
     switch (e.type) {
     case kKeyIdentifier:
-        if (gValue && std::strcmp(gValue, gIdentifier) == 0) gSameUserFile = 1;
+        // Exact, so an empty identifier matches only an empty one.
+        if (std::strcmp(gValue ? gValue : "", gIdentifier) == 0) gSameUserFile = 1;
         return 1;
     case kKeyHeader: return ReadHeader(e);
     case kKeyUnsigned:

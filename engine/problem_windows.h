@@ -30,8 +30,10 @@ public:
     virtual int ChildShowState(WindowId w) = 0;
     // Normal size of the multi-document client.
     virtual WindowRect ClientRect() = 0;
-    // Creates a child of the kind (its record initialised with the defaults);
-    // placement null means the default placement. 0 on failure.
+    // Creates a child of the kind (its record initialised with the defaults;
+    // a graph window is created with the option "Aspect ratio" held at 0);
+    // placement null means the default placement. 0 on failure, reported by
+    // the caller of the load.
     virtual WindowId CreateChild(int kind, const WindowPlacement *placement) = 0;
     virtual void DestroyChild(WindowId w) = 0;
     // SyncStateMessage: toWindow 0 copies the child's record into

@@ -211,7 +211,9 @@ TEST_F(ProblemFileTest, RichProblemsBuildParseBuildIdentically) {
         for (GraphicsElement *e = lower->graph->elements; e; e = e->next, ++k) {
             EXPECT_EQ(e->kind, k);
             EXPECT_EQ(e->line, -2);
-            if (k >= kElementText) EXPECT_STREQ(e->text1, k == kElementText ? "\\b{Text}\\n" : "t1\r\nnext");
+            if (k >= kElementText) {
+                EXPECT_STREQ(e->text1, k == kElementText ? "\\b{Text}\\n" : "t1\r\nnext");
+            }
         }
 
         // Type filters: a map has no method and no ODE-only keys.
