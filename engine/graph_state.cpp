@@ -39,8 +39,9 @@ void CopyText(char *&slot, const char *text) {
 
 // "x", "x[1]" and the like for the axis texts of a new window.
 void SetAxisTexts(GraphWindowState *s) {
-    const char *x = LoadTextResource(IDS_COLUMN_X);
-    char first[32], second[32];
+    // LoadTextResource shares one buffer: copy before loading the next.
+    char x[16], first[32], second[32];
+    std::snprintf(x, sizeof x, "%s", LoadTextResource(IDS_COLUMN_X));
     if (gDimension <= 1) {
         std::snprintf(first, sizeof first, "%s",
                       LoadTextResource(gProblemKind == kMap ? IDS_COLUMN_N : IDS_COLUMN_T));

@@ -16,6 +16,7 @@
 #include "platform_recorder.h"
 #include "problem_file.h"
 #include "problem_settings.h"
+#include "test_heap.h"
 #include "settings.h"
 #include "text_window_state.h"
 #include "window_host_double.h"
@@ -551,6 +552,26 @@ TEST_F(ProblemFileTest, UnknownLibraryOrElementKindAndFailedWindowAreLineErrors)
     gRecorder.answers = {kIdNo};
     EXPECT_EQ(Parse("Version = 200\r\n[Text window]\r\nTitle = t\r\n"), kParseDeclined);
     EXPECT_EQ(gProblemErrorLine, 2u);
+}
+
+TEST_F(ProblemFileTest, ABufferThatCannotGrowFailsTheBuildAndFreesIt) {
+    NewProblem(kSingleOde, 2);
+    gParameterCount = 3000;  // some 60 KB of parameter lines
+    AllocArray(gParameters, 3000);
+    for (int i = 0; i < 3000; ++i) SetText(gParameters[i].name, "parameter");
+    const std::string whole = Build();
+    ASSERT_GT(whole.size(), 40960u);
+    for (int successes : {0, 1}) {
+        SCOPED_TRACE(successes);
+        gRecorder.Reset();
+        FailHeapAfter(successes, 10);
+        EXPECT_EQ(BuildProblemText(0), 0);
+        FailHeapAfter(-1);
+        EXPECT_EQ(gProblemTextBuffer, nullptr);
+        EXPECT_EQ(gProblemTextLength, 0u);
+        EXPECT_FALSE(gRecorder.boxes.empty());  // the allocator told the user
+    }
+    EXPECT_EQ(Build(), whole);
 }
 
 // The example problem: the Lorenz system with one graph and one text window.
