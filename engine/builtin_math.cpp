@@ -6,7 +6,6 @@
 #include "eval_errors.h"
 #include "math_routines.h"
 
-double gHeavisideZero = 0.5;
 
 namespace {
 

@@ -9,7 +9,7 @@
 #pragma once
 #include <cstdint>
 
-// "Heaviside(0)": the value of STEP at 0 (problem file, initially 0.5).
+// "Heaviside(0)": the value of STEP at 0 (problem_settings.cpp, initially 0.5).
 extern double gHeavisideZero;
 
 // POW reads gPowerDenominator ("Power denominator", settings.h): odd roots

@@ -1,0 +1,1021 @@
+#include "problem_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+#include "memory.h"
+#include "messages.h"
+#include "platform.h"
+#include "problem_settings.h"
+#include "problem_windows.h"
+#include "settings.h"
+#include "solver_method.h"
+#include "string_ids.h"
+#include "text_window_state.h"
+#include "workspace.h"
+
+int gProgramVersion = 200;
+unsigned gFileVersion;
+int gSameUserFile;
+int gLoadingProblem;
+unsigned gProblemErrorLine;
+size_t gProblemTextLength;
+ProblemWindowHost *gProblemWindowHost;
+
+void ProblemWindowHost::SelectCodeLibrary(int index) { gCodeLibraryIndex = index; }
+
+namespace {
+
+constexpr size_t kGrowStep = 20480;
+constexpr int kMaxChildren = 1024;
+
+// ---- Writer state
+size_t gCapacity;
+int gBuildFailed;
+
+// ---- Reader state
+size_t gReadPos;
+unsigned gLineCounter;
+char gLine[kProblemLineSize + 1];
+char gKey[kProblemLineSize + 1];
+const char *gValue;       // into gLine, or null
+int gLinePending;
+int gParseStatus;         // 1 until a line error
+int gDeclined;            // the user chose not to correct the error
+WindowId gSectionWindow;  // window whose section is being read
+WindowPlacement gNextPlacement;
+WindowId gCreated[kMaxChildren];  // windows made by this parse, in file order
+int gCreatedCount;
+
+ProblemWindowHost *Host() { return gProblemWindowHost; }
+
+bool IsMap() { return gProblemKind == kMap; }
+
+// ---- Escaping. A text value is one line: CR LF inside it becomes "\n". A
+// run of backslashes before an "n" (or before a CR LF) is doubled so that a
+// literal "\n", as in x\n (x DIV n), does not read back as a line break.
+// Reading halves such a run; an odd run ends in the line break. A single
+// backslash before "n" still reads as a line break, as in older files.
+
+// Length of the line break at p: CR LF, or a lone CR or LF (written as the
+// same "\n"); 0 when there is none.
+size_t BreakLength(const char *p) {
+    if (p[0] == '\r' && p[1] == '\n') return 2;
+    return p[0] == '\r' || p[0] == '\n' ? 1 : 0;
+}
+
+size_t EscapedLength(const char *t) {
+    size_t n = 0;
+    for (const char *p = t; *p;) {
+        if (*p == '\\') {
+            const char *q = p;
+            while (*q == '\\') ++q;
+            size_t run = q - p;
+            bool beforeN = *q == 'n' || BreakLength(q);
+            n += beforeN ? 2 * run : run;
+            p = q;
+        } else if (size_t b = BreakLength(p)) {
+            n += 2;
+            p += b;
+        } else {
+            ++n;
+            ++p;
+        }
+    }
+    return n;
+}
+
+void EscapeInto(const char *t, char *out) {
+    char *o = out;
+    for (const char *p = t; *p;) {
+        if (*p == '\\') {
+            const char *q = p;
+            while (*q == '\\') ++q;
+            size_t run = q - p;
+            bool beforeN = *q == 'n' || BreakLength(q);
+            for (size_t i = 0; i < (beforeN ? 2 * run : run); ++i) *o++ = '\\';
+            p = q;
+        } else if (size_t b = BreakLength(p)) {
+            *o++ = '\\';
+            *o++ = 'n';
+            p += b;
+        } else {
+            *o++ = *p++;
+        }
+    }
+    *o = 0;
+}
+
+// Decodes into out; the result is never longer than t.
+void UnescapeInto(const char *t, char *out) {
+    char *o = out;
+    for (const char *p = t; *p;) {
+        if (*p == '\\') {
+            const char *q = p;
+            while (*q == '\\') ++q;
+            size_t run = q - p;
+            if (*q == 'n') {
+                for (size_t i = 0; i < run / 2; ++i) *o++ = '\\';
+                if (run % 2) {
+                    *o++ = '\r';
+                    *o++ = '\n';
+                } else {
+                    *o++ = 'n';
+                }
+                p = q + 1;
+            } else {
+                for (size_t i = 0; i < run; ++i) *o++ = '\\';
+                p = q;
+            }
+        } else {
+            *o++ = *p++;
+        }
+    }
+    *o = 0;
+}
+
+// Values of strings, lists and Text elements are taken as read from files
+// older than the escaping of backslashes; from then on they are decoded.
+void SetRawString(char *&slot, const char *text) {
+    if (gFileVersion >= static_cast<unsigned>(kEscapedTextsVersion)) SetUnescapedString(slot, text);
+    else SetNonEmptyStringCopy(slot, text);
+}
+
+// ---- Writer
+
+int Reserve(size_t more) {
+    if (gBuildFailed) return 0;
+    if (more > SIZE_MAX - gProblemTextLength - 1) {
+        gBuildFailed = 1;
+        return 0;
+    }
+    size_t need = gProblemTextLength + more + 1;
+    if (need <= gCapacity && gProblemTextBuffer) return 1;
+    size_t steps = (need + kGrowStep - 1) / kGrowStep;
+    if (steps > SIZE_MAX / kGrowStep) {
+        gBuildFailed = 1;
+        return 0;
+    }
+    size_t capacity = steps * kGrowStep;
+    if (!ResizeBlock(gProblemTextBuffer, capacity)) {
+        gBuildFailed = 1;
+        gCapacity = 0;
+        return 0;
+    }
+    gCapacity = capacity;
+    return 1;
+}
+
+int Append(const char *text, size_t n) {
+    if (!Reserve(n)) return 0;
+    std::memcpy(gProblemTextBuffer + gProblemTextLength, text, n);
+    gProblemTextLength += n;
+    gProblemTextBuffer[gProblemTextLength] = 0;
+    return 1;
+}
+
+int AppendText(const char *text) { return Append(text, std::strlen(text)); }
+
+int AppendFormat(const char *format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (n < 0) return 0;
+    if (static_cast<size_t>(n) >= sizeof buffer) {
+        // Only names and numbers pass through here; a longer line is a fault.
+        gBuildFailed = 1;
+        return 0;
+    }
+    return Append(buffer, n);
+}
+
+int AppendEscaped(const char *text) {
+    if (!text) return 1;
+    size_t n = EscapedLength(text);
+    if (!Reserve(n)) return 0;
+    EscapeInto(text, gProblemTextBuffer + gProblemTextLength);
+    gProblemTextLength += n;
+    return 1;
+}
+
+int AppendLineEnd() { return Append("\r\n", 2); }
+
+int KeyWidth(const ProblemKeyDescriptor *table, int count) {
+    size_t w = 0;
+    for (int i = 0; i < count; ++i) w = std::max(w, std::strlen(table[i].name));
+    return static_cast<int>(w);
+}
+
+template <class T> T Cell(const ProblemKeyDescriptor &e) {
+    T v{};
+    if (void *p = e.target ? e.target() : nullptr) std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+template <class T> void SetCell(const ProblemKeyDescriptor &e, T v) {
+    if (void *p = e.target ? e.target() : nullptr) std::memcpy(p, &v, sizeof v);
+}
+
+char *&StringCell(const ProblemKeyDescriptor &e) {
+    static char *none;
+    none = nullptr;
+    void *p = e.target ? e.target() : nullptr;
+    return p ? *static_cast<char **>(p) : none;
+}
+
+const char *ColumnName(int i) {
+    return gColumnTable && i < gColumnCount && gColumnTable[i].name ? gColumnTable[i].name : "";
+}
+
+char **ExpressionArray(int arg) {
+    switch (arg) {
+    case kArgEquations: return gEquationTexts;
+    case kArgInitialFunctions: return gInitialFunctionTexts;
+    default: return gBoundaryTexts;
+    }
+}
+
+// Single ODE definitions: only the last equation is the problem's.
+int ExpressionFirst(int arg) {
+    const int n = gTextArrayCount;
+    return arg == kArgEquations && gProblemKind == kSingleOde && n > 0 ? n - 1 : 0;
+}
+
+int WriteMethod(const ProblemKeyDescriptor &e, int width) {
+    ProblemWindowHost *h = Host();
+    const char *key = gCodeLibraryIndex > 0 && h ? h->CodeLibraryKey(gCodeLibraryIndex) : nullptr;
+    if (!key || !*key) key = nullptr;
+    if (!AppendFormat("%-*s = ", width, e.name) ||
+        !AppendText(key ? key : LoadTextResource(IDS_BUILTIN_METHOD)) || !AppendLineEnd())
+        return 0;
+    if (!key) return 1;
+    for (int i = 0; const char *name = h->LibraryParamName(i); ++i) {
+        const double *v = h->LibraryParamValue(i);
+        if (!AppendText(name) || !AppendFormat(" = %.15lg\r\n", v ? *v : 0.0)) return 0;
+    }
+    return 1;
+}
+
+int WriteElements() {
+    for (GraphicsElement *el = gGraphWorkCopy.elements; el; el = el->next) {
+        const int k = el->kind >= 0 && el->kind < kElementKindCount ? el->kind : 0;
+        gElementWorkCopy = *el;
+        if (!AppendFormat("Graphics element = %s\r\n", kElementKindNames[k])) return 0;
+        if (k >= kElementText && (!AppendEscaped(el->text1) || !AppendLineEnd())) return 0;
+        const bool two = k == kElement2Curve || k == kElement3Curve || k >= kElementFractal;
+        if (two && (!AppendEscaped(el->text2) || !AppendLineEnd())) return 0;
+        if (k == kElement3Curve && (!AppendEscaped(el->text3) || !AppendLineEnd())) return 0;
+        if (!WriteKeyTable(kElementTable, kElementTableCount, nullptr)) return 0;
+    }
+    return 1;
+}
+
+int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue) {
+    const int n = static_cast<int>(gDimension);
+    switch (e.type) {
+    case kKeyIdentifier: return AppendFormat("%-*s = %s\r\n", width, e.name, gIdentifier);
+    case kKeyHeader:
+        if (!AppendText(";\r\n")) return 0;
+        if (headerValue) return AppendFormat("%-*s = %s\r\n", width, e.name, headerValue);
+        return AppendFormat("%s\r\n", e.name);
+    case kKeyUnsigned: return AppendFormat("%-*s = %u\r\n", width, e.name, Cell<unsigned>(e));
+    case kKeyInteger: return AppendFormat("%-*s = %d\r\n", width, e.name, Cell<int>(e));
+    case kKeyDouble: return AppendFormat("%-*s = %.15lg\r\n", width, e.name, Cell<double>(e));
+    case kKeyString:
+    case kKeyText:
+        return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(StringCell(e)) && AppendLineEnd();
+    case kKeyNotes: return StringCell(e) ? AppendText(StringCell(e)) : 1;
+    case kKeyYesNo:
+        return AppendFormat("%-*s = %s\r\n", width, e.name, Cell<int>(e) ? "Yes" : "No");
+    case kKeyRadio:
+        return AppendFormat("%-*s = %s\r\n", width, e.name,
+                            Cell<int>(e) == (e.flags & kKeyRadioValueMask) ? "Yes" : "No");
+    case kKeyHex:
+        return AppendFormat("%-*s = %lX\r\n", width, e.name, static_cast<unsigned long>(Cell<uint32_t>(e)));
+    case kKeyLink: {
+        const char *title = "";
+        if (gGraphWorkCopy.linkedWindow && Host()) title = Host()->GraphTitle(gGraphWorkCopy.linkedWindow);
+        return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(title) && AppendLineEnd();
+    }
+    case kKeyParameters:
+        if (!AppendFormat("%-*s = %d\r\n", width, e.name, gParameterCount)) return 0;
+        for (int i = 0; i < gParameterCount; ++i) {
+            // A missing name is written as the name reading would give it.
+            const char *name = gParameters[i].name;
+            int ok = name && *name ? AppendText(name) : AppendFormat("par%d", i);
+            if (!ok || !AppendFormat(" = %.15lg\r\n", gParameters[i].value)) return 0;
+        }
+        return 1;
+    case kKeyNames: {
+        const int first = e.arg == kArgVariableNames ? kFixedColumnCount : kFixedColumnCount + n;
+        const int count = e.arg == kArgVariableNames ? n : n + 2;
+        if (!AppendFormat("%s:\r\n", e.name)) return 0;
+        for (int i = 0; i < count; ++i)
+            if (!AppendText(ColumnName(first + i)) || !AppendLineEnd()) return 0;
+        return 1;
+    }
+    case kKeyExpressions: {
+        char **texts = ExpressionArray(e.arg);
+        if (!AppendFormat("%s:\r\n", e.name)) return 0;
+        for (int i = ExpressionFirst(e.arg); i < gTextArrayCount; ++i)
+            if (!AppendEscaped(texts ? texts[i] : nullptr) || !AppendLineEnd()) return 0;
+        return 1;
+    }
+    case kKeyInitialValues:
+        if (!AppendFormat("%s:\r\n", e.name)) return 0;
+        for (int i = 0; i < n + 2; ++i)
+            if (!AppendFormat("%.15lg\r\n", gInitialValues ? gInitialValues[i] : 0.0)) return 0;
+        return 1;
+    case kKeyTextList: {
+        const TextWindowState &t = gTextWorkCopy;
+        char **texts = e.arg == kArgExpressions ? t.expressions : t.formats;
+        int ok = e.arg == kArgExpressions ? AppendFormat("%-*s = %d\r\n", width, e.name, t.count)
+                                          : AppendFormat("%-*s:\r\n", width, e.name);
+        for (int i = 0; ok && i < t.count; ++i)
+            ok = AppendEscaped(texts ? texts[i] : nullptr) && AppendLineEnd();
+        return ok;
+    }
+    case kKeyMethod: return WriteMethod(e, width);
+    case kKeyElements: return WriteElements();
+    default: return 1;  // unknown types are not written
+    }
+}
+
+bool PassesTypeFilter(const ProblemKeyDescriptor &e) {
+    if ((e.flags & kKeyNotMap) && IsMap()) return false;
+    if ((e.flags & kKeyMapOnly) && !IsMap()) return false;
+    return true;
+}
+
+bool InVersion(const ProblemKeyDescriptor &e, long long version) {
+    return version >= e.firstVersion && version <= e.lastVersion;
+}
+
+}  // namespace
+
+int AppendProblemLine(const char *text, int escape) {
+    if (!(escape ? AppendEscaped(text) : AppendText(text ? text : ""))) return 0;
+    return AppendLineEnd();
+}
+
+void EscapeProblemText(const char *text, char *out, size_t size) {
+    if (EscapedLength(text) + 1 > size) {
+        if (size) *out = 0;
+        return;
+    }
+    EscapeInto(text, out);
+}
+
+void SetUnescapedString(char *&slot, const char *text) {
+    if (!text || !*text) {
+        FreeAndNull(slot);
+        return;
+    }
+    char *copy = AllocTextBuffer(std::strlen(text) + 1);
+    if (!copy) {
+        FreeAndNull(slot);
+        return;
+    }
+    UnescapeInto(text, copy);
+    AdoptStringBuffer(slot, copy);
+}
+
+int WriteKeyTable(const ProblemKeyDescriptor *table, int count, const char *headerValue) {
+    const int width = KeyWidth(table, count);
+    for (int i = 0; i < count; ++i) {
+        const ProblemKeyDescriptor &e = table[i];
+        if ((e.noWrite & 1) || !InVersion(e, gProgramVersion) || !PassesTypeFilter(e)) continue;
+        if (!WriteEntry(e, width, e.type == kKeyHeader ? headerValue : nullptr)) return 0;
+    }
+    return !gBuildFailed;
+}
+
+int WriteWindowSection(WindowId w, int withHandles, int offset) {
+    ProblemWindowHost *h = Host();
+    const int kind = h->ChildKind(w);
+    if (kind != kChildGraph && kind != kChildText) return 1;
+    char header[160] = "";
+    if (withHandles) {
+        std::snprintf(header, sizeof header, "%X", static_cast<unsigned>(w));
+    } else {
+        WindowRect r = h->ChildNormalRect(w);
+        const WindowRect c = h->ClientRect();
+        if (offset) {
+            r.left += 10;
+            r.top += 10;
+        }
+        if (c.width && c.height) {
+            const double W = c.width, H = c.height;
+            std::snprintf(header, sizeof header, "%lg,%lg,%lg,%lg,%d", r.left / W, r.top / H,
+                          r.width / W, r.height / H, h->ChildShowState(w));
+        }
+    }
+    h->SyncState(w, 0);
+    if (kind == kChildText) {
+        gViewPoint = gTextWorkCopy.viewPoint;
+        return WriteKeyTable(kTextTable, kTextTableCount, header);
+    }
+    gViewPoint = gGraphWorkCopy.viewPoint;
+    return WriteKeyTable(kGraphTable, kGraphTableCount, header);
+}
+
+int BuildProblemText(int withHandles) {
+    ProblemWindowHost *h = Host();
+    if (h) h->BeginProblemText();
+    gFileVersion = gProgramVersion;
+    gLineCounter = 0;
+    gBuildFailed = 0;
+    FreeAndNull(gProblemTextBuffer);
+    gProblemTextLength = 0;
+    gCapacity = 0;
+    int ok = Reserve(0) && WriteKeyTable(kVersionTable, kVersionTableCount, nullptr) &&
+             WriteKeyTable(kTypeTable, kTypeTableCount, nullptr) &&
+             WriteKeyTable(kGlobalTable, kGlobalTableCount, nullptr);
+    if (ok && h) {
+        WindowId children[kMaxChildren];
+        const int count = h->ChildrenTopFirst(children, kMaxChildren);
+        for (int i = 0; ok && i < count; ++i) ok = WriteWindowSection(children[i], withHandles, 0);
+    }
+    ok = ok && WriteKeyTable(kNotesTable, kNotesTableCount, nullptr);
+    if (!ok) {
+        FreeAndNull(gProblemTextBuffer);
+        gProblemTextLength = 0;
+        gCapacity = 0;
+    }
+    if (h) h->EndProblemText();
+    return ok;
+}
+
+// ---- Reader
+
+void SkipLineEnd() {
+    const char *t = gProblemTextBuffer;
+    while (t[gReadPos] == '\r') ++gReadPos;
+    if (t[gReadPos] == '\n') ++gReadPos;
+}
+
+void ReportProblemLineError() {
+    if (!gParseStatus) return;  // one message per parse
+    ProblemWindowHost *h = Host();
+    if (gSectionWindow && h) {
+        h->SyncState(gSectionWindow, 1);
+        h->DestroyChild(gSectionWindow);
+        for (int i = 0; i < gCreatedCount; ++i)
+            if (gCreated[i] == gSectionWindow) {
+                std::memmove(gCreated + i, gCreated + i + 1, (gCreatedCount - i - 1) * sizeof *gCreated);
+                --gCreatedCount;
+                break;
+            }
+        gSectionWindow = 0;
+        // The copies pointed into the destroyed window's record.
+        gGraphWorkCopy = GraphWindowState();
+        gTextWorkCopy = TextWindowState();
+    }
+    gProblemErrorLine = gLineCounter;
+    ShowErrorBoxWithNumber(IDS_PROBLEM_LINE_ERROR, static_cast<int>(gLineCounter));
+    if (gLastLineErrorAnswer == kIdNo) gDeclined = 1;
+    gParseStatus = 0;
+}
+
+namespace {
+
+void SplitLine() {
+    const char *sep = std::strpbrk(gLine, "=:");
+    size_t keyLength = sep ? static_cast<size_t>(sep - gLine) : std::strlen(gLine);
+    std::memcpy(gKey, gLine, keyLength);
+    while (keyLength && gKey[keyLength - 1] == ' ') --keyLength;
+    gKey[keyLength] = 0;
+    if (!*gLine) {
+        gValue = gLine;  // an empty line: empty key, empty value
+        return;
+    }
+    gValue = nullptr;
+    if (!sep) return;
+    const char *v = sep + 1;
+    if (*v == ' ') ++v;
+    if (*v) gValue = v;
+}
+
+}  // namespace
+
+// A line is the run of characters from the blank up (tabs too, so that a
+// tab typed into a text survives); a longer run than the line buffer, any
+// other control character, or the end of the text before a line end is a
+// line error: nothing of a value is ever cut silently.
+int ReadProblemLine(int split) {
+    if (!gParseStatus) return 0;
+    const char *t = gProblemTextBuffer;
+    for (;;) {
+        if (!t || !t[gReadPos]) return 0;
+        ++gLineCounter;
+        size_t n = 0;
+        const char *p = t + gReadPos;
+        while ((static_cast<unsigned char>(p[n]) >= 32 || p[n] == '\t') && n < kProblemLineSize) ++n;
+        std::memcpy(gLine, p, n);
+        gLine[n] = 0;
+        gReadPos += n;
+        const char next = t[gReadPos];
+        if (next != '\r' && next != '\n') {
+            ReportProblemLineError();
+            return 0;
+        }
+        SkipLineEnd();
+        if (split && gLine[0] == ';') continue;
+        if (split) SplitLine();
+        return 1;
+    }
+}
+
+int ParseWindowPlacement(const char *value) {
+    double f[4];
+    int show = 0;
+    const int got = value ? std::sscanf(value, "%lg,%lg,%lg,%lg,%d", &f[0], &f[1], &f[2], &f[3], &show) : 0;
+    if (got < 4 || !Host()) return 0;
+    const WindowRect c = Host()->ClientRect();
+    const double W = c.width, H = c.height;
+    gNextPlacement.rect.left = static_cast<int>(std::floor(W * f[0] + 0.5));
+    gNextPlacement.rect.top = static_cast<int>(std::floor(H * f[1] + 0.5));
+    gNextPlacement.rect.width = static_cast<int>(std::floor(W * f[2] + 0.5));
+    gNextPlacement.rect.height = static_cast<int>(std::floor(H * f[3] + 0.5));
+    gNextPlacement.showState = got == 5 ? show : 0;
+    return 1;
+}
+
+void ResolveLinkedWindows() {
+    ProblemWindowHost *h = Host();
+    if (!h) return;
+    WindowId children[kMaxChildren];
+    const int count = h->ChildrenTopFirst(children, kMaxChildren);
+    for (int i = 0; i < count; ++i) {
+        if (h->ChildKind(children[i]) != kChildGraph) continue;
+        h->SyncState(children[i], 0);
+        char *pending = gGraphWorkCopy.linkTitle;
+        if (!pending) continue;
+        gGraphWorkCopy.linkedWindow = 0;
+        for (int j = 0; j < count; ++j) {
+            if (j == i || h->ChildKind(children[j]) != kChildGraph) continue;
+            if (std::strncmp(h->GraphTitle(children[j]), pending, 255) == 0) {
+                gGraphWorkCopy.linkedWindow = children[j];
+                break;
+            }
+        }
+        FreeAndNull(gGraphWorkCopy.linkTitle);
+        h->SyncState(children[i], 1);
+    }
+}
+
+namespace {
+
+int LineError() {
+    ReportProblemLineError();
+    return 0;
+}
+
+// Reads "%u"/"%i" into a long long; false when the value is unreadable.
+bool ReadInteger(const char *value, bool isUnsigned, long long &out) {
+    if (!value) return false;
+    if (isUnsigned) {
+        unsigned u;
+        if (std::sscanf(value, "%u", &u) != 1) return false;
+        out = u;
+        // A sign makes %u wrap; keep the value as written for the checks.
+        const char *v = value;
+        while (*v == ' ') ++v;
+        if (*v == '-') out = static_cast<int>(u);
+        return true;
+    }
+    int i;
+    if (std::sscanf(value, "%i", &i) != 1) return false;
+    out = i;
+    return true;
+}
+
+WindowId OpenWindowSection(int kind) {
+    ProblemWindowHost *h = Host();
+    if (!h) return 0;
+    WindowId w = 0;
+    unsigned handle;
+    if (gValue && ParseWindowPlacement(gValue)) {
+        w = h->CreateChild(kind, &gNextPlacement);
+    } else if (gValue && std::sscanf(gValue, "%X", &handle) == 1 && handle &&
+               h->ChildKind(handle) == kind) {
+        WindowId children[kMaxChildren];
+        const int count = h->ChildrenTopFirst(children, kMaxChildren);
+        for (int i = 0; i < count; ++i)
+            if (children[i] == handle) w = handle;
+        if (!w) w = h->CreateChild(kind, nullptr);
+    } else {
+        w = h->CreateChild(kind, nullptr);
+    }
+    if (!w) return 0;
+    bool isNew = true;
+    for (int i = 0; i < gCreatedCount; ++i) isNew = isNew && gCreated[i] != w;
+    if (isNew && gCreatedCount < kMaxChildren) gCreated[gCreatedCount++] = w;
+    h->SyncState(w, 0);
+    if (kind == kChildGraph) {
+        gViewPoint = gGraphWorkCopy.viewPoint;
+        gGraphWorkCopy.bitmapMode = gOutputBitmap;
+        FreeGraphicsElements(&gGraphWorkCopy);
+    } else {
+        gViewPoint = gTextWorkCopy.viewPoint;
+    }
+    return w;
+}
+
+int ReadNames(const ProblemKeyDescriptor &e) {
+    const int n = static_cast<int>(gDimension);
+    const int first = e.arg == kArgVariableNames ? kFixedColumnCount : kFixedColumnCount + n;
+    const int count = e.arg == kArgVariableNames ? n : n + 2;
+    for (int i = 0; i < count; ++i) {
+        if (!ReadProblemLine(1)) return gParseStatus ? LineError() : 0;
+        if (gColumnTable && first + i < gColumnCount) SetNonEmptyStringCopy(gColumnTable[first + i].name, gKey);
+    }
+    return 1;
+}
+
+int ReadExpressions(const ProblemKeyDescriptor &e) {
+    char **texts = ExpressionArray(e.arg);
+    for (int i = ExpressionFirst(e.arg); i < gTextArrayCount; ++i) {
+        if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+        if (texts) SetUnescapedString(texts[i], gLine);
+    }
+    return 1;
+}
+
+int ReadInitialValues() {
+    const int n = static_cast<int>(gDimension);
+    for (int i = 0; i < n + 2; ++i) {
+        if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+        double v;
+        if (std::sscanf(gLine, "%lg", &v) != 1) return LineError();
+        if (gInitialValues) gInitialValues[i] = v;
+    }
+    return 1;
+}
+
+int ReadParameters(const ProblemKeyDescriptor &e) {
+    long long count;
+    if (!ReadInteger(gValue, false, count) || !e.valid(count)) return LineError();
+    for (int i = gParameterCount - 1; i >= 0; --i) FreeAndNull(gParameters[i].name);
+    FreeAndNull(gParameters);
+    gParameterCount = 0;
+    gOutOfMemory = 0;
+    AllocArray(gParameters, static_cast<size_t>(count));
+    if (gParameters) gParameterCount = static_cast<int>(count);
+    for (long long i = 0; i < count; ++i) {
+        if (!ReadProblemLine(1)) return gParseStatus ? LineError() : 0;
+        if (!gParameters) continue;
+        ParameterEntry &p = gParameters[i];
+        p.value = 0;
+        if (gValue) std::sscanf(gValue, "%lg", &p.value);
+        if (*gKey) {
+            SetNonEmptyStringCopy(p.name, gKey);
+        } else {
+            char name[24];
+            std::snprintf(name, sizeof name, "par%d", static_cast<int>(i));
+            SetNonEmptyStringCopy(p.name, name);
+        }
+    }
+    return 1;
+}
+
+int ReadTextList(const ProblemKeyDescriptor &e) {
+    TextWindowState &t = gTextWorkCopy;
+    if (e.arg == kArgExpressions) {
+        long long count;
+        if (!ReadInteger(gValue, false, count) || !e.valid(count)) return LineError();
+        FreeTextColumns(&t);
+        gOutOfMemory = 0;
+        AllocArray(t.expressions, static_cast<size_t>(count));
+        AllocArray(t.codes, static_cast<size_t>(count));
+        AllocArray(t.formats, static_cast<size_t>(count));
+        if (gOutOfMemory || !count) {
+            FreeAndNull(t.expressions);
+            FreeAndNull(t.codes);
+            FreeAndNull(t.formats);
+        } else {
+            t.count = static_cast<int>(count);
+        }
+    }
+    char **texts = e.arg == kArgExpressions ? t.expressions : t.formats;
+    for (int i = 0; i < t.count; ++i) {
+        if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+        SetRawString(texts[i], gLine);
+    }
+    return 1;
+}
+
+int ReadMethod() {
+    if (!gValue) return LineError();
+    ProblemWindowHost *h = Host();
+    int index = 0;
+    if (strcasecmp(gValue, LoadTextResource(IDS_BUILTIN_METHOD)) != 0) {
+        for (int k = 1; h; ++k) {
+            const char *key = h->CodeLibraryKey(k);
+            if (!key) break;
+            if (strcasecmp(key, gValue) == 0) {
+                index = k;
+                break;
+            }
+        }
+        if (!index) return LineError();
+    }
+    if (h) h->SelectCodeLibrary(index);
+    else gCodeLibraryIndex = index;
+    if (!index) return 1;
+    for (int i = 0; const char *name = h->LibraryParamName(i); ++i) {
+        if (!ReadProblemLine(1)) return gParseStatus ? LineError() : 0;
+        if (strcasecmp(gKey, name) != 0) return LineError();
+        double v = 0;
+        if (gValue) std::sscanf(gValue, "%lg", &v);
+        if (double *cell = h->LibraryParamValue(i)) *cell = v;
+    }
+    return 1;
+}
+
+int ReadElements() {
+    gCurrentGraph = &gGraphWorkCopy;
+    while (gParseStatus) {
+        if (!gLinePending) {
+            if (!ReadProblemLine(1)) return gParseStatus;
+            gLinePending = 1;
+        }
+        if (strcasecmp(gKey, "Graphics element") != 0) return 1;
+        if (!gValue) return LineError();
+        int kind = -1;
+        for (int k = 0; k < kElementKindCount && kind < 0; ++k)
+            if (strncasecmp(gValue, kElementKindNames[k], 3) == 0) kind = k;
+        if (kind < 0) return LineError();
+        gLinePending = 0;
+        GraphicsElement *el = AddGraphicsElement(0);
+        if (!el) return LineError();
+        el->kind = kind;
+        const bool two = kind == kElement2Curve || kind == kElement3Curve || kind >= kElementFractal;
+        if (kind >= kElementText) {
+            if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+            if (kind == kElementText) SetRawString(el->text1, gLine);
+            else SetUnescapedString(el->text1, gLine);
+        }
+        if (two) {
+            if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+            SetUnescapedString(el->text2, gLine);
+        }
+        if (kind == kElement3Curve) {
+            if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+            SetUnescapedString(el->text3, gLine);
+        }
+        gElementWorkCopy = *el;
+        if (!ReadKeyTable(kElementTable, kElementTableCount)) return 0;
+        GraphicsElement kept = *el;
+        *el = gElementWorkCopy;
+        el->kind = kind;
+        el->text1 = kept.text1;
+        el->text2 = kept.text2;
+        el->text3 = kept.text3;
+        el->code1 = kept.code1;
+        el->code2 = kept.code2;
+        el->code3 = kept.code3;
+        el->next = kept.next;
+    }
+    return 0;
+}
+
+int ReadHeader(const ProblemKeyDescriptor &e) {
+    switch (e.arg) {
+    case kArgGraphHeader:
+    case kArgTextHeader:
+        gSectionWindow = OpenWindowSection(e.arg == kArgGraphHeader ? kChildGraph : kChildText);
+        return gSectionWindow ? 1 : LineError();
+    case kArgNotesHeader: {
+        // The rest of the text, raw, is the notes.
+        const char *rest = gProblemTextBuffer + gReadPos;
+        SetNonEmptyStringCopy(gProjectNotes, rest);
+        gReadPos += std::strlen(rest);
+        return 1;
+    }
+    default: return 1;
+    }
+}
+
+// Applies the pending line to one entry that passed the filters.
+int ApplyEntry(const ProblemKeyDescriptor &e) {
+    long long v;
+    switch (e.type) {
+    case kKeyIdentifier:
+        // Exact, so an empty identifier matches only an empty one.
+        if (std::strcmp(gValue ? gValue : "", gIdentifier) == 0) gSameUserFile = 1;
+        return 1;
+    case kKeyHeader: return ReadHeader(e);
+    case kKeyUnsigned:
+        if (!ReadInteger(gValue, true, v)) return LineError();
+        if (e.arg == kArgDimension) {
+            if (v <= 0) v = 1;
+            if (v > kMaxDimension) return LineError();
+        } else if (e.valid && !e.valid(v)) {
+            return LineError();
+        }
+        SetCell(e, static_cast<unsigned>(v));
+        return 1;
+    case kKeyInteger:
+        if (!ReadInteger(gValue, false, v) || (e.valid && !e.valid(v))) return LineError();
+        SetCell(e, static_cast<int>(v));
+        return 1;
+    case kKeyDouble: {
+        double d;
+        if (!gValue || std::sscanf(gValue, "%lg", &d) != 1) return LineError();
+        SetCell(e, d);
+        return 1;
+    }
+    case kKeyString: SetRawString(StringCell(e), gValue); return 1;
+    case kKeyText: SetUnescapedString(StringCell(e), gValue); return 1;
+    case kKeyLink: SetRawString(gGraphWorkCopy.linkTitle, gValue); gGraphWorkCopy.linkedWindow = 0; return 1;
+    case kKeyYesNo:
+    case kKeyRadio: {
+        if (!gValue) return LineError();
+        int i, yes;
+        if (std::sscanf(gValue, "%i", &i) == 1) yes = i != 0;
+        else if (*gValue == 'Y' || *gValue == 'y') yes = 1, i = 1;
+        else if (*gValue == 'N' || *gValue == 'n') yes = 0, i = 0;
+        else return LineError();
+        if (e.type == kKeyYesNo) SetCell(e, i);
+        else if (yes) SetCell(e, static_cast<int>(e.flags & kKeyRadioValueMask));
+        return 1;
+    }
+    case kKeyHex: {
+        unsigned long u;
+        if (!gValue || std::sscanf(gValue, "%lX", &u) != 1) return LineError();
+        SetCell(e, static_cast<uint32_t>(u));
+        return 1;
+    }
+    case kKeyParameters: return ReadParameters(e);
+    case kKeyNames: return ReadNames(e);
+    case kKeyExpressions: return ReadExpressions(e);
+    case kKeyInitialValues: return ReadInitialValues();
+    case kKeyTextList: return ReadTextList(e);
+    case kKeyMethod: return ReadMethod();
+    default: return 1;
+    }
+}
+
+bool PassesReadFilters(const ProblemKeyDescriptor &e) {
+    if (!InVersion(e, gFileVersion)) return false;
+    if ((e.flags & kKeyMachine) && !gSameUserFile) return false;
+    return PassesTypeFilter(e);
+}
+
+}  // namespace
+
+int ReadKeyTable(const ProblemKeyDescriptor *table, int count) {
+    for (int i = 0; i < count && gParseStatus; ++i) {
+        const ProblemKeyDescriptor &e = table[i];
+        if (e.type == kKeyNotes) continue;  // the [Notes] header takes them
+        if (e.type == kKeyElements) {
+            if (!ReadElements()) return 0;
+            continue;
+        }
+        if (!gLinePending) {
+            if (!ReadProblemLine(1)) return gParseStatus;
+            gLinePending = 1;
+        }
+        if (strcasecmp(gKey, e.name) != 0) continue;
+        gLinePending = 0;
+        if (PassesReadFilters(e) && !ApplyEntry(e)) return 0;
+    }
+    return gParseStatus;
+}
+
+namespace {
+
+// Makes the windows' stacking that of the file: its first section on top.
+void RestoreStacking() {
+    ProblemWindowHost *h = Host();
+    if (!h) return;
+    for (int i = gCreatedCount - 1; i >= 0; --i) h->BringToTop(gCreated[i]);
+}
+
+void FinishSection(int kind) {
+    ProblemWindowHost *h = Host();
+    WindowId w = gSectionWindow;
+    if (kind == kChildGraph) {
+        gGraphWorkCopy.viewPoint = gViewPoint;
+        h->SyncState(w, 1);
+        h->SetCaption(w, gGraphWorkCopy.title ? gGraphWorkCopy.title : "");
+        h->GraphSectionRead(w);
+    } else {
+        gTextWorkCopy.viewPoint = gViewPoint;
+        h->SyncState(w, 1);
+        h->SetCaption(w, gTextWorkCopy.title ? gTextWorkCopy.title : "");
+    }
+    gSectionWindow = 0;
+}
+
+void ReadWindowSections() {
+    while (gParseStatus) {
+        if (!gLinePending) {
+            if (!ReadProblemLine(1)) return;
+            gLinePending = 1;
+        }
+        int kind;
+        if (strcasecmp(gKey, "[Graphics window]") == 0) kind = kChildGraph;
+        else if (strcasecmp(gKey, "[Text window]") == 0) kind = kChildText;
+        else return;
+        const bool ok = kind == kChildGraph ? ReadKeyTable(kGraphTable, kGraphTableCount)
+                                            : ReadKeyTable(kTextTable, kTextTableCount);
+        if (!ok) return;
+        FinishSection(kind);
+    }
+}
+
+// The names of the first seven column entries (x, t, x0, t0, tp, nx, ny): a
+// file that leaves one unset keeps the new problem's name.
+struct FixedNames {
+    char *names[kFixedColumnCount] = {};
+
+    void Save() {
+        for (int i = 0; i < kFixedColumnCount && i < gColumnCount; ++i)
+            SetNonEmptyStringCopy(names[i], gColumnTable[i].name);
+    }
+    void RestoreUnset() {
+        for (int i = 0; i < kFixedColumnCount; ++i) {
+            if (gColumnTable && i < gColumnCount && !gColumnTable[i].name) {
+                gColumnTable[i].name = names[i];
+                names[i] = nullptr;
+            }
+            FreeAndNull(names[i]);
+        }
+    }
+};
+
+int FinishParse() {
+    ProblemWindowHost *h = Host();
+    RestoreStacking();
+    if (gParseStatus) {
+        FreeAndNull(gProblemTextBuffer);
+        if (IsMap()) gBackward = 0;
+        PlatformSetCommandState(kCmdBackward, !IsMap());
+        if (gFileVersion <= kAskNameMaxVersion) gAskForProblemName = 1;
+    }
+    if (h) h->EndProblemText();
+    gLoadingProblem = 0;
+    if (gParseStatus) return kParseLoaded;
+    return gDeclined ? kParseDeclined : kParseCorrect;
+}
+
+}  // namespace
+
+int ParseProblemText() {
+    gFileVersion = 0;
+    gLinePending = 0;
+    gLineCounter = 0;
+    gReadPos = 0;
+    gParseStatus = 1;
+    gDeclined = 0;
+    gSectionWindow = 0;
+    gCreatedCount = 0;
+    gSameUserFile = 0;
+    ProblemWindowHost *h = Host();
+    if (!gProblemTextBuffer || !*gProblemTextBuffer) {
+        FreeAndNull(gProblemTextBuffer);
+        if (h) h->EndProblemText();
+        return kParseLoaded;
+    }
+    // The version first: a newer file the user does not want leaves the
+    // problem as it was.
+    if (!ReadKeyTable(kVersionTable, kVersionTableCount)) return gDeclined ? kParseDeclined : kParseCorrect;
+    if (static_cast<unsigned>(gProgramVersion) < gFileVersion &&
+        !AskPercent(IDS_NEWER_PROBLEM_FILE, static_cast<double>(gFileVersion))) {
+        FreeAndNull(gProblemTextBuffer);
+        return kParseRefused;
+    }
+    gLoadingProblem = 1;
+    if (h) h->BeginProblemText();
+    ResetSolverMethod(0);
+    FreeProblemArrays();
+
+    ReadKeyTable(kTypeTable, kTypeTableCount);
+    // Rebuilt even after an error, so that the arrays fit the type and
+    // dimension read so far.
+    if (!NewProblemWorkspace()) {
+        gParseStatus = 0;
+        return FinishParse();
+    }
+    if (gParseStatus) {
+        FixedNames names;
+        names.Save();
+        ReadKeyTable(kGlobalTable, kGlobalTableCount);
+        names.RestoreUnset();
+    }
+    if (gParseStatus) ReadWindowSections();
+    ResolveLinkedWindows();
+    if (gParseStatus) ReadKeyTable(kNotesTable, kNotesTableCount);
+    if (gParseStatus && (gLinePending || ReadProblemLine(1))) LineError();
+    return FinishParse();
+}

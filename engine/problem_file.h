@@ -1,0 +1,70 @@
+// The problem file: the whole problem as one text of "[Section]" and
+// "key = value" lines, built into gProblemTextBuffer (workspace.h) and parsed
+// back from it through the key tables of problem_keys.h.
+#pragma once
+#include <cstddef>
+
+#include "graph_state.h"
+#include "problem_keys.h"
+
+// This program's version number, written into every file: 100 times the
+// product version 2.00.
+extern int gProgramVersion;
+// The version of the file being read (0 when it has no "Version" line); the
+// writer sets it to gProgramVersion.
+extern unsigned gFileVersion;
+// The file's "Identifier" equals this user's: machine-specific keys apply.
+extern int gSameUserFile;
+// Set while a problem text is parsed.
+extern int gLoadingProblem;
+// Line of the last line error (from 1, comment lines counted), for the editor.
+extern unsigned gProblemErrorLine;
+// Length of the text in gProblemTextBuffer after a build.
+extern size_t gProblemTextLength;
+
+// The longest line the reader takes.
+constexpr int kProblemLineSize = 20480;
+// Files from this version on escape backslashes before "n" in every text
+// value, so that texts read back byte for byte; older files are read by
+// their own rules.
+constexpr int kEscapedTextsVersion = 200;
+// Files of this version or older ask for a new name at the next save.
+constexpr unsigned kAskNameMaxVersion = 64;
+
+// Builds the whole problem text; withHandles writes window handles ("%X")
+// in place of placements. 1 on success; 0 with the buffer freed.
+int BuildProblemText(int withHandles);
+
+enum ParseResult {
+    kParseCorrect = 0,   // a line error was reported and the user will correct it
+    kParseLoaded = 1,    // the problem was read
+    kParseDeclined = 2,  // a line error was reported; the user declined to correct it
+    kParseRefused = 3,   // a newer file the user chose not to read: nothing changed
+};
+
+// Parses gProblemTextBuffer into the problem and its windows.
+int ParseProblemText();
+
+// Appends one table's entries; headerValue is the text after "name = " on a
+// window header line (null elsewhere). 0 when the buffer cannot grow.
+int WriteKeyTable(const ProblemKeyDescriptor *table, int count, const char *headerValue);
+// Reads lines against one table; 0 after a reported line error.
+int ReadKeyTable(const ProblemKeyDescriptor *table, int count);
+// Reads the next line into the line buffer (split: also into key and value,
+// skipping comment lines); 0 at the end of the text or after a line error.
+int ReadProblemLine(int split);
+void SkipLineEnd();
+// Appends text, with escape 1 in the escaped form of text values, then CR LF.
+int AppendProblemLine(const char *text, int escape);
+// Stores in slot a copy of text with the escapes of a text value decoded
+// (null or "" leaves the slot null).
+void SetUnescapedString(char *&slot, const char *text);
+void ReportProblemLineError();
+int WriteWindowSection(WindowId window, int withHandles, int offset);
+// Reads a placement header value into the placement of the next window;
+// 1 when it has four or five values.
+int ParseWindowPlacement(const char *value);
+void ResolveLinkedWindows();
+
+// The escaped form of a text value and its inverse, exposed for tests.
+void EscapeProblemText(const char *text, char *out, size_t size);

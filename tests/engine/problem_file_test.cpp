@@ -1,0 +1,674 @@
+// The problem file: build-parse-build identity of a rich problem, window
+// stacking and links through the window double, line errors with their line
+// numbers, version rules, filters, value forms, line rules, escaping and the
+// checks of counts read from a file.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "compiler.h"
+#include "memory.h"
+#include "platform.h"
+#include "platform_recorder.h"
+#include "problem_file.h"
+#include "problem_settings.h"
+#include "test_heap.h"
+#include "settings.h"
+#include "text_window_state.h"
+#include "window_host_double.h"
+#include "workspace.h"
+
+namespace {
+
+std::string Str(const char *s) { return s ? s : "(null)"; }
+
+class ProblemFileTest : public ::testing::Test {
+protected:
+    WindowHostDouble host;
+
+    void SetUp() override {
+        gRecorder.Reset();
+        gProblemWindowHost = &host;
+        std::strcpy(gIdentifier, "me");
+        NewProblem(kSingleOde, 2);
+    }
+    void TearDown() override {
+        host.DestroyAll();
+        gProblemWindowHost = nullptr;
+        FreeProblemWorkspace();
+        ResetProblemSettings();
+        gProblemKind = kSingleOde;
+        gDimension = 2;
+        gStackLength = 1000;
+        gPcodeLength = 10000;
+        gIdentifier[0] = 0;
+        gAskForProblemName = 0;
+        gProblemChanged = 0;
+        gGraphWorkCopy = GraphWindowState();
+        gTextWorkCopy = TextWindowState();
+        gElementDialogCopy = GraphicsElement();
+        gElementWorkCopy = GraphicsElement();
+        gCurrentGraph = nullptr;
+    }
+
+    // What the file commands do before a load: no windows, a new problem.
+    void NewProblem(int kind, unsigned n) {
+        host.DestroyAll();
+        ResetProblemSettings();
+        gProblemKind = kind;
+        gDimension = n;
+        gStackLength = 1000;
+        gPcodeLength = 10000;
+        ASSERT_EQ(NewProblemWorkspace(), 1);
+    }
+
+    int Parse(const std::string &text) {
+        FreeAndNull(gProblemTextBuffer);
+        gProblemTextBuffer = AllocTextBuffer(text.size());
+        std::memcpy(gProblemTextBuffer, text.data(), text.size());
+        return ParseProblemText();
+    }
+
+    std::string Build(int withHandles = 0) {
+        EXPECT_EQ(BuildProblemText(withHandles), 1);
+        return gProblemTextBuffer ? std::string(gProblemTextBuffer, gProblemTextLength) : "";
+    }
+
+    FakeChild *Child(int i) { return i < static_cast<int>(host.children.size()) ? &host.children[i] : nullptr; }
+
+    std::vector<std::string> GraphTitlesTopFirst() {
+        std::vector<std::string> out;
+        for (FakeChild &c : host.children) out.push_back(Str(c.graph ? c.graph->title : c.text->title));
+        return out;
+    }
+
+    static void SetText(char *&slot, const char *text) { SetNonEmptyStringCopy(slot, text); }
+
+    // A problem that uses every kind of key: names, parameters (one without
+    // a name), texts with line breaks and with a literal backslash-n, a code
+    // library, a text window and two graph windows, the upper linked to the
+    // lower one (a link forward in the file), and one element of each kind.
+    void MakeRichProblem(int kind) {
+        NewProblem(kind, 3);
+        const char *names[] = {"x", "y", "z", "x0", "y0", "z0", "s0", "s1"};
+        for (int i = 0; i < 8; ++i) SetText(gColumnTable[kFixedColumnCount + i].name, names[i]);
+        SetText(gColumnTable[kColumnTime].name, "time");
+        gParameterCount = 3;
+        AllocArray(gParameters, 3);
+        SetText(gParameters[0].name, "sigma");
+        gParameters[0].value = 10;
+        gParameters[1].value = 2.5;  // no name
+        SetText(gParameters[2].name, "beta");
+        gParameters[2].value = 8.0 / 3;
+        SetText(gEquationTexts[0], "sigma*(y-x)");
+        SetText(gEquationTexts[1], "x\\n");  // x DIV n
+        SetText(gEquationTexts[2], "a\r\nb\\\\n c");
+        SetText(gInitialFunctionTexts[0], "sin(t)");
+        SetText(gBoundaryTexts[2], "x[1]-1");
+        for (int i = 0; i < 5; ++i) gInitialValues[i] = i + 0.25;
+        gInitialTime = -1.5;
+        SetText(gDiscontinuities, "t>1");
+        SetText(gStatusFormat, "t = %g\\n");
+        SetText(gMathematicaInit, "Needs[\"A\"]\r\nf[x_] := x\\n");
+        SetText(gProjectNotes, "Notes\r\n; not a comment\r\nlast line without end");
+        gMapPower = 4;
+        gScanBegin = 1;
+        gScanEnd = 2;
+        gInterpolate = 2;
+        gRunPriority = 5;
+        gPreferredProcessor = 2;
+        host.libraries = {"Other", "MyLib"};
+        host.libraryParams = {{}, {{"alpha", 0.5}, {"beta", 2}}};
+        gCodeLibraryIndex = 2;
+
+        const WindowRect rect{100, 80, 500, 400};
+        WindowId text = host.Add(kChildText, &rect);
+        WindowId lower = host.Add(kChildGraph, &rect, 1);
+        WindowId upper = host.Add(kChildGraph);
+        TextWindowState *t = host.Find(text)->text;
+        SetText(t->title, "Table\r\nTwo");
+        t->count = 2;
+        AllocArray(t->expressions, 2);
+        AllocArray(t->codes, 2);
+        AllocArray(t->formats, 2);
+        SetText(t->expressions[0], "x");
+        SetText(t->expressions[1], "y\\n");
+        SetText(t->formats[0], "%g\\t");
+        SetText(t->formats[1], "%g\r\n");
+        t->viewPoint.phi = 12.5;
+        GraphWindowState *a = host.Find(upper)->graph;
+        GraphWindowState *b = host.Find(lower)->graph;
+        SetText(a->title, "Graph A");
+        SetText(b->title, "Graph B");
+        a->linkedWindow = lower;
+        a->drawingColor = 0xFF00FF;
+        a->viewPoint.distance = 7;
+        b->xMin = -20;
+        gCurrentGraph = b;
+        for (int k = 0; k < kElementKindCount; ++k) {
+            gNewElementKind = k;
+            GraphicsElement *e = AddGraphicsElement(0);
+            ASSERT_NE(e, nullptr);
+            e->x = k + 0.5;
+            e->color = 0x123456 + k;
+            e->line = -2;
+            SetText(e->text1, k == kElementText ? "\\b{Text}\\n" : "t1\r\nnext");
+            SetText(e->text2, "u\\n");
+            SetText(e->text3, "z3");
+        }
+        gCurrentGraph = nullptr;
+    }
+};
+
+int LineOf(const std::string &text, const std::string &line) {
+    size_t at = text.find("\r\n" + line + "\r\n");
+    if (at == std::string::npos) return -1;
+    int n = 2;
+    for (size_t i = 0; i < at; ++i) n += text[i] == '\n';
+    return n;
+}
+
+bool HasLine(const std::string &text, const std::string &start) {
+    return text.compare(0, start.size(), start) == 0 || text.find("\n" + start) != std::string::npos;
+}
+
+TEST_F(ProblemFileTest, RichProblemsBuildParseBuildIdentically) {
+    for (int kind : {kOdeSystem, kMap}) {
+        SCOPED_TRACE(kind);
+        MakeRichProblem(kind);
+        const std::vector<std::string> stacking = GraphTitlesTopFirst();
+        const std::string first = Build();
+        NewProblem(kSingleOde, 2);
+        ASSERT_EQ(Parse(first), kParseLoaded) << (gRecorder.boxes.empty() ? "" : gRecorder.boxes[0].text);
+        EXPECT_TRUE(gRecorder.boxes.empty());
+        EXPECT_EQ(GraphTitlesTopFirst(), stacking);  // the file's first window is on top
+        EXPECT_EQ(Build(), first);
+
+        // Texts come back byte for byte.
+        EXPECT_STREQ(gEquationTexts[1], "x\\n");
+        EXPECT_STREQ(gEquationTexts[2], "a\r\nb\\\\n c");
+        EXPECT_STREQ(gMathematicaInit, "Needs[\"A\"]\r\nf[x_] := x\\n");
+        EXPECT_STREQ(gProjectNotes, "Notes\r\n; not a comment\r\nlast line without end");
+        EXPECT_STREQ(gStatusFormat, "t = %g\\n");
+        EXPECT_STREQ(gParameters[1].name, "par1");
+        FakeChild *upper = Child(0), *lower = Child(1), *text = Child(2);
+        ASSERT_TRUE(upper && lower && text);
+        EXPECT_EQ(upper->graph->linkedWindow, lower->id);
+        EXPECT_EQ(upper->graph->linkTitle, nullptr);
+        EXPECT_EQ(upper->caption, "Graph A");
+        EXPECT_DOUBLE_EQ(upper->graph->viewPoint.distance, 7);
+        EXPECT_EQ(lower->rect.left, 100);
+        EXPECT_EQ(lower->showState, 1);
+        EXPECT_STREQ(text->text->title, "Table\r\nTwo");
+        EXPECT_STREQ(text->text->formats[1], "%g\r\n");
+        EXPECT_STREQ(text->text->expressions[1], "y\\n");
+        EXPECT_DOUBLE_EQ(text->text->viewPoint.phi, 12.5);
+        ASSERT_EQ(lower->graph->elementCount, kElementKindCount);
+        int k = 0;
+        for (GraphicsElement *e = lower->graph->elements; e; e = e->next, ++k) {
+            EXPECT_EQ(e->kind, k);
+            EXPECT_EQ(e->line, -2);
+            if (k >= kElementText) {
+                EXPECT_STREQ(e->text1, k == kElementText ? "\\b{Text}\\n" : "t1\r\nnext");
+            }
+        }
+
+        // Type filters: a map has no method and no ODE-only keys.
+        const bool map = kind == kMap;
+        EXPECT_EQ(HasLine(first, "[Method]"), !map);
+        EXPECT_EQ(HasLine(first, "Integration code          = MyLib\r\nalpha = 0.5\r\nbeta = 2"), !map);
+        EXPECT_EQ(HasLine(first, "Delay"), !map);
+        EXPECT_EQ(HasLine(first, "Direction field color"), !map);
+        EXPECT_EQ(HasLine(first, "Power"), map);
+        EXPECT_EQ(HasLine(first, "Average"), map);
+        // Version, alignment, radio groups, aliases never written.
+        EXPECT_EQ(first.compare(0, 15, "Version = 200\r\n"), 0);
+        EXPECT_TRUE(HasLine(first, "Identifier      = me\r\n;\r\n[Type]\r\n"));
+        EXPECT_TRUE(HasLine(first, "Highest                   = Yes\r\n"));
+        EXPECT_TRUE(HasLine(first, "Normal                    = No\r\n"));
+        for (const char *alias : {"Backwards", "Ask bitmap", "Miny", "Color ="}) EXPECT_FALSE(HasLine(first, alias)) << alias;
+        EXPECT_EQ(first.find("Poincare/Bifurcation time"), first.rfind("Poincare/Bifurcation time"));
+    }
+}
+
+TEST_F(ProblemFileTest, HandlesReplacePlacementsAndNameTheWindowsAgain) {
+    MakeRichProblem(kOdeSystem);
+    const std::string withHandles = Build(1);
+    char header[64];
+    std::snprintf(header, sizeof header, "[Graphics window]     = %X\r\n", Child(0)->id);
+    EXPECT_TRUE(HasLine(withHandles, header));
+    // The All settings editor reads them back into the same windows.
+    const WindowId top = Child(0)->id;
+    ASSERT_EQ(Parse(withHandles), kParseLoaded);
+    EXPECT_EQ(host.children.size(), 3u);
+    EXPECT_EQ(Child(0)->id, top);
+}
+
+TEST_F(ProblemFileTest, ZeroClientAreaWritesNoPlacementAndReadsAsDefault) {
+    host.Add(kChildGraph);
+    host.client = WindowRect{0, 0, 0, 0};
+    const std::string text = Build();
+    EXPECT_TRUE(HasLine(text, "[Graphics window]     = \r\n"));
+    NewProblem(kSingleOde, 2);
+    host.client = WindowRect{0, 0, 1000, 800};
+    ASSERT_EQ(Parse(text), kParseLoaded);
+    ASSERT_EQ(host.children.size(), 1u);
+    EXPECT_EQ(Child(0)->rect.width, 400);  // the double's default placement
+}
+
+TEST_F(ProblemFileTest, SwappedKeysGiveTheLineErrorAtTheLineNoTableTakes) {
+    std::string text = Build();
+    const size_t a = text.find("First value"), b = text.find("Last value");
+    const size_t aEnd = text.find("\r\n", a) + 2, bEnd = text.find("\r\n", b) + 2;
+    const std::string firstLine = text.substr(a, aEnd - a), lastLine = text.substr(b, bEnd - b);
+    text = text.substr(0, a) + lastLine + firstLine + text.substr(bEnd);
+    const int line = LineOf(text, firstLine.substr(0, firstLine.size() - 2));
+    for (int answer : {kIdYes, kIdNo}) {
+        gRecorder.Reset();
+        gRecorder.answers = {answer};
+        gLastValue = 10;
+        EXPECT_EQ(Parse(text), answer == kIdYes ? kParseCorrect : kParseDeclined);
+        ASSERT_EQ(gRecorder.boxes.size(), 1u);
+        EXPECT_EQ(gRecorder.boxes[0].text, "Error in problem line #" + std::to_string(line) +
+                                               "\nDo you want to correct it?");
+        EXPECT_EQ(gProblemErrorLine, static_cast<unsigned>(line));
+        EXPECT_NE(gProblemTextBuffer, nullptr);  // kept for the editor
+    }
+}
+
+TEST_F(ProblemFileTest, NewerFileAsksAndNoLeavesTheProblemUntouched) {
+    MakeRichProblem(kOdeSystem);
+    const std::string before = Build();
+    const std::string newer = "Version = 250\r\n[Type]\r\nMap = Yes\r\nDimension/Order = 1\r\n";
+    gRecorder.answers = {kIdNo};
+    EXPECT_EQ(Parse(newer), kParseRefused);
+    ASSERT_EQ(gRecorder.boxes.size(), 1u);
+    EXPECT_EQ(gRecorder.boxes[0].text,
+              "To read correctly this problem file,\nversion 2.50 or newer is required.\nContinue anyway?");
+    EXPECT_EQ(Build(), before);
+    EXPECT_EQ(host.children.size(), 3u);
+    EXPECT_EQ(host.begins, host.ends);
+
+    gRecorder.Reset();
+    gRecorder.answers = {kIdYes};
+    EXPECT_EQ(Parse(newer), kParseLoaded);
+    EXPECT_EQ(gProblemKind, kMap);
+    EXPECT_EQ(gDimension, 1u);
+}
+
+TEST_F(ProblemFileTest, OldFilesReadTheirAliasesAndAskForANewName) {
+    const std::string old =
+        "Version = 60\r\nIdentifier = me\r\n[Type]\r\nSystem of ODEs = 1\r\nDimension/Order = 2\r\n"
+        "[Range]\r\nBackwards = Yes\r\n[Graphics window]\r\nMiny = -3\r\nColor = 4\r\nAsk bitmap = Yes\r\n";
+    ASSERT_EQ(Parse(old), kParseLoaded);
+    EXPECT_EQ(gBackward, 1);
+    ASSERT_EQ(host.children.size(), 1u);
+    EXPECT_EQ(Child(0)->graph->bitmapMode, 3);
+    EXPECT_EQ(Child(0)->graph->yMin, -1);  // "Miny" is of version 0 only
+    EXPECT_EQ(Child(0)->graph->plotter.pen, 1);  // "Color" of versions up to 56
+    EXPECT_EQ(gAskForProblemName, 1);
+    NewProblem(kSingleOde, 2);
+    ASSERT_EQ(Parse("[Graphics window]\r\nMiny = -3\r\nColor = 4\r\n"), kParseLoaded);  // version 0
+    EXPECT_EQ(Child(0)->graph->yMin, -3);
+    EXPECT_EQ(Child(0)->graph->plotter.pen, 4);
+    const std::string current = Build();
+    for (const char *alias : {"Backwards", "Ask bitmap", "Miny", "Color ="}) EXPECT_FALSE(HasLine(current, alias));
+
+    // Version 70 does not ask; an alias of older versions is consumed
+    // without effect.
+    NewProblem(kSingleOde, 2);
+    gAskForProblemName = 0;
+    ASSERT_EQ(Parse("Version = 70\r\n[Range]\r\nBackward = No\r\nBackwards = Yes\r\n"), kParseLoaded);
+    EXPECT_EQ(gBackward, 0);
+    EXPECT_EQ(gAskForProblemName, 0);
+}
+
+TEST_F(ProblemFileTest, MachineKeysApplyOnlyInThisUsersFiles) {
+    for (const char *id : {"someone", "me"}) {
+        SCOPED_TRACE(id);
+        NewProblem(kSingleOde, 2);
+        const std::string text = std::string("Version = 200\r\nIdentifier = ") + id +
+                                 "\r\n[Type]\r\nStack length = 5000\r\nP-code length = 777\r\n"
+                                 "[Range]\r\nIdle = Yes\r\nProcessor = 2\r\n"
+                                 "[Graphics window]\r\nCapture = 7\r\nPlotter = Yes\r\nDevice = LPT1\r\n"
+                                 "[Text window]\r\nCapture = Yes\r\nOutput file = out.txt\r\n";
+        ASSERT_EQ(Parse(text), kParseLoaded);
+        const bool mine = std::strcmp(id, "me") == 0;
+        EXPECT_EQ(gStackLength, mine ? 5000u : 1000u);
+        EXPECT_EQ(gPcodeLength, mine ? 777u : 10000u);
+        EXPECT_EQ(gRunPriority, mine ? 0 : 3);
+        EXPECT_EQ(gPreferredProcessor, mine ? 2 : 0);
+        FakeChild *graph = Child(0), *text_ = Child(1);
+        ASSERT_TRUE(text_ && graph);
+        EXPECT_EQ(graph->graph->capture, mine ? 7 : gOutputMetafile);
+        EXPECT_EQ(graph->graph->plotterOutput, mine ? 1 : 0);
+        EXPECT_EQ(Str(graph->graph->plotter.device), mine ? "LPT1" : "(null)");
+        EXPECT_EQ(text_->text->capture, mine ? 1 : 0);
+        EXPECT_EQ(Str(text_->text->outputFile), mine ? "out.txt" : "(null)");
+    }
+}
+
+TEST_F(ProblemFileTest, KeysOfTheOtherProblemTypeAreConsumedSilently) {
+    const std::string text =
+        "Version = 200\r\n[Type]\r\nSystem of ODEs = Yes\r\n[Equations]\r\nPower = 9\r\n[Range]\r\n"
+        "Bifurcation diagram = Yes\r\nBegin = 3\r\n[Graphics window]\r\nDirect = 5\r\nHistogram = 2\r\n";
+    ASSERT_EQ(Parse(text), kParseLoaded);
+    EXPECT_TRUE(gRecorder.boxes.empty());
+    EXPECT_EQ(gMapPower, 1u);
+    EXPECT_EQ(gBifurcationDiagram, 0);
+    EXPECT_EQ(gScanBegin, 0);
+    EXPECT_EQ(Child(0)->graph->directPower, 0u);
+
+    NewProblem(kSingleOde, 2);
+    ASSERT_EQ(Parse("Version = 200\r\n[Type]\r\nMap = Yes\r\n[Equations]\r\nDelay = 2\r\n[Range]\r\n"
+                    "Backward = Yes\r\n[Method]\r\nTolerance = 5\r\n"),
+              kParseLoaded);
+    EXPECT_EQ(gDelay, 0);
+    EXPECT_EQ(gTolerance, 1e-8);
+}
+
+TEST_F(ProblemFileTest, ValueForms) {
+    const std::string text =
+        "Version=200\r\n[Type]\r\nSingle ODE = 1\r\nDimension/Order = 0\r\n[Range]\r\nInterpolate = 2\r\n"
+        "Pause = 010\r\nAuto start = yes\r\n[Graphics window]\r\nTitle=\r\nContinuous line = n\r\n"
+        "Background color = 0xFF\r\n";
+    ASSERT_EQ(Parse(text), kParseLoaded);
+    EXPECT_EQ(gDimension, 1u);
+    EXPECT_EQ(gInterpolate, 2);
+    EXPECT_EQ(gPauseSetting, 8);
+    EXPECT_EQ(gAutoStart, 1);
+    EXPECT_EQ(Child(0)->graph->title, nullptr);
+    EXPECT_EQ(Child(0)->graph->backgroundColor, 0xFF);
+    EXPECT_EQ(Child(0)->graph->continuousLine, 0);
+    const std::string built = Build();
+    EXPECT_TRUE(HasLine(built, "Interpolate               = Yes\r\n"));
+    EXPECT_TRUE(HasLine(built, "Background color      = FF\r\n"));
+
+    for (const char *bad : {"[Range]\r\nInterpolate = maybe", "[Range]\r\nPause = x", "[Range]\r\nFirst value = ?",
+                            "[Type]\r\nMap = perhaps", "[Range]\r\nStep =", "[Graphics window]\r\nGrid color = red"}) {
+        SCOPED_TRACE(bad);
+        NewProblem(kSingleOde, 2);
+        gRecorder.Reset();
+        gRecorder.answers = {kIdNo};
+        EXPECT_EQ(Parse(std::string("Version = 200\r\n") + bad + "\r\n"), kParseDeclined);
+        EXPECT_EQ(gProblemErrorLine, 3u);
+    }
+}
+
+TEST_F(ProblemFileTest, ImpossibleCountsAreLineErrorsAtTheirLine) {
+    struct Case {
+        const char *lines;
+        unsigned errorLine;
+    };
+    const Case cases[] = {
+        {"[Type]\r\nDimension/Order = 10001\r\n", 3},
+        {"[Type]\r\nDimension/Order = 4294967295\r\n", 3},
+        {"Identifier = me\r\n[Type]\r\nStack length = 0\r\n", 4},
+        {"Identifier = me\r\n[Type]\r\nStack length = 4294967295\r\n", 4},
+        {"Identifier = me\r\n[Type]\r\nP-code length = 3\r\n", 4},
+        {"[Parameters]\r\nParameters = -1\r\n", 3},
+        {"[Parameters]\r\nParameters = 2000000000\r\n", 3},
+        {"[Text window]\r\nExpressions = 1000000000\r\n", 3},
+        {"[Text window]\r\nExpressions = -2\r\n", 3},
+        {"[Graphics window]\r\nSelect in X axis = 3\r\n", 3},
+        {"[Graphics window]\r\nSelect in Y axis = -1\r\n", 3},
+        {"[Initial values]\r\nDependent variable(s):\r\n1\r\n2\r\n3\r\nnot a number\r\n", 7},
+        {"[Parameters]\r\nParameters = 3\r\na = 1\r\n", 4},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lines);
+        NewProblem(kSingleOde, 2);
+        gRecorder.Reset();
+        gRecorder.answers = {kIdNo};
+        EXPECT_EQ(Parse(std::string("Version = 200\r\n") + c.lines), kParseDeclined);
+        EXPECT_EQ(gProblemErrorLine, c.errorLine);
+        EXPECT_EQ(gRecorder.boxes.size(), 1u);
+        EXPECT_LE(gDimension, 10000u);
+        EXPECT_EQ(host.children.size(), 0u);  // the window being read is destroyed
+    }
+    // Within the limits all is well.
+    NewProblem(kSingleOde, 2);
+    ASSERT_EQ(Parse("Version = 200\r\n[Type]\r\nDimension/Order = 2\r\n[Graphics window]\r\n"
+                    "Select in X axis = 2\r\n"),
+              kParseLoaded);
+    EXPECT_EQ(Child(0)->graph->selectX, 2);
+}
+
+TEST_F(ProblemFileTest, LineRules) {
+    const std::string head = "Version = 200\r\n[Graphics window]\r\nTitle = ";
+    // The longest line reads whole; one character more is a line error,
+    // never a cut title.
+    std::string longest(kProblemLineSize - 8, 'a');
+    ASSERT_EQ(Parse(head + longest + "\r\n"), kParseLoaded);
+    EXPECT_EQ(std::strlen(Child(0)->graph->title), longest.size());
+    NewProblem(kSingleOde, 2);
+    gRecorder.answers = {kIdNo};
+    EXPECT_EQ(Parse(head + longest + "b\r\n"), kParseDeclined);
+    EXPECT_EQ(gProblemErrorLine, 3u);
+
+    // No final line end.
+    NewProblem(kSingleOde, 2);
+    gRecorder.Reset();
+    gRecorder.answers = {kIdNo};
+    EXPECT_EQ(Parse("Version = 200\r\n[Range]\r\nPause = 3"), kParseDeclined);
+    EXPECT_EQ(gProblemErrorLine, 3u);
+
+    // LF-only lines, comments counted in line numbers, tabs kept.
+    NewProblem(kSingleOde, 2);
+    gRecorder.Reset();
+    ASSERT_EQ(Parse("Version = 200\n; a comment\n[Graphics window]\nTitle = a\tb\n"), kParseLoaded);
+    EXPECT_STREQ(Child(0)->graph->title, "a\tb");
+    NewProblem(kSingleOde, 2);
+    gRecorder.answers = {kIdNo};
+    EXPECT_EQ(Parse("Version = 200\n; a comment\n[Range]\nPause = \x01\n"), kParseDeclined);
+    EXPECT_EQ(gProblemErrorLine, 4u);
+
+    // An empty text reads as nothing at all.
+    NewProblem(kSingleOde, 2);
+    EXPECT_EQ(Parse(""), kParseLoaded);
+}
+
+TEST_F(ProblemFileTest, NamesTheFileLeavesUnsetKeepTheirDefaults) {
+    NewProblem(kOdeSystem, 2);
+    ASSERT_EQ(Parse("Version = 200\r\n[Type]\r\nSystem of ODEs = Yes\r\nDimension/Order = 2\r\n[Variables]\r\n"
+                    "Independent variable = tau\r\nDependent variable(s) =\r\nIndividual names:\r\nu\r\n\r\n"),
+              kParseLoaded);
+    EXPECT_STREQ(gColumnTable[kColumnTime].name, "tau");
+    EXPECT_STREQ(gColumnTable[kColumnVariables].name, "x");
+    EXPECT_STREQ(gColumnTable[kColumnInitialTime].name, "t0");
+    EXPECT_STREQ(gColumnTable[kFixedColumnCount].name, "u");
+    EXPECT_EQ(gColumnTable[kFixedColumnCount + 1].name, nullptr);
+}
+
+TEST_F(ProblemFileTest, EmptyTextLinesReadAsNoText) {
+    NewProblem(kOdeSystem, 2);
+    ASSERT_EQ(Parse("Version = 200\r\n[Type]\r\nSystem of ODEs = Yes\r\n[Equations]\r\nDefinitions:\r\n"
+                    "\r\nx[1]\r\n"),
+              kParseLoaded);
+    EXPECT_EQ(gEquationTexts[0], nullptr);
+    EXPECT_STREQ(gEquationTexts[1], "x[1]");
+}
+
+TEST_F(ProblemFileTest, EscapingRoundTripsAndOlderFilesReadAsBefore) {
+    const char *texts[] = {"plain", "x\\n", "a\r\nb", "\\\\n", "\\\r\n", "end\\", "\\r\\n", "\\\\\\n\r\n\\"};
+    for (const char *t : texts) {
+        SCOPED_TRACE(t);
+        char escaped[64];
+        EscapeProblemText(t, escaped, sizeof escaped);
+        EXPECT_EQ(std::strpbrk(escaped, "\r\n"), nullptr);
+        char *back = nullptr;
+        SetUnescapedString(back, escaped);
+        EXPECT_STREQ(back, t);
+        FreeAndNull(back);
+    }
+    // Older files: "\n" is a line break in texts, and string values are
+    // taken as written.
+    ASSERT_EQ(Parse("Version = 199\r\n[Mathematica]\r\nInitialization = a\\nb\r\n[Text window]\r\n"
+                    "Separator = \\r\\n\r\n"),
+              kParseLoaded);
+    EXPECT_STREQ(gMathematicaInit, "a\r\nb");
+    EXPECT_STREQ(Child(0)->text->separator, "\\r\\n");
+    // The default separator written now reads back the same.
+    const std::string built = Build();
+    EXPECT_TRUE(HasLine(built, "Separator      = \\r\\\\n\r\n"));
+    NewProblem(kSingleOde, 2);
+    ASSERT_EQ(Parse(built), kParseLoaded);
+    EXPECT_STREQ(Child(0)->text->separator, "\\r\\n");
+}
+
+TEST_F(ProblemFileTest, UnknownLibraryOrElementKindAndFailedWindowAreLineErrors) {
+    struct Case {
+        const char *lines;
+        unsigned errorLine;
+    };
+    host.libraries = {"Lib"};
+    host.libraryParams = {{{"p", 1}}};
+    const Case cases[] = {
+        {"[Method]\r\nIntegration code = Nowhere\r\n", 3},
+        {"[Method]\r\nIntegration code = lib\r\nq = 2\r\n", 4},
+        {"[Graphics window]\r\nGraphics element = Blob\r\n", 3},
+        {"[Graphics window]\r\nGraphics element =\r\n", 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lines);
+        NewProblem(kSingleOde, 2);
+        gRecorder.Reset();
+        gRecorder.answers = {kIdNo};
+        EXPECT_EQ(Parse(std::string("Version = 200\r\n") + c.lines), kParseDeclined);
+        EXPECT_EQ(gProblemErrorLine, c.errorLine);
+    }
+    NewProblem(kSingleOde, 2);
+    ASSERT_EQ(Parse("Version = 200\r\n[Method]\r\nIntegration code = LIB\r\nP = 4.5\r\n"), kParseLoaded);
+    EXPECT_EQ(gCodeLibraryIndex, 1);
+    EXPECT_EQ(host.libraryParams[0][0].second, 4.5);
+
+    NewProblem(kSingleOde, 2);
+    host.failCreate = 1;
+    gRecorder.Reset();
+    gRecorder.answers = {kIdNo};
+    EXPECT_EQ(Parse("Version = 200\r\n[Text window]\r\nTitle = t\r\n"), kParseDeclined);
+    EXPECT_EQ(gProblemErrorLine, 2u);
+}
+
+TEST_F(ProblemFileTest, ABufferThatCannotGrowFailsTheBuildAndFreesIt) {
+    NewProblem(kSingleOde, 2);
+    gParameterCount = 3000;  // some 60 KB of parameter lines
+    AllocArray(gParameters, 3000);
+    for (int i = 0; i < 3000; ++i) SetText(gParameters[i].name, "parameter");
+    const std::string whole = Build();
+    ASSERT_GT(whole.size(), 40960u);
+    for (int successes : {0, 1}) {
+        SCOPED_TRACE(successes);
+        gRecorder.Reset();
+        FailHeapAfter(successes, 10);
+        EXPECT_EQ(BuildProblemText(0), 0);
+        FailHeapAfter(-1);
+        EXPECT_EQ(gProblemTextBuffer, nullptr);
+        EXPECT_EQ(gProblemTextLength, 0u);
+        EXPECT_FALSE(gRecorder.boxes.empty());  // the allocator told the user
+    }
+    EXPECT_EQ(Build(), whole);
+}
+
+// The example problem: the Lorenz system with one graph and one text window.
+// VR_WRITE_EXAMPLES=1 writes it afresh with the writer.
+class LorenzExampleTest : public ProblemFileTest {
+protected:
+    void MakeLorenz() {
+        gIdentifier[0] = 0;
+        NewProblem(kOdeSystem, 3);
+        const char *names[] = {"x", "y", "z"};
+        for (int i = 0; i < 3; ++i) SetText(gColumnTable[kFixedColumnCount + i].name, names[i]);
+        // The vector takes another name than its components.
+        SetText(gColumnTable[kColumnVariables].name, "v");
+        const char *parameters[] = {"sigma", "rho", "beta"};
+        const double values[] = {10, 28, 8.0 / 3};
+        gParameterCount = 3;
+        AllocArray(gParameters, 3);
+        for (int i = 0; i < 3; ++i) {
+            SetText(gParameters[i].name, parameters[i]);
+            gParameters[i].value = values[i];
+        }
+        SetText(gEquationTexts[0], "sigma*(y-x)");
+        SetText(gEquationTexts[1], "x*(rho-z)-y");
+        SetText(gEquationTexts[2], "x*y-beta*z");
+        gInitialValues[0] = gInitialValues[1] = gInitialValues[2] = 1;
+        gLastValue = 50;
+        gOutputStep = 0.01;
+        gInterpolate = 1;
+        gRetardedPoints = 1;
+        SetText(gStatusSecondExpression, "z");
+        SetText(gStatusFormat, "t = %g   z = %g");
+        SetText(gProjectNotes, "The Lorenz system at the classical parameters.\r\n");
+        const WindowRect graphRect{0, 0, 600, 500}, textRect{600, 0, 400, 500};
+        WindowId text = host.Add(kChildText, &textRect);
+        WindowId graph = host.Add(kChildGraph, &graphRect);
+        GraphWindowState *g = host.Find(graph)->graph;
+        SetText(g->title, "Lorenz attractor");
+        SetText(g->axisText[0], "x");
+        SetText(g->axisText[1], "z");
+        g->xMin = -25, g->xMax = 25, g->yMin = 0, g->yMax = 50;
+        g->drawingColor = 0xC00000;
+        TextWindowState *t = host.Find(text)->text;
+        SetText(t->title, "Lorenz values");
+        const char *columns[] = {"t", "x", "y", "z"};
+        t->count = 4;
+        AllocArray(t->expressions, 4);
+        AllocArray(t->codes, 4);
+        AllocArray(t->formats, 4);
+        for (int i = 0; i < 4; ++i) {
+            SetText(t->expressions[i], columns[i]);
+            SetText(t->formats[i], i < 3 ? "%10.4f " : "%10.4f");
+        }
+        t->frequency = 10;
+    }
+};
+
+TEST_F(LorenzExampleTest, ExampleIsTheWritersTextAndItsEquationsCompile) {
+    const std::string path = std::string(VR_SOURCE_DIR) + "/examples/lorenz.vr";
+    if (std::getenv("VR_WRITE_EXAMPLES")) {
+        MakeLorenz();
+        const std::string text = Build();
+        FILE *out = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+    }
+    FILE *in = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(in, nullptr) << path;
+    std::string file;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) file.append(chunk, n);
+    std::fclose(in);
+
+    gIdentifier[0] = 0;
+    NewProblem(kSingleOde, 2);
+    ASSERT_EQ(Parse(file), kParseLoaded);
+    EXPECT_EQ(Build(), file);
+    ASSERT_EQ(host.children.size(), 2u);
+    EXPECT_EQ(Child(0)->caption, "Lorenz attractor");
+    EXPECT_EQ(Child(1)->caption, "Lorenz values");
+
+    // Bind the individual names as compiling the problem does, then compile
+    // every expression of the problem and of its windows.
+    ASSERT_EQ(gProblemKind, kOdeSystem);
+    ASSERT_EQ(gDimension, 3u);
+    for (int i = 0; i < 3; ++i) gColumnTable[kFixedColumnCount + i].address = &gVariables[i];
+    std::vector<const char *> texts(gEquationTexts, gEquationTexts + 3);
+    texts.push_back(gStatusFirstExpression);
+    texts.push_back(gStatusSecondExpression);
+    texts.push_back(Child(0)->graph->axisText[0]);
+    texts.push_back(Child(0)->graph->axisText[1]);
+    for (int i = 0; i < Child(1)->text->count; ++i) texts.push_back(Child(1)->text->expressions[i]);
+    for (const char *text : texts) {
+        SCOPED_TRACE(Str(text));
+        ASSERT_NE(text, nullptr);
+        EXPECT_GT(CompileExpression(text, gPcodeBuffer, static_cast<int>(gPcodeLength)), 0);
+    }
+}
+
+}  // namespace
