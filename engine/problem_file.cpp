@@ -172,9 +172,26 @@ int Reserve(size_t more) {
     return 1;
 }
 
+// A line longer than the reader takes would make the saved file unreadable:
+// the whole build is refused, once, rather than written.
+size_t gLineStart;
+unsigned gLinesWritten;
+
 int Append(const char *text, size_t n) {
     if (!Reserve(n)) return 0;
     std::memcpy(gProblemTextBuffer + gProblemTextLength, text, n);
+    for (size_t i = 0; i < n; ++i) {
+        if (text[i] != '\n') continue;
+        size_t end = gProblemTextLength + i;
+        if (end > gLineStart && gProblemTextBuffer[end - 1] == '\r') --end;
+        if (end - gLineStart > static_cast<size_t>(kProblemLineSize)) {
+            gBuildFailed = 1;
+            ShowErrorBoxWithNumber(IDS_PROBLEM_LINE_TOO_LONG, static_cast<int>(gLinesWritten + 1));
+            return 0;
+        }
+        gLineStart = gProblemTextLength + i + 1;
+        ++gLinesWritten;
+    }
     gProblemTextLength += n;
     gProblemTextBuffer[gProblemTextLength] = 0;
     return 1;
@@ -436,6 +453,8 @@ int BuildProblemText(int withHandles) {
     FreeAndNull(gProblemTextBuffer);
     gProblemTextLength = 0;
     gCapacity = 0;
+    gLineStart = 0;
+    gLinesWritten = 0;
     int ok = Reserve(0) && WriteKeyTable(kVersionTable, kVersionTableCount, nullptr) &&
              WriteKeyTable(kTypeTable, kTypeTableCount, nullptr) &&
              WriteKeyTable(kGlobalTable, kGlobalTableCount, nullptr);

@@ -493,6 +493,25 @@ TEST_F(ProblemFileTest, EmptyTextLinesReadAsNoText) {
     EXPECT_STREQ(gEquationTexts[1], "x[1]");
 }
 
+// A text that would make a line longer than the reader takes is refused at
+// saving, with the line's number, rather than written unreadable.
+TEST_F(ProblemFileTest, ALineTooLongToReadBackFailsTheBuild) {
+    NewProblem(kOdeSystem, 2);
+    const std::string fits(20480, 'y');
+    SetText(gEquationTexts[0], fits.c_str());
+    const std::string text = Build();
+    ASSERT_FALSE(text.empty());
+    ASSERT_EQ(Parse(text.c_str()), kParseLoaded);
+    EXPECT_EQ(std::string(gEquationTexts[0]), fits);
+
+    gRecorder.Reset();
+    SetText(gEquationTexts[1], (fits + "y").c_str());
+    EXPECT_EQ(BuildProblemText(0), 0);
+    EXPECT_EQ(gProblemTextBuffer, nullptr);
+    ASSERT_EQ(gRecorder.boxes.size(), 1u);
+    EXPECT_NE(gRecorder.boxes[0].text.find("Line #"), std::string::npos);
+}
+
 TEST_F(ProblemFileTest, EscapingRoundTripsAndOlderFilesReadAsBefore) {
     const char *texts[] = {"plain", "x\\n", "a\r\nb", "\\\\n", "\\\r\n", "end\\", "\\r\\n", "\\\\\\n\r\n\\"};
     for (const char *t : texts) {
