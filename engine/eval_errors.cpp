@@ -100,6 +100,9 @@ void InstallEvalAbortHandler() {
 void RaiseEvalError(int code) {
     gEvalError = code;
 #if defined(_WIN32)
+    // The runtime resets the handler each time it fires, and without one
+    // the signal would end the process: make sure it is there.
+    InstallEvalAbortHandler();
     std::raise(SIGABRT);
 #endif
     // The host build calls the handler itself: its signals are asynchronous

@@ -1,0 +1,203 @@
+#include "interpreter.h"
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "builtin_tables.h"
+#include "eval_errors.h"
+#include "interim_math.h"
+#include "mathlink.h"
+#include "opcodes.h"
+#include "workspace.h"
+
+// Every error leaves by a jump to the caller's recovery point: nothing in
+// this file may hold an object with a destructor.
+
+static_assert(kPcodeOpCount == 34, "RunPcode dispatches opcodes 0-33: give a new opcode its case");
+
+namespace {
+
+constexpr double kPlusInfinity = std::numeric_limits<double>::infinity();
+
+// A plug-in function of N doubles, called through a pointer typed for
+// exactly N, so the compiler emits the convention's own call sequence: the
+// callee pops its arguments on Win32 and nothing here has to know how many.
+template <std::size_t... I>
+double CallWithArguments(MathFunction f, [[maybe_unused]] const double *args, std::index_sequence<I...>) {
+    typedef double(VR_PLUGIN_CALL * Typed)(decltype(static_cast<void>(I), 0.0)...);
+    return reinterpret_cast<Typed>(f)(args[I]...);
+}
+
+template <std::size_t N>
+double CallWithCount(MathFunction f, const double *args) {
+    return CallWithArguments(f, args, std::make_index_sequence<N>());
+}
+
+typedef double (*MathCaller)(MathFunction, const double *);
+
+template <class Counts>
+struct MathCallerTable;
+template <std::size_t... N>
+struct MathCallerTable<std::index_sequence<N...>> {
+    static constexpr MathCaller kByCount[] = {&CallWithCount<N>...};
+};
+
+// Indexed by argument count.
+typedef MathCallerTable<std::make_index_sequence<kMaxMathFunctionArguments + 1>> MathCallers;
+
+template <class F>
+F FunctionAt(const unsigned char *pc) {
+    return reinterpret_cast<F>(static_cast<uintptr_t>(ReadPcodeWord(pc)));
+}
+
+// The cold paths, kept out of the dispatch loop.
+
+[[noreturn]] __attribute__((noinline)) void StackOverflow() { RaiseEvalError(kEvalStackOverflow); }
+
+// Opcode 16 at pc (just past the opcode byte), sp the stack top. Returns the
+// new top.
+__attribute__((noinline)) double *RunMathCall(const unsigned char *pc, double *sp, double *limit) {
+    const int count = pc[0];
+    if (count > kMaxMathFunctionArguments) RaiseEvalError(kEvalStackOverflow);
+    double *first = sp - count;
+    sp = first + 1;  // a call without arguments claims a slot
+    if (sp > limit) StackOverflow();
+    const double r = MathCallers::kByCount[count](FunctionAt<MathFunction>(pc + 1), first);
+    if (r == kPlusInfinity) RaiseEvalError(kEvalSilentAbort);
+    *first = r;
+    return sp;
+}
+
+// Opcode 31 with its operands at *pc, which moves past them.
+__attribute__((noinline)) double *RunMathLinkCall(const unsigned char **pc, double *sp, double *limit) {
+    const char *name = reinterpret_cast<const char *>(*pc);
+    const std::size_t length = std::strlen(name);
+    const int32_t count = ReadPcodeInt(*pc + length + 1);
+    *pc += length + 1 + 4;
+    double *first = sp - count;
+    if (!BeginMathLinkCall(name, count)) RaiseEvalError(kEvalSilentAbort);
+    for (int32_t i = 0; i < count; ++i) PutMathLinkArgument(first[i]);
+    const double r = FinishMathLinkCall();
+    if (r == kPlusInfinity) RaiseEvalError(kEvalSilentAbort);
+    *first = r;
+    sp = first + 1;
+    if (sp > limit) StackOverflow();
+    return sp;
+}
+
+}  // namespace
+
+double CallMathFunction(MathFunction function, int count, const double *args) {
+    if (count < 0 || count > kMaxMathFunctionArguments) RaiseEvalError(kEvalStackOverflow);
+    return MathCallers::kByCount[count](function, args);
+}
+
+// The stack top lives in sp while the loop runs; it is written back to the
+// shared stack before each built-in call, since a built-in may run P-code of
+// its own on top of it (delayed values). Pushes write the slot, advance, and
+// then test, so a stack of L slots holds at most L - 1 values.
+double RunPcode(const PcodeProgram *code) {
+    gEvalError = 0;
+    double *const entry = gValueStack.top;
+    double *const limit = gValueStack.limit;
+    double *sp = entry;
+    const unsigned char *pc = code;
+    for (;;) {
+        switch (*pc++) {
+        case kOpEnd:
+            if (--sp != entry) RaiseEvalError(kEvalInvalidStack);
+            gValueStack.top = entry;
+            return *sp;
+        case kOpPushConst:
+            *sp = ReadPcodeDouble(pc);
+            pc += 8;
+            if (++sp > limit) StackOverflow();
+            break;
+        case kOpPushCell:
+            *sp = *FunctionAt<const double *>(pc);
+            pc += 4;
+            if (++sp > limit) StackOverflow();
+            break;
+        case kOpAdd: --sp; sp[-1] += *sp; break;
+        case kOpSub: --sp; sp[-1] -= *sp; break;
+        case kOpMul: --sp; sp[-1] *= *sp; break;
+        case kOpDiv: --sp; sp[-1] /= *sp; break;
+        case kOpIntDiv: --sp; sp[-1] = DIV(sp[-1], *sp); break;
+        case kOpMod: --sp; sp[-1] = MOD(sp[-1], *sp); break;
+        case kOpPow: --sp; sp[-1] = POW(sp[-1], *sp); break;
+        case kOpNegate: sp[-1] = -sp[-1]; break;
+        case kOpCall0:
+            gValueStack.top = sp;
+            *sp = FunctionAt<BuiltinFunction0>(pc)();
+            pc += 4;
+            if (++sp > limit) StackOverflow();
+            break;
+        case kOpCall1:
+            gValueStack.top = sp;
+            sp[-1] = FunctionAt<BuiltinFunction1>(pc)(sp[-1]);
+            pc += 4;
+            break;
+        case kOpCall2:
+            gValueStack.top = sp;
+            --sp;
+            sp[-1] = FunctionAt<BuiltinFunction2>(pc)(sp[-1], *sp);
+            pc += 4;
+            break;
+        case kOpCall3:
+            gValueStack.top = sp;
+            sp -= 2;
+            sp[-1] = FunctionAt<BuiltinFunction3>(pc)(sp[-1], sp[0], sp[1]);
+            pc += 4;
+            break;
+        case kOpCallMath:
+            sp = RunMathCall(pc, sp, limit);
+            pc += 5;
+            break;
+        case kOpIf: {
+            // Both offsets count from the first offset word, at pc.
+            const double c = *--sp;
+            if (c > 0) pc += 8;
+            else pc += ReadPcodeInt(c == 0 ? pc : pc + 4);
+            break;
+        }
+        case kOpMax: --sp; if (*sp > sp[-1]) sp[-1] = *sp; break;
+        case kOpMin: --sp; if (*sp < sp[-1]) sp[-1] = *sp; break;
+        // A NaN operand makes every comparison false but "!=".
+        case kOpLess: --sp; sp[-1] = sp[-1] < *sp ? 1.0 : 0.0; break;
+        case kOpGreater: --sp; sp[-1] = sp[-1] > *sp ? 1.0 : 0.0; break;
+        case kOpLessEqual: --sp; sp[-1] = sp[-1] <= *sp ? 1.0 : 0.0; break;
+        case kOpGreaterEqual: --sp; sp[-1] = sp[-1] >= *sp ? 1.0 : 0.0; break;
+        case kOpEqual: --sp; sp[-1] = sp[-1] == *sp ? 1.0 : 0.0; break;
+        case kOpNotEqual: --sp; sp[-1] = sp[-1] != *sp ? 1.0 : 0.0; break;
+        // && and || leave the deciding operand as the result.
+        case kOpAnd:
+            if (sp[-1] == 0) {
+                pc += ReadPcodeInt(pc);
+            } else {
+                --sp;
+                pc += 4;
+            }
+            break;
+        case kOpOr:
+            if (sp[-1] != 0) {  // NaN is not 0
+                pc += ReadPcodeInt(pc);
+            } else {
+                --sp;
+                pc += 4;
+            }
+            break;
+        case kOpNot: sp[-1] = sp[-1] == 0 ? 1.0 : 0.0; break;
+        case kOpJumpIfZero:
+            if (*--sp == 0) pc += ReadPcodeInt(pc);
+            else pc += 4;
+            break;
+        case kOpJump: pc += ReadPcodeInt(pc); break;
+        case kOpMathLink: sp = RunMathLinkCall(&pc, sp, limit); break;
+        case kOpCalculatorResult: sp[-1] = GetCalculatorOutput(sp[-1]); break;
+        case kOpNthRoot: --sp; sp[-1] = NROOT(sp[-1], 1 / *sp); break;
+        default: RaiseEvalError(kEvalInvalidCode);  // kOpUnused and anything above 33
+        }
+    }
+}
