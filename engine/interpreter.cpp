@@ -7,7 +7,7 @@
 
 #include "builtin_tables.h"
 #include "eval_errors.h"
-#include "interim_math.h"
+#include "builtin_math.h"
 #include "mathlink.h"
 #include "opcodes.h"
 #include "workspace.h"

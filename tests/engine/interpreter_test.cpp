@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "builtin_math.h"
 #include "builtin_tables.h"
 #include "compiler.h"
 #include "drawing_commands.h"
@@ -18,6 +19,7 @@
 #include "opcodes.h"
 #include "platform_recorder.h"
 #include "run_control.h"
+#include "settings.h"
 #include "solver_method.h"
 #include "workspace.h"
 
@@ -189,6 +191,61 @@ TEST_F(InterpreterTest, StandardFunctionsAreBoundToTheirMeaning) {
         const double v = Value(c.text);
         EXPECT_TRUE(SameValue(v, c.value) || std::fabs(v - c.value) <= 1e-15 * std::fabs(c.value))
             << c.text << " gave " << v;
+    }
+}
+
+// The system's own functions, reached through their keywords and operators.
+TEST_F(InterpreterTest, OwnFunctionsAreBoundToTheirKeywordsAndOperators) {
+    const int savedDenominator = gPowerDenominator;
+    gPowerDenominator = 3;
+    const SemanticsCase cases[] = {
+        {"ROUND(-2.5) + 10 * ROUND(0.5)", 8},
+        {"ROUNDMULTIPLE(7, 5)", 5},
+        {"FRACC(-0.25)", 0.75},
+        {"MOD(5, -3)", 2},
+        {"DIV(-1, 3)", -1},
+        {"SGN(NAN()) + 10 * SIGN(2)", 9},
+        {"STEP(0)", 0.5},
+        {"SQR(3)", 9},
+        {"SINGLE(0.1)", static_cast<double>(0.1f)},
+        {"CHOP(1e-11) + CHOP2(0.5, 1) + CHOP2(2, 1)", 2},
+        {"ISNAN(NAN()) + 10 * FINITE(INF()) + 100 * FINITE(1)", 101},
+        {"(-8) ^ (1 / 3)", -2},
+        {"(-8) ^^ (1 / 3)", -2},
+        {"NROOT(-8, 3)", -2},
+        {"POW(2, 0.5)", std::sqrt(2.0)},
+        {"FACTORIAL(5)", 120},
+        {"GAMMA(5)", 24},
+        {"ROUND(EXP(LNGAMMA(5)))", 24},
+        {"ERF(0) + ERFC(0)", 1},
+        {"LAMBERTW(0) + LAMBERTW(E)", 1},
+        {"ACOSH(1) + ARCCOSH(1) + ASINH(0) + ARCSINH(0) + ATANH(0) + ARCTANH(0)", 0},
+    };
+    for (const SemanticsCase &c : cases) {
+        const double v = Value(c.text);
+        EXPECT_TRUE(SameValue(v, c.value) || std::fabs(v - c.value) <= 1e-15 * std::fabs(c.value))
+            << c.text << " gave " << v;
+    }
+    gPowerDenominator = 0;
+    EXPECT_EQ(ErrorText("(-8) ^ (1 / 3)", 10033), "pow(-8,0.333333)\nArgument domain error. | Library function error");
+    gPowerDenominator = savedDenominator;
+    EXPECT_EQ(ErrorText("LAMBERTW(-0.5)", kEvaluatorJump),
+              "Bad argument in Lambert W function | P-code interpreter error");
+}
+
+TEST_F(InterpreterTest, SameSeedSameSequenceThroughTheLanguage) {
+    auto sequence = [this](const char *seed) {
+        std::vector<double> values;
+        EXPECT_EQ(Value(seed), 0);
+        for (int i = 0; i < 5; ++i) values.push_back(Value("RANDOM(10, 20)"));
+        return values;
+    };
+    const std::vector<double> first = sequence("SEED(5)");
+    EXPECT_EQ(sequence("seed(5)"), first);
+    EXPECT_NE(sequence("SEED(6)"), first);
+    for (double v : first) {
+        EXPECT_GE(v, 10);
+        EXPECT_LT(v, 20);
     }
 }
 
@@ -460,6 +517,23 @@ TEST_F(InterpreterTest, DrawingCommandsActOnTheGraphBeingDrawnAndAreZeroWithout)
     EXPECT_EQ(gFakeGraph.width, 3);
     EXPECT_EQ(Value("PENWIDTH(-1e30)"), 0);  // no overflow on the way to int
     EXPECT_LT(gFakeGraph.width, 0);
+
+    const struct {
+        const char *text;
+        PackedColor color;
+    } colours[] = {
+        {"PENCOLOR(65280)", 0x00FF00},
+        {"PENCOLOR(-2)", 0x0000FF},   // palette entry 1, red
+        {"PENCOLOR(-17)", 0xFFFFFF},  // entry 16 wraps to white
+        {"RGB(1, 2, 259)", 0x030201},
+        {"HSV(0, 1, 1)", 0x0000FF},
+        {"HSV(0.5, 0, 1)", 0xFFFFFF},
+    };
+    for (const auto &c : colours) {
+        gFakeGraph.color = 0x12345678;
+        EXPECT_EQ(Value(c.text), 0) << c.text;
+        EXPECT_EQ(gFakeGraph.color, c.color) << c.text;
+    }
 }
 
 }  // namespace
