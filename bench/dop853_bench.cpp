@@ -130,10 +130,10 @@ int Run(const Variant &v, double &bestNs) {
 
 }  // namespace
 
-// Three rounds, alternating the variants, so that a busy moment of the
+// Five rounds, alternating the variants, so that a busy moment of the
 // machine does not decide the comparison; the best of each counts.
 int main() {
-    constexpr int kRounds = 3;
+    constexpr int kRounds = 5;
     constexpr int kVariantCount = sizeof kVariants / sizeof *kVariants;
     int status = 0;
     for (int round = 0; round < kRounds; ++round)

@@ -74,13 +74,13 @@ __attribute__((noinline)) double *RunMathLinkCall(const unsigned char *pc, doubl
     const char *name = reinterpret_cast<const char *>(pc);
     const int32_t count = ReadPcodeInt(pc + std::strlen(name) + 1);
     double *first = sp - count;
+    sp = first + 1;  // a call without arguments claims a slot
+    if (sp > limit) StackOverflow();
     if (!BeginMathLinkCall(name, count)) RaiseEvalError(kEvalSilentAbort);
     for (int32_t i = 0; i < count; ++i) PutMathLinkArgument(first[i]);
     const double r = FinishMathLinkCall();
     if (r == kPlusInfinity) RaiseEvalError(kEvalSilentAbort);
     *first = r;
-    sp = first + 1;
-    if (sp > limit) StackOverflow();
     return sp;
 }
 

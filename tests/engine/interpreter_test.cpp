@@ -249,6 +249,15 @@ TEST_F(InterpreterTest, SameSeedSameSequenceThroughTheLanguage) {
     }
 }
 
+#if defined(_WIN32)
+// The C runtime reports failed library calls through its math-error hook.
+TEST_F(InterpreterTest, LibraryFunctionErrorsEndTheEvaluationWithTheirCall) {
+    EXPECT_EQ(ErrorText("1 + sqrt(-1)", 10033), "sqrt(-1)\nArgument domain error. | Library function error");
+    EXPECT_EQ(ErrorText("exp(1000)", 10033), "exp(1000)\nOverflow range error. | Library function error");
+    EXPECT_EQ(Value("exp(-1000)"), 0);  // underflow goes on silently
+}
+#endif
+
 TEST_F(InterpreterTest, AStackOfLengthLHoldsLMinusOneValues) {
     FreeProblemWorkspace();
     MakeWorkspace(5);
