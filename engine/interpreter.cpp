@@ -5,9 +5,9 @@
 #include <limits>
 #include <utility>
 
+#include "builtin_math.h"
 #include "builtin_tables.h"
 #include "eval_errors.h"
-#include "builtin_math.h"
 #include "mathlink.h"
 #include "opcodes.h"
 #include "workspace.h"
