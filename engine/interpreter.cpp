@@ -115,6 +115,14 @@ double RunPcode(const PcodeProgram *code) {
     };
     static_assert(sizeof kDispatch / sizeof *kDispatch == 256, "one label per byte value");
 #undef VR_OP_LABEL
+#undef VR_INVALID1
+#undef VR_INVALID2
+#undef VR_INVALID4
+#undef VR_INVALID8
+#undef VR_INVALID16
+#undef VR_INVALID32
+#undef VR_INVALID64
+#undef VR_INVALID128
 #define NEXT goto *kDispatch[*pc++]
 
     gEvalError = 0;
