@@ -1,7 +1,14 @@
 #include "builtin_tables.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstring>
+
+#include "builtin_math.h"
+#include "drawing_commands.h"
+#include "math_routines.h"
+#include "pending_builtins.h"
+#include "run_control.h"
 
 namespace {
 
@@ -14,60 +21,61 @@ namespace {
 // Alphabetical by usable spelling; drawing commands start under their
 // placeholders (see SetDrawingCommandsEnabled).
 BuiltinFunctionEntry gBuiltins0[] = {
-    FN0("BACKWARD", BuiltinStub0),
-    FN0("ENDANIMATI7O3N1", BuiltinStub0),
-    FN0("ERA7S3E1", BuiltinStub0),
-    FN0("INF", BuiltinStub0),
-    FN0("INFINITY", BuiltinStub0),
-    FN0("ITERATIONORDER", BuiltinStub0),
-    FN0("LAS7T3T1", BuiltinStub0),
-    FN0("MA7X3X1", BuiltinStub0),
-    FN0("MA7X3Y1", BuiltinStub0),
-    FN0("MI7N3X1", BuiltinStub0),
-    FN0("MI7N3Y1", BuiltinStub0),
-    FN0("NAN", BuiltinStub0),
-    FN0("REDR7A3W1", BuiltinStub0),
-    FN0("STARTANIMATI7O3N1", BuiltinStub0),
+    FN0("BACKWARD", BACKWARD),
+    FN0("ENDANIMATI7O3N1", DrawEndAnimation),
+    FN0("ERA7S3E1", DrawErase),
+    FN0("INF", INF),
+    FN0("INFINITY", INF),
+    FN0("ITERATIONORDER", ITERATIONORDER),
+    FN0("LAS7T3T1", DrawLastT),
+    FN0("MA7X3X1", DrawMaxX),
+    FN0("MA7X3Y1", DrawMaxY),
+    FN0("MI7N3X1", DrawMinX),
+    FN0("MI7N3Y1", DrawMinY),
+    FN0("NAN", NAN_),
+    FN0("REDR7A3W1", DrawRedraw),
+    FN0("STARTANIMATI7O3N1", DrawStartAnimation),
 };
 
+// The standard functions are the C library's own (double overloads).
 BuiltinFunctionEntry gBuiltins1[] = {
-    FN1("ABS", BuiltinStub1),       FN1("ACOS", BuiltinStub1),      FN1("ACOSH", BuiltinStub1),
-    FN1("ARCCOS", BuiltinStub1),    FN1("ARCCOSH", BuiltinStub1),   FN1("ARCSIN", BuiltinStub1),
-    FN1("ARCSINH", BuiltinStub1),   FN1("ARCTAN", BuiltinStub1),    FN1("ARCTANH", BuiltinStub1),
-    FN1("ASIN", BuiltinStub1),      FN1("ASINH", BuiltinStub1),     FN1("ATAN", BuiltinStub1),
-    FN1("ATANH", BuiltinStub1),     FN1("CEIL", BuiltinStub1),      FN1("CEILING", BuiltinStub1),
-    FN1("CHOP", BuiltinStub1),      FN1("COS", BuiltinStub1),       FN1("COSH", BuiltinStub1),
-    FN1("ERF", BuiltinStub1),       FN1("ERFC", BuiltinStub1),      FN1("EXP", BuiltinStub1),
-    FN1("FABS", BuiltinStub1),      FN1("FACTORIAL", BuiltinStub1), FN1("FINITE", BuiltinStub1),
-    FN1("FLOOR", BuiltinStub1),     FN1("FRACC", BuiltinStub1),     FN1("GAMMA", BuiltinStub1),
-    FN1("INPUT", BuiltinStub1),     FN1("INT", BuiltinStub1),       FN1("ISNAN", BuiltinStub1),
-    FN1("LAMBERTW", BuiltinStub1),  FN1("LAMBERTW1", BuiltinStub1), FN1("LN", BuiltinStub1),
-    FN1("LNGAMMA", BuiltinStub1),   FN1("LOG", BuiltinStub1),       FN1("LOG10", BuiltinStub1),
-    FN1("MESSAGE", BuiltinStub1),   FN1("PAUSE", BuiltinStub1),     FN1("PENCOL7O3R1", BuiltinStub1),
-    FN1("PENWID7T3H1", BuiltinStub1), FN1("READ", BuiltinStub1),    FN1("ROUND", BuiltinStub1),
-    FN1("SEED", BuiltinStub1),      FN1("SGN", BuiltinStub1),       FN1("SIGN", BuiltinStub1),
-    FN1("SIN", BuiltinStub1),       FN1("SINGLE", BuiltinStub1),    FN1("SINH", BuiltinStub1),
-    FN1("SQR", BuiltinStub1),       FN1("SQRT", BuiltinStub1),      FN1("STEP", BuiltinStub1),
-    FN1("TAN", BuiltinStub1),       FN1("TANH", BuiltinStub1),      FN1("TIME", BuiltinStub1),
+    FN1("ABS", std::fabs),          FN1("ACOS", std::acos),         FN1("ACOSH", ARCCOSH),
+    FN1("ARCCOS", std::acos),       FN1("ARCCOSH", ARCCOSH),        FN1("ARCSIN", std::asin),
+    FN1("ARCSINH", ARCSINH),        FN1("ARCTAN", std::atan),       FN1("ARCTANH", ARCTANH),
+    FN1("ASIN", std::asin),         FN1("ASINH", ARCSINH),          FN1("ATAN", std::atan),
+    FN1("ATANH", ARCTANH),          FN1("CEIL", std::ceil),         FN1("CEILING", std::ceil),
+    FN1("CHOP", CHOP),              FN1("COS", std::cos),           FN1("COSH", std::cosh),
+    FN1("ERF", ERF),                FN1("ERFC", ERFC),              FN1("EXP", std::exp),
+    FN1("FABS", std::fabs),         FN1("FACTORIAL", FACTORIAL),    FN1("FINITE", FINITE),
+    FN1("FLOOR", std::floor),       FN1("FRACC", FRACC),            FN1("GAMMA", GAMMA),
+    FN1("INPUT", ChannelInput),     FN1("INT", std::floor),         FN1("ISNAN", ISNAN),
+    FN1("LAMBERTW", LAMBERTW),      FN1("LAMBERTW1", LAMBERTW1),    FN1("LN", std::log),
+    FN1("LNGAMMA", LNGAMMA),        FN1("LOG", std::log),           FN1("LOG10", std::log10),
+    FN1("MESSAGE", ChannelMessage), FN1("PAUSE", PAUSE),            FN1("PENCOL7O3R1", DrawPenColor),
+    FN1("PENWID7T3H1", DrawPenWidth), FN1("READ", ChannelRead),     FN1("ROUND", ROUND),
+    FN1("SEED", SEED),              FN1("SGN", SGN),                FN1("SIGN", SGN),
+    FN1("SIN", std::sin),           FN1("SINGLE", SINGLE),          FN1("SINH", std::sinh),
+    FN1("SQR", SQR),                FN1("SQRT", std::sqrt),         FN1("STEP", STEP),
+    FN1("TAN", std::tan),           FN1("TANH", std::tanh),         FN1("TIME", TIME),
 };
 
 BuiltinFunctionEntry gBuiltins2[] = {
-    FN2("ARCTAN2", BuiltinStub2),   FN2("ATAN2", BuiltinStub2),      FN2("BMP", BuiltinStub2),
-    FN2("BREAK", BuiltinStub2),     FN2("CHOP2", BuiltinStub2),      FN2("CONTINUE", BuiltinStub2),
-    FN2("DELETEWRITE", BuiltinStub2), FN2("DIV", BuiltinStub2),      FN2("HYPOT", BuiltinStub2),
-    FN2("LINE7T3O1", BuiltinStub2), FN2("MOD", BuiltinStub2),        FN2("MOVE7T3O1", BuiltinStub2),
-    FN2("NEWPATH7N3Y1", BuiltinStub2), FN2("NROOT", BuiltinStub2),   FN2("OPENBMP", BuiltinStub2),
-    FN2("OPENREAD", BuiltinStub2),  FN2("OPENWRITE", BuiltinStub2),  FN2("POW", BuiltinStub2),
-    FN2("RANDOM", BuiltinStub2),    FN2("RESETBMP", BuiltinStub2),   FN2("RESETREAD", BuiltinStub2),
-    FN2("ROUNDMULTIPLE", BuiltinStub2), FN2("SKIP", BuiltinStub2),   FN2("STOP", BuiltinStub2),
-    FN2("WRITE", BuiltinStub2),
+    FN2("ARCTAN2", std::atan2),     FN2("ATAN2", std::atan2),        FN2("BMP", ChannelBmp),
+    FN2("BREAK", BREAK),            FN2("CHOP2", CHOP2),             FN2("CONTINUE", CONTINUE),
+    FN2("DELETEWRITE", ChannelDeleteWrite), FN2("DIV", DIV),         FN2("HYPOT", std::hypot),
+    FN2("LINE7T3O1", DrawLineTo),   FN2("MOD", MOD),                 FN2("MOVE7T3O1", DrawMoveTo),
+    FN2("NEWPATH7N3Y1", DrawNewPath), FN2("NROOT", NROOT),           FN2("OPENBMP", ChannelOpenBmp),
+    FN2("OPENREAD", ChannelOpenRead), FN2("OPENWRITE", ChannelOpenWrite), FN2("POW", POW),
+    FN2("RANDOM", RANDOM),          FN2("RESETBMP", ChannelResetBmp), FN2("RESETREAD", ChannelResetRead),
+    FN2("ROUNDMULTIPLE", ROUNDMULTIPLE), FN2("SKIP", SKIP),          FN2("STOP", STOP),
+    FN2("WRITE", ChannelWrite),
 };
 
 // Entries 0 and 1 are "HSV" and "RGB" in a drawing context, nameless otherwise.
 BuiltinFunctionEntry gBuiltins3[] = {
-    FN3("", BuiltinStub3),
-    FN3("", BuiltinStub3),
-    FN3("RANDOM3", BuiltinStub3),
+    FN3("", DrawHsv),
+    FN3("", DrawRgb),
+    FN3("RANDOM3", RANDOM3),
 };
 
 #undef FN0

@@ -44,17 +44,11 @@ int IsOneArgumentBuiltin(const char *name);
 // window's axis expressions), with 0 the placeholders come back.
 void SetDrawingCommandsEnabled(int flag);
 
-// --- Functions the compiler binds by address; their bodies belong to the
-// evaluation side (until it lands, builtin_stubs.cpp holds placeholders).
+// --- Functions the compiler binds by address outside the tables; their
+// bodies come with the evaluation bridges and the 3-D projection.
 
 // The built-in behind name(t) and x(k, t): variable k's value at time t.
 double EvaluateDelayedValue(double k, double t);
 // Screen coordinates of a 3-D point under the current view point.
 double projx(double x, double y, double z);
 double projy(double x, double y, double z);
-
-// Placeholders for the table entries whose functions are not linked yet.
-double BuiltinStub0();
-double BuiltinStub1(double);
-double BuiltinStub2(double, double);
-double BuiltinStub3(double, double, double);

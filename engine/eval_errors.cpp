@@ -1,6 +1,7 @@
 #include "eval_errors.h"
 
 #include <csignal>
+#include <math.h>  // the runtime's math-error hook (Win32)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -97,15 +98,36 @@ void OnEvalAbortSignal(int) {
     AbortEvaluation(nullptr, m.kind);
 }
 
+#if defined(_WIN32)
+namespace {
+
+// The C runtime's report of a failed math-library call (sqrt(-1), exp(1000)
+// from an expression). Outside an evaluation nothing could catch the jump:
+// the runtime's default result stands.
+int __cdecl OnMathLibraryError(struct _exception *e) {
+    if (gRecoveryDepth == 0) return 0;
+    MathErrorRecord record = {e->type, e->name, e->arg1, e->arg2, e->retval};
+    const int handled = ReportMathError(&record);  // returns for underflow only
+    e->retval = record.retval;
+    return handled;
+}
+
+}  // namespace
+#endif
+
 void InstallEvalAbortHandler() {
 #if defined(_WIN32)
     std::signal(SIGABRT, OnEvalAbortSignal);
+    __mingw_setusermatherr(OnMathLibraryError);
 #endif
 }
 
 void RaiseEvalError(int code) {
     gEvalError = code;
 #if defined(_WIN32)
+    // The runtime resets the handler each time it fires, and without one
+    // the signal would end the process: make sure it is there.
+    InstallEvalAbortHandler();
     std::raise(SIGABRT);
 #endif
     // The host build calls the handler itself: its signals are asynchronous

@@ -85,7 +85,9 @@ void RunEvalAbortHooks();
 void OnEvalAbortSignal(int signal);
 
 // Installs OnEvalAbortSignal for the abort signal (Win32: the evaluator
-// raises the C signal; the handler reinstalls itself each time it runs).
+// raises the C signal; the handler reinstalls itself each time it runs), and
+// on Win32 ReportMathError as the C runtime's math-error hook, so that the
+// library functions bound as built-ins report their errors.
 void InstallEvalAbortHandler();
 
 // How a code is shown: the string id, and whether it comes as an error box

@@ -1,9 +1,11 @@
 #include "workspace.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "compiler.h"
+#include "eval_errors.h"
 #include "memory.h"
 #include "messages.h"
 #include "platform.h"
@@ -104,8 +106,11 @@ int AllocValueStack() {
     }
     gValueStack.top = gValueStack.base;
     gValueStack.limit = gValueStack.base + (gStackLength - 1);
+    AddEvalAbortHook(ResetValueStack);
     return 1;
 }
+
+void ResetValueStack() { gValueStack.top = gValueStack.base; }
 
 int AllocPcodeBuffer() {
     AllocArray(gPcodeBuffer, gPcodeLength);
@@ -238,4 +243,12 @@ void ClearCalculatorResults() {
     FreeAndNull(gCalculatorResults);
     gCalculatorResultCount = 0;
     gCalculatorResultCapacity = 0;
+}
+
+double GetCalculatorOutput(double k) {
+    const double r = std::floor(k + 0.5);
+    // Compared as doubles first: a NaN or huge k must not reach the int.
+    const double index = r > 0 ? r - 1 : gCalculatorResultCount - 1 + r;
+    if (!(index >= 0 && index < gCalculatorResultCount)) RaiseEvalError(kEvalNoCalculatorResult);
+    return gCalculatorResults[static_cast<int>(index)];
 }

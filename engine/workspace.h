@@ -134,3 +134,11 @@ extern int gCalculatorResultCapacity;
 // held so far stay as they were; returns 0.
 int GrowCalculatorResults();
 void ClearCalculatorResults();
+
+// Calculator result k for the expression language: k is rounded; k > 0 is
+// the k-th result, k <= 0 counts back from the last (0 the last). No such
+// result raises evaluation error 7.
+double GetCalculatorOutput(double k);
+
+// Empties the value stack; run on every evaluation abort.
+void ResetValueStack();

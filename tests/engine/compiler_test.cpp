@@ -7,6 +7,7 @@
 
 #include "builtin_tables.h"
 #include "compiler.h"
+#include "drawing_commands.h"
 #include "math_plugins.h"
 #include "mathlink.h"
 #include "memory.h"
@@ -68,10 +69,13 @@ protected:
             {AddressOf(&gTime), "t"},
             {AddressOf(EvaluateDelayedValue), "EvaluateDelayedValue"},
             {AddressOf(projx), "projx"},
-            {AddressOf(BuiltinStub0), "stub0"},
-            {AddressOf(BuiltinStub1), "stub1"},
-            {AddressOf(BuiltinStub2), "stub2"},
-            {AddressOf(BuiltinStub3), "stub3"},
+            {AddressOf(FindBuiltinFunction(0, "NAN")->function), "nan"},
+            {AddressOf(FindBuiltinFunction(1, "SQRT")->function), "sqrt"},
+            {AddressOf(FindBuiltinFunction(2, "ATAN2")->function), "atan2"},
+            {AddressOf(FindBuiltinFunction(3, "RANDOM3")->function), "random3"},
+            {AddressOf(DrawErase), "erase"},
+            {AddressOf(DrawLineTo), "lineto"},
+            {AddressOf(DrawHsv), "hsv"},
             {AddressOf(Marker1), "marker"},
             {AddressOf(PluginFunction), "plugin"},
         };
@@ -337,8 +341,8 @@ const GoldenCase kGolden[] = {
     {"projx(1, 2, 3)",
      "0 PushConst 1\n9 PushConst 2\n18 PushConst 3\n27 Call3 projx\n32 End\n"},
     {"nan() + Sqrt(2) + atan2(1, 2) + random3(1, 2, 3)",
-     "0 Call0 stub0\n5 PushConst 2\n14 Call1 stub1\n19 Add\n20 PushConst 1\n29 PushConst 2\n"
-     "38 Call2 stub2\n43 Add\n44 PushConst 1\n53 PushConst 2\n62 PushConst 3\n71 Call3 stub3\n"
+     "0 Call0 nan\n5 PushConst 2\n14 Call1 sqrt\n19 Add\n20 PushConst 1\n29 PushConst 2\n"
+     "38 Call2 atan2\n43 Add\n44 PushConst 1\n53 PushConst 2\n62 PushConst 3\n71 Call3 random3\n"
      "76 Add\n77 End\n"},
 };
 
@@ -422,10 +426,10 @@ TEST_F(CompilerTest, DrawingCommandsOnlyInADrawingContext) {
     EXPECT_EQ(Compile("ERASE()"), "error 8 at 0");
     EXPECT_EQ(Compile("RGB(1, 2, 3)"), "error 8 at 0");
     SetDrawingCommandsEnabled(1);
-    EXPECT_EQ(Compile("erase()"), "0 Call0 stub0\n5 End\n");
-    EXPECT_EQ(Compile("LineTo(1, 2)"), "0 PushConst 1\n9 PushConst 2\n18 Call2 stub2\n23 End\n");
+    EXPECT_EQ(Compile("erase()"), "0 Call0 erase\n5 End\n");
+    EXPECT_EQ(Compile("LineTo(1, 2)"), "0 PushConst 1\n9 PushConst 2\n18 Call2 lineto\n23 End\n");
     EXPECT_EQ(Compile("hsv(1, 2, 3)"),
-              "0 PushConst 1\n9 PushConst 2\n18 PushConst 3\n27 Call3 stub3\n32 End\n");
+              "0 PushConst 1\n9 PushConst 2\n18 PushConst 3\n27 Call3 hsv\n32 End\n");
     EXPECT_EQ(Compile("ERA7S3E1()"), "error 8 at 0");
     SetDrawingCommandsEnabled(0);
     EXPECT_EQ(Compile("penColor(1)"), "error 8 at 0");
