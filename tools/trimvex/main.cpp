@@ -1,0 +1,3 @@
+#include "trimvex.h"
+
+int main(int argc, char **argv) { return RunTrimvex(argc, argv); }
