@@ -4,8 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "builtin_math.h"
 #include "drawing_commands.h"
-#include "interim_math.h"
+#include "math_routines.h"
 #include "pending_builtins.h"
 #include "run_control.h"
 

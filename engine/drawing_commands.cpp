@@ -1,7 +1,7 @@
 #include "drawing_commands.h"
 
 
-#include "interim_math.h"
+#include "builtin_math.h"
 #include "run_control.h"
 
 const DrawingTarget *gDrawingTarget;

@@ -4,10 +4,7 @@
 // window code sets while it draws and clears after; with none set, each
 // command does nothing and returns 0.
 #pragma once
-#include <cstdint>
-
-// Colour as red in the low byte, then green, then blue.
-typedef uint32_t PackedColor;
+#include "builtin_math.h"  // PackedColor
 
 // What the graph window being drawn offers the commands.
 struct DrawingTarget {

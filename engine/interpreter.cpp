@@ -7,15 +7,13 @@
 
 #include "builtin_tables.h"
 #include "eval_errors.h"
-#include "interim_math.h"
+#include "builtin_math.h"
 #include "mathlink.h"
 #include "opcodes.h"
 #include "workspace.h"
 
 // Every error leaves by a jump to the caller's recovery point: nothing in
 // this file may hold an object with a destructor.
-
-static_assert(kPcodeOpCount == 34, "RunPcode dispatches opcodes 0-33: give a new opcode its case");
 
 namespace {
 
@@ -70,12 +68,11 @@ __attribute__((noinline)) double *RunMathCall(const unsigned char *pc, double *s
     return sp;
 }
 
-// Opcode 31 with its operands at *pc, which moves past them.
-__attribute__((noinline)) double *RunMathLinkCall(const unsigned char **pc, double *sp, double *limit) {
-    const char *name = reinterpret_cast<const char *>(*pc);
-    const std::size_t length = std::strlen(name);
-    const int32_t count = ReadPcodeInt(*pc + length + 1);
-    *pc += length + 1 + 4;
+// Opcode 31 with its operands at pc (the caller steps over them: pc stays
+// in a register in the loop).
+__attribute__((noinline)) double *RunMathLinkCall(const unsigned char *pc, double *sp, double *limit) {
+    const char *name = reinterpret_cast<const char *>(pc);
+    const int32_t count = ReadPcodeInt(pc + std::strlen(name) + 1);
     double *first = sp - count;
     if (!BeginMathLinkCall(name, count)) RaiseEvalError(kEvalSilentAbort);
     for (int32_t i = 0; i < count; ++i) PutMathLinkArgument(first[i]);
@@ -98,106 +95,131 @@ double CallMathFunction(MathFunction function, int count, const double *args) {
 // shared stack before each built-in call, since a built-in may run P-code of
 // its own on top of it (delayed values). Pushes write the slot, advance, and
 // then test, so a stack of L slots holds at most L - 1 values.
+//
+// Dispatch is threaded: each operation ends by jumping through the table
+// for the next opcode byte. The table has a label for every byte value:
+// the opcodes' own from the opcode list, Invalid for the rest.
 double RunPcode(const PcodeProgram *code) {
+#define VR_OP_LABEL(name, value, operands, stack) &&Op##name,
+#define VR_INVALID1 &&OpInvalid,
+#define VR_INVALID2 VR_INVALID1 VR_INVALID1
+#define VR_INVALID4 VR_INVALID2 VR_INVALID2
+#define VR_INVALID8 VR_INVALID4 VR_INVALID4
+#define VR_INVALID16 VR_INVALID8 VR_INVALID8
+#define VR_INVALID32 VR_INVALID16 VR_INVALID16
+#define VR_INVALID64 VR_INVALID32 VR_INVALID32
+#define VR_INVALID128 VR_INVALID64 VR_INVALID64
+    static const void *const kDispatch[] = {
+        VR_PCODE_OPS(VR_OP_LABEL)
+        VR_INVALID128 VR_INVALID64 VR_INVALID16 VR_INVALID8 VR_INVALID4 VR_INVALID2
+    };
+    static_assert(sizeof kDispatch / sizeof *kDispatch == 256, "one label per byte value");
+#undef VR_OP_LABEL
+#define NEXT goto *kDispatch[*pc++]
+
     gEvalError = 0;
     double *const entry = gValueStack.top;
     double *const limit = gValueStack.limit;
     double *sp = entry;
     const unsigned char *pc = code;
-    for (;;) {
-        switch (*pc++) {
-        case kOpEnd:
-            if (--sp != entry) RaiseEvalError(kEvalInvalidStack);
-            gValueStack.top = entry;
-            return *sp;
-        case kOpPushConst:
-            *sp = ReadPcodeDouble(pc);
-            pc += 8;
-            if (++sp > limit) StackOverflow();
-            break;
-        case kOpPushCell:
-            *sp = *FunctionAt<const double *>(pc);
-            pc += 4;
-            if (++sp > limit) StackOverflow();
-            break;
-        case kOpAdd: --sp; sp[-1] += *sp; break;
-        case kOpSub: --sp; sp[-1] -= *sp; break;
-        case kOpMul: --sp; sp[-1] *= *sp; break;
-        case kOpDiv: --sp; sp[-1] /= *sp; break;
-        case kOpIntDiv: --sp; sp[-1] = DIV(sp[-1], *sp); break;
-        case kOpMod: --sp; sp[-1] = MOD(sp[-1], *sp); break;
-        case kOpPow: --sp; sp[-1] = POW(sp[-1], *sp); break;
-        case kOpNegate: sp[-1] = -sp[-1]; break;
-        case kOpCall0:
-            gValueStack.top = sp;
-            *sp = FunctionAt<BuiltinFunction0>(pc)();
-            pc += 4;
-            if (++sp > limit) StackOverflow();
-            break;
-        case kOpCall1:
-            gValueStack.top = sp;
-            sp[-1] = FunctionAt<BuiltinFunction1>(pc)(sp[-1]);
-            pc += 4;
-            break;
-        case kOpCall2:
-            gValueStack.top = sp;
-            --sp;
-            sp[-1] = FunctionAt<BuiltinFunction2>(pc)(sp[-1], *sp);
-            pc += 4;
-            break;
-        case kOpCall3:
-            gValueStack.top = sp;
-            sp -= 2;
-            sp[-1] = FunctionAt<BuiltinFunction3>(pc)(sp[-1], sp[0], sp[1]);
-            pc += 4;
-            break;
-        case kOpCallMath:
-            sp = RunMathCall(pc, sp, limit);
-            pc += 5;
-            break;
-        case kOpIf: {
-            // Both offsets count from the first offset word, at pc.
-            const double c = *--sp;
-            if (c > 0) pc += 8;
-            else pc += ReadPcodeInt(c == 0 ? pc : pc + 4);
-            break;
-        }
-        case kOpMax: --sp; if (*sp > sp[-1]) sp[-1] = *sp; break;
-        case kOpMin: --sp; if (*sp < sp[-1]) sp[-1] = *sp; break;
-        // A NaN operand makes every comparison false but "!=".
-        case kOpLess: --sp; sp[-1] = sp[-1] < *sp ? 1.0 : 0.0; break;
-        case kOpGreater: --sp; sp[-1] = sp[-1] > *sp ? 1.0 : 0.0; break;
-        case kOpLessEqual: --sp; sp[-1] = sp[-1] <= *sp ? 1.0 : 0.0; break;
-        case kOpGreaterEqual: --sp; sp[-1] = sp[-1] >= *sp ? 1.0 : 0.0; break;
-        case kOpEqual: --sp; sp[-1] = sp[-1] == *sp ? 1.0 : 0.0; break;
-        case kOpNotEqual: --sp; sp[-1] = sp[-1] != *sp ? 1.0 : 0.0; break;
-        // && and || leave the deciding operand as the result.
-        case kOpAnd:
-            if (sp[-1] == 0) {
-                pc += ReadPcodeInt(pc);
-            } else {
-                --sp;
-                pc += 4;
-            }
-            break;
-        case kOpOr:
-            if (sp[-1] != 0) {  // NaN is not 0
-                pc += ReadPcodeInt(pc);
-            } else {
-                --sp;
-                pc += 4;
-            }
-            break;
-        case kOpNot: sp[-1] = sp[-1] == 0 ? 1.0 : 0.0; break;
-        case kOpJumpIfZero:
-            if (*--sp == 0) pc += ReadPcodeInt(pc);
-            else pc += 4;
-            break;
-        case kOpJump: pc += ReadPcodeInt(pc); break;
-        case kOpMathLink: sp = RunMathLinkCall(&pc, sp, limit); break;
-        case kOpCalculatorResult: sp[-1] = GetCalculatorOutput(sp[-1]); break;
-        case kOpNthRoot: --sp; sp[-1] = NROOT(sp[-1], 1 / *sp); break;
-        default: RaiseEvalError(kEvalInvalidCode);  // kOpUnused and anything above 33
-        }
+    NEXT;
+
+OpEnd:
+    if (--sp != entry) RaiseEvalError(kEvalInvalidStack);
+    gValueStack.top = entry;
+    return *sp;
+OpPushConst:
+    *sp = ReadPcodeDouble(pc);
+    pc += 8;
+    if (++sp > limit) StackOverflow();
+    NEXT;
+OpPushCell:
+    *sp = *FunctionAt<const double *>(pc);
+    pc += 4;
+    if (++sp > limit) StackOverflow();
+    NEXT;
+OpAdd: --sp; sp[-1] += *sp; NEXT;
+OpSub: --sp; sp[-1] -= *sp; NEXT;
+OpMul: --sp; sp[-1] *= *sp; NEXT;
+OpDiv: --sp; sp[-1] /= *sp; NEXT;
+OpIntDiv: --sp; sp[-1] = DIV(sp[-1], *sp); NEXT;
+OpMod: --sp; sp[-1] = MOD(sp[-1], *sp); NEXT;
+OpPow: --sp; sp[-1] = POW(sp[-1], *sp); NEXT;
+OpNegate: sp[-1] = -sp[-1]; NEXT;
+OpCall0:
+    gValueStack.top = sp;
+    *sp = FunctionAt<BuiltinFunction0>(pc)();
+    pc += 4;
+    if (++sp > limit) StackOverflow();
+    NEXT;
+OpCall1:
+    gValueStack.top = sp;
+    sp[-1] = FunctionAt<BuiltinFunction1>(pc)(sp[-1]);
+    pc += 4;
+    NEXT;
+OpCall2:
+    gValueStack.top = sp;
+    --sp;
+    sp[-1] = FunctionAt<BuiltinFunction2>(pc)(sp[-1], *sp);
+    pc += 4;
+    NEXT;
+OpCall3:
+    gValueStack.top = sp;
+    sp -= 2;
+    sp[-1] = FunctionAt<BuiltinFunction3>(pc)(sp[-1], sp[0], sp[1]);
+    pc += 4;
+    NEXT;
+OpCallMath:
+    sp = RunMathCall(pc, sp, limit);
+    pc += 5;
+    NEXT;
+OpIf: {
+    // Both offsets count from the first offset word, at pc.
+    const double c = *--sp;
+    if (c > 0) pc += 8;
+    else pc += ReadPcodeInt(c == 0 ? pc : pc + 4);
+    NEXT;
+}
+OpMax: --sp; if (*sp > sp[-1]) sp[-1] = *sp; NEXT;
+OpMin: --sp; if (*sp < sp[-1]) sp[-1] = *sp; NEXT;
+// A NaN operand makes every comparison false but "!=".
+OpLess: --sp; sp[-1] = sp[-1] < *sp ? 1.0 : 0.0; NEXT;
+OpGreater: --sp; sp[-1] = sp[-1] > *sp ? 1.0 : 0.0; NEXT;
+OpLessEqual: --sp; sp[-1] = sp[-1] <= *sp ? 1.0 : 0.0; NEXT;
+OpGreaterEqual: --sp; sp[-1] = sp[-1] >= *sp ? 1.0 : 0.0; NEXT;
+OpEqual: --sp; sp[-1] = sp[-1] == *sp ? 1.0 : 0.0; NEXT;
+OpNotEqual: --sp; sp[-1] = sp[-1] != *sp ? 1.0 : 0.0; NEXT;
+// && and || leave the deciding operand as the result.
+OpAnd:
+    if (sp[-1] == 0) {
+        pc += ReadPcodeInt(pc);
+    } else {
+        --sp;
+        pc += 4;
     }
+    NEXT;
+OpOr:
+    if (sp[-1] != 0) {  // NaN is not 0
+        pc += ReadPcodeInt(pc);
+    } else {
+        --sp;
+        pc += 4;
+    }
+    NEXT;
+OpNot: sp[-1] = sp[-1] == 0 ? 1.0 : 0.0; NEXT;
+OpJumpIfZero:
+    if (*--sp == 0) pc += ReadPcodeInt(pc);
+    else pc += 4;
+    NEXT;
+OpJump: pc += ReadPcodeInt(pc); NEXT;
+OpMathLink:
+    sp = RunMathLinkCall(pc, sp, limit);
+    pc += std::strlen(reinterpret_cast<const char *>(pc)) + 1 + 4;
+    NEXT;
+OpCalculatorResult: sp[-1] = GetCalculatorOutput(sp[-1]); NEXT;
+OpNthRoot: --sp; sp[-1] = NROOT(sp[-1], 1 / *sp); NEXT;
+OpUnused:
+OpInvalid:
+    RaiseEvalError(kEvalInvalidCode);
+#undef NEXT
 }

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "interim_math.h"
+#include "builtin_math.h"
 #include "solver_method.h"
 
 int gForward = 1;
