@@ -24,6 +24,12 @@ export WINEARCH=win32
     # Wine's daemons outlive this script: they must not hold the lock or the
     # pipes through which ctest reads a test's output.
     [ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1 9>&-
+    # Xvfb runs no window manager: with windows managed, Wine waits about 2 s
+    # for one on every top-level window it shows or hides (each message box).
+    if [ ! -f "$WINEPREFIX/.vr-unmanaged" ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 9>&- &&
+            touch "$WINEPREFIX/.vr-unmanaged"
+    fi
     wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
     wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
 ) 9>"$build_dir/.wine-setup.lock"

@@ -35,6 +35,12 @@ void EndEvalRecovery(EvalRecovery *recovery) {
     gRecoveryDepth = recovery->wasActive;
 }
 
+int EvalRecoveryDepth() { return gRecoveryDepth; }
+
+void RunEvalAbortHooks() {
+    for (int i = 0; i < gAbortHookCount; ++i) gAbortHooks[i]();
+}
+
 void AddEvalAbortHook(EvalAbortHook hook) {
     for (int i = 0; i < gAbortHookCount; ++i)
         if (gAbortHooks[i] == hook) return;
@@ -43,7 +49,7 @@ void AddEvalAbortHook(EvalAbortHook hook) {
 
 void AbortEvaluation(const char *text, int kind) {
     gEvaluating = 0;
-    for (int i = 0; i < gAbortHookCount; ++i) gAbortHooks[i]();
+    RunEvalAbortHooks();
     if (text) {
         char message[kMessageBufferSize];
         std::snprintf(message, sizeof message, "\n\n%s", text);
@@ -116,13 +122,17 @@ int ReportMathError(MathErrorRecord *record) {
         record->retval = 0;
         return 1;
     }
+    // A plug-in's name can be any length: cut it so that the message itself
+    // still fits the box's buffer.
+    constexpr int kMaxNameShown = 128;
     gLastStringId = IDS_ARGUMENT_DOMAIN_ERROR - 1 + record->type;
     char message[kMessageBufferSize];
     std::snprintf(message, sizeof message, "%s", LoadTextResource(gLastStringId));
     char text[kMessageBufferSize];
     if (IsOneArgumentBuiltin(record->name))
-        std::snprintf(text, sizeof text, "%s(%g)\n%s.", record->name, record->arg1, message);
+        std::snprintf(text, sizeof text, "%.*s(%g)\n%s.", kMaxNameShown, record->name, record->arg1, message);
     else
-        std::snprintf(text, sizeof text, "%s(%g,%g)\n%s.", record->name, record->arg1, record->arg2, message);
+        std::snprintf(text, sizeof text, "%.*s(%g,%g)\n%s.", kMaxNameShown, record->name, record->arg1,
+                      record->arg2, message);
     AbortEvaluation(text, kAbortLibraryFunction);
 }

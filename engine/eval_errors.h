@@ -43,6 +43,9 @@ struct EvalRecovery {
 void BeginEvalRecovery(EvalRecovery *recovery);
 void EndEvalRecovery(EvalRecovery *recovery);
 
+// Number of recovery points set; 0 means a jump would land nowhere.
+int EvalRecoveryDepth();
+
 // Codes of the evaluator range (message 10230 + code, caption 10034).
 enum EvalErrorCode {
     kEvalRootFindingFailed = 0,
@@ -68,6 +71,7 @@ enum EvalAbortKind {
 // to the base, graph windows end plotter output.
 typedef void (*EvalAbortHook)();
 void AddEvalAbortHook(EvalAbortHook hook);
+void RunEvalAbortHooks();
 
 // Clears the evaluating mark, runs the abort hooks, shows "\n\n" + text (when
 // given) with the kind's caption and the error icon, and jumps to the

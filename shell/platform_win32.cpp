@@ -1,20 +1,11 @@
 // The platform services of engine/platform.h on real Win32 calls.
 #include "platform_win32.h"
 
+#include "msgbox_win32.h"
 #include "platform.h"
 
-HWND gFrameWindow;
-
 int PlatformMessageBox(const char *text, const char *caption, unsigned style, int helpId) {
-    MSGBOXPARAMSA params = {};
-    params.cbSize = sizeof params;
-    params.hwndOwner = gFrameWindow ? GetLastActivePopup(gFrameWindow) : GetActiveWindow();
-    params.hInstance = GetModuleHandleA(nullptr);
-    params.lpszText = text;
-    params.lpszCaption = caption;
-    params.dwStyle = style;
-    params.dwContextHelpId = static_cast<DWORD_PTR>(helpId);
-    return MessageBoxIndirectA(&params);
+    return ShowWin32MessageBox(text, caption, style, helpId);
 }
 
 void PlatformPumpMessages() {

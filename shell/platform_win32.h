@@ -2,5 +2,4 @@
 #pragma once
 #include <windows.h>
 
-// The frame window, once created; menus and message owners refer to it.
-extern HWND gFrameWindow;
+#include "window_helpers.h"  // gFrameWindow, gMdiClient

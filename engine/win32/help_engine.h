@@ -1,0 +1,19 @@
+// Opens help files with the engine their name asks for: WinHelp for a name
+// ending in "p" (".hlp"), HTML Help otherwise. HTML Help's library is loaded
+// on first use; on a system without it, or without a help file, a request
+// does nothing.
+#pragma once
+#include <windows.h>
+
+// The file is "Help file" (gHelpFile, empty: no help) and help windows keep
+// their owner when "Help on top" is set (gHelpOnTop), both in settings.h.
+extern int gHelpUsed;  // help was opened; close it at exit
+
+// command is a WinHelp command (1 context, 2 quit, 10 context menu, 12
+// WM_HELP, ...); HTML Help gets its counterpart. Returns the engine's result.
+UINT_PTR ShowHelp(HWND owner, const char *file, UINT command, ULONG_PTR data);
+
+// The HTML Help command for a WinHelp command.
+UINT HtmlHelpCommand(UINT winHelpCommand);
+
+void UnloadHtmlHelp();
