@@ -23,6 +23,5 @@ double ChannelMessage(double) { return kErrorValue; }
 
 double ITERATIONORDER() { return 0; }
 
-double EvaluateDelayedValue(double, double) { return kNoValue; }
 double projx(double, double, double) { return kNoValue; }
 double projy(double, double, double) { return kNoValue; }

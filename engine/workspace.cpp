@@ -24,6 +24,7 @@ int gParameterCount;
 
 double gTime, gInitialTime, gTrajectoryValue, gFamilyX, gFamilyY;
 double *gVariables, *gSavedVariables, *gWorkVectorA, *gWorkVectorB, *gInitialValues;
+double *gBridgeVariables, *gBridgeInitialValues;
 
 unsigned char **gEquationCode, **gInitialFunctionCode, **gBoundaryCode;
 char **gEquationTexts, **gInitialFunctionTexts, **gBoundaryTexts;
@@ -172,6 +173,8 @@ int NewProblemWorkspace() {
     AllocArray(gSavedVariables, n);
     AllocArray(gWorkVectorA, n);
     AllocArray(gWorkVectorB, n);
+    AllocArray(gBridgeVariables, n);
+    AllocArray(gBridgeInitialValues, n);
     AllocArray(gInitialValues, n + 2);
     AllocArray(gEquationCode, n);
     AllocArray(gInitialFunctionCode, n);
@@ -189,6 +192,8 @@ void FreeProblemWorkspace() {
     FreeAndNull(gSavedVariables);
     FreeAndNull(gWorkVectorA);
     FreeAndNull(gWorkVectorB);
+    FreeAndNull(gBridgeVariables);
+    FreeAndNull(gBridgeInitialValues);
     FreeAndNull(gInitialValues);
     FreeAndNull(gEquationCode);
     FreeAndNull(gInitialFunctionCode);

@@ -68,6 +68,9 @@ extern double *gSavedVariables;    // n: save copy of the variables
 extern double *gWorkVectorA;       // n: working vectors of the run engine
 extern double *gWorkVectorB;       // n
 extern double *gInitialValues;     // n + 2
+// n each: where the evaluation bridges keep the cells they overwrite.
+extern double *gBridgeVariables;
+extern double *gBridgeInitialValues;
 
 // Pointers into the P-code buffer, n each.
 extern unsigned char **gEquationCode;

@@ -1,0 +1,198 @@
+#include "bridges.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "builtin_tables.h"
+#include "eval_errors.h"
+#include "interpreter.h"
+#include "math_routines.h"
+#include "solver_method.h"
+#include "workspace.h"
+
+double gDerivativeStep = 0.1;
+double gDerivativeTolerance = 1e-5;
+int gUseInitialFunctions;
+
+const PcodeProgram *gAxisCode[2];
+const PcodeProgram *gStatusCode[2];
+const PcodeProgram *const *gTextColumnCode;
+const PcodeProgram *gConditionCode;
+
+namespace {
+
+// What an active bridge has put aside. The records live in the bridges'
+// frames and are chained innermost first; an evaluation error jumps over
+// those frames, so the abort hook puts every saved cell back. Trivially
+// destructible, as anything in a frame that a jump crosses must be.
+enum SavedCells { kSavedTime = 1, kSavedVariables = 2, kSavedInitialValues = 4 };
+struct BridgeRecord {
+    BridgeRecord *outer;
+    unsigned cells;
+    double time;
+};
+BridgeRecord *gActiveBridge;
+
+int VariableCount() { return static_cast<int>(gDimension); }
+
+void Enter(BridgeRecord *r, unsigned cells) {
+    r->outer = gActiveBridge;
+    r->cells = cells;
+    r->time = gTime;
+    if (cells & kSavedVariables) std::memcpy(gBridgeVariables, gVariables, sizeof(double) * VariableCount());
+    if (cells & kSavedInitialValues)
+        std::memcpy(gBridgeInitialValues, gInitialValues, sizeof(double) * VariableCount());
+    gActiveBridge = r;
+}
+
+void Restore(const BridgeRecord *r) {
+    if (r->cells & kSavedTime) gTime = r->time;
+    if (r->cells & kSavedVariables) std::memcpy(gVariables, gBridgeVariables, sizeof(double) * VariableCount());
+    if (r->cells & kSavedInitialValues)
+        std::memcpy(gInitialValues, gBridgeInitialValues, sizeof(double) * VariableCount());
+}
+
+void Leave(BridgeRecord *r) {
+    Restore(r);
+    gActiveBridge = r->outer;
+}
+
+// Innermost first, so the outermost record's cells, the state from before
+// any bridge, are what remains.
+void RestoreBridgesAfterAbort() {
+    for (BridgeRecord *r = gActiveBridge; r; r = r->outer) Restore(r);
+    gActiveBridge = nullptr;
+}
+
+struct HookRegistration {
+    HookRegistration() { AddEvalAbortHook(RestoreBridgesAfterAbort); }
+};
+
+void EnsureAbortHook() {
+    static HookRegistration registration;
+}
+
+// The initial function being differentiated by EvaluateHistoryValue.
+int gDifferentiatedFunction;
+double InitialFunctionOfTime(double t) { return EvaluateInitialFunction(gDifferentiatedFunction, t); }
+
+}  // namespace
+
+void EvaluateExpressionsAt(int count, double t, const double *y, double *out,
+                           const PcodeProgram *const *code) {
+    EnsureAbortHook();
+    BridgeRecord r;
+    Enter(&r, kSavedTime | kSavedVariables);
+    gTime = t;
+    std::memcpy(gVariables, y, sizeof(double) * VariableCount());
+    for (int i = 0; i < count; ++i) out[i] = code[i] ? RunPcode(code[i]) : 0;
+    Leave(&r);
+}
+
+void VR_PLUGIN_CALL RhsCallback(double t, double *y, double *dydt) {
+    EvaluateExpressionsAt(VariableCount(), t, y, dydt, gEquationCode);
+}
+
+void EvaluateAxisExpressions(double t, const double *y, double *out) {
+    EvaluateExpressionsAt(2, t, y, out, gAxisCode);
+}
+
+void EvaluateStatusExpressions(double t, const double *y, double *out) {
+    EvaluateExpressionsAt(2, t, y, out, gStatusCode);
+}
+
+void EvaluateTextColumn(int index, double t, const double *y, double *out) {
+    EvaluateExpressionsAt(1, t, y, out, gTextColumnCode + index);
+}
+
+double EvaluateWindowCondition(double t) {
+    EnsureAbortHook();
+    BridgeRecord r;
+    Enter(&r, kSavedTime);
+    gTime = t;
+    double value = gConditionCode ? RunPcode(gConditionCode) : 0;
+    Leave(&r);
+    return value;
+}
+
+void EvaluateDirectionVector(double t, double pointX, double pointY, double *out) {
+    EnsureAbortHook();
+    BridgeRecord r;
+    Enter(&r, kSavedTime | kSavedVariables);
+    std::memcpy(gVariables, gInitialValues, sizeof(double) * VariableCount());
+    if (VariableCount() == 1) {
+        gTime = pointX;
+        gVariables[0] = pointY;
+        out[0] = 1;
+        out[1] = RunPcode(gEquationCode[0]);
+    } else {
+        gTime = t;
+        gVariables[0] = pointX;
+        gVariables[1] = pointY;
+        out[0] = RunPcode(gEquationCode[0]);
+        out[1] = RunPcode(gEquationCode[1]);
+    }
+    Leave(&r);
+}
+
+void EvaluateInitialValues() {
+    for (int i = 0; i < VariableCount(); ++i) gVariables[i] = EvaluateInitialFunction(i, gTime);
+    std::memcpy(gSavedVariables, gVariables, sizeof(double) * VariableCount());
+}
+
+void EvaluateBoundaryConditions(const double *values, double *out) {
+    EnsureAbortHook();
+    BridgeRecord r;
+    Enter(&r, kSavedInitialValues);
+    std::memcpy(gInitialValues, values, sizeof(double) * VariableCount());
+    for (int i = 0; i < VariableCount(); ++i) out[i] = RunPcode(gBoundaryCode[i]);
+    Leave(&r);
+}
+
+double EvaluateInitialFunction(int index, double t) {
+    EnsureAbortHook();
+    BridgeRecord r;
+    Enter(&r, kSavedTime);
+    gTime = t;
+    double value = RunPcode(gInitialFunctionCode[index]);
+    Leave(&r);
+    return value;
+}
+
+double VR_PLUGIN_CALL EvaluateHistoryValue(int which, double t) {
+    const int n = VariableCount();
+    if (which < n || gProblemKind == kMap) return EvaluateInitialFunction(which, t);
+    int function, order;
+    if (gColumnTable && gColumnTable[kColumnVariables].low == 1) {
+        function = which % n;
+        order = which / n;
+    } else {
+        function = n - 1;
+        order = which - (n - 1);
+    }
+    int saved = gDifferentiatedFunction;
+    gDifferentiatedFunction = function;
+    double value;
+    int rc = NumericDerivative(order, InitialFunctionOfTime, t, &value, std::fabs(gDerivativeStep),
+                               gDerivativeTolerance);
+    gDifferentiatedFunction = saved;
+    // Any failure of the derivative, not only non-convergence, is a failed
+    // initial function for the lookup.
+    return rc == kDerivativeOk ? value : -HUGE_VAL;
+}
+
+double EvaluateDelayedValue(double k, double t) {
+    const int n = VariableCount();
+    const double index = k - (gColumnTable ? gColumnTable[kColumnVariables].low : 0);
+    // Values and time derivatives up to order 7; anything else (a fraction,
+    // NaN, a negative or huge index) would address no variable.
+    if (!(index >= 0 && index < 8.0 * n && index == std::floor(index)) || !gSolverMethod.interpolate)
+        RaiseEvalError(-4);  // "Argument out of range"
+    double value = 0;
+    int status = gSolverMethod.interpolate(static_cast<int>(index), t, &value,
+                                           gUseInitialFunctions ? EvaluateHistoryValue : nullptr);
+    // -1: not in the stored history; -2: an order or initial function the
+    // method could not give. Shown as the output path shows the same status.
+    if (status < 0) RaiseEvalError(status == -1 ? -4 : -5);
+    return value;
+}
