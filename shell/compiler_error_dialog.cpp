@@ -48,14 +48,19 @@ int DisplayPosition(const char *text, int pos) {
     return pos + shift;
 }
 
-// With the option "Enter key" the edit field takes Enter as a line break
-// instead of letting it press OK.
+// Enter in the edit field: a line break with the option "Enter key", else
+// OK (the field is multi-line, and would otherwise keep the key).
 LRESULT CALLBACK EnterKeyEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-    CompilerErrorDialog *state = StateOf(GetParent(edit));
+    HWND dialog = GetParent(edit);
+    CompilerErrorDialog *state = StateOf(dialog);
     if (message == WM_GETDLGCODE)
         return CallWindowProcA(state->editProc, edit, message, wParam, lParam) | DLGC_WANTALLKEYS;
     if (message == WM_KEYDOWN && wParam == VK_RETURN) {
-        SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\r\n"));
+        if (state->request->enterKeyBreaksLine)
+            SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\r\n"));
+        else
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
         return 0;
     }
     if (message == WM_CHAR && (wParam == '\r' || wParam == '\n')) return 0;
@@ -73,9 +78,8 @@ BOOL OnInitDialog(HWND dialog, CompilerErrorDialog *state) {
     char *shown = WithCrLf(r->text);
     SetWindowTextA(edit, shown ? shown : r->text);
     FreeAndNull(shown);
-    if (r->enterKeyBreaksLine)
-        state->editProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EnterKeyEditProc)));
+    state->editProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EnterKeyEditProc)));
     SetFocus(edit);
     return FALSE;  // the focus is set
 }
@@ -128,7 +132,8 @@ INT_PTR CALLBACK CompilerErrorDlgProc(HWND dialog, UINT message, WPARAM wParam, 
         return TRUE;
     }
     case WM_CONTEXTMENU:
-        ShowDialogHelp(dialog, HELP_CONTEXTPOPUP, static_cast<ULONG_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(wParam))));
+        ShowDialogHelp(dialog, HELP_CONTEXTPOPUP,
+                       static_cast<ULONG_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(wParam))));
         return TRUE;
     case WM_DESTROY:
         if (state && state->editProc)

@@ -115,6 +115,11 @@ DWORD WINAPI ModalScript::Watch(LPVOID param) {
         for (const auto &typed : step.typeInto)
             SendMessageA(GetDlgItem(dialog, typed.first), WM_SETTEXT, 0,
                          reinterpret_cast<LPARAM>(typed.second.c_str()));
+        for (const auto &key : step.keys) {
+            HWND control = GetDlgItem(dialog, key.first);
+            PostMessageA(control, WM_KEYDOWN, static_cast<WPARAM>(key.second), 1);
+            PostMessageA(control, WM_KEYUP, static_cast<WPARAM>(key.second), 0xC0000001);
+        }
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(step.buttonId, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, step.buttonId)));
         // The next dialog is another window, or this one shown again.

@@ -37,10 +37,14 @@ private:
     ModalCapture capture_;
 };
 
-// One step of a ModalScript: type texts into controls, then press a button.
+// One step of a ModalScript: type texts into controls, press keys in them,
+// then press a button.
 struct ModalStep {
+    ModalStep(int button, std::map<int, std::string> texts = {}, std::vector<std::pair<int, int>> pressed = {})
+        : buttonId(button), typeInto(std::move(texts)), keys(std::move(pressed)) {}
     int buttonId;
-    std::map<int, std::string> typeInto;  // control id -> new text
+    std::map<int, std::string> typeInto;   // control id -> new text
+    std::vector<std::pair<int, int>> keys;  // control id, virtual key (down and up)
 };
 
 // Answers a sequence of modal dialogs of the calling thread, one after the

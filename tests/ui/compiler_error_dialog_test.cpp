@@ -77,4 +77,21 @@ TEST_F(CompilerErrorDialogTest, LineBreaksShowAsCrLfAndTheSelectionFollows) {
     EXPECT_EQ(std::string(gEquationTexts[0]), failing);
 }
 
+// Enter presses OK, unless the option "Enter key" makes it a line break.
+TEST_F(CompilerErrorDialogTest, EnterKeyOptionTypesALineBreak) {
+    for (int option = 0; option <= 1; ++option) {
+        SCOPED_TRACE(option ? "Enter key on" : "Enter key off");
+        gEnterKey = option;
+        SetNonEmptyStringCopy(gEquationTexts[0], "x[2]");
+        SetNonEmptyStringCopy(gEquationTexts[1], "x[1] +");
+        // With the option on, only the button ends the dialog.
+        ModalScript script({ModalStep(option ? IDOK : IDCANCEL, {{IDC_COMPILE_TEXT, "x[1] + 1"}},
+                                      {{IDC_COMPILE_TEXT, VK_RETURN}})});
+        EXPECT_EQ(CompileProblem(), 1);
+        ASSERT_EQ(script.Results().size(), 1u);
+        const std::string corrected = gEquationTexts[1];
+        EXPECT_EQ(corrected.find("\r\n") != std::string::npos, option == 1) << corrected;
+    }
+}
+
 }  // namespace
