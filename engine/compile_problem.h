@@ -57,8 +57,10 @@ int CompileProblem();
 int CompileExpressionArray(char **texts, PcodeProgram **codePointers, int last, int kind);
 
 // The graph and text windows: compiles every multi-document child's own
-// expressions. The shell installs the walk over the children once the client
-// exists; until then there is nothing to compile and the result is 1.
+// expressions (CompileWindowExpressions of each, on the slot routines below)
+// and leaves the active child's record as the current graph or text window.
+// The shell installs the walk once the client exists; until then there is
+// nothing to compile and the result is 1.
 typedef int (*WindowExpressionWalk)();
 extern WindowExpressionWalk gWindowExpressionWalk;
 int CompileAllWindowExpressions();
