@@ -57,37 +57,36 @@ bool WorkspaceComplete() {
            gEquationCode && gInitialFunctionCode && gBoundaryCode && gDelayedNames && gDelayedNameCount >= n;
 }
 
-// The individual variable names for name(t), and the collective name for
-// x(k, t). They are borrowed from the column table for one compile only:
-// UnbindDelayedNames drops them, so a later rename cannot leave them dangling.
-void BindDelayedNames() {
+// Names bound to their cells for a compile: null names become empty, the
+// variable and initial-value names get their addresses, and the delayed-value
+// table borrows the individual names (the collective one for x(k, t)).
+// Unbinding drops the borrowed names, so a later rename cannot leave them
+// dangling. Binding nests: a compile that runs inside the compile-error
+// dialog of another (a repaint drawing graphics elements, the calculator)
+// leaves the outer one's binding alone.
+int gBindDepth;
+
+void BindProblemNames() {
+    if (gBindDepth++ > 0) return;
     const int n = Dimension();
     if (!gColumnTable || !gDelayedNames || gColumnCount < 2 * n + 9 || gDelayedNameCount < n) return;
+    gNameTable = gColumnTable;
+    for (int i = 0; i < gColumnCount; ++i)
+        if (!gColumnTable[i].name) gColumnTable[i].name = gEmptyName;
+    if (gVariables)
+        for (int i = 0; i < n; ++i) gColumnTable[kFixedColumnCount + i].address = gVariables + i;
+    if (gInitialValues)
+        for (int i = 0; i < n + 2; ++i) gColumnTable[kFixedColumnCount + n + i].address = gInitialValues + i;
     for (int i = 0; i < n; ++i) gDelayedNames[i].name = gColumnTable[kFixedColumnCount + i].name;
     gCollectiveDelayedName.name = gColumnTable[kColumnVariables].name;
     gCollectiveDelayedCount = 1;
 }
 
-void UnbindDelayedNames() {
+void UnbindProblemNames() {
+    if (gBindDepth <= 0 || --gBindDepth > 0) return;
     for (int i = 0; gDelayedNames && i < gDelayedNameCount; ++i) gDelayedNames[i].name = nullptr;
     gCollectiveDelayedName.name = nullptr;
     gCollectiveDelayedCount = 0;
-}
-
-// Names bound to their cells: null names become empty for the time of the
-// compile, the variable and initial-value names get their addresses.
-void BindProblemNames() {
-    const int n = Dimension();
-    gNameTable = gColumnTable;
-    for (int i = 0; i < gColumnCount; ++i)
-        if (!gColumnTable[i].name) gColumnTable[i].name = gEmptyName;
-    for (int i = 0; i < n; ++i) gColumnTable[kFixedColumnCount + i].address = gVariables + i;
-    for (int i = 0; i < n + 2; ++i) gColumnTable[kFixedColumnCount + n + i].address = gInitialValues + i;
-    BindDelayedNames();
-}
-
-void UnbindProblemNames() {
-    UnbindDelayedNames();
     for (int i = 0; gColumnTable && i < gColumnCount; ++i)
         if (gColumnTable[i].name == gEmptyName) gColumnTable[i].name = nullptr;
 }
@@ -249,8 +248,10 @@ char gElementNameText[kElementNameCount][3] = {"t", "x0", "y0", "s", "r", "t1", 
                                                "T", "X0", "Y0", "S", "R", "T1", "T2", "D"};
 ColumnEntry gElementNames[kElementNameCount];
 
+// The compiler's tables while graphics elements have theirs; depth counts
+// nested switches (a repaint inside the compile-error dialog of another).
 struct SavedNameTables {
-    bool saved;
+    int depth;
     ColumnEntry *table;
     int columns;
     int collective;
@@ -364,24 +365,27 @@ void SetElementNameCells(double *cells, double *t) {
 
 int CompileGraphicsElements(int index, int flag) {
     if (!flag) {
-        if (gSavedTables.saved) {
+        if (gSavedTables.depth > 0 && --gSavedTables.depth == 0) {
             gNameTable = gSavedTables.table;
             gColumnCount = gSavedTables.columns;
             gCollectiveDelayedCount = gSavedTables.collective;
             gParameterCount = gSavedTables.parameters;
-            gSavedTables.saved = false;
+            UnbindProblemNames();
         }
         return 1;
     }
-    if (!gSavedTables.saved)
-        gSavedTables = {true, gNameTable, gColumnCount, gCollectiveDelayedCount, gParameterCount};
-    BindDelayedNames();
-    gNameTable = gElementNames;
-    gColumnCount = kElementNameCount;
-    gCollectiveDelayedCount = 0;  // x(k, t) needs a run
-    const int ok = gElementWalk ? gElementWalk(index) : 1;
-    for (int i = 0; gDelayedNames && i < gDelayedNameCount; ++i) gDelayedNames[i].name = nullptr;
-    return ok;
+    if (gSavedTables.depth++ == 0) {
+        // Individual names keep their delayed values; the tables switch.
+        BindProblemNames();
+        gSavedTables.table = gNameTable;
+        gSavedTables.columns = gColumnCount;
+        gSavedTables.collective = gCollectiveDelayedCount;
+        gSavedTables.parameters = gParameterCount;
+        gNameTable = gElementNames;
+        gColumnCount = kElementNameCount;
+        gCollectiveDelayedCount = 0;  // x(k, t) needs a run
+    }
+    return gElementWalk ? gElementWalk(index) : 1;
 }
 
 int CompileElementText(char **textSlot, PcodeProgram **codeSlot, int elementNumber) {
@@ -429,14 +433,16 @@ int BuildFractalArrays(const char *lengthText, const char *angleText, int elemen
 
 int CompileCalculatorExpression(char **textSlot, PcodeProgram **codeSlot, int retry) {
     if (!HasText(*textSlot)) return 1;
+    // Not while graphics elements have switched the tables (only a compile
+    // inside their error dialog gets here then).
+    if (gSavedTables.depth > 0) return 0;
     // The problem's current names, bound as for a run.
     ColumnEntry *savedTable = gNameTable;
-    const bool bound = WorkspaceComplete();
-    if (bound) BindProblemNames();
+    BindProblemNames();
     gCompileState.kind = kExprCalculator;
     gCompileState.index = 0;
     const int ok = CompileIntoOwnBlock(textSlot, codeSlot, retry != 0, true);
-    if (bound) UnbindProblemNames();
+    UnbindProblemNames();
     gNameTable = savedTable;
     return ok;
 }

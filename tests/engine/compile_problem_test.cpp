@@ -411,6 +411,7 @@ TEST_F(CompileProblemTest, GraphicsElementsCompileAgainstTheirOwnNames) {
 
     SetNonEmptyStringCopy(gElementTexts[2], "x[1]");  // the problem's names are gone
     ASSERT_EQ(CompileGraphicsElements(2, 1), 1);
+    CompileGraphicsElements(2, 0);
     const AddressNames names = {{AddressOf(&gCells[0]), "x0"}, {AddressOf(&gCells[2]), "s"},
                                 {AddressOf(&gElementT), "t"},  {AddressOf(&gCells[6]), "d"},
                                 {AddressOf(&gCells[4]), "t1"}};
@@ -471,6 +472,51 @@ TEST_F(CompileProblemTest, FractalListsAreReciprocalLengthsAndRadians) {
         ASSERT_EQ(gRecorder.boxes.size(), 1u);
         EXPECT_NE(gRecorder.boxes[0].text.find(c.message), std::string::npos) << gRecorder.boxes[0].text;
     }
+}
+
+// The compile-error dialog lets messages through: a repaint compiles graphics
+// elements and the calculator compiles what is typed, inside the problem's
+// compile. Neither may disturb the names the problem's compile goes on with.
+TEST_F(CompileProblemTest, CompilesInsideTheDialogLeaveTheProblemsNamesAlone) {
+    MakeProblem(kOdeSystem, 2);
+    SetName(kFixedColumnCount, "u");
+    SetEquations({"x[2]", "x[1] +"});
+    gShootingIterations = 1;
+    SetNonEmptyStringCopy(gBoundaryTexts[0], "u(t - 1) - x(2, t)");
+    SetNonEmptyStringCopy(gBoundaryTexts[1], "x[2]");
+    SetElementNameCells(gCells, &gElementT);
+    SetNonEmptyStringCopy(gElementTexts[0], "x0");
+    gElementWalk = [](int) -> int {
+        char *text = nullptr;
+        PcodeProgram *code = nullptr;
+        SetNonEmptyStringCopy(text, "1");
+        const int calculator = CompileCalculatorExpression(&text, &code, 1);  // refused: tables switched
+        FreeAndNull(text);
+        FreeAndNull(code);
+        return calculator == 0 && CompileElementText(&gElementTexts[0], &gElementCode[0], 0);
+    };
+    static int nestedResults[2];
+    gRecorder.whileCompilerErrorShown = [] {
+        nestedResults[0] = CompileGraphicsElements(-1, 1);
+        CompileGraphicsElements(-1, 0);
+        char *text = nullptr;
+        PcodeProgram *code = nullptr;
+        SetNonEmptyStringCopy(text, "u(1) + x[2]");
+        nestedResults[1] = CompileCalculatorExpression(&text, &code, 1);
+        FreeAndNull(text);
+        FreeAndNull(code);
+    };
+    Answer(kIdOk, "x[1] + 1");
+    EXPECT_EQ(CompileProblem(), 1);
+    EXPECT_EQ(nestedResults[0], 1);
+    EXPECT_EQ(nestedResults[1], 1);
+    EXPECT_EQ(gRecorder.compilerErrors.size(), 1u);
+    EXPECT_NE(gElementCode[0], nullptr);
+    EXPECT_EQ(gNameTable, gColumnTable);
+    EXPECT_EQ(gColumnCount, 2 * 2 + 9);
+    EXPECT_EQ(gDelayedNames[0].name, nullptr);  // released after all
+    FreeAndNull(gElementTexts[0]);
+    FreeAndNull(gElementCode[0]);
 }
 
 TEST_F(CompileProblemTest, MissingWorkspaceCompilesNothing) {

@@ -34,6 +34,7 @@ int PlatformCompilerErrorDialog(CompilerErrorRequest *request) {
     gRecorder.compilerErrors.push_back({request->label, request->message, request->text,
                                         request->selectionStart, request->selectionEnd, request->helpId,
                                         request->maxLength, request->ownedByCalculator});
+    if (gRecorder.whileCompilerErrorShown) gRecorder.whileCompilerErrorShown();
     // Unscripted dialogs are cancelled: a failing text never loops.
     if (gRecorder.compilerAnswers.empty()) return kIdCancel;
     CompilerErrorAnswer answer = gRecorder.compilerAnswers.front();

@@ -2,6 +2,7 @@
 // change and pump, and answers boxes from a script. Strings come from the
 // compiled string list.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ struct PlatformRecorder {
     int pumps = 0;
     std::vector<RecordedCompilerError> compilerErrors;
     std::vector<CompilerErrorAnswer> compilerAnswers;  // consumed in order; then Cancel
+    std::function<void()> whileCompilerErrorShown;     // what happens while the user thinks
 
     void Reset() { *this = PlatformRecorder(); }
 };
