@@ -13,6 +13,7 @@
 #include "platform.h"
 #include "platform_recorder.h"
 #include "settings.h"
+#include "test_heap.h"
 #include "workspace.h"
 
 namespace {
@@ -517,6 +518,32 @@ TEST_F(CompileProblemTest, CompilesInsideTheDialogLeaveTheProblemsNamesAlone) {
     EXPECT_EQ(gDelayedNames[0].name, nullptr);  // released after all
     FreeAndNull(gElementTexts[0]);
     FreeAndNull(gElementCode[0]);
+}
+
+// Out of memory while a text is generated or a block is made: the user is
+// told, the compile gives up, and nothing is left half bound.
+TEST_F(CompileProblemTest, AllocationFailuresEndTheCompileCleanly) {
+    MakeProblem(kSingleOde, 2);
+    SetEquations({nullptr, "-x"});
+    FailHeapAfter(0, 4);  // the retry after releasing the method fails too
+    EXPECT_EQ(CompileProblem(), 0);
+    FailHeapAfter(-1);
+    EXPECT_EQ(gEquationTexts[0], nullptr);
+    EXPECT_EQ(gDelayedNames[0].name, nullptr);
+    ASSERT_FALSE(gRecorder.boxes.empty());
+    EXPECT_NE(gRecorder.boxes[0].text.find("Not enough memory"), std::string::npos);
+    ASSERT_EQ(CompileProblem(), 1);
+
+    char *text = nullptr;
+    PcodeProgram *code = nullptr;
+    SetNonEmptyStringCopy(text, "x'");
+    FailHeapAfter(0, 4);
+    EXPECT_EQ(CompileCalculatorExpression(&text, &code, 1), 0);
+    FailHeapAfter(-1);
+    EXPECT_EQ(code, nullptr);
+    EXPECT_EQ(CompileCalculatorExpression(&text, &code, 1), 1);
+    FreeAndNull(code);
+    FreeAndNull(text);
 }
 
 TEST_F(CompileProblemTest, MissingWorkspaceCompilesNothing) {
