@@ -38,3 +38,21 @@ void PlatformSetCommandState(int command, bool enabled);
 // Copies string resource id into buffer (always terminated when size > 0) and
 // returns its length; 0 when the id has no string.
 int PlatformLoadString(int id, char *buffer, int size);
+
+// What the compile-error dialog shows, and what it hands back.
+struct CompilerErrorRequest {
+    const char *label;        // which expression failed
+    const char *message;      // why it failed
+    const char *text;         // the text as compiled ("" when there was none)
+    int selectionStart;       // characters of text to select when the edit field
+    int selectionEnd;         // first gets the focus; -1 when no position is known
+    int helpId;               // string id of the message: the Help button's topic
+    int maxLength;            // longest text the field takes; 0 for no limit
+    bool enterKeyBreaksLine;  // option "Enter key": Enter types a line break
+    bool ownedByCalculator;   // the calculator owns the dialog, else the frame
+    char *corrected;          // on OK: the edited text, a heap block the caller owns
+};
+
+// Shows the compile-error dialog modally: kIdOk with request->corrected set,
+// or kIdCancel (also when the dialog could not be shown).
+int PlatformCompilerErrorDialog(CompilerErrorRequest *request);

@@ -1,7 +1,9 @@
 #include "platform_recorder.h"
 
 #include <cstdio>
+#include <cstring>
 
+#include "memory.h"
 #include "platform.h"
 #include "string_table.h"
 
@@ -26,4 +28,20 @@ int PlatformLoadString(int id, char *buffer, int size) {
     const char *text = FindStringText(id);
     int n = std::snprintf(buffer, static_cast<size_t>(size), "%s", text ? text : "");
     return n < size ? n : size - 1;
+}
+
+int PlatformCompilerErrorDialog(CompilerErrorRequest *request) {
+    gRecorder.compilerErrors.push_back({request->label, request->message, request->text,
+                                        request->selectionStart, request->selectionEnd, request->helpId,
+                                        request->maxLength, request->ownedByCalculator});
+    if (gRecorder.whileCompilerErrorShown) gRecorder.whileCompilerErrorShown();
+    // Unscripted dialogs are cancelled: a failing text never loops.
+    if (gRecorder.compilerAnswers.empty()) return kIdCancel;
+    CompilerErrorAnswer answer = gRecorder.compilerAnswers.front();
+    gRecorder.compilerAnswers.erase(gRecorder.compilerAnswers.begin());
+    if (answer.button != kIdOk) return answer.button;
+    request->corrected = AllocTextBuffer(answer.text.size());
+    if (!request->corrected) return kIdCancel;
+    std::memcpy(request->corrected, answer.text.c_str(), answer.text.size() + 1);
+    return kIdOk;
 }

@@ -2,6 +2,7 @@
 // change and pump, and answers boxes from a script. Strings come from the
 // compiled string list.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,34 @@ struct RecordedBox {
     int helpId;
 };
 
+// What the compile-error dialog was shown.
+struct RecordedCompilerError {
+    std::string label;
+    std::string message;
+    std::string text;
+    int selectionStart;
+    int selectionEnd;
+    int helpId;
+    int maxLength;
+    bool ownedByCalculator;
+};
+
+// A scripted answer of the compile-error dialog: the button, and on OK the
+// corrected text.
+struct CompilerErrorAnswer {
+    int button;
+    std::string text;
+};
+
 struct PlatformRecorder {
     std::vector<RecordedBox> boxes;
     std::vector<int> answers;           // consumed in order; then defaultAnswer
     int defaultAnswer = 1;              // OK
     std::vector<std::pair<int, bool>> commandStates;
     int pumps = 0;
+    std::vector<RecordedCompilerError> compilerErrors;
+    std::vector<CompilerErrorAnswer> compilerAnswers;  // consumed in order; then Cancel
+    std::function<void()> whileCompilerErrorShown;     // what happens while the user thinks
 
     void Reset() { *this = PlatformRecorder(); }
 };

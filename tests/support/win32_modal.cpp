@@ -21,9 +21,28 @@ BOOL CALLBACK ReadChild(HWND w, LPARAM capture) {
     ModalCapture *c = reinterpret_cast<ModalCapture *>(capture);
     char cls[32];
     GetClassNameA(w, cls, sizeof cls);
-    if (GetDlgCtrlID(w) == 0xFFFF) c->text = WindowText(w);
+    const int id = GetDlgCtrlID(w);
+    if (id == 0xFFFF) c->text = WindowText(w);
     else if (lstrcmpiA(cls, "Button") == 0) c->buttons.push_back(WindowText(w));
+    c->controlTexts[id] = WindowText(w);
+    if (lstrcmpiA(cls, "Edit") == 0) {
+        DWORD start = 0, end = 0;
+        SendMessageA(w, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        c->editSelections[id] = {static_cast<int>(start), static_cast<int>(end)};
+    }
     return TRUE;
+}
+
+HWND WaitForDialog(DWORD thread, DWORD timeoutMs, HWND previous) {
+    DWORD start = GetTickCount();
+    HWND dialog = nullptr;
+    while (GetTickCount() - start < timeoutMs) {
+        dialog = nullptr;
+        EnumThreadWindows(thread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
+        if (dialog && dialog != previous) return dialog;
+        Sleep(20);
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -61,5 +80,52 @@ DWORD WINAPI ModalAnswerer::Watch(LPVOID param) {
     EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&c));
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, self->button_)));
+    return 0;
+}
+
+ModalScript::ModalScript(std::vector<ModalStep> steps, DWORD timeoutMs)
+    : target_(GetCurrentThreadId()), steps_(std::move(steps)), timeout_(timeoutMs) {
+    thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
+}
+
+ModalScript::~ModalScript() { Results(); }
+
+const std::vector<ModalCapture> &ModalScript::Results() {
+    if (thread_) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    return captures_;
+}
+
+DWORD WINAPI ModalScript::Watch(LPVOID param) {
+    ModalScript *self = static_cast<ModalScript *>(param);
+    HWND previous = nullptr;
+    for (const ModalStep &step : self->steps_) {
+        HWND dialog = WaitForDialog(self->target_, self->timeout_, previous);
+        if (!dialog) return 0;
+        Sleep(50);  // let the dialog finish initialising
+        ModalCapture c;
+        c.found = true;
+        c.window = dialog;
+        c.caption = WindowText(dialog);
+        EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&c));
+        self->captures_.push_back(c);
+        for (const auto &typed : step.typeInto)
+            SendMessageA(GetDlgItem(dialog, typed.first), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(typed.second.c_str()));
+        for (const auto &key : step.keys) {
+            HWND control = GetDlgItem(dialog, key.first);
+            PostMessageA(control, WM_KEYDOWN, static_cast<WPARAM>(key.second), 1);
+            PostMessageA(control, WM_KEYUP, static_cast<WPARAM>(key.second), 0xC0000001);
+        }
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(step.buttonId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, step.buttonId)));
+        // The next dialog is another window, or this one shown again.
+        DWORD start = GetTickCount();
+        while (IsWindow(dialog) && IsWindowVisible(dialog) && GetTickCount() - start < self->timeout_) Sleep(10);
+        previous = IsWindow(dialog) ? dialog : nullptr;
+    }
     return 0;
 }

@@ -4,7 +4,9 @@
 #pragma once
 #include <windows.h>
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ModalCapture {
@@ -13,6 +15,8 @@ struct ModalCapture {
     std::string text;                  // the message text (control 0xFFFF)
     std::vector<std::string> buttons;  // texts of the box's buttons, in z-order
     HWND window = nullptr;
+    std::map<int, std::string> controlTexts;          // every child's text by control id
+    std::map<int, std::pair<int, int>> editSelections;  // selection of every edit control
 };
 
 class ModalAnswerer {
@@ -31,4 +35,32 @@ private:
     DWORD timeout_;
     HANDLE thread_;
     ModalCapture capture_;
+};
+
+// One step of a ModalScript: type texts into controls, press keys in them,
+// then press a button.
+struct ModalStep {
+    ModalStep(int button, std::map<int, std::string> texts = {}, std::vector<std::pair<int, int>> pressed = {})
+        : buttonId(button), typeInto(std::move(texts)), keys(std::move(pressed)) {}
+    int buttonId;
+    std::map<int, std::string> typeInto;   // control id -> new text
+    std::vector<std::pair<int, int>> keys;  // control id, virtual key (down and up)
+};
+
+// Answers a sequence of modal dialogs of the calling thread, one after the
+// other, each only after the previous one has closed.
+class ModalScript {
+public:
+    explicit ModalScript(std::vector<ModalStep> steps, DWORD timeoutMs = 10000);
+    ~ModalScript();
+    // Waits for the watcher; one capture per dialog answered.
+    const std::vector<ModalCapture> &Results();
+
+private:
+    static DWORD WINAPI Watch(LPVOID self);
+    DWORD target_;
+    std::vector<ModalStep> steps_;
+    DWORD timeout_;
+    HANDLE thread_;
+    std::vector<ModalCapture> captures_;
 };
