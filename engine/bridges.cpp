@@ -35,21 +35,25 @@ BridgeRecord *gActiveBridge;
 
 int VariableCount() { return static_cast<int>(gDimension); }
 
+// Plain loops: n is small, and a library memcpy call per bridge costs more
+// than the copy on the right-hand side's hot path.
+inline void Copy(double *to, const double *from, int n) {
+    for (int i = 0; i < n; ++i) to[i] = from[i];
+}
+
 void Enter(BridgeRecord *r, unsigned cells) {
     r->outer = gActiveBridge;
     r->cells = cells;
     r->time = gTime;
-    if (cells & kSavedVariables) std::memcpy(gBridgeVariables, gVariables, sizeof(double) * VariableCount());
-    if (cells & kSavedInitialValues)
-        std::memcpy(gBridgeInitialValues, gInitialValues, sizeof(double) * VariableCount());
+    if (cells & kSavedVariables) Copy(gBridgeVariables, gVariables, VariableCount());
+    if (cells & kSavedInitialValues) Copy(gBridgeInitialValues, gInitialValues, VariableCount());
     gActiveBridge = r;
 }
 
 void Restore(const BridgeRecord *r) {
     if (r->cells & kSavedTime) gTime = r->time;
-    if (r->cells & kSavedVariables) std::memcpy(gVariables, gBridgeVariables, sizeof(double) * VariableCount());
-    if (r->cells & kSavedInitialValues)
-        std::memcpy(gInitialValues, gBridgeInitialValues, sizeof(double) * VariableCount());
+    if (r->cells & kSavedVariables) Copy(gVariables, gBridgeVariables, VariableCount());
+    if (r->cells & kSavedInitialValues) Copy(gInitialValues, gBridgeInitialValues, VariableCount());
 }
 
 void Leave(BridgeRecord *r) {
@@ -64,12 +68,12 @@ void RestoreBridgesAfterAbort() {
     gActiveBridge = nullptr;
 }
 
-struct HookRegistration {
-    HookRegistration() { AddEvalAbortHook(RestoreBridgesAfterAbort); }
-};
-
-void EnsureAbortHook() {
-    static HookRegistration registration;
+bool gAbortHookAdded;
+inline void EnsureAbortHook() {
+    if (!gAbortHookAdded) {
+        AddEvalAbortHook(RestoreBridgesAfterAbort);
+        gAbortHookAdded = true;
+    }
 }
 
 // The initial function being differentiated by EvaluateHistoryValue.
@@ -84,13 +88,31 @@ void EvaluateExpressionsAt(int count, double t, const double *y, double *out,
     BridgeRecord r;
     Enter(&r, kSavedTime | kSavedVariables);
     gTime = t;
-    std::memcpy(gVariables, y, sizeof(double) * VariableCount());
+    Copy(gVariables, y, VariableCount());
     for (int i = 0; i < count; ++i) out[i] = code[i] ? RunPcode(code[i]) : 0;
     Leave(&r);
 }
 
+// EvaluateExpressionsAt over the equations, written out: it runs for every
+// stage of every step, and the general bridge's bookkeeping showed in the
+// cost of an evaluation.
 void VR_PLUGIN_CALL RhsCallback(double t, double *y, double *dydt) {
-    EvaluateExpressionsAt(VariableCount(), t, y, dydt, gEquationCode);
+    EnsureAbortHook();
+    const int n = VariableCount();
+    double *const variables = gVariables;
+    double *const saved = gBridgeVariables;
+    PcodeProgram *const *const code = gEquationCode;
+    BridgeRecord r = {gActiveBridge, kSavedTime | kSavedVariables, gTime};
+    gActiveBridge = &r;
+    for (int i = 0; i < n; ++i) {
+        saved[i] = variables[i];
+        variables[i] = y[i];
+    }
+    gTime = t;
+    for (int i = 0; i < n; ++i) dydt[i] = RunPcode(code[i]);
+    for (int i = 0; i < n; ++i) variables[i] = saved[i];
+    gTime = r.time;
+    gActiveBridge = r.outer;
 }
 
 void EvaluateAxisExpressions(double t, const double *y, double *out) {
@@ -119,7 +141,7 @@ void EvaluateDirectionVector(double t, double pointX, double pointY, double *out
     EnsureAbortHook();
     BridgeRecord r;
     Enter(&r, kSavedTime | kSavedVariables);
-    std::memcpy(gVariables, gInitialValues, sizeof(double) * VariableCount());
+    Copy(gVariables, gInitialValues, VariableCount());
     if (VariableCount() == 1) {
         gTime = pointX;
         gVariables[0] = pointY;
@@ -137,14 +159,14 @@ void EvaluateDirectionVector(double t, double pointX, double pointY, double *out
 
 void EvaluateInitialValues() {
     for (int i = 0; i < VariableCount(); ++i) gVariables[i] = EvaluateInitialFunction(i, gTime);
-    std::memcpy(gSavedVariables, gVariables, sizeof(double) * VariableCount());
+    Copy(gSavedVariables, gVariables, VariableCount());
 }
 
 void EvaluateBoundaryConditions(const double *values, double *out) {
     EnsureAbortHook();
     BridgeRecord r;
     Enter(&r, kSavedInitialValues);
-    std::memcpy(gInitialValues, values, sizeof(double) * VariableCount());
+    Copy(gInitialValues, values, VariableCount());
     for (int i = 0; i < VariableCount(); ++i) out[i] = RunPcode(gBoundaryCode[i]);
     Leave(&r);
 }
