@@ -10,4 +10,6 @@ function(vr_add_test name)
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBRARIES} GTest::gtest_main GTest::gmock)
     add_test(NAME ${name} COMMAND ${name})
+    # A modal box that no watcher answered would wait for ever: fail instead.
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()

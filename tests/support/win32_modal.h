@@ -23,7 +23,7 @@ class ModalAnswerer {
 public:
     // Starts watching the calling thread; presses buttonId on the first
     // dialog that appears within timeoutMs.
-    explicit ModalAnswerer(int buttonId, DWORD timeoutMs = 10000);
+    explicit ModalAnswerer(int buttonId, DWORD timeoutMs = 30000);
     ~ModalAnswerer();
     // Waits for the watcher and returns what it saw.
     const ModalCapture &Result();
@@ -51,7 +51,7 @@ struct ModalStep {
 // other, each only after the previous one has closed.
 class ModalScript {
 public:
-    explicit ModalScript(std::vector<ModalStep> steps, DWORD timeoutMs = 10000);
+    explicit ModalScript(std::vector<ModalStep> steps, DWORD timeoutMs = 30000);
     ~ModalScript();
     // Waits for the watcher; one capture per dialog answered.
     const std::vector<ModalCapture> &Results();
