@@ -34,6 +34,8 @@ namespace {
 
 constexpr size_t kGrowStep = 20480;
 constexpr int kMaxChildren = 1024;
+// Largest coordinate a window placement read from a file may give.
+constexpr double kMaxPlacementPixels = 1e6;
 
 // ---- Writer state
 size_t gCapacity;
@@ -560,10 +562,17 @@ int ParseWindowPlacement(const char *value) {
     if (got < 4 || !Host()) return 0;
     const WindowRect c = Host()->ClientRect();
     const double W = c.width, H = c.height;
-    gNextPlacement.rect.left = static_cast<int>(std::floor(W * f[0] + 0.5));
-    gNextPlacement.rect.top = static_cast<int>(std::floor(H * f[1] + 0.5));
-    gNextPlacement.rect.width = static_cast<int>(std::floor(W * f[2] + 0.5));
-    gNextPlacement.rect.height = static_cast<int>(std::floor(H * f[3] + 0.5));
+    double px[4] = {W * f[0], H * f[1], W * f[2], H * f[3]};
+    // A value that is no number or lies far beyond any screen would not
+    // even convert to a pixel count: no placement, the default one is used.
+    for (double &v : px) {
+        v = std::floor(v + 0.5);
+        if (!(std::fabs(v) <= kMaxPlacementPixels)) return 0;
+    }
+    gNextPlacement.rect.left = static_cast<int>(px[0]);
+    gNextPlacement.rect.top = static_cast<int>(px[1]);
+    gNextPlacement.rect.width = static_cast<int>(px[2]);
+    gNextPlacement.rect.height = static_cast<int>(px[3]);
     gNextPlacement.showState = got == 5 ? show : 0;
     return 1;
 }
