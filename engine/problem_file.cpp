@@ -227,6 +227,15 @@ int AppendEscaped(const char *text) {
 
 int AppendLineEnd() { return Append("\r\n", 2); }
 
+// The notes: the reader takes them whole, so their lines may be of any length.
+int AppendNotes(const char *text) {
+    const size_t n = std::strlen(text);
+    if (!Reserve(n)) return 0;
+    std::memcpy(gProblemTextBuffer + gProblemTextLength, text, n + 1);
+    gProblemTextLength += n;
+    return 1;
+}
+
 int KeyWidth(const ProblemKeyDescriptor *table, int count) {
     size_t w = 0;
     for (int i = 0; i < count; ++i) w = std::max(w, std::strlen(table[i].name));
@@ -311,7 +320,7 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
     case kKeyString:
     case kKeyText:
         return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(StringCell(e)) && AppendLineEnd();
-    case kKeyNotes: return StringCell(e) ? AppendText(StringCell(e)) : 1;
+    case kKeyNotes: return StringCell(e) ? AppendNotes(StringCell(e)) : 1;
     case kKeyYesNo:
         return AppendFormat("%-*s = %s\r\n", width, e.name, Cell<int>(e) ? "Yes" : "No");
     case kKeyRadio:

@@ -522,6 +522,14 @@ TEST_F(ProblemFileTest, ALineTooLongToReadBackFailsTheBuild) {
     ASSERT_EQ(Parse(text.c_str()), kParseLoaded);
     EXPECT_EQ(std::string(gEquationTexts[0]), fits);
 
+    // The notes are read whole, not by lines: a long paragraph is no obstacle.
+    const std::string notes = std::string(30000, 'n') + "\r\nlast";
+    SetText(gProjectNotes, notes.c_str());
+    const std::string withNotes = Build();
+    ASSERT_FALSE(withNotes.empty());
+    ASSERT_EQ(Parse(withNotes), kParseLoaded);
+    EXPECT_EQ(Str(gProjectNotes), notes);
+
     gRecorder.Reset();
     SetText(gEquationTexts[1], (fits + "y").c_str());
     EXPECT_EQ(BuildProblemText(0), 0);
