@@ -34,6 +34,8 @@ namespace {
 
 constexpr size_t kGrowStep = 20480;
 constexpr int kMaxChildren = 1024;
+// Largest coordinate a window placement read from a file may give.
+constexpr double kMaxPlacementPixels = 1e6;
 
 // ---- Writer state
 size_t gCapacity;
@@ -225,6 +227,15 @@ int AppendEscaped(const char *text) {
 
 int AppendLineEnd() { return Append("\r\n", 2); }
 
+// The notes: the reader takes them whole, so their lines may be of any length.
+int AppendNotes(const char *text) {
+    const size_t n = std::strlen(text);
+    if (!Reserve(n)) return 0;
+    std::memcpy(gProblemTextBuffer + gProblemTextLength, text, n + 1);
+    gProblemTextLength += n;
+    return 1;
+}
+
 int KeyWidth(const ProblemKeyDescriptor *table, int count) {
     size_t w = 0;
     for (int i = 0; i < count; ++i) w = std::max(w, std::strlen(table[i].name));
@@ -309,7 +320,7 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
     case kKeyString:
     case kKeyText:
         return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(StringCell(e)) && AppendLineEnd();
-    case kKeyNotes: return StringCell(e) ? AppendText(StringCell(e)) : 1;
+    case kKeyNotes: return StringCell(e) ? AppendNotes(StringCell(e)) : 1;
     case kKeyYesNo:
         return AppendFormat("%-*s = %s\r\n", width, e.name, Cell<int>(e) ? "Yes" : "No");
     case kKeyRadio:
@@ -560,10 +571,17 @@ int ParseWindowPlacement(const char *value) {
     if (got < 4 || !Host()) return 0;
     const WindowRect c = Host()->ClientRect();
     const double W = c.width, H = c.height;
-    gNextPlacement.rect.left = static_cast<int>(std::floor(W * f[0] + 0.5));
-    gNextPlacement.rect.top = static_cast<int>(std::floor(H * f[1] + 0.5));
-    gNextPlacement.rect.width = static_cast<int>(std::floor(W * f[2] + 0.5));
-    gNextPlacement.rect.height = static_cast<int>(std::floor(H * f[3] + 0.5));
+    double px[4] = {W * f[0], H * f[1], W * f[2], H * f[3]};
+    // A value that is no number or lies far beyond any screen would not
+    // even convert to a pixel count: no placement, the default one is used.
+    for (double &v : px) {
+        v = std::floor(v + 0.5);
+        if (!(std::fabs(v) <= kMaxPlacementPixels)) return 0;
+    }
+    gNextPlacement.rect.left = static_cast<int>(px[0]);
+    gNextPlacement.rect.top = static_cast<int>(px[1]);
+    gNextPlacement.rect.width = static_cast<int>(px[2]);
+    gNextPlacement.rect.height = static_cast<int>(px[3]);
     gNextPlacement.showState = got == 5 ? show : 0;
     return 1;
 }

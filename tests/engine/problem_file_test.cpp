@@ -260,6 +260,24 @@ TEST_F(ProblemFileTest, ZeroClientAreaWritesNoPlacementAndReadsAsDefault) {
     EXPECT_EQ(Child(0)->rect.width, 400);  // the double's default placement
 }
 
+// Fractions that give no window position (not numbers, or far beyond any
+// screen) are not a placement: the window opens at the default one.
+TEST_F(ProblemFileTest, PlacementsNoScreenCanTakeReadAsTheDefault) {
+    for (const char *value : {"nan,0.1,0.5,0.5", "0.1,inf,0.5,0.5", "0.1,0.1,1e300,0.5", "0,0,0.5,-1e12,1"}) {
+        SCOPED_TRACE(value);
+        NewProblem(kSingleOde, 2);
+        ASSERT_EQ(Parse(std::string("Version = 200\r\n[Graphics window] = ") + value + "\r\n"), kParseLoaded);
+        ASSERT_EQ(host.children.size(), 1u);
+        EXPECT_EQ(Child(0)->rect.left, 20);  // the double's default placement
+        EXPECT_EQ(Child(0)->rect.width, 400);
+        EXPECT_EQ(Child(0)->showState, 0);
+    }
+    NewProblem(kSingleOde, 2);
+    ASSERT_EQ(Parse("Version = 200\r\n[Graphics window] = 0.1,0.25,0.5,0.5,-1\r\n"), kParseLoaded);
+    EXPECT_EQ(Child(0)->rect.top, 200);
+    EXPECT_EQ(Child(0)->showState, -1);
+}
+
 TEST_F(ProblemFileTest, SwappedKeysGiveTheLineErrorAtTheLineNoTableTakes) {
     std::string text = Build();
     const size_t a = text.find("First value"), b = text.find("Last value");
@@ -503,6 +521,14 @@ TEST_F(ProblemFileTest, ALineTooLongToReadBackFailsTheBuild) {
     ASSERT_FALSE(text.empty());
     ASSERT_EQ(Parse(text.c_str()), kParseLoaded);
     EXPECT_EQ(std::string(gEquationTexts[0]), fits);
+
+    // The notes are read whole, not by lines: a long paragraph is no obstacle.
+    const std::string notes = std::string(30000, 'n') + "\r\nlast";
+    SetText(gProjectNotes, notes.c_str());
+    const std::string withNotes = Build();
+    ASSERT_FALSE(withNotes.empty());
+    ASSERT_EQ(Parse(withNotes), kParseLoaded);
+    EXPECT_EQ(Str(gProjectNotes), notes);
 
     gRecorder.Reset();
     SetText(gEquationTexts[1], (fits + "y").c_str());
