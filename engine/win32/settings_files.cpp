@@ -143,7 +143,9 @@ void ChooseSettingsFiles(const char *base) {
 int LocateSettingsFiles() {
     char base[kSettingsPathSize];
     DWORD n = GetModuleFileNameA(nullptr, base, sizeof base);
-    if (n == 0 || n >= sizeof base) {
+    // A cut name may come back without its terminator: end it before showing it.
+    base[sizeof base - 1] = 0;
+    if (n == 0 || n >= sizeof base - 1) {
         gSettingsLocations = SettingsLocations();
         ShowErrorBoxFormatted(IDS_SETTINGS_PATH_TOO_LONG, base);
         return 0;
