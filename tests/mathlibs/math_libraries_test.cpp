@@ -124,16 +124,18 @@ TEST_F(MathLibrariesTest, EllipticFunctionsCompileAndRunThroughTheRealLibrary) {
     EXPECT_EQ(Run("EllipticK(0.5)").compileError, kCompileUnknownFunction);
 }
 
-// A new installation has no shared settings file: it is created with the
-// elliptic library beside the program. Once the user has emptied the list,
-// it stays empty.
-TEST_F(MathLibrariesTest, NewInstallationListsTheEllipticLibraryBesideTheProgram) {
-    ASSERT_TRUE(IsFile(EllipticPath())) << EllipticPath();
+// A new installation keeps its settings in the application-data folders and
+// has no shared file yet: the file is created listing the elliptic library,
+// which is found beside the program (a ":" value there keeps no folder). Once
+// the user has emptied the list, it stays empty.
+TEST_F(MathLibrariesTest, NewInstallationGetsTheEllipticLibraryBesideTheProgram) {
+    const std::string beside = folder + "Elliptic.dll";
+    ASSERT_TRUE(CopyFileA(EllipticPath().c_str(), beside.c_str(), FALSE));
     const std::string fresh = folder + "fresh_settings.ini";
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, fresh.c_str());
     DeleteFileA(fresh.c_str());
+    gSettingsLocations = SettingsLocations();
     for (char *file : gSettingsLocations.file) std::strcpy(file, fresh.c_str());
-    std::strcpy(gSettingsLocations.programFolder, BinFolder(folder).c_str());
 
     LoadMathLibraries();
     char raw[MAX_PATH];
@@ -141,6 +143,10 @@ TEST_F(MathLibrariesTest, NewInstallationListsTheEllipticLibraryBesideTheProgram
     EXPECT_STREQ(raw, ":Elliptic.dll");
     ASSERT_EQ(gMathLibraryCount, 1);
     EXPECT_STREQ(gMathLibraries[0].name, "Elliptic");
+    ASSERT_TRUE(gMathLibraries[0].module);
+    char loaded[MAX_PATH];
+    GetModuleFileNameA(gMathLibraries[0].module, loaded, sizeof loaded);
+    EXPECT_EQ(lstrcmpiA(loaded, beside.c_str()), 0) << loaded;
     const double k = Value("EllipticK(0.5)");
     EXPECT_NEAR(k, 1.8540746773013719, 1e-13 * k);
 
@@ -151,6 +157,7 @@ TEST_F(MathLibrariesTest, NewInstallationListsTheEllipticLibraryBesideTheProgram
 
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, fresh.c_str());
     DeleteFileA(fresh.c_str());
+    DeleteFileA(beside.c_str());
 }
 
 TEST_F(MathLibrariesTest, MissingLibraryIsReportedAndTheNextOneStillLoads) {
