@@ -53,11 +53,14 @@ bool ReadLibraryNames() {
     if (count == 0) return false;
     AllocArray(gMathLibraries, count);
     if (!gMathLibraries) return false;
-    gMathLibraryCount = count;
+    // Read again: the count holds only as long as the file stays as it was.
     const char *k = EnumSettingsKeys(kMathLibrariesSection, 0, kSettingsShared);
-    for (int i = 0; i < count && *k; ++i, k = EnumSettingsKeys(kMathLibrariesSection, 1, kSettingsShared))
-        SetNonEmptyStringCopy(gMathLibraries[i].name, k);
-    return !gOutOfMemory;
+    while (gMathLibraryCount < count && *k && !gOutOfMemory) {
+        SetNonEmptyStringCopy(gMathLibraries[gMathLibraryCount].name, k);
+        if (gMathLibraries[gMathLibraryCount].name) ++gMathLibraryCount;
+        k = EnumSettingsKeys(kMathLibrariesSection, 1, kSettingsShared);
+    }
+    return gMathLibraryCount > 0 && !gOutOfMemory;
 }
 
 // "...", then the end of text, where the file name is, when text is longer
@@ -79,7 +82,7 @@ void ReportLibraryNotFound(const char *path) {
 }
 
 void AddHelpMenuItem(int index) {
-    HMENU help = GetFrameSubmenu(kHelpSubmenu);
+    HMENU help = GetFrameSubmenu(kMathHelpSubmenu);
     if (!help) return;
     if (!gHelpSeparatorShown) AppendMenuA(help, MF_SEPARATOR, kMathHelpSeparatorCommand, nullptr);
     gHelpSeparatorShown = true;
@@ -87,7 +90,7 @@ void AddHelpMenuItem(int index) {
 }
 
 void RemoveHelpMenuItem(int index) {
-    HMENU help = GetFrameSubmenu(kHelpSubmenu);
+    HMENU help = GetFrameSubmenu(kMathHelpSubmenu);
     if (!help) return;
     DeleteMenu(help, kMathHelpFirstCommand + index, MF_BYCOMMAND);
     if (gHelpSeparatorShown) DeleteMenu(help, kMathHelpSeparatorCommand, MF_BYCOMMAND);

@@ -21,7 +21,7 @@ extern const char kDefaultMathLibraryPath[];
 // item per plug-in with a help file, command kMathHelpFirstCommand + index.
 constexpr int kMathHelpSeparatorCommand = 941;
 constexpr int kMathHelpFirstCommand = 942;
-constexpr int kHelpSubmenu = 7;
+constexpr int kMathHelpSubmenu = 7;
 
 // A plug-in is asked for at most this many records; one whose list never
 // ends contributes the records up to here.

@@ -254,19 +254,27 @@ TEST_F(MathLibrariesTest, OutOfMemoryWhileCollectingLeavesNoPluginFunctions) {
 // Help menu items go into the frame's Help menu (submenu 7) after one
 // separator, one per loaded library with a help file, and all leave again.
 TEST_F(MathLibrariesTest, HelpFilesGetHelpMenuItemsThatUnloadingRemoves) {
-    gFrameWindow = CreateWindowA("STATIC", "frame", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-    ASSERT_TRUE(gFrameWindow);
-    HMENU bar = CreateMenu();
-    for (int i = 0; i <= kHelpSubmenu; ++i) AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "x");
-    HMENU help = GetSubMenu(bar, kHelpSubmenu);
-    AppendMenuA(help, MF_STRING, 901, "&Index");
-    SetMenu(gFrameWindow, bar);
-
     List({{"First", ":fake_first.dll"}, {"Missing", folder + "no_such_plugin.dll"}, {"Second", ":fake_second.dll"},
           {"Broken", ":fake_broken.dll"}});
     for (const char *key : {"First", "Missing", "Broken"})
         WriteSettingString(kMathHelpSection, key, ":plugin.chm", kSettingsShared);
+    // Without a frame there is no menu to change; the help files are kept.
+    {
+        ModalAnswerer answer(IDOK);
+        LoadMathLibraries();
+        ASSERT_TRUE(answer.Result().found);
+    }
+    EXPECT_STREQ(gMathLibraries[3].helpFile, (folder + "plugin.chm").c_str());
+    UnloadMathLibraries();
+
+    gFrameWindow = CreateWindowA("STATIC", "frame", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(gFrameWindow);
+    HMENU bar = CreateMenu();
+    for (int i = 0; i <= kMathHelpSubmenu; ++i) AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "x");
+    HMENU help = GetSubMenu(bar, kMathHelpSubmenu);
+    AppendMenuA(help, MF_STRING, 901, "&Index");
+    SetMenu(gFrameWindow, bar);
     {
         ModalAnswerer answer(IDOK);
         LoadMathLibraries();
