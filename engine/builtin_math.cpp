@@ -6,7 +6,7 @@
 #include "eval_errors.h"
 #include "math_routines.h"
 
-double gHeavisideZero = 0.5;
+// gHeavisideZero ("Heaviside(0)") is a problem setting: problem_settings.cpp.
 
 namespace {
 
