@@ -247,7 +247,12 @@ double NextTarget(double t, double end) {
         gDiscontinuityRest = after;
         if (Ahead(value, t)) return value;
     }
-    if (gDelay != 0) return t + (gForward ? std::fabs(gDelay) : -std::fabs(gDelay));
+    if (gDelay != 0) {
+        // A Delay too small to move t (or not a number) would never get
+        // anywhere: the end is the target then.
+        const double target = t + (gForward ? std::fabs(gDelay) : -std::fabs(gDelay));
+        if (Ahead(target, t)) return target;
+    }
     return end;
 }
 
@@ -268,10 +273,14 @@ void IntegrateTrajectory(double endValue, int outputFinal) {
     CopyVector(x, gVariables);
     while (!gRunState.stopRequested && !gRunState.trajectoryAborted && (gForward ? t < end : t > end)) {
         const double target = NextTarget(t, end);
+        const double before = t;
         const int rc = gSolverMethod.step(&t, x, target, gTolerance, gMaxStep, h,
                                           static_cast<int>(gRetardedPoints));
         gTime = t;
         CopyVector(gVariables, x);
+        // A method that made no progress called no output either: the loop
+        // must still hear Stop.
+        if (t == before) PumpRunMessages();
         if ((rc >= 0 && !gInfinityReached) || gRunState.stopRequested || gRunState.trajectoryAborted) {
             if (outputFinal && ReachedEnd(t, end)) {
                 gFinalPoint = 1;
@@ -324,6 +333,7 @@ void PrepareTrajectoryStart() {
     gMarkBase = gOutputTime;
     gMarkIndex = 0;
     gHandedValid = 0;
+    gInfinityReached = 0;
     gTrajectoryStart = t0;
     gTime = t0;
 }
@@ -403,7 +413,12 @@ int PrepareSolverMethod() {
 // ---- The run.
 
 void StartSolving() {
+    // The lock greys Start during a run; this catches any other way in
+    // through the pump.
+    static int running;
+    if (running) return;
     if (gRunHost.elementActionInProgress && gRunHost.elementActionInProgress()) return;
+    running = 1;
     BeginMethodRun();
     gRunState.stopRequested = 0;
     if (gRunHost.lockUi) gRunHost.lockUi();
@@ -444,6 +459,7 @@ void StartSolving() {
     }
     FreeSolverWorkspace();
     FinishMethodRun();
+    running = 0;
     if (gExitAfterRun && gRunHost.postExit) gRunHost.postExit();
 }
 
@@ -467,6 +483,7 @@ void RunOdeFamily() {
 
 void RunMapFamily() {
     BeginFamily();
+    gForward = 1;
     gRunState.trajectoryAborted = 0;
     if (!gBifurcationDiagram) {
         RunFamilyLoops(MapMember);
@@ -508,6 +525,9 @@ void ComputeInitialPoint() {
     PrepareTrajectoryStart();
     if (gShootingIterations == 0 && gHasInitialFunctions) EvaluateInitialValues();
     else std::memcpy(gVariables, gInitialValues, sizeof(double) * n);
+    // Windows start their curves at the initial point: t and x, and the
+    // same values in the output vector.
+    std::memcpy(gOutputValues, gVariables, sizeof(double) * n);
     ForEachChild(DispatchFirstProc, 1);
     if (gMask87) CheckFpuStatus();
 }

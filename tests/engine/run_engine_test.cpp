@@ -343,6 +343,7 @@ TEST_F(RunEngineTest, DiscontinuitiesAreTargetsInTurnAndTrailingBlanksEndTheList
         {"2", 1.5, 0, {2, 3.5, 5}},       // then t + Delay
         {"-1 -2 1", 0, 1, {-1, -2, -5}},  // backward: ahead means smaller
         {"", 2, 1, {-2, -4, -6}},         // Delay goes with the direction
+        {"", NAN, 0, {5}},                // a Delay that cannot move t
     };
     for (const Case &c : cases) {
         fakeMethod_ = FakeMethod{};
@@ -385,6 +386,45 @@ TEST_F(RunEngineTest, StopIsHeardWhileManyMarksFallInOneStep) {
     };
     Start();
     EXPECT_EQ(seen, 101);  // and the final point, since the step reached the end
+}
+
+// Boundary conditions: the shooting's trial runs hand nothing to the
+// windows, the status line says what is going on, and the trajectory then
+// starts from the corrected x0.
+TEST_F(RunEngineTest, ShootingRunsToThePointWithoutOutput) {
+    gShootingIterations = 3;
+    gBoundaryPoint = 0.5;
+    fakeHost_.status = "ready";
+    static std::vector<std::string> during;
+    during.clear();
+    gSolveBoundaryConditions = [] {
+        during.push_back(host->status);
+        gVariables[0] = gInitialValues[0];
+        RunToBoundaryPoint();
+        during.push_back(std::to_string(host->points.size()) + " points, t = " + std::to_string(gTime));
+        gInitialValues[0] = 0.125;
+    };
+    Start();
+    gSolveBoundaryConditions = nullptr;
+    std::vector<std::string> want = {"Computing boundary conditions. ESC to abort",
+                                     "0 points, t = 0.500000"};
+    EXPECT_EQ(during, want);
+    EXPECT_EQ(fakeHost_.status, "ready");
+    EXPECT_EQ(gRunState.boundaryStatusShown, 0);
+    ASSERT_EQ(GraphPoints(1).size(), 1u);
+    EXPECT_EQ(GraphPoints(1)[0].x, 0.125);  // the corrected initial value
+    EXPECT_EQ(GraphTimes().back(), 1);
+}
+
+TEST_F(RunEngineTest, StartDuringARunIsIgnored) {
+    int points = 0;
+    fakeHost_.onPoint = [&] {
+        ++points;
+        StartSolving();
+    };
+    Start();
+    EXPECT_EQ(points, 5);
+    EXPECT_EQ(fakeMethod_.calls.size(), 1u);
 }
 
 // ---- Families.
