@@ -14,8 +14,11 @@
 // gOutputValues (run_engine.h) and the workspace cells; the procedure makes
 // the window current itself. textWindowFiles is called for every child with
 // close = 0 before the family starts (text windows open their output files)
-// and close = 1 at every end of a run, also after a fault. None of these may
-// pump messages; the engine pumps after each point.
+// and close = 1 at every end of a run, also after a fault (the text windows'
+// TextWindowRunEnumProc). None of these may pump messages; the engine pumps
+// after each point. The windows' own names for the entries: PlotOdePoint,
+// PlotMapPoint, AddTextWindowOdePoint, AddTextWindowMapPoint,
+// BeginPlotterOutput, EndPlotterOutput.
 #pragma once
 
 // What a child window of the multi-document client is.

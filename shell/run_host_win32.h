@@ -11,7 +11,9 @@
 // controls of the two editor windows), so later changes are seen; either
 // may be null. Entries that belong to other parts of the shell (interface
 // lock, compiling, status line, the windows' per-point procedures, plotter
-// output) are left as they are: their owners install them.
+// output) are left as they are: their owners install them (lockUi =
+// LockUiForRun, unlockUi = UnlockUiAfterRun, compileProblem = CompileProblem;
+// and the lock's own endPause hook is EndPause).
 void InstallWin32RunHost(HACCEL *accelerators, HWND *editorControls);
 
 // Window classes of the children the run serves.
