@@ -130,6 +130,7 @@ struct FakeMethod {
     std::function<void(double)> duringStep;  // runs in the middle of each step
     int cleanups = 0;
     double stepEnd = 0;
+    int lookupResult = 0;
 };
 FakeMethod *method;
 
@@ -154,7 +155,7 @@ int FakeStep(double *t, double *y, double target, double, double, double h, int)
 int FakeInterpolate(int which, double t, double *out, InitialFunctionFallback) {
     method->lookups.push_back({t, method->stepEnd});
     for (int k = 0; k < -which; ++k) out[k] = t;
-    return 0;
+    return method->lookupResult;
 }
 
 int FakeInit() { return 1; }
@@ -522,6 +523,19 @@ TEST_F(RunEngineTest, StepResultsAreReportedByTheirBand) {
     }
 }
 
+// A failed lookup of an output value reads as rc - 3: "not stored" (-1) is
+// "Argument out of range", a bad index (-2) "Order too high".
+TEST_F(RunEngineTest, FailedOutputLookupsAreReportedShiftedByThree) {
+    for (int r : {-1, -2}) {
+        gRecorder.Reset();
+        fakeMethod_ = FakeMethod{};
+        fakeMethod_.lookupResult = r;
+        Start();
+        ASSERT_EQ(gRecorder.boxes.size(), 1u);
+        EXPECT_EQ(gRecorder.boxes[0].helpId, r == -1 ? IDS_ARGUMENT_OUT_OF_RANGE : IDS_ORDER_TOO_HIGH);
+    }
+}
+
 TEST_F(RunEngineTest, InfinityEndsTheTrajectoryAndWarnsOnlyWhenAsked) {
     gInfinityLimit = 0.5;
     gPhaseYMax = 1;  // two members: the second runs after the first ended
@@ -801,6 +815,17 @@ TEST_F(RunEngineTest, ExponentialReachesE) {
     EXPECT_NEAR(points.back().x, std::exp(1.0), 1e-9);
     EXPECT_NEAR(points[5].x, std::exp(0.5), 1e-9);  // an interpolated mark
     EXPECT_NEAR(gVariables[0], std::exp(1.0), 1e-9);
+}
+
+TEST_F(RunEngineTest, AZeroMaximalStepIsReportedAsStepTooSmall) {
+    gEquationCode[0] = Compile("x");
+    gMethodReady = 0;
+    gSolverMethod = SolverMethod{};
+    gMaxStep = 0;
+    Start();
+    ASSERT_EQ(gRecorder.boxes.size(), 1u);
+    EXPECT_EQ(gRecorder.boxes[0].text, "Step too small");
+    EXPECT_TRUE(GraphPoints().empty());
 }
 
 TEST_F(RunEngineTest, DelayEquationAcrossItsDiscontinuities) {
