@@ -6,6 +6,7 @@
 #include "eval_errors.h"
 #include "math_routines.h"
 
+// gHeavisideZero ("Heaviside(0)") is a problem setting: problem_settings.cpp.
 
 namespace {
 

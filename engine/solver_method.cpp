@@ -7,6 +7,11 @@
 SolverMethod gSolverMethod = {Dop853Interpolate, Dop853Step, Dop853Init, Dop853End};
 int gMethodReady;
 RunState gRunState;
+int gMethodCleanupPending;
+
+namespace {
+int gRunInProgress;
+}
 
 void ResetSolverMethod(int forgetTrajectory) {
     gMethodReady = 0;
@@ -14,5 +19,22 @@ void ResetSolverMethod(int forgetTrajectory) {
         gRunState.canContinue = 0;
         PlatformSetCommandState(kCmdContinue, false);
     }
+    if (gRunInProgress) {
+        gMethodCleanupPending = 1;
+        return;
+    }
     if (gSolverMethod.cleanup) gSolverMethod.cleanup();
+}
+
+void RunDeferredCleanup() {
+    if (!gMethodCleanupPending) return;
+    gMethodCleanupPending = 0;
+    if (gSolverMethod.cleanup) gSolverMethod.cleanup();
+}
+
+void BeginMethodRun() { gRunInProgress = 1; }
+
+void FinishMethodRun() {
+    gRunInProgress = 0;
+    RunDeferredCleanup();
 }

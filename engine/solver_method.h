@@ -43,5 +43,19 @@ extern RunState gRunState;
 constexpr int kCmdContinue = 503;
 
 // Marks the method not ready and runs its cleanup hook. forgetTrajectory also
-// clears canContinue and greys Continue.
+// clears canContinue and greys Continue. While a run is in progress the
+// method may be on the stack (a memory failure inside a step, a plug-in's
+// SolveDLL): then only gMethodReady is cleared and the cleanup waits for
+// FinishMethodRun.
 void ResetSolverMethod(int forgetTrajectory);
+
+// Brackets a run: between the two the cleanup of a reset is deferred.
+// FinishMethodRun runs a deferred cleanup.
+void BeginMethodRun();
+void FinishMethodRun();
+
+// A reset happened during the run and its cleanup is still to come. Cleared
+// (by running the cleanup) by FinishMethodRun, or by RunDeferredCleanup when
+// a new method is prepared before any step.
+extern int gMethodCleanupPending;
+void RunDeferredCleanup();

@@ -1,0 +1,118 @@
+#include "run_host_win32.h"
+
+#include <cstring>
+
+#include "compile_problem.h"
+#include "fault_guard.h"
+#include "fpu_faults.h"
+#include "run_engine.h"
+#include "run_host.h"
+#include "ui_lock.h"
+#include "window_helpers.h"
+
+namespace {
+
+HACCEL *gAccelerators;
+HWND *gEditorControls;
+
+void SetPriority(int priority) { SetThreadPriority(GetCurrentThread(), priority); }
+
+int CountProcessors() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return static_cast<int>(info.dwNumberOfProcessors);
+}
+
+void SetIdealProcessor(int processor) {
+    SetThreadIdealProcessor(GetCurrentThread(), static_cast<DWORD>(processor));
+}
+
+unsigned Ticks() { return GetTickCount(); }
+
+// The timer ends the pause itself, whatever the frame's own WM_TIMER
+// handling does: the pump dispatches WM_TIMER straight to this procedure.
+void CALLBACK PauseTimerProc(HWND, UINT, UINT_PTR, DWORD) { EndPause(); }
+
+unsigned StartPauseTimer(unsigned milliseconds) {
+    // A window timer keeps its own id; a thread timer (no frame yet) gets
+    // one from the system.
+    UINT_PTR id = SetTimer(gFrameWindow, gFrameWindow ? kPauseTimerId : 0, milliseconds, PauseTimerProc);
+    return static_cast<unsigned>(id);
+}
+
+void KillPauseTimer(unsigned id) { KillTimer(gFrameWindow, id); }
+
+bool FocusInEditor() {
+    if (!gEditorControls) return false;
+    HWND focus = GetFocus();
+    return focus && (focus == gEditorControls[0] || focus == gEditorControls[1]);
+}
+
+int PumpOne() {
+    MSG msg;
+    if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) return kPumpEmpty;
+    if (msg.message == WM_QUIT) {
+        // The run stops; the quit stays for the main loop, which would
+        // otherwise never see it.
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return kPumpQuit;
+    }
+    if (!FocusInEditor()) {
+        if (gMdiClient && TranslateMDISysAccel(gMdiClient, &msg)) return kPumpDispatched;
+        if (gFrameWindow && gAccelerators && *gAccelerators &&
+            TranslateAccelerator(gFrameWindow, *gAccelerators, &msg))
+            return kPumpDispatched;
+    }
+    TranslateMessage(&msg);
+    DispatchMessage(&msg);
+    return kPumpDispatched;
+}
+
+void Wait() { WaitMessage(); }
+
+// Direct children of the client only (not their controls); the next one is
+// taken before the procedure runs, which may not pump but may hide.
+void ForEachChild(RunChildProc proc, int arg) {
+    if (!gMdiClient) return;
+    for (HWND child = GetWindow(gMdiClient, GW_CHILD); child;) {
+        HWND next = GetWindow(child, GW_HWNDNEXT);
+        proc(child, arg);
+        child = next;
+    }
+}
+
+int ChildKind(void *window) {
+    char name[16];
+    if (!GetClassNameA(static_cast<HWND>(window), name, sizeof name)) return kRunChildOther;
+    if (std::strcmp(name, kGraphWindowClass) == 0) return kRunChildGraph;
+    if (std::strcmp(name, kTextWindowClass) == 0) return kRunChildText;
+    return kRunChildOther;
+}
+
+void PostExit() {
+    if (gFrameWindow) PostMessage(gFrameWindow, WM_COMMAND, kCmdExit, 0);
+}
+
+}  // namespace
+
+void InstallWin32RunHost(HACCEL *accelerators, HWND *editorControls) {
+    gAccelerators = accelerators;
+    gEditorControls = editorControls;
+    gRunHost.lockUi = LockUiForRun;
+    gRunHost.unlockUi = UnlockUiAfterRun;
+    gRunHost.compileProblem = CompileProblem;
+    gUiLockHooks.endPause = EndPause;
+    gRunHost.runGuarded = RunFaultGuarded;
+    gRunHost.installFaultHandlers = InstallFloatingPointHandler;
+    gRunHost.setThreadPriority = SetPriority;
+    gRunHost.processorCount = CountProcessors;
+    gRunHost.setIdealProcessor = SetIdealProcessor;
+    gRunHost.tickCount = Ticks;
+    gRunHost.startPauseTimer = StartPauseTimer;
+    gRunHost.killPauseTimer = KillPauseTimer;
+    gRunHost.pumpOne = PumpOne;
+    gRunHost.waitMessage = Wait;
+    gRunHost.forEachChild = ForEachChild;
+    gRunHost.childKind = ChildKind;
+    gRunHost.postExit = PostExit;
+}

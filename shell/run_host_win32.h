@@ -1,0 +1,21 @@
+// The Win32 side of the run engine's host record (engine/run_host.h).
+#pragma once
+#include <windows.h>
+
+// Fills gRunHost with the Win32 services: thread priority and ideal
+// processor, the tick count, timer 117 on the frame (gFrameWindow; its
+// firing ends the pause by itself), the run's message pump over the
+// accelerators, the walk over the children of the multi-document client
+// (gMdiClient) and the fault guards. accelerators and editorControls point
+// at the shell's own variables (the frame's accelerator table, the text
+// controls of the two editor windows), so later changes are seen; either
+// may be null. Entries that belong to other parts of the shell (interface
+// lock, compiling, status line, the windows' per-point procedures, plotter
+// output) are left as they are: their owners install them (lockUi =
+// LockUiForRun, unlockUi = UnlockUiAfterRun, compileProblem = CompileProblem;
+// and the lock's own endPause hook is EndPause).
+void InstallWin32RunHost(HACCEL *accelerators, HWND *editorControls);
+
+// Window classes of the children the run serves.
+constexpr char kGraphWindowClass[] = "VR_Graph";
+constexpr char kTextWindowClass[] = "VR_Text";
