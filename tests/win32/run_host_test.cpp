@@ -105,6 +105,7 @@ protected:
         gRunHost.addTextOdePoint = RecordPoint;
         gRunHost.lockUi = [] { gLog.push_back("lock"); };
         gRunHost.unlockUi = [] { gLog.push_back("unlock"); };
+        gRunHost.compileProblem = [] { return 1; };  // the scripted method needs no code
         gSeen.clear();
         gLog.clear();
         gFaultInStep = false;
