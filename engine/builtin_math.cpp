@@ -25,7 +25,7 @@ double ROUND(double x) {
     return (x - f >= 0.5) ? f + 1.0 : f;
 }
 
-double ROUNDMULTIPLE(double a, double b) { return b * ROUND(a / b); }
+double ROUNDMULTIPLE(double a, double b) { return b * ROUND(Rounded(a / b)); }
 
 double FRACC(double x) { return x - std::floor(x); }
 
@@ -437,10 +437,12 @@ double UnitInterval(double x) {
     if (x >= 0 && x <= 1) return x;
     double r = std::fmod(x, 1.0);
     if (std::isnan(r)) return 0.0;
-    return r < 0 ? r + 1.0 : r;
+    return r < 0 ? Rounded(r + 1.0) : r;
 }
 
-inline uint32_t Channel(double c) { return static_cast<uint32_t>(c * 255.0); }
+// Truncated from the double the product rounds to: from 80 bits, 0.6 * 255
+// would truncate to 152.
+inline uint32_t Channel(double c) { return static_cast<uint32_t>(Rounded(c * 255.0)); }
 
 const PackedColor kPenPalette[16] = {
     0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00, 0xC0C0C0,
@@ -458,13 +460,14 @@ PackedColor HsvToColor(double h, double s, double v) {
     s = UnitInterval(s);
     v = UnitInterval(v);
     if (s == 0) return Pack(Channel(v), Channel(v), Channel(v));
-    double t = 6.0 * h;
+    // Each step as a double: 6 * (1/6) is 1 only after rounding.
+    double t = Rounded(6.0 * h);
     if (t >= 6.0) t = 0.0;
     int sector = static_cast<int>(t);
     double f = t - sector;
-    double p = v * (1.0 - s);
-    double q = v * (1.0 - s * f);
-    double r = v * (1.0 - s * (1.0 - f));
+    double p = Rounded(v * (1.0 - s));
+    double q = Rounded(v * (1.0 - s * f));
+    double r = Rounded(v * (1.0 - s * (1.0 - f)));
     switch (sector) {
     case 0: return Pack(Channel(v), Channel(r), Channel(p));
     case 1: return Pack(Channel(q), Channel(v), Channel(p));
@@ -478,5 +481,5 @@ PackedColor HsvToColor(double h, double s, double v) {
 PackedColor PenColorFromValue(double x) {
     if (x >= 0) return IntegerPartModulo(x, 16777216.0);
     if (std::isnan(x)) return kPenPalette[0];
-    return kPenPalette[IntegerPartModulo(-x - 1.0, 16)];
+    return kPenPalette[IntegerPartModulo(Rounded(-x - 1.0), 16)];
 }

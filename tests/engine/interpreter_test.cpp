@@ -164,6 +164,8 @@ const SemanticsCase kSemantics[] = {
     {"-2 ^ 2", -4},
     {"10 - 4 - 3", 3},
     {"2 * 3 + 4 * 5", 26},
+    // a / b is 2^51 + 0.5 as a double, so it rounds up.
+    {"ROUNDMULTIPLE(5 * 2 ^ 51 + 2, 5)", 11258999068426244.0},
 };
 
 TEST_F(InterpreterTest, SemanticsOfOperatorsAndConditionals) {
@@ -537,6 +539,10 @@ TEST_F(InterpreterTest, DrawingCommandsActOnTheGraphBeingDrawnAndAreZeroWithout)
         {"RGB(1, 2, 259)", 0x030201},
         {"HSV(0, 1, 1)", 0x0000FF},
         {"HSV(0.5, 0, 1)", 0xFFFFFF},
+        // Rounded to doubles, as stored values are, before any truncation.
+        {"HSV(1 / 6, 1, 1)", 0x00FFFF},  // 6h is 1: sector 1, yellow
+        {"HSV(0, 0, 0.6)", 0x999999},    // 0.6 * 255 is 153
+        {"PENCOLOR(-1e16)", 0xFFFFFF},   // -x - 1 is 1e16: entry 0
     };
     for (const auto &c : colours) {
         gFakeGraph.color = 0x12345678;
