@@ -273,17 +273,20 @@ constexpr double kInverseE = 0.36787944117144233;
 // Halley's iteration for w e^w = x. Near the branch point -1/e rounding
 // keeps the correction above the stopping test's bound, so a correction that
 // no longer shrinks (while already tiny) means the iterate is as good as the
-// arithmetic allows.
+// arithmetic allows. Converging, it shrinks by far more than half each step;
+// at the rounding floor it wobbles. The iterate and the correction are kept
+// as doubles: in 80-bit registers the wobble can shrink by a hair each step
+// and never stop.
 double LambertHalley(double x, double w, int maxSteps) {
     double lastStep = HUGE_VAL;
     for (int i = 0; i < maxSteps; ++i) {
         double ew = std::exp(w);
         double f = w * ew - x;
         double w1 = w + 1.0;
-        double step = f / (ew * w1 - f * (w1 + 1.0) / (2.0 * w1));
+        double step = Rounded(f / (ew * w1 - f * (w1 + 1.0) / (2.0 * w1)));
         double size = std::fabs(step);
-        if (size >= lastStep && size < (std::fabs(w) + 1.0) * 1e-8) return w;
-        w -= step;
+        if (size >= 0.5 * lastStep && size < (std::fabs(w) + 1.0) * 1e-8) return w;
+        w = Rounded(w - step);
         if (size < (std::fabs(w) + 1.0) * 4e-16) return w;
         lastStep = size;
     }

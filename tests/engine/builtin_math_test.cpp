@@ -247,8 +247,11 @@ TEST_F(BuiltinMathTest, LambertWReferenceValues) {
 // Close to -1/e rounding keeps Halley's correction above the stopping bound;
 // every argument there has a value on both branches.
 TEST_F(BuiltinMathTest, LambertWConvergesCloseToTheBranchPoint) {
-    std::vector<double> xs = {-0.365};
+    std::vector<double> xs = {-0.365, -0.36780504116897417};
     for (int i = 0; i <= 4000; ++i) xs.push_back(-0.3678794 + i * 1.5e-5);
+    // Finely close to the series' window, where the iterate's last bits
+    // decide (in 80-bit registers too).
+    for (int i = 0; i <= 20000; ++i) xs.push_back(-0.36787944 + i * 9e-9);
     for (double x : xs) {
         GuardedResult w0 = CallGuarded([x] { return LAMBERTW(x); });
         GuardedResult w1 = CallGuarded([x] { return LAMBERTW1(x); });
