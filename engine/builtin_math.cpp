@@ -245,11 +245,17 @@ double UpperGammaHalf(double u) {
     RaiseEvalError(kEvalErfFailed);
 }
 
+// Below this |x| the square x * x leaves the normal range (and ln u would
+// be ln 0 or imprecise), while 2x / sqrt(pi) is exact to double precision.
+constexpr double kErfLinear = 1e-150;
+constexpr double kTwoOverSqrtPi = 1.1283791670955126;
+
 }  // namespace
 
 double ERF(double x) {
     if (x == 0) return 0.0;
     if (std::isnan(x)) return x;
+    if (std::fabs(x) < kErfLinear) return x * kTwoOverSqrtPi;
     double u = x * x;
     double p = u < 1.5 ? LowerGammaHalf(u) : 1.0 - UpperGammaHalf(u);
     return x > 0 ? p : -p;
@@ -258,6 +264,7 @@ double ERF(double x) {
 double ERFC(double x) {
     if (x == 0) return 1.0;
     if (std::isnan(x)) return x;
+    if (std::fabs(x) < kErfLinear) return 1.0;
     double u = x * x;
     if (x > 0) return u < 1.5 ? 1.0 - LowerGammaHalf(u) : UpperGammaHalf(u);
     return (u < 1.5 ? LowerGammaHalf(u) : 1.0 - UpperGammaHalf(u)) + 1.0;

@@ -214,6 +214,15 @@ TEST_F(BuiltinMathTest, ErrorFunctionReferenceValues) {
     EXPECT_EQ(ERFC(-kInf), 2);
     EXPECT_TRUE(std::isnan(ERF(kNaN)));
     EXPECT_TRUE(std::isnan(ERFC(kNaN)));
+    // Where x * x underflows: 2x / sqrt(pi), no log(0) on the way.
+    for (double x : {1e-300, -1e-200, 1e-160}) {
+        GuardedResult r = CallGuarded([x] { return ERF(x); });
+        ASSERT_EQ(r.jump, 0) << x;
+        ExpectRelative(r.value, x * 1.1283791670955126, 1e-12, "ERF of a tiny x");
+        r = CallGuarded([x] { return ERFC(x); });
+        ASSERT_EQ(r.jump, 0) << x;
+        EXPECT_EQ(r.value, 1) << x;
+    }
 }
 
 TEST_F(BuiltinMathTest, LambertWReferenceValues) {
