@@ -161,7 +161,10 @@ double EvaluateInitialFunction(int index, double t) {
 
 double VR_PLUGIN_CALL EvaluateHistoryValue(int which, double t) {
     const int n = VariableCount();
-    if (which < n || gProblemKind == kMap) return EvaluateInitialFunction(which, t);
+    // Plug-ins call this too: an index that names no initial function (nor
+    // a derivative of one; a map has none) is a failure, not a stray read.
+    if (which < 0 || (which >= n && gProblemKind == kMap)) return -HUGE_VAL;
+    if (which < n) return EvaluateInitialFunction(which, t);
     int function, order;
     if (gColumnTable && gColumnTable[kColumnVariables].low == 1) {
         function = which % n;

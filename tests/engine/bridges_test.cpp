@@ -148,6 +148,13 @@ TEST_F(BridgesTest, HistoryValuesAndTheirDerivatives) {
     // A derivative that does not converge is -infinity for the lookup.
     MakeProblem(kSingleOde, 2, {"0", "0"}, {"0", "ABS(t)"});
     EXPECT_EQ(EvaluateHistoryValue(3, 0), -HUGE_VAL);  // |t|'' at 0
+    // The fallback is handed to solver plug-ins: an index that names no
+    // initial function fails instead of reading past the code pointers.
+    EXPECT_EQ(EvaluateHistoryValue(-1, 0), -HUGE_VAL);
+    EXPECT_EQ(EvaluateHistoryValue(-2147483647 - 1, 0), -HUGE_VAL);
+    MakeProblem(kMap, 2, {"0", "0"}, {"1", "2"});
+    EXPECT_EQ(EvaluateHistoryValue(1, 0), 2);
+    EXPECT_EQ(EvaluateHistoryValue(2, 0), -HUGE_VAL);  // a map has no derivatives
 }
 
 int gLookupStatus;
