@@ -326,6 +326,30 @@ TEST_F(InterpreterTest, BuiltinsMayRunPcodeOnTheSameStack) {
     EXPECT_EQ(gValueStack.top, gValueStack.base);
 }
 
+// A built-in that, like a window repainted inside a modal INPUT, evaluates
+// under a recovery point of its own: its failed evaluation must leave the
+// outer expression's operands alone, and so must its next one.
+std::vector<unsigned char> gFailingCode;
+double GuardedInner(double x) {
+    EXPECT_EQ(RunGuarded(gFailingCode.data()).jump, kEvaluatorJump);
+    Outcome o = RunGuarded(gInnerCode.data());
+    EXPECT_EQ(o.jump, 0);
+    return x * 100 + o.value;
+}
+
+TEST_F(InterpreterTest, AnErrorUnderANestedRecoveryPointKeepsTheOuterOperands) {
+    gInnerCode = Concat({PushConst(1), PushConst(2), PushConst(3), {kOpAdd, kOpAdd, kOpEnd}});
+    gFailingCode = Concat({PushConst(5), PushConst(6), {kOpUnused, kOpEnd}});
+    const uint32_t f = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&GuardedInner));
+    std::vector<unsigned char> outer = Concat({PushConst(10), PushConst(20), PushConst(3), {kOpCall1}});
+    outer.insert(outer.end(), reinterpret_cast<const unsigned char *>(&f), reinterpret_cast<const unsigned char *>(&f) + 4);
+    outer.insert(outer.end(), {kOpAdd, kOpAdd, kOpEnd});
+    Outcome o = RunGuarded(outer.data());
+    EXPECT_EQ(o.jump, 0);
+    EXPECT_EQ(o.value, 10 + 20 + 300 + 6);
+    EXPECT_EQ(gValueStack.top, gValueStack.base);
+}
+
 // Plug-in functions in the plug-in calling convention that record what
 // they receive.
 std::vector<double> gReceived;
