@@ -30,6 +30,7 @@ struct BridgeRecord {
     BridgeRecord *outer;
     unsigned cells;
     double time;
+    int depth;  // recovery points set when the bridge was entered
 };
 BridgeRecord *gActiveBridge;
 
@@ -39,6 +40,7 @@ void Enter(BridgeRecord *r, unsigned cells) {
     r->outer = gActiveBridge;
     r->cells = cells;
     r->time = gTime;
+    r->depth = EvalRecoveryDepth();
     if (cells & kSavedVariables) std::memcpy(gBridgeVariables, gVariables, sizeof(double) * VariableCount());
     if (cells & kSavedInitialValues)
         std::memcpy(gBridgeInitialValues, gInitialValues, sizeof(double) * VariableCount());
@@ -58,10 +60,14 @@ void Leave(BridgeRecord *r) {
 }
 
 // Innermost first, so the outermost record's cells, the state from before
-// any bridge, are what remains.
+// any of them, are what remains. Only the bridges entered under the recovery
+// point the abort jumps to are left by the jump; one entered under an outer
+// point (the equations around a built-in that set a point of its own) is
+// still evaluating and keeps its point in place.
 void RestoreBridgesAfterAbort() {
-    for (BridgeRecord *r = gActiveBridge; r; r = r->outer) Restore(r);
-    gActiveBridge = nullptr;
+    const int depth = EvalRecoveryDepth();
+    for (; gActiveBridge && gActiveBridge->depth >= depth; gActiveBridge = gActiveBridge->outer)
+        Restore(gActiveBridge);
 }
 
 struct HookRegistration {

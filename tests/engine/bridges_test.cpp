@@ -9,6 +9,7 @@
 #include "builtin_tables.h"
 #include "compiler.h"
 #include "guarded_call.h"
+#include "math_plugins.h"
 #include "memory.h"
 #include "platform_recorder.h"
 #include "solver_method.h"
@@ -101,6 +102,37 @@ TEST_F(BridgesTest, EveryBridgeRestoresItsCellsWhenTheCodeRaisesAnError) {
         EXPECT_EQ(gVariables[1], 8) << b.name;
         EXPECT_EQ(gInitialValues[1], 4) << b.name;
     }
+}
+
+// What a window repainted during a modal INPUT in the equations does: it
+// evaluates under a recovery point of its own, and fails there. Only that
+// evaluation's bridge is undone; the equations' point stays in place.
+double VR_PLUGIN_CALL FailNested(double) {
+    EXPECT_EQ(CallGuarded([] { return EvaluateInitialFunction(0, -1); }).jump, kEvaluatorErrorJump);
+    return gTime * 100 + gVariables[0];
+}
+
+TEST_F(BridgesTest, AnErrorUnderANestedRecoveryPointUndoesOnlyItsOwnBridge) {
+    MathFunctionEntry nested = {"Nested", 1, reinterpret_cast<MathFunction>(FailNested)};
+    gMathFunctions = &nested;
+    gMathFunctionCount = 1;
+    MakeProblem(kOdeSystem, 2, {"Nested(0)", "x[2]"}, {"LAMBERTW(t)", "1"});
+    gMathFunctions = nullptr;
+    gMathFunctionCount = 0;
+    gTime = 5;
+    gVariables[0] = 7;
+    gVariables[1] = 8;
+    double y[2] = {1, 2}, out[2];
+    GuardedResult r = CallGuarded([&] {
+        RhsCallback(10, y, out);
+        return 0.0;
+    });
+    EXPECT_EQ(r.jump, 0);
+    EXPECT_EQ(out[0], 1001);  // t = 10 and x[1] = 1 inside the equations
+    EXPECT_EQ(out[1], 2);
+    EXPECT_EQ(gTime, 5);
+    EXPECT_EQ(gVariables[0], 7);
+    EXPECT_EQ(gVariables[1], 8);
 }
 
 TEST_F(BridgesTest, DirectionVectorOfOneEquationStartsWithExactlyOne) {
