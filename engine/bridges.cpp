@@ -30,32 +30,61 @@ struct BridgeRecord {
     BridgeRecord *outer;
     unsigned cells;
     double time;
-    int depth;  // recovery points set when the bridge was entered
+    int depth;               // recovery points set when the bridge was entered
+    double *variables;       // where the saved variables are kept
+    double *initialValues;   // where the saved initial values are kept
+    double *stackTop;        // the value stack's top before this bridge took slots of it
 };
 BridgeRecord *gActiveBridge;
 
 int VariableCount() { return static_cast<int>(gDimension); }
+
+bool SaveAreaInUse(const double *area) {
+    for (const BridgeRecord *r = gActiveBridge; r; r = r->outer)
+        if (r->variables == area || r->initialValues == area) return true;
+    return false;
+}
+
+// Room for n saved doubles: the workspace's own vector, or, while an
+// enclosing bridge holds that one (a bridge reached through a built-in that
+// pumps messages, such as a repaint during a modal INPUT), slots on the value
+// stack above its top, where nested evaluation works anyway.
+double *SaveArea(double *own, BridgeRecord *r) {
+    if (!SaveAreaInUse(own)) return own;
+    const int n = VariableCount();
+    if (gValueStack.limit - gValueStack.top < n) RaiseEvalError(kEvalStackOverflow);
+    if (!r->stackTop) r->stackTop = gValueStack.top;
+    double *area = gValueStack.top;
+    gValueStack.top += n;
+    return area;
+}
 
 void Enter(BridgeRecord *r, unsigned cells) {
     r->outer = gActiveBridge;
     r->cells = cells;
     r->time = gTime;
     r->depth = EvalRecoveryDepth();
-    if (cells & kSavedVariables) std::memcpy(gBridgeVariables, gVariables, sizeof(double) * VariableCount());
-    if (cells & kSavedInitialValues)
-        std::memcpy(gBridgeInitialValues, gInitialValues, sizeof(double) * VariableCount());
+    r->variables = r->initialValues = r->stackTop = nullptr;
+    if (cells & kSavedVariables) {
+        r->variables = SaveArea(gBridgeVariables, r);
+        std::memcpy(r->variables, gVariables, sizeof(double) * VariableCount());
+    }
+    if (cells & kSavedInitialValues) {
+        r->initialValues = SaveArea(gBridgeInitialValues, r);
+        std::memcpy(r->initialValues, gInitialValues, sizeof(double) * VariableCount());
+    }
     gActiveBridge = r;
 }
 
 void Restore(const BridgeRecord *r) {
     if (r->cells & kSavedTime) gTime = r->time;
-    if (r->cells & kSavedVariables) std::memcpy(gVariables, gBridgeVariables, sizeof(double) * VariableCount());
-    if (r->cells & kSavedInitialValues)
-        std::memcpy(gInitialValues, gBridgeInitialValues, sizeof(double) * VariableCount());
+    if (r->variables) std::memcpy(gVariables, r->variables, sizeof(double) * VariableCount());
+    if (r->initialValues) std::memcpy(gInitialValues, r->initialValues, sizeof(double) * VariableCount());
 }
 
 void Leave(BridgeRecord *r) {
     Restore(r);
+    if (r->stackTop) gValueStack.top = r->stackTop;
     gActiveBridge = r->outer;
 }
 

@@ -135,6 +135,38 @@ TEST_F(BridgesTest, AnErrorUnderANestedRecoveryPointUndoesOnlyItsOwnBridge) {
     EXPECT_EQ(gVariables[1], 8);
 }
 
+// The same repaint without an error: its bridge saves and restores the
+// variables while the equations' bridge holds its own saved copy.
+double VR_PLUGIN_CALL DrawNested(double inner) {
+    if (inner != 0) return 0;
+    double direction[2];
+    EvaluateDirectionVector(0, 30, 40, direction);
+    return direction[1] * 100 + gVariables[0];
+}
+
+TEST_F(BridgesTest, NestedBridgesEachRestoreTheirOwnCells) {
+    MathFunctionEntry nested = {"Nested", 1, reinterpret_cast<MathFunction>(DrawNested)};
+    gMathFunctions = &nested;
+    gMathFunctionCount = 1;
+    MakeProblem(kOdeSystem, 2, {"Nested(t - 10)", "x[2]"});
+    gMathFunctions = nullptr;
+    gMathFunctionCount = 0;
+    gTime = 5;
+    gVariables[0] = 7;
+    gVariables[1] = 8;
+    double y[2] = {1, 2}, out[2];
+    GuardedResult r = CallGuarded([&] {
+        RhsCallback(10, y, out);
+        return 0.0;
+    });
+    EXPECT_EQ(r.jump, 0);
+    EXPECT_EQ(out[0], 4001);  // the direction (0, 40), then x[1] = 1 again
+    EXPECT_EQ(out[1], 2);
+    EXPECT_EQ(gVariables[0], 7);
+    EXPECT_EQ(gVariables[1], 8);
+    EXPECT_EQ(gValueStack.top, gValueStack.base);
+}
+
 TEST_F(BridgesTest, DirectionVectorOfOneEquationStartsWithExactlyOne) {
     MakeProblem(kSingleOde, 1, {"t * x"});
     gInitialValues[0] = 9;
