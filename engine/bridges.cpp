@@ -119,7 +119,9 @@ void EvaluateExpressionsAt(int count, double t, const double *y, double *out,
     BridgeRecord r;
     Enter(&r, kSavedTime | kSavedVariables);
     gTime = t;
-    std::memcpy(gVariables, y, sizeof(double) * VariableCount());
+    // y may be the variables themselves (an output point handed to the
+    // windows): memcpy onto itself is undefined, memmove is not.
+    std::memmove(gVariables, y, sizeof(double) * VariableCount());
     for (int i = 0; i < count; ++i) out[i] = code[i] ? RunPcode(code[i]) : 0;
     Leave(&r);
 }

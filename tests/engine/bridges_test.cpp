@@ -167,6 +167,20 @@ TEST_F(BridgesTest, NestedBridgesEachRestoreTheirOwnCells) {
     EXPECT_EQ(gValueStack.top, gValueStack.base);
 }
 
+// The output point handed to the windows may be the variables themselves.
+TEST_F(BridgesTest, AnExpressionAtTheVariablesThemselves) {
+    MakeProblem(kOdeSystem, 2, {"x[2] + t", "x[1]"});
+    gTime = 5;
+    gVariables[0] = 7;
+    gVariables[1] = 8;
+    double out[2];
+    EvaluateExpressionsAt(2, 1, gVariables, out, gEquationCode);
+    EXPECT_EQ(out[0], 9);
+    EXPECT_EQ(out[1], 7);
+    EXPECT_EQ(gTime, 5);
+    EXPECT_EQ(gVariables[1], 8);
+}
+
 TEST_F(BridgesTest, DirectionVectorOfOneEquationStartsWithExactlyOne) {
     MakeProblem(kSingleOde, 1, {"t * x"});
     gInitialValues[0] = 9;
