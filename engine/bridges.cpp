@@ -30,42 +30,80 @@ struct BridgeRecord {
     BridgeRecord *outer;
     unsigned cells;
     double time;
+    int depth;               // recovery points set when the bridge was entered
+    double *variables;       // where the saved variables are kept
+    double *initialValues;   // where the saved initial values are kept
+    double *stackTop;        // the value stack's top before this bridge took slots of it
 };
 BridgeRecord *gActiveBridge;
 
 int VariableCount() { return static_cast<int>(gDimension); }
 
 // Plain loops: n is small, and a library memcpy call per bridge costs more
-// than the copy on the right-hand side's hot path.
+// than the copy on the right-hand side's hot path. from may be to itself (an
+// output point handed to the windows is the variables), never a part of it.
 inline void Copy(double *to, const double *from, int n) {
     for (int i = 0; i < n; ++i) to[i] = from[i];
+}
+
+bool SaveAreaInUse(const double *area) {
+    for (const BridgeRecord *r = gActiveBridge; r; r = r->outer)
+        if (r->variables == area || r->initialValues == area) return true;
+    return false;
+}
+
+// Room for n saved doubles: the workspace's own vector, or, while an
+// enclosing bridge holds that one (a bridge reached through a built-in that
+// pumps messages, such as a repaint during a modal INPUT), slots on the value
+// stack above its top, where nested evaluation works anyway.
+double *SaveArea(double *own, BridgeRecord *r) {
+    if (!SaveAreaInUse(own)) return own;
+    const int n = VariableCount();
+    if (gValueStack.limit - gValueStack.top < n) RaiseEvalError(kEvalStackOverflow);
+    if (!r->stackTop) r->stackTop = gValueStack.top;
+    double *area = gValueStack.top;
+    gValueStack.top += n;
+    return area;
 }
 
 void Enter(BridgeRecord *r, unsigned cells) {
     r->outer = gActiveBridge;
     r->cells = cells;
     r->time = gTime;
-    if (cells & kSavedVariables) Copy(gBridgeVariables, gVariables, VariableCount());
-    if (cells & kSavedInitialValues) Copy(gBridgeInitialValues, gInitialValues, VariableCount());
+    r->depth = EvalRecoveryDepth();
+    r->variables = r->initialValues = r->stackTop = nullptr;
+    if (cells & kSavedVariables) {
+        r->variables = SaveArea(gBridgeVariables, r);
+        Copy(r->variables, gVariables, VariableCount());
+    }
+    if (cells & kSavedInitialValues) {
+        r->initialValues = SaveArea(gBridgeInitialValues, r);
+        Copy(r->initialValues, gInitialValues, VariableCount());
+    }
     gActiveBridge = r;
 }
 
 void Restore(const BridgeRecord *r) {
     if (r->cells & kSavedTime) gTime = r->time;
-    if (r->cells & kSavedVariables) Copy(gVariables, gBridgeVariables, VariableCount());
-    if (r->cells & kSavedInitialValues) Copy(gInitialValues, gBridgeInitialValues, VariableCount());
+    if (r->variables) Copy(gVariables, r->variables, VariableCount());
+    if (r->initialValues) Copy(gInitialValues, r->initialValues, VariableCount());
 }
 
 void Leave(BridgeRecord *r) {
     Restore(r);
+    if (r->stackTop) gValueStack.top = r->stackTop;
     gActiveBridge = r->outer;
 }
 
 // Innermost first, so the outermost record's cells, the state from before
-// any bridge, are what remains.
+// any of them, are what remains. Only the bridges entered under the recovery
+// point the abort jumps to are left by the jump; one entered under an outer
+// point (the equations around a built-in that set a point of its own) is
+// still evaluating and keeps its point in place.
 void RestoreBridgesAfterAbort() {
-    for (BridgeRecord *r = gActiveBridge; r; r = r->outer) Restore(r);
-    gActiveBridge = nullptr;
+    const int depth = EvalRecoveryDepth();
+    for (; gActiveBridge && gActiveBridge->depth >= depth; gActiveBridge = gActiveBridge->outer)
+        Restore(gActiveBridge);
 }
 
 bool gAbortHookAdded;
@@ -94,25 +132,18 @@ void EvaluateExpressionsAt(int count, double t, const double *y, double *out,
 }
 
 // EvaluateExpressionsAt over the equations, written out: it runs for every
-// stage of every step, and the general bridge's bookkeeping showed in the
-// cost of an evaluation.
+// stage of every step, where each avoidable load and test shows in the cost
+// of an evaluation.
 void VR_PLUGIN_CALL RhsCallback(double t, double *y, double *dydt) {
     EnsureAbortHook();
     const int n = VariableCount();
-    double *const variables = gVariables;
-    double *const saved = gBridgeVariables;
+    BridgeRecord r;
+    Enter(&r, kSavedTime | kSavedVariables);
     PcodeProgram *const *const code = gEquationCode;
-    BridgeRecord r = {gActiveBridge, kSavedTime | kSavedVariables, gTime};
-    gActiveBridge = &r;
-    for (int i = 0; i < n; ++i) {
-        saved[i] = variables[i];
-        variables[i] = y[i];
-    }
     gTime = t;
+    Copy(gVariables, y, n);
     for (int i = 0; i < n; ++i) dydt[i] = RunPcode(code[i]);
-    for (int i = 0; i < n; ++i) variables[i] = saved[i];
-    gTime = r.time;
-    gActiveBridge = r.outer;
+    Leave(&r);
 }
 
 void EvaluateAxisExpressions(double t, const double *y, double *out) {
@@ -183,7 +214,10 @@ double EvaluateInitialFunction(int index, double t) {
 
 double VR_PLUGIN_CALL EvaluateHistoryValue(int which, double t) {
     const int n = VariableCount();
-    if (which < n || gProblemKind == kMap) return EvaluateInitialFunction(which, t);
+    // Plug-ins call this too: an index that names no initial function (nor
+    // a derivative of one; a map has none) is a failure, not a stray read.
+    if (which < 0 || (which >= n && gProblemKind == kMap)) return -HUGE_VAL;
+    if (which < n) return EvaluateInitialFunction(which, t);
     int function, order;
     if (gColumnTable && gColumnTable[kColumnVariables].low == 1) {
         function = which % n;

@@ -3,7 +3,7 @@
 // overwrites (time, variables, initial values), puts the point in, runs the
 // P-code and puts the saved values back, so an evaluation never disturbs the
 // state of the run; also when the code raises an error, since the abort path
-// restores every bridge that was active.
+// restores every bridge that the jump leaves.
 #pragma once
 #include "compiler.h"
 #include "plugin_abi.h"

@@ -26,7 +26,7 @@ double ROUND(double x) {
     return (x - f >= 0.5) ? f + 1.0 : f;
 }
 
-double ROUNDMULTIPLE(double a, double b) { return b * ROUND(a / b); }
+double ROUNDMULTIPLE(double a, double b) { return b * ROUND(Rounded(a / b)); }
 
 double FRACC(double x) { return x - std::floor(x); }
 
@@ -246,11 +246,17 @@ double UpperGammaHalf(double u) {
     RaiseEvalError(kEvalErfFailed);
 }
 
+// Below this |x| the square x * x leaves the normal range (and ln u would
+// be ln 0 or imprecise), while 2x / sqrt(pi) is exact to double precision.
+constexpr double kErfLinear = 1e-150;
+constexpr double kTwoOverSqrtPi = 1.1283791670955126;
+
 }  // namespace
 
 double ERF(double x) {
     if (x == 0) return 0.0;
     if (std::isnan(x)) return x;
+    if (std::fabs(x) < kErfLinear) return x * kTwoOverSqrtPi;
     double u = x * x;
     double p = u < 1.5 ? LowerGammaHalf(u) : 1.0 - UpperGammaHalf(u);
     return x > 0 ? p : -p;
@@ -259,6 +265,7 @@ double ERF(double x) {
 double ERFC(double x) {
     if (x == 0) return 1.0;
     if (std::isnan(x)) return x;
+    if (std::fabs(x) < kErfLinear) return 1.0;
     double u = x * x;
     if (x > 0) return u < 1.5 ? 1.0 - LowerGammaHalf(u) : UpperGammaHalf(u);
     return (u < 1.5 ? LowerGammaHalf(u) : 1.0 - UpperGammaHalf(u)) + 1.0;
@@ -274,17 +281,20 @@ constexpr double kInverseE = 0.36787944117144233;
 // Halley's iteration for w e^w = x. Near the branch point -1/e rounding
 // keeps the correction above the stopping test's bound, so a correction that
 // no longer shrinks (while already tiny) means the iterate is as good as the
-// arithmetic allows.
+// arithmetic allows. Converging, it shrinks by far more than half each step;
+// at the rounding floor it wobbles. The iterate and the correction are kept
+// as doubles: in 80-bit registers the wobble can shrink by a hair each step
+// and never stop.
 double LambertHalley(double x, double w, int maxSteps) {
     double lastStep = HUGE_VAL;
     for (int i = 0; i < maxSteps; ++i) {
         double ew = std::exp(w);
         double f = w * ew - x;
         double w1 = w + 1.0;
-        double step = f / (ew * w1 - f * (w1 + 1.0) / (2.0 * w1));
+        double step = Rounded(f / (ew * w1 - f * (w1 + 1.0) / (2.0 * w1)));
         double size = std::fabs(step);
-        if (size >= lastStep && size < (std::fabs(w) + 1.0) * 1e-8) return w;
-        w -= step;
+        if (size >= 0.5 * lastStep && size < (std::fabs(w) + 1.0) * 1e-8) return w;
+        w = Rounded(w - step);
         if (size < (std::fabs(w) + 1.0) * 4e-16) return w;
         lastStep = size;
     }
@@ -438,10 +448,12 @@ double UnitInterval(double x) {
     if (x >= 0 && x <= 1) return x;
     double r = std::fmod(x, 1.0);
     if (std::isnan(r)) return 0.0;
-    return r < 0 ? r + 1.0 : r;
+    return r < 0 ? Rounded(r + 1.0) : r;
 }
 
-inline uint32_t Channel(double c) { return static_cast<uint32_t>(c * 255.0); }
+// Truncated from the double the product rounds to: from 80 bits, 0.6 * 255
+// would truncate to 152.
+inline uint32_t Channel(double c) { return static_cast<uint32_t>(Rounded(c * 255.0)); }
 
 const PackedColor kPenPalette[16] = {
     0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00, 0xC0C0C0,
@@ -459,13 +471,14 @@ PackedColor HsvToColor(double h, double s, double v) {
     s = UnitInterval(s);
     v = UnitInterval(v);
     if (s == 0) return Pack(Channel(v), Channel(v), Channel(v));
-    double t = 6.0 * h;
+    // Each step as a double: 6 * (1/6) is 1 only after rounding.
+    double t = Rounded(6.0 * h);
     if (t >= 6.0) t = 0.0;
     int sector = static_cast<int>(t);
     double f = t - sector;
-    double p = v * (1.0 - s);
-    double q = v * (1.0 - s * f);
-    double r = v * (1.0 - s * (1.0 - f));
+    double p = Rounded(v * (1.0 - s));
+    double q = Rounded(v * (1.0 - s * f));
+    double r = Rounded(v * (1.0 - s * (1.0 - f)));
     switch (sector) {
     case 0: return Pack(Channel(v), Channel(r), Channel(p));
     case 1: return Pack(Channel(q), Channel(v), Channel(p));
@@ -479,5 +492,5 @@ PackedColor HsvToColor(double h, double s, double v) {
 PackedColor PenColorFromValue(double x) {
     if (x >= 0) return IntegerPartModulo(x, 16777216.0);
     if (std::isnan(x)) return kPenPalette[0];
-    return kPenPalette[IntegerPartModulo(-x - 1.0, 16)];
+    return kPenPalette[IntegerPartModulo(Rounded(-x - 1.0), 16)];
 }

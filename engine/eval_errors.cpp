@@ -9,6 +9,7 @@
 #include "messages.h"
 #include "platform.h"
 #include "string_ids.h"
+#include "workspace.h"
 
 EvalJmpBuf gEvalJmpBuf;
 int gEvalError;
@@ -18,6 +19,7 @@ namespace {
 
 // Nesting depth of recovery points: a jump with none set would land nowhere.
 int gRecoveryDepth;
+double *gRecoveryStackTop;
 
 constexpr int kMaxAbortHooks = 8;
 EvalAbortHook gAbortHooks[kMaxAbortHooks];
@@ -28,15 +30,20 @@ int gAbortHookCount;
 void BeginEvalRecovery(EvalRecovery *recovery) {
     std::memcpy(&recovery->saved, &gEvalJmpBuf, sizeof(EvalJmpBuf));
     recovery->wasActive = gRecoveryDepth;
+    recovery->outerStackTop = gRecoveryStackTop;
+    gRecoveryStackTop = gValueStack.top;
     ++gRecoveryDepth;
 }
 
 void EndEvalRecovery(EvalRecovery *recovery) {
     std::memcpy(&gEvalJmpBuf, &recovery->saved, sizeof(EvalJmpBuf));
     gRecoveryDepth = recovery->wasActive;
+    gRecoveryStackTop = recovery->outerStackTop;
 }
 
 int EvalRecoveryDepth() { return gRecoveryDepth; }
+
+double *EvalRecoveryStackTop() { return gRecoveryDepth ? gRecoveryStackTop : nullptr; }
 
 void RunEvalAbortHooks() {
     for (int i = 0; i < gAbortHookCount; ++i) gAbortHooks[i]();

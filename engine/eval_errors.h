@@ -32,6 +32,7 @@ extern int gEvaluating;
 struct EvalRecovery {
     EvalJmpBuf saved;
     int wasActive;
+    double *outerStackTop;  // the enclosing guard's value-stack level
 };
 
 // Save the current recovery point before setting a new one with VR_SETJMP,
@@ -45,6 +46,12 @@ void EndEvalRecovery(EvalRecovery *recovery);
 
 // Number of recovery points set; 0 means a jump would land nowhere.
 int EvalRecoveryDepth();
+
+// The value stack's top when the innermost recovery point was set (null when
+// none is). An abort empties the stack down to it, not to the base: a guard
+// set inside a built-in (a window repainted during a modal INPUT) lies above
+// the operands of the evaluation that called the built-in.
+double *EvalRecoveryStackTop();
 
 // Codes of the evaluator range (message 10230 + code, caption 10034).
 enum EvalErrorCode {
@@ -67,8 +74,8 @@ enum EvalAbortKind {
     kAbortMethod = 3,
 };
 
-// Run on every abort before the jump: the workspace resets its value stack
-// to the base, graph windows end plotter output.
+// Run on every abort before the jump: the workspace empties its value stack
+// down to the guard's level, graph windows end plotter output.
 typedef void (*EvalAbortHook)();
 void AddEvalAbortHook(EvalAbortHook hook);
 void RunEvalAbortHooks();

@@ -59,6 +59,7 @@ F FunctionAt(const unsigned char *pc) {
 __attribute__((noinline)) double *RunMathCall(const unsigned char *pc, double *sp, double *limit) {
     const int count = pc[0];
     if (count > kMaxMathFunctionArguments) RaiseEvalError(kEvalStackOverflow);
+    gValueStack.top = sp;  // as for the built-ins: the callee may lead to more evaluation
     double *first = sp - count;
     sp = first + 1;  // a call without arguments claims a slot
     if (sp > limit) StackOverflow();
@@ -73,6 +74,7 @@ __attribute__((noinline)) double *RunMathCall(const unsigned char *pc, double *s
 __attribute__((noinline)) double *RunMathLinkCall(const unsigned char *pc, double *sp, double *limit) {
     const char *name = reinterpret_cast<const char *>(pc);
     const int32_t count = ReadPcodeInt(pc + std::strlen(name) + 1);
+    gValueStack.top = sp;  // the link may pump messages while it waits
     double *first = sp - count;
     sp = first + 1;  // a call without arguments claims a slot
     if (sp > limit) StackOverflow();

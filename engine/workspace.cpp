@@ -1,6 +1,7 @@
 #include "workspace.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -111,7 +112,14 @@ int AllocValueStack() {
     return 1;
 }
 
-void ResetValueStack() { gValueStack.top = gValueStack.base; }
+void ResetValueStack() {
+    // Down to the level of the recovery point the abort jumps to; below it
+    // an outer evaluation may still hold operands.
+    const uintptr_t mark = reinterpret_cast<uintptr_t>(EvalRecoveryStackTop());
+    const bool inStack = mark >= reinterpret_cast<uintptr_t>(gValueStack.base) &&
+                         mark <= reinterpret_cast<uintptr_t>(gValueStack.limit);
+    gValueStack.top = inStack ? reinterpret_cast<double *>(mark) : gValueStack.base;
+}
 
 int AllocPcodeBuffer() {
     AllocArray(gPcodeBuffer, gPcodeLength);

@@ -9,6 +9,7 @@
 #include "builtin_tables.h"
 #include "compiler.h"
 #include "guarded_call.h"
+#include "math_plugins.h"
 #include "memory.h"
 #include "platform_recorder.h"
 #include "solver_method.h"
@@ -103,6 +104,83 @@ TEST_F(BridgesTest, EveryBridgeRestoresItsCellsWhenTheCodeRaisesAnError) {
     }
 }
 
+// What a window repainted during a modal INPUT in the equations does: it
+// evaluates under a recovery point of its own, and fails there. Only that
+// evaluation's bridge is undone; the equations' point stays in place.
+double VR_PLUGIN_CALL FailNested(double) {
+    EXPECT_EQ(CallGuarded([] { return EvaluateInitialFunction(0, -1); }).jump, kEvaluatorErrorJump);
+    return gTime * 100 + gVariables[0];
+}
+
+TEST_F(BridgesTest, AnErrorUnderANestedRecoveryPointUndoesOnlyItsOwnBridge) {
+    MathFunctionEntry nested = {"Nested", 1, reinterpret_cast<MathFunction>(FailNested)};
+    gMathFunctions = &nested;
+    gMathFunctionCount = 1;
+    MakeProblem(kOdeSystem, 2, {"Nested(0)", "x[2]"}, {"LAMBERTW(t)", "1"});
+    gMathFunctions = nullptr;
+    gMathFunctionCount = 0;
+    gTime = 5;
+    gVariables[0] = 7;
+    gVariables[1] = 8;
+    double y[2] = {1, 2}, out[2];
+    GuardedResult r = CallGuarded([&] {
+        RhsCallback(10, y, out);
+        return 0.0;
+    });
+    EXPECT_EQ(r.jump, 0);
+    EXPECT_EQ(out[0], 1001);  // t = 10 and x[1] = 1 inside the equations
+    EXPECT_EQ(out[1], 2);
+    EXPECT_EQ(gTime, 5);
+    EXPECT_EQ(gVariables[0], 7);
+    EXPECT_EQ(gVariables[1], 8);
+}
+
+// The same repaint without an error: its bridge saves and restores the
+// variables while the equations' bridge holds its own saved copy.
+double VR_PLUGIN_CALL DrawNested(double inner) {
+    if (inner != 0) return 0;
+    double direction[2];
+    EvaluateDirectionVector(0, 30, 40, direction);
+    return direction[1] * 100 + gVariables[0];
+}
+
+TEST_F(BridgesTest, NestedBridgesEachRestoreTheirOwnCells) {
+    MathFunctionEntry nested = {"Nested", 1, reinterpret_cast<MathFunction>(DrawNested)};
+    gMathFunctions = &nested;
+    gMathFunctionCount = 1;
+    MakeProblem(kOdeSystem, 2, {"Nested(t - 10)", "x[2]"});
+    gMathFunctions = nullptr;
+    gMathFunctionCount = 0;
+    gTime = 5;
+    gVariables[0] = 7;
+    gVariables[1] = 8;
+    double y[2] = {1, 2}, out[2];
+    GuardedResult r = CallGuarded([&] {
+        RhsCallback(10, y, out);
+        return 0.0;
+    });
+    EXPECT_EQ(r.jump, 0);
+    EXPECT_EQ(out[0], 4001);  // the direction (0, 40), then x[1] = 1 again
+    EXPECT_EQ(out[1], 2);
+    EXPECT_EQ(gVariables[0], 7);
+    EXPECT_EQ(gVariables[1], 8);
+    EXPECT_EQ(gValueStack.top, gValueStack.base);
+}
+
+// The output point handed to the windows may be the variables themselves.
+TEST_F(BridgesTest, AnExpressionAtTheVariablesThemselves) {
+    MakeProblem(kOdeSystem, 2, {"x[2] + t", "x[1]"});
+    gTime = 5;
+    gVariables[0] = 7;
+    gVariables[1] = 8;
+    double out[2];
+    EvaluateExpressionsAt(2, 1, gVariables, out, gEquationCode);
+    EXPECT_EQ(out[0], 9);
+    EXPECT_EQ(out[1], 7);
+    EXPECT_EQ(gTime, 5);
+    EXPECT_EQ(gVariables[1], 8);
+}
+
 TEST_F(BridgesTest, DirectionVectorOfOneEquationStartsWithExactlyOne) {
     MakeProblem(kSingleOde, 1, {"t * x"});
     gInitialValues[0] = 9;
@@ -148,6 +226,13 @@ TEST_F(BridgesTest, HistoryValuesAndTheirDerivatives) {
     // A derivative that does not converge is -infinity for the lookup.
     MakeProblem(kSingleOde, 2, {"0", "0"}, {"0", "ABS(t)"});
     EXPECT_EQ(EvaluateHistoryValue(3, 0), -HUGE_VAL);  // |t|'' at 0
+    // The fallback is handed to solver plug-ins: an index that names no
+    // initial function fails instead of reading past the code pointers.
+    EXPECT_EQ(EvaluateHistoryValue(-1, 0), -HUGE_VAL);
+    EXPECT_EQ(EvaluateHistoryValue(-2147483647 - 1, 0), -HUGE_VAL);
+    MakeProblem(kMap, 2, {"0", "0"}, {"1", "2"});
+    EXPECT_EQ(EvaluateHistoryValue(1, 0), 2);
+    EXPECT_EQ(EvaluateHistoryValue(2, 0), -HUGE_VAL);  // a map has no derivatives
 }
 
 int gLookupStatus;

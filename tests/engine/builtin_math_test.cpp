@@ -214,6 +214,15 @@ TEST_F(BuiltinMathTest, ErrorFunctionReferenceValues) {
     EXPECT_EQ(ERFC(-kInf), 2);
     EXPECT_TRUE(std::isnan(ERF(kNaN)));
     EXPECT_TRUE(std::isnan(ERFC(kNaN)));
+    // Where x * x underflows: 2x / sqrt(pi), no log(0) on the way.
+    for (double x : {1e-300, -1e-200, 1e-160}) {
+        GuardedResult r = CallGuarded([x] { return ERF(x); });
+        ASSERT_EQ(r.jump, 0) << x;
+        ExpectRelative(r.value, x * 1.1283791670955126, 1e-12, "ERF of a tiny x");
+        r = CallGuarded([x] { return ERFC(x); });
+        ASSERT_EQ(r.jump, 0) << x;
+        EXPECT_EQ(r.value, 1) << x;
+    }
 }
 
 TEST_F(BuiltinMathTest, LambertWReferenceValues) {
@@ -247,8 +256,11 @@ TEST_F(BuiltinMathTest, LambertWReferenceValues) {
 // Close to -1/e rounding keeps Halley's correction above the stopping bound;
 // every argument there has a value on both branches.
 TEST_F(BuiltinMathTest, LambertWConvergesCloseToTheBranchPoint) {
-    std::vector<double> xs = {-0.365};
+    std::vector<double> xs = {-0.365, -0.36780504116897417};
     for (int i = 0; i <= 4000; ++i) xs.push_back(-0.3678794 + i * 1.5e-5);
+    // Finely close to the series' window, where the iterate's last bits
+    // decide (in 80-bit registers too).
+    for (int i = 0; i <= 20000; ++i) xs.push_back(-0.36787944 + i * 9e-9);
     for (double x : xs) {
         GuardedResult w0 = CallGuarded([x] { return LAMBERTW(x); });
         GuardedResult w1 = CallGuarded([x] { return LAMBERTW1(x); });

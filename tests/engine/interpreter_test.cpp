@@ -164,6 +164,8 @@ const SemanticsCase kSemantics[] = {
     {"-2 ^ 2", -4},
     {"10 - 4 - 3", 3},
     {"2 * 3 + 4 * 5", 26},
+    // a / b is 2^51 + 0.5 as a double, so it rounds up.
+    {"ROUNDMULTIPLE(5 * 2 ^ 51 + 2, 5)", 11258999068426244.0},
 };
 
 TEST_F(InterpreterTest, SemanticsOfOperatorsAndConditionals) {
@@ -321,6 +323,30 @@ TEST_F(InterpreterTest, BuiltinsMayRunPcodeOnTheSameStack) {
     Outcome o = RunGuarded(outer.data());
     EXPECT_EQ(o.jump, 0);
     EXPECT_EQ(o.value, 10 + 300 + 6);
+    EXPECT_EQ(gValueStack.top, gValueStack.base);
+}
+
+// A built-in that, like a window repainted inside a modal INPUT, evaluates
+// under a recovery point of its own: its failed evaluation must leave the
+// outer expression's operands alone, and so must its next one.
+std::vector<unsigned char> gFailingCode;
+double GuardedInner(double x) {
+    EXPECT_EQ(RunGuarded(gFailingCode.data()).jump, kEvaluatorJump);
+    Outcome o = RunGuarded(gInnerCode.data());
+    EXPECT_EQ(o.jump, 0);
+    return x * 100 + o.value;
+}
+
+TEST_F(InterpreterTest, AnErrorUnderANestedRecoveryPointKeepsTheOuterOperands) {
+    gInnerCode = Concat({PushConst(1), PushConst(2), PushConst(3), {kOpAdd, kOpAdd, kOpEnd}});
+    gFailingCode = Concat({PushConst(5), PushConst(6), {kOpUnused, kOpEnd}});
+    const uint32_t f = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&GuardedInner));
+    std::vector<unsigned char> outer = Concat({PushConst(10), PushConst(20), PushConst(3), {kOpCall1}});
+    outer.insert(outer.end(), reinterpret_cast<const unsigned char *>(&f), reinterpret_cast<const unsigned char *>(&f) + 4);
+    outer.insert(outer.end(), {kOpAdd, kOpAdd, kOpEnd});
+    Outcome o = RunGuarded(outer.data());
+    EXPECT_EQ(o.jump, 0);
+    EXPECT_EQ(o.value, 10 + 20 + 300 + 6);
     EXPECT_EQ(gValueStack.top, gValueStack.base);
 }
 
@@ -537,6 +563,10 @@ TEST_F(InterpreterTest, DrawingCommandsActOnTheGraphBeingDrawnAndAreZeroWithout)
         {"RGB(1, 2, 259)", 0x030201},
         {"HSV(0, 1, 1)", 0x0000FF},
         {"HSV(0.5, 0, 1)", 0xFFFFFF},
+        // Rounded to doubles, as stored values are, before any truncation.
+        {"HSV(1 / 6, 1, 1)", 0x00FFFF},  // 6h is 1: sector 1, yellow
+        {"HSV(0, 0, 0.6)", 0x999999},    // 0.6 * 255 is 153
+        {"PENCOLOR(-1e16)", 0xFFFFFF},   // -x - 1 is 1e16: entry 0
     };
     for (const auto &c : colours) {
         gFakeGraph.color = 0x12345678;
