@@ -28,14 +28,14 @@ int ReadGlyphRecord(FILE *file, unsigned char *record) {
         int b = std::getc(file);
         if (b == EOF) return 0;
         record[len++] = static_cast<unsigned char>(b);
-        // The end pair; the width byte never starts it.
+        // The end pair: 0x80 after 0x80, the second never the width byte.
         if (len >= 2 && b == kStrokeMarker && record[len - 2] == kStrokeMarker) return len;
     }
     return 0;
 }
 
-// Records up to the terminating 0. A file without it is invalid: its last
-// record is taken as over-long, as the end of the file never closes one.
+// Records up to the terminating 0. A file that ends before it, even between
+// records, is invalid: it was cut off.
 int ReadGlyphRecords(unsigned char **glyphs, FILE *file) {
     unsigned char record[kGlyphRecordLimit];
     while (!gOutOfMemory) {

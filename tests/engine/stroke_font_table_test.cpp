@@ -21,7 +21,7 @@ const std::string kFixture = VR_SOURCE_DIR "/tests/data/fonts/sample.ft";
 
 Bytes WithHeader(const Bytes &body) {
     Bytes b(StrokeFontFile::kHeader, StrokeFontFile::kHeader + kFontHeaderSize);
-    b.insert(b.end(), body.begin(), body.end());
+    for (unsigned char c : body) b.push_back(c);
     return b;
 }
 

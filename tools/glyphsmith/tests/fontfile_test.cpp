@@ -32,7 +32,7 @@ Stroke MakeStroke(std::initializer_list<std::pair<int, int>> points) {
 
 Bytes WithHeader(const Bytes &body) {
     Bytes b(kHeader.begin(), kHeader.end());
-    b.insert(b.end(), body.begin(), body.end());
+    for (unsigned char c : body) b.push_back(c);
     return b;
 }
 
