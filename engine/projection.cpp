@@ -52,10 +52,14 @@ void SetupProjection(ViewPoint &v) {
     v.setupMarker = 0;
 }
 
+// A view whose angles changed since its set-up (marker 2.0) is set up
+// first, so that no expression projects with stale angles.
 double projx(double x, double y, double z) {
+    SetupProjection(gViewPoint);
     return Perspective(gViewPoint, Rotate(gViewPoint, x, y, z).x, x, y, z);
 }
 
 double projy(double x, double y, double z) {
+    SetupProjection(gViewPoint);
     return Perspective(gViewPoint, Rotate(gViewPoint, x, y, z).y, x, y, z);
 }

@@ -8,6 +8,6 @@
 // 2.0; otherwise leaves v alone.
 void SetupProjection(ViewPoint &v);
 
-// projx and projy (declared in builtin_tables.h) read gViewPoint; the caller
-// has run SetupProjection on it. A point in the eye's plane of a perspective
+// projx and projy (declared in builtin_tables.h) read gViewPoint, set up
+// first when its marker holds 2.0. A point in the eye's plane of a perspective
 // view (zero denominator) gives +infinity.

@@ -394,6 +394,14 @@ TEST(Projection, SetupRunsOnlyOnMarkedBlocks) {
     SetupProjection(v);
     EXPECT_EQ(v.sinPhi, before.sinPhi);
     EXPECT_EQ(v.cosPhiCosTheta, before.cosPhiCosTheta);
+    // projx and projy set up a freshly marked global view themselves.
+    const ViewPoint saved = gViewPoint;
+    gViewPoint = ViewPoint();
+    gViewPoint.sinTheta = 0.5;  // stale
+    gViewPoint.setupMarker = 2.0;
+    EXPECT_EQ(projx(1, 0, 0), 1);
+    EXPECT_EQ(projy(0, 1, 0), 1);
+    gViewPoint = saved;
 }
 
 TEST(Projection, KnownViewsAndPoints) {
