@@ -72,12 +72,11 @@ int32_t ClampExtent(double v) {
 }
 
 // Asks for client extents (newW, newH) and takes them as the rule's w, h.
-void ResizeForRule(int32_t newW, int32_t newH, int32_t &w, int32_t &h) {
-    newW = ClampExtent(newW);
-    newH = ClampExtent(newH);
-    ResizeClient(FindGraphWindow(), newW, newH, w, h);
-    w = newW;
-    h = newH;
+void ResizeForRule(double newW, double newH, int32_t &w, int32_t &h) {
+    const int32_t width = ClampExtent(newW), height = ClampExtent(newH);
+    ResizeClient(FindGraphWindow(), width, height, w, h);
+    w = width;
+    h = height;
 }
 
 // The outputs a screen primitive draws into: the pass's context and the
@@ -123,19 +122,22 @@ void ApplyAspectRule(int32_t w, int32_t h) {
     int ax, ay;
     ScreenAspect(ax, ay);
     int mode = g->aspectMode;
-    // A fixed size wins over the mode that would change it.
-    if (g->fixedWidth && mode == 4) mode = 0;
-    if (g->fixedHeight && mode == 5) mode = 0;
-    if ((g->fixedWidth && g->fixedWidth != w + 1) || (g->fixedHeight && g->fixedHeight != h + 1)) {
-        int32_t width = g->fixedWidth ? g->fixedWidth : w + 1;
-        int32_t height = g->fixedHeight ? g->fixedHeight : h + 1;
+    // Fixed sizes are widths and heights (extent + 1); 0, or a negative value
+    // from a damaged file, leaves the size free. A fixed size wins over the
+    // mode that would change it.
+    const bool fixedW = g->fixedWidth > 0, fixedH = g->fixedHeight > 0;
+    if (fixedW && mode == 4) mode = 0;
+    if (fixedH && mode == 5) mode = 0;
+    if ((fixedW && g->fixedWidth != w + 1) || (fixedH && g->fixedHeight != h + 1)) {
+        int32_t width = fixedW ? g->fixedWidth : w + 1;
+        int32_t height = fixedH ? g->fixedHeight : h + 1;
         if (mode == 3) {
             width = height = width < height ? width : height;
             if (width < 100) width = height = 100;
             g->fixedWidth = width;
             g->fixedHeight = height;
         }
-        ResizeForRule(width - 1, height - 1, w, h);
+        ResizeForRule(width - 1.0, height - 1.0, w, h);
     }
     const double dx = g->xMax - g->xMin, dy = g->yMax - g->yMin;
     // An empty range or a client without extent has no aspect to keep.
@@ -157,20 +159,20 @@ void ApplyAspectRule(int32_t w, int32_t h) {
         break;
     case 3:
         if (int64_t(w) * ax < int64_t(h) * ay)
-            ResizeForRule(w, int32_t(int64_t(w) * ax / ay), w, h);
+            ResizeForRule(w, double(int64_t(w) * ax / ay), w, h);
         else
-            ResizeForRule(int32_t(int64_t(h) * ay / ax), h, w, h);
+            ResizeForRule(double(int64_t(h) * ay / ax), h, w, h);
         break;
     case 4: {
         if (g->yMax == g->yMin) g->yMax += 1;
         const double ratio = std::fabs((g->xMax - g->xMin) / (g->yMax - g->yMin));
-        ResizeForRule(ClampExtent(std::trunc(double(h) * ay / ax * ratio)), h, w, h);
+        ResizeForRule(std::trunc(double(h) * ay / ax * ratio), h, w, h);
         break;
     }
     case 5: {
         if (g->xMax == g->xMin) g->xMax += 1;
         const double ratio = std::fabs((g->yMax - g->yMin) / (g->xMax - g->xMin));
-        ResizeForRule(w, ClampExtent(std::trunc(double(w) * ax / ay * ratio)), w, h);
+        ResizeForRule(w, std::trunc(double(w) * ax / ay * ratio), w, h);
         break;
     }
     default:

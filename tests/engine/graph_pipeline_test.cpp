@@ -248,6 +248,7 @@ TEST_F(Pipeline, FixedClientSizesAreEnforced) {
         {3, 50, 80, 99, 99, 100, 100},
         {4, 300, 0, 299, 100, 300, 0},      // a fixed width overrides "Adjust width"
         {5, 0, 150, 200, 149, 0, 150},
+        {0, -5, -1, 200, 100, -5, -1},      // damaged values leave the size free
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " " << c.fixedWidth << "x" << c.fixedHeight);
