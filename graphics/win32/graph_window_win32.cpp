@@ -26,21 +26,13 @@ void TakeCaption(HWND window, GraphWindowState *s) {
 }
 
 // Our pens go back out of the window's class context ("Own DC"), which keeps
-// them selected between passes.
-void ReleaseOwnDcPens(HWND window, GraphWindowState *s) {
-    GraphWindowState *const current = gCurrentGraph;
-    const DcHandle drawDc = gDrawDc;
-    HDC dc = GetDC(window);
-    gCurrentGraph = s;
-    gDrawDc = FromHdc(dc);
-    // The memory context has pens of its own; dropping the bitmap releases them.
-    const DcHandle memoryDc = s->memoryDc;
-    s->memoryDc = 0;
-    ReleasePens();
-    s->memoryDc = memoryDc;
-    if (dc) ReleaseDC(window, dc);
-    gDrawDc = drawDc;
-    gCurrentGraph = current;
+// them selected between passes; the off-screen bitmap's context goes with
+// the bitmap.
+void ReleaseOwnDcPens(HWND window) {
+    if (HDC dc = GetDC(window)) {
+        GdiGraphSurface()->SelectStockPen(FromHdc(dc));
+        ReleaseDC(window, dc);
+    }
 }
 
 bool IsStockPen(HGDIOBJ pen) {
@@ -115,7 +107,7 @@ namespace {
 
 // Everything the window's record holds goes, with the record.
 void DropRecord(HWND window, GraphWindowState *s) {
-    if (gOwnDc) ReleaseOwnDcPens(window, s);
+    if (gOwnDc) ReleaseOwnDcPens(window);
     FreeGraphState(s);
     SetWindowLongPtrA(window, 0, 0);
     if (gCurrentGraph == s) gCurrentGraph = nullptr;

@@ -37,12 +37,14 @@ protected:
         static bool registered;
         if (!registered) {
             WNDCLASSA wc = {};
+            wc.style = CS_OWNDC;  // as with the option "Own DC"
             wc.lpfnWndProc = GraphProc;
             wc.hInstance = Instance();
             wc.cbWndExtra = kGraphWindowExtraBytes;
             wc.lpszClassName = kGraphWindowClass;
             ASSERT_TRUE(RegisterClassA(&wc));
             wc.lpfnWndProc = DefWindowProcA;
+            wc.style = 0;
             wc.cbWndExtra = 0;
             wc.lpszClassName = "VrTestClient";
             ASSERT_TRUE(RegisterClassA(&wc));
@@ -165,6 +167,24 @@ TEST_F(GraphWindow, FindsTheWindowOfTheCurrentRecordAndResizesItsClient) {
     EXPECT_GT(ay, 0);
     DestroyWindow(other);
     DestroyWindow(w);
+}
+
+TEST_F(GraphWindow, OwnContextGivesBackItsPenOnDestruction) {
+    const int ownDc = gOwnDc;
+    gOwnDc = 1;
+    gGraphSurface = GdiGraphSurface();
+    HWND w = MakeGraph("Own");
+    HDC dc = GetDC(w);
+    gCurrentGraph = GraphStateOf(w);
+    gDrawDc = FromHdc(dc);
+    SetPen(RGB(0, 0, 255), 2);
+    gDrawDc = 0;
+    HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN);
+    ReleaseDC(w, dc);
+    EXPECT_EQ(GetObjectType(pen), static_cast<DWORD>(OBJ_PEN));
+    DestroyWindow(w);
+    EXPECT_EQ(GetObjectType(pen), 0u);
+    gOwnDc = ownDc;
 }
 
 // A 41 x 41 white bitmap in a memory context as the pass's context.
