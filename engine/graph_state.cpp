@@ -10,7 +10,8 @@
 #include "string_ids.h"
 #include "workspace.h"
 
-ViewPoint gViewPoint;
+// The view of a new window until one is copied in.
+ViewPoint gViewPoint = {30, 60, 90, 0, 0, 2.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 GraphicsElement gElementWorkCopy;
 double gElementT;
 GraphicsElement gElementDialogCopy;

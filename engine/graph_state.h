@@ -16,9 +16,12 @@ typedef uint32_t WindowId;
 struct ViewPoint {
     double phi, theta, psi;
     double origin, distance;
-    // 2.0 until the projection has been set up for these angles.
+    // 2.0 until the projection has been set up for these angles; whoever
+    // changes an angle stores 2.0 here (SetupProjection, projection.h).
     double setupMarker;
-    double sines[3], cosines[3];
+    // Cached by SetupProjection.
+    double sinTheta, cosTheta, sinPhi, cosPhi, sinPsi, cosPsi;
+    double sinThetaSinPhi, sinThetaCosPhi, sinPhiCosTheta, cosPhiCosTheta;
 };
 
 extern ViewPoint gViewPoint;
@@ -72,6 +75,11 @@ struct PlotterDriver {
     char *device;       // "Device", owned
     char *driver;       // "Driver", owned
     int32_t recording, sessionOpen, loaded;
+    // The plotter window in device units and the world-to-plotter mapping
+    // (graph_pipeline.h); pointX, pointY is the last point mapped.
+    int32_t rangeXMin, rangeYMin, rangeXMax, rangeYMax;
+    double scaleX, scaleY, offsetX, offsetY;
+    int32_t pointX, pointY;
 };
 
 struct PrintSettings {

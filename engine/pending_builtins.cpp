@@ -6,7 +6,6 @@
 
 namespace {
 constexpr double kErrorValue = std::numeric_limits<double>::infinity();
-constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 }  // namespace
 
 double ChannelOpenWrite(double, double) { return kErrorValue; }
@@ -22,6 +21,3 @@ double ChannelInput(double) { return kErrorValue; }
 double ChannelMessage(double) { return kErrorValue; }
 
 double ITERATIONORDER() { return 0; }
-
-double projx(double, double, double) { return kNoValue; }
-double projy(double, double, double) { return kNoValue; }

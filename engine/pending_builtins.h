@@ -1,6 +1,5 @@
 // Built-ins whose real bodies come with later parts of the engine: the file
-// channels, the solver plug-in's iteration order, delayed values and the
-// 3-D projection. Until then each is a stand-in with the documented failure
+// channels, the solver plug-in's iteration order and delayed values. Until then each is a stand-in with the documented failure
 // result, so the tables and the compiler are complete; whoever builds the
 // real one deletes its stand-in from pending_builtins.cpp.
 #pragma once
