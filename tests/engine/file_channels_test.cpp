@@ -27,6 +27,13 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// Text files are written in text mode: Windows ends their lines with CR LF.
+#ifdef _WIN32
+const std::string kNewline = "\r\n";
+#else
+const std::string kNewline = "\n";
+#endif
+
 std::string TempPath(const char *name) { return ::testing::TempDir() + "vr_channels_" + name; }
 
 std::string FileBytes(const std::string &path) {
@@ -125,7 +132,7 @@ TEST_F(FileChannelsTest, TextRoundTripWithRoundedChannelNumbers) {
     EXPECT_EQ(gRecorder.channelDialogs[0].channel, 1);
     EXPECT_EQ(gRecorder.channelDialogs[0].name, "");
     EXPECT_EQ(gRecorder.channelDialogs[0].format, "%g\\n");  // the default, as shown
-    EXPECT_EQ(FileBytes(path), "2.5\n-3\n1e-300\n");
+    EXPECT_EQ(FileBytes(path), "2.5" + kNewline + "-3" + kNewline + "1e-300" + kNewline);
 
     Answer(kIdOk, path, "%lg");
     EXPECT_EQ(Value("READ(1)"), 2.5);
@@ -148,7 +155,7 @@ TEST_F(FileChannelsTest, TextRoundTripWithRoundedChannelNumbers) {
     EXPECT_EQ(Value("DELETEWRITE(1, 4)"), 4);
     EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr);
     EXPECT_EQ(Value("WRITE(1, 8)"), 8);  // the name stays: appends to a new file
-    EXPECT_EQ(FileBytes(path), "8\n");
+    EXPECT_EQ(FileBytes(path), "8" + kNewline);
 }
 
 TEST_F(FileChannelsTest, BinaryKindsFollowTheExtension) {
