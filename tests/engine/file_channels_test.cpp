@@ -211,7 +211,6 @@ TEST_F(FileChannelsTest, ReadsForeignTextFiles) {
 // for the file again.
 struct FailureCase {
     const char *name;
-    const char *setupExpression;  // run first, with the dialog answers below
     std::vector<ChannelDialogAnswer> answers;
     const char *expression;
     double result;
@@ -227,23 +226,23 @@ TEST_F(FileChannelsTest, FailuresGiveTheErrorValueAndTheirMessage) {
     WriteBytes(existing, "abc 1\n");
     const std::string notANumber = "No input file";
     const FailureCase cases[] = {
-        {"NaN channel", nullptr, {}, "WRITE(NAN(), 1)", kInf, {}, 0, false},
-        {"infinite channel", nullptr, {}, "READ(INF())", kInf, {}, 0, false},
-        {"channel beyond int", nullptr, {}, "RESETREAD(3e9, 1)", kInf, {}, 0, false},
-        {"negative channel beyond int", nullptr, {}, "OPENWRITE(-3e9, 1)", kInf, {}, 0, false},
-        {"write dialog cancelled", nullptr, {{kIdCancel, "", ""}}, "WRITE(1, 5)", kInf, {}, 1, true},
-        {"read dialog cancelled", nullptr, {{kIdCancel, "", ""}}, "READ(1)", kInf, {}, 1, true},
-        {"OPENWRITE cancelled", nullptr, {{kIdCancel, "", ""}}, "OPENWRITE(1, 5)", kInf, {}, 1, true},
-        {"unopenable write file", nullptr, {{kIdOk, Missing(), "%g"}}, "WRITE(1, 5)", kInf,
+        {"NaN channel", {}, "WRITE(NAN(), 1)", kInf, {}, 0, false},
+        {"infinite channel", {}, "READ(INF())", kInf, {}, 0, false},
+        {"channel beyond int", {}, "RESETREAD(3e9, 1)", kInf, {}, 0, false},
+        {"negative channel beyond int", {}, "OPENWRITE(-3e9, 1)", kInf, {}, 0, false},
+        {"write dialog cancelled", {{kIdCancel, "", ""}}, "WRITE(1, 5)", kInf, {}, 1, true},
+        {"read dialog cancelled", {{kIdCancel, "", ""}}, "READ(1)", kInf, {}, 1, true},
+        {"OPENWRITE cancelled", {{kIdCancel, "", ""}}, "OPENWRITE(1, 5)", kInf, {}, 1, true},
+        {"unopenable write file", {{kIdOk, Missing(), "%g"}}, "WRITE(1, 5)", kInf,
          {"Output to file failed"}, 1, false},
-        {"unopenable read file", nullptr, {{kIdOk, Missing(), "%lg"}}, "READ(1)", kInf,
+        {"unopenable read file", {{kIdOk, Missing(), "%lg"}}, "READ(1)", kInf,
          {"No input file"}, 1, false},
-        {"text that is no number", nullptr, {{kIdOk, existing, "%lg"}}, "READ(1)", kInf, {notANumber}, 1, false},
-        {"format converting nothing", nullptr, {{kIdOk, existing, "abc"}}, "READ(1)", kInf, {notANumber}, 1, false},
-        {"empty answer counts as cancel", nullptr, {{kIdOk, "", "%g"}}, "WRITE(1, 5)", kInf, {}, 1, true},
-        {"DELETEWRITE without a file", nullptr, {}, "DELETEWRITE(1, 5)", 5, {}, 0, false},
-        {"RESETBMP of a new channel", nullptr, {}, "RESETBMP(1, 5)", 5, {}, 0, false},
-        {"BMP outside a graph window", nullptr, {}, "BMP(1, 5)", kInf, {}, 0, false},
+        {"text that is no number", {{kIdOk, existing, "%lg"}}, "READ(1)", kInf, {notANumber}, 1, false},
+        {"format converting nothing", {{kIdOk, existing, "abc"}}, "READ(1)", kInf, {notANumber}, 1, false},
+        {"empty answer counts as cancel", {{kIdOk, "", "%g"}}, "WRITE(1, 5)", kInf, {}, 1, true},
+        {"DELETEWRITE without a file", {}, "DELETEWRITE(1, 5)", 5, {}, 0, false},
+        {"RESETBMP of a new channel", {}, "RESETBMP(1, 5)", 5, {}, 0, false},
+        {"BMP outside a graph window", {}, "BMP(1, 5)", kInf, {}, 0, false},
     };
     for (const FailureCase &c : cases) {
         SCOPED_TRACE(c.name);

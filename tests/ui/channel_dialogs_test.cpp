@@ -15,6 +15,51 @@
 
 namespace {
 
+// Presses OK on a dialog with bad text first: the dialog must stay open and
+// take the good text after.
+struct RetryScript {
+    DWORD thread;
+    int field;
+    const char *bad;
+    const char *good;
+    bool stayedOpen;
+};
+
+BOOL CALLBACK FindDialogOfThread(HWND window, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) != "#32770" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND *>(found) = window;
+    return FALSE;
+}
+
+DWORD WINAPI RetryWatcher(LPVOID param) {
+    RetryScript *script = static_cast<RetryScript *>(param);
+    HWND dialog = nullptr;
+    for (int i = 0; i < 1500 && !dialog; ++i) {
+        EnumThreadWindows(script->thread, FindDialogOfThread, reinterpret_cast<LPARAM>(&dialog));
+        if (!dialog) Sleep(20);
+    }
+    if (!dialog) return 0;
+    Sleep(50);
+    SendMessageA(GetDlgItem(dialog, script->field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(script->bad));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    script->stayedOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+    SendMessageA(GetDlgItem(dialog, script->field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(script->good));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
+}
+
+// Runs RetryWatcher on the calling thread's next dialog while body runs.
+template <class Body> bool RetriedOnce(int field, const char *bad, const char *good, Body body) {
+    RetryScript script = {GetCurrentThreadId(), field, bad, good, false};
+    HANDLE watcher = CreateThread(nullptr, 0, RetryWatcher, &script, 0, nullptr);
+    body();
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+    return script.stayedOpen;
+}
+
 class ChannelDialogsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -42,6 +87,22 @@ TEST_F(ChannelDialogsTest, CancelledInputStopsTheRunAndKeepsX) {
     EXPECT_EQ(ChannelInput(4), 4);
     EXPECT_EQ(script.Results().size(), 1u);
     EXPECT_EQ(gRunState.stopRequested, 1);
+}
+
+TEST_F(ChannelDialogsTest, TextThatIsNoNumberKeepsTheInputOpen) {
+    for (const char *bad : {"", "abc", "3x"}) {
+        double value = 0;
+        EXPECT_TRUE(RetriedOnce(IDC_INPUT_VALUE, bad, "0.5", [&] { value = ChannelInput(1); })) << bad;
+        EXPECT_EQ(value, 0.5) << bad;
+    }
+}
+
+TEST_F(ChannelDialogsTest, EmptyFieldsKeepTheFileDialogOpen) {
+    double result = 0;
+    EXPECT_TRUE(RetriedOnce(IDC_CHANNEL_FILE, "", "C:\\in.txt", [&] { result = ChannelOpenRead(1, 2); }));
+    EXPECT_EQ(result, 2);
+    EXPECT_EQ(std::string(gInputChannels.selected->fileName), "C:\\in.txt");
+    EXPECT_EQ(std::string(gInputChannels.selected->format), "%lg");
 }
 
 TEST_F(ChannelDialogsTest, OutputFileDialogSetsTheChannel) {
