@@ -84,9 +84,8 @@ void CopyText(char *out, const char *text) {
     std::snprintf(out, kChannelTextSize + 1, "%s", text ? text : "");
 }
 
-// Runs channel dialog id for channel n with the given texts until the user
-// gives a format fit for use, or cancels (which stops a run). On OK the two
-// texts are in request.
+// Runs the request's dialog until the user gives a format fit for use, or
+// cancels (which stops a run). On OK the two texts are in request.
 bool AskChannelTexts(ChannelDialogRequest *request, ChannelFormatUse use) {
     for (;;) {
         if (PlatformChannelDialog(request) != kIdOk || !request->name[0] || !request->format[0]) {
@@ -94,7 +93,7 @@ bool AskChannelTexts(ChannelDialogRequest *request, ChannelFormatUse use) {
             return false;
         }
         // Escapes are turned into characters before use, so they are
-        // checked in that form: "\045s" is a "%s".
+        // checked in that form: "\x25s" is a "%s".
         const char *checked = use == kFormatPrintInt ? request->format : UnescapeFormat(request->format);
         if (IsSafeChannelFormat(checked, use)) return true;
         ShowErrorBoxFormatted(IDS_BAD_CHANNEL_FORMAT, request->format);
