@@ -20,3 +20,8 @@ int PlatformLoadString(int id, char *buffer, int size) {
     int n = std::snprintf(buffer, static_cast<size_t>(size), "%s", text ? text : "");
     return n < size ? n : size - 1;
 }
+
+// No dialogs on a console: they are cancelled.
+int PlatformChannelDialog(ChannelDialogRequest *) { return kIdCancel; }
+
+int PlatformInputDialog(const char *, double *) { return kIdCancel; }

@@ -7,6 +7,7 @@
 #include "builtin_math.h"
 #include "drawing_commands.h"
 #include "math_routines.h"
+#include "file_channels.h"
 #include "pending_builtins.h"
 #include "run_control.h"
 

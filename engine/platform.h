@@ -56,3 +56,32 @@ struct CompilerErrorRequest {
 // Shows the compile-error dialog modally: kIdOk with request->corrected set,
 // or kIdCancel (also when the dialog could not be shown).
 int PlatformCompilerErrorDialog(CompilerErrorRequest *request);
+
+// Longest file name, folder, format or pattern a channel dialog takes.
+constexpr int kChannelTextSize = 260;
+
+// Dialogs of the file channels: 840 "Output File" and 850 "Input File" ask
+// for a file name and a number format, 855 "BMP Files" for a folder and a
+// file-name pattern.
+enum ChannelDialogId : int {
+    kDialogOutputFile = 840,
+    kDialogInputFile = 850,
+    kDialogBmpFiles = 855,
+};
+
+struct ChannelDialogRequest {
+    int dialogId;                        // a ChannelDialogId
+    int channel;                         // shown, not edited
+    char name[kChannelTextSize + 1];     // file name or folder, in and out
+    char format[kChannelTextSize + 1];   // format or pattern, in and out
+};
+
+// Shows a channel dialog modally: kIdOk with both texts non-empty, or
+// kIdCancel (also when the dialog could not be shown). Cancel also asks the
+// frame to stop a run.
+int PlatformChannelDialog(ChannelDialogRequest *request);
+
+// Dialog 860 "Input value": shows prompt and asks for a number. kIdOk with
+// *value set, or kIdCancel (also when it could not be shown), which also asks
+// the frame to stop a run.
+int PlatformInputDialog(const char *prompt, double *value);

@@ -10,4 +10,22 @@
 #define IDC_COMPILE_TEXT 29002
 #define IDC_COMPILE_MESSAGE 29003
 
+/* Dialogs of the file channels: 840 "Output File" and 850 "Input File"
+   share their controls; 855 "BMP Files" has its own; 860 "Input value"
+   reuses the file dialogs' name and format ids for prompt and value. */
+#define IDD_OUTPUT_FILE 840
+#define IDD_INPUT_FILE 850
+#define IDD_BMP_FILES 855
+#define IDD_INPUT_VALUE 860
+#define IDC_CHANNEL_NUMBER 29701
+#define IDC_CHANNEL_FILE 29702
+#define IDC_CHANNEL_BROWSE 29703
+#define IDC_CHANNEL_FORMAT 29704
+#define IDC_BMP_NUMBER 29751
+#define IDC_BMP_FOLDER 29752
+#define IDC_BMP_BROWSE 29753
+#define IDC_BMP_PATTERN 29754
+#define IDC_INPUT_PROMPT IDC_CHANNEL_FILE
+#define IDC_INPUT_VALUE IDC_CHANNEL_FORMAT
+
 #endif

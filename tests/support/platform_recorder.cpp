@@ -45,3 +45,24 @@ int PlatformCompilerErrorDialog(CompilerErrorRequest *request) {
     std::memcpy(request->corrected, answer.text.c_str(), answer.text.size() + 1);
     return kIdOk;
 }
+
+int PlatformChannelDialog(ChannelDialogRequest *request) {
+    gRecorder.channelDialogs.push_back({request->dialogId, request->channel, request->name, request->format});
+    // Unscripted dialogs are cancelled, as a user who gives up would.
+    if (gRecorder.channelAnswers.empty()) return kIdCancel;
+    ChannelDialogAnswer answer = gRecorder.channelAnswers.front();
+    gRecorder.channelAnswers.erase(gRecorder.channelAnswers.begin());
+    if (answer.button != kIdOk) return answer.button;
+    std::snprintf(request->name, sizeof request->name, "%s", answer.name.c_str());
+    std::snprintf(request->format, sizeof request->format, "%s", answer.format.c_str());
+    return kIdOk;
+}
+
+int PlatformInputDialog(const char *prompt, double *value) {
+    gRecorder.inputPrompts.push_back(prompt);
+    if (gRecorder.inputAnswers.empty()) return kIdCancel;
+    InputAnswer answer = gRecorder.inputAnswers.front();
+    gRecorder.inputAnswers.erase(gRecorder.inputAnswers.begin());
+    if (answer.button == kIdOk) *value = answer.value;
+    return answer.button;
+}

@@ -32,6 +32,26 @@ struct CompilerErrorAnswer {
     std::string text;
 };
 
+// A channel dialog as shown, and a scripted answer: the button, and on OK
+// the two texts.
+struct RecordedChannelDialog {
+    int dialogId;
+    int channel;
+    std::string name;
+    std::string format;
+};
+struct ChannelDialogAnswer {
+    int button;
+    std::string name;
+    std::string format;
+};
+
+// A scripted answer of the INPUT dialog.
+struct InputAnswer {
+    int button;
+    double value;
+};
+
 struct PlatformRecorder {
     std::vector<RecordedBox> boxes;
     std::vector<int> answers;           // consumed in order; then defaultAnswer
@@ -41,6 +61,10 @@ struct PlatformRecorder {
     std::vector<RecordedCompilerError> compilerErrors;
     std::vector<CompilerErrorAnswer> compilerAnswers;  // consumed in order; then Cancel
     std::function<void()> whileCompilerErrorShown;     // what happens while the user thinks
+    std::vector<RecordedChannelDialog> channelDialogs;
+    std::vector<ChannelDialogAnswer> channelAnswers;   // consumed in order; then Cancel
+    std::vector<std::string> inputPrompts;
+    std::vector<InputAnswer> inputAnswers;             // consumed in order; then Cancel
 
     void Reset() { *this = PlatformRecorder(); }
 };
