@@ -15,7 +15,7 @@ double gDerivativeTolerance = 1e-5;
 int gUseInitialFunctions;
 
 const PcodeProgram *gAxisCode[2];
-const PcodeProgram *gStatusCode[2];
+PcodeProgram *gStatusLineCode[2];
 const PcodeProgram *const *gTextColumnCode;
 const PcodeProgram *gConditionCode;
 
@@ -151,7 +151,7 @@ void EvaluateAxisExpressions(double t, const double *y, double *out) {
 }
 
 void EvaluateStatusExpressions(double t, const double *y, double *out) {
-    EvaluateExpressionsAt(2, t, y, out, gStatusCode);
+    EvaluateExpressionsAt(2, t, y, out, gStatusLineCode);
 }
 
 void EvaluateTextColumn(int index, double t, const double *y, double *out) {

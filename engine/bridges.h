@@ -18,8 +18,10 @@ extern int gUseInitialFunctions;
 
 // Compiled code of whatever window is being served; the windows set these
 // before evaluating (as they set gCurrentGraph). Null: nothing to evaluate.
+// The status line's code is the problem's own: gStatusLineCode, set by
+// CompileProblem and kept here beside the other code the bridges run.
+extern PcodeProgram *gStatusLineCode[2];
 extern const PcodeProgram *gAxisCode[2];
-extern const PcodeProgram *gStatusCode[2];
 extern const PcodeProgram *const *gTextColumnCode;
 extern const PcodeProgram *gConditionCode;
 

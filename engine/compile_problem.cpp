@@ -11,7 +11,6 @@
 #include "settings.h"
 #include "string_ids.h"
 
-PcodeProgram *gStatusLineCode[2];
 CompileDialogState gCompileState;
 int gCalculatorQuietMode;
 WindowExpressionWalk gWindowExpressionWalk;

@@ -17,6 +17,7 @@ double gTrajectoryStartN;
 int gDepth;
 double *gScratch;
 double **gHistory;
+int gHistoryRows;  // rings allocated: n may change before the next release
 int gCount;
 double gHistoryStart;
 double gNewest;
@@ -47,7 +48,8 @@ void MapBeginTrajectory(double n0) {
 
 void FreeMapHistory() {
     if (gHistory)
-        for (int i = gN - 1; i >= 0; --i) FreeAndNull(gHistory[i]);
+        for (int i = gHistoryRows - 1; i >= 0; --i) FreeAndNull(gHistory[i]);
+    gHistoryRows = 0;
     FreeAndNull(gHistory);
     FreeAndNull(gScratch);
     gCount = 0;
@@ -63,6 +65,7 @@ int InitMapMethod() {
     gOutOfMemory = 0;
     AllocArray(gScratch, gN);
     AllocArray(gHistory, gN);
+    if (gHistory) gHistoryRows = gN;
     // A memory report inside the batch runs the cleanup hook, which frees the
     // pointer array: allocate each ring into a local and store it only while
     // the array is still there.

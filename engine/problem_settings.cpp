@@ -7,7 +7,7 @@ int gPhaseXMin, gPhaseXMax, gPhaseYMin, gPhaseYMax;
 double gDelay;
 unsigned gMapPower = 1;
 double gBoundaryPoint;
-int gShootingIterations = 20;
+int gShootingIterations;
 double gShootingError = 1e-8;
 double gFirstValue;
 double gLastValue = 10;
@@ -39,7 +39,7 @@ void ResetProblemSettings() {
     gDelay = 0;
     gMapPower = 1;
     gBoundaryPoint = 0;
-    gShootingIterations = 20;
+    gShootingIterations = 0;
     gShootingError = 1e-8;
     gFirstValue = 0;
     gLastValue = 10;

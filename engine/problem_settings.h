@@ -9,7 +9,7 @@ extern int gPhaseYMin, gPhaseYMax;    // "Phase-portrait y min/max"
 extern double gDelay;                 // "Delay"
 extern unsigned gMapPower;            // "Power": map applications per output point, 1
 extern double gBoundaryPoint;         // "Point"
-extern int gShootingIterations;       // "Iterations", 20
+extern int gShootingIterations;       // "Iterations", 0: no boundary conditions to meet
 extern double gShootingError;         // "Error", 1e-8
 extern double gFirstValue;            // "First value", 0
 extern double gLastValue;             // "Last value", 10

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bridges.h"
 #include "compiler.h"
 #include "eval_errors.h"
 #include "memory.h"
@@ -164,6 +165,8 @@ void FreeProblemArrays() {
     FreeAndNull(gValueStack.base);
     gValueStack.top = gValueStack.limit = nullptr;
     FreeAndNull(gPcodeBuffer);
+    // Code compiled into the buffer is gone with it.
+    gStatusLineCode[0] = gStatusLineCode[1] = nullptr;
     FreeAndNull(gStatusFirstExpression);
     FreeAndNull(gStatusSecondExpression);
     FreeAndNull(gStatusFormat);

@@ -45,6 +45,10 @@ protected:
 
     void MakeProblem(int kind, unsigned n) {
         gRecorder.Reset();
+        // What these tests assume, whatever ran before: no boundary
+        // conditions, no status line.
+        gShootingIterations = 0;
+        gStatusFrequency = 0;
         gProblemKind = kind;
         gDimension = n;
         gParameterCount = 0;
@@ -267,6 +271,7 @@ protected:
         }
         gWindowExpressionWalk = WalkTestWindows;
         gPoincareOn = 0;
+        gShootingIterations = 0;  // no boundary conditions to compile
     }
     void TearDown() override {
         for (char *&t : gAxisTexts) FreeAndNull(t);
@@ -374,7 +379,8 @@ TEST_F(CompileProblemTest, CalculatorCompilesIntoItsOwnBlock) {
 
 TEST_F(CompileProblemTest, CalculatorQuietModeCorrectsInItsOwnBuffer) {
     MakeProblem(kOdeSystem, 2);
-    static char input[kCalculatorInputSize] = "1 +";
+    static char input[kCalculatorInputSize];
+    std::strcpy(input, "1 +");
     char *text = input;
     PcodeProgram *code = nullptr;
     gCalculatorQuietMode = 1;
