@@ -2,6 +2,7 @@
 // stacking and links through the window double, line errors with their line
 // numbers, version rules, filters, value forms, line rules, escaping and the
 // checks of counts read from a file.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,12 +11,16 @@
 
 #include <gtest/gtest.h>
 
+#include "compile_problem.h"
 #include "compiler.h"
 #include "memory.h"
 #include "platform.h"
 #include "platform_recorder.h"
 #include "problem_file.h"
 #include "problem_settings.h"
+#include "run_engine.h"
+#include "run_host.h"
+#include "solver_method.h"
 #include "test_heap.h"
 #include "settings.h"
 #include "text_window_state.h"
@@ -673,6 +678,17 @@ protected:
     }
 };
 
+std::string ReadExample(const char *name) {
+    const std::string path = std::string(VR_SOURCE_DIR) + "/examples/" + name;
+    std::string file;
+    if (FILE *in = std::fopen(path.c_str(), "rb")) {
+        char chunk[4096];
+        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) file.append(chunk, n);
+        std::fclose(in);
+    }
+    return file;
+}
+
 TEST_F(LorenzExampleTest, ExampleIsTheWritersTextAndItsEquationsCompile) {
     const std::string path = std::string(VR_SOURCE_DIR) + "/examples/lorenz.vr";
     if (std::getenv("VR_WRITE_EXAMPLES")) {
@@ -714,6 +730,77 @@ TEST_F(LorenzExampleTest, ExampleIsTheWritersTextAndItsEquationsCompile) {
         ASSERT_NE(text, nullptr);
         EXPECT_GT(CompileExpression(text, gPcodeBuffer, static_cast<int>(gPcodeLength)), 0);
     }
+}
+
+// The example runs: loaded, compiled and integrated, every point handed to
+// a recording graph window. The start of the trajectory is checked against
+// a classical Runge-Kutta solution with a step small enough to be exact to
+// the digits compared.
+struct LorenzPoint {
+    double t, x, y, z;
+};
+std::vector<LorenzPoint> gLorenzPoints;
+int gGraphChild;
+
+void LorenzReference(double tEnd, double *v) {
+    auto f = [](const double *u, double *d) {
+        d[0] = 10 * (u[1] - u[0]);
+        d[1] = u[0] * (28 - u[2]) - u[1];
+        d[2] = u[0] * u[1] - 8.0 / 3 * u[2];
+    };
+    const int steps = 20000;
+    const double h = tEnd / steps;
+    for (int k = 0; k < steps; ++k) {
+        double k1[3], k2[3], k3[3], k4[3], w[3];
+        f(v, k1);
+        for (int i = 0; i < 3; ++i) w[i] = v[i] + h / 2 * k1[i];
+        f(w, k2);
+        for (int i = 0; i < 3; ++i) w[i] = v[i] + h / 2 * k2[i];
+        f(w, k3);
+        for (int i = 0; i < 3; ++i) w[i] = v[i] + h * k3[i];
+        f(w, k4);
+        for (int i = 0; i < 3; ++i) v[i] += h / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
+    }
+}
+
+TEST_F(LorenzExampleTest, ExampleLoadsCompilesAndRuns) {
+    const std::string file = ReadExample("lorenz.vr");
+    ASSERT_FALSE(file.empty());
+    gIdentifier[0] = 0;
+    NewProblem(kSingleOde, 2);
+    ASSERT_EQ(Parse(file), kParseLoaded);
+
+    gRunHost = RunHost{};
+    gRunHost.compileProblem = CompileProblem;
+    gRunHost.forEachChild = [](RunChildProc proc, int arg) { proc(&gGraphChild, arg); };
+    gRunHost.childKind = [](void *) { return static_cast<int>(kRunChildGraph); };
+    gRunHost.plotOdePoint = [](void *, int first) {
+        if (!first) gLorenzPoints.push_back({gOutputTime, gOutputValues[0], gOutputValues[1], gOutputValues[2]});
+    };
+    gLorenzPoints.clear();
+    gRunState = RunState{};
+    StartSolving();
+    gRunHost = RunHost{};
+    EXPECT_TRUE(gRecorder.boxes.empty());
+
+    // Output every 0.01 from 0 to "Last value" 50, the last point once.
+    ASSERT_EQ(gLorenzPoints.size(), 5001u);
+    EXPECT_EQ(gLorenzPoints.front().t, 0);
+    EXPECT_EQ(gLorenzPoints.front().x, 1);
+    EXPECT_DOUBLE_EQ(gLorenzPoints.back().t, 50);
+    for (const LorenzPoint &p : gLorenzPoints) {
+        ASSERT_LT(std::fabs(p.x), 30) << p.t;  // on the attractor
+        ASSERT_GT(p.z, -1) << p.t;
+        ASSERT_LT(p.z, 60) << p.t;
+    }
+    double v[3] = {1, 1, 1};
+    LorenzReference(1, v);
+    const LorenzPoint &at1 = gLorenzPoints[100];
+    EXPECT_NEAR(at1.t, 1, 1e-12);
+    EXPECT_NEAR(at1.x, v[0], 1e-6);
+    EXPECT_NEAR(at1.y, v[1], 1e-6);
+    EXPECT_NEAR(at1.z, v[2], 1e-6);
+    ResetSolverMethod(1);
 }
 
 }  // namespace
