@@ -4,6 +4,8 @@
 // to them. Finding and loading the library is platform code
 // (win32/solver_dll.h).
 #pragma once
+#include <cstddef>
+
 #include "plugin_abi.h"
 #include "solver_method.h"
 
@@ -17,7 +19,8 @@ struct SolverParamEntry {
 };
 #pragma pack(pop)
 #if defined(_WIN32)
-static_assert(sizeof(SolverParamEntry) == 12, "the plug-in ABI fixes the record at 12 bytes");
+static_assert(sizeof(SolverParamEntry) == 12 && offsetof(SolverParamEntry, value) == 4,
+              "the plug-in ABI fixes the record's layout");
 #endif
 
 typedef void(VR_PLUGIN_CALL *SolverRhsProc)(double t, double *y, double *dydt);

@@ -10,12 +10,14 @@
 #include "compiler.h"
 #include "dop853.h"
 #include "platform_recorder.h"
+#include "problem_windows.h"
 #include "problem_settings.h"
 #include "run_engine.h"
 #include "run_host.h"
 #include "solver_dll.h"
 #include "solver_method.h"
 #include "string_ids.h"
+#include "window_host_double.h"
 #include "workspace.h"
 
 namespace {
@@ -266,6 +268,23 @@ TEST_F(SolverDllTest, ParametersAndIterationOrderComeFromTheOptionalEntries) {
     gCodeLibraryIndex = 0;
     ASSERT_EQ(PrepareSolverMethod(), 1);
     EXPECT_EQ(ITERATIONORDER(), 0);
+}
+
+// The problem file's reader and writer reach the loaded library's list by
+// default.
+TEST_F(SolverDllTest, TheProblemFileSeesTheLibraryParametersByDefault) {
+    struct LibraryHost : WindowHostDouble {
+        const char *LibraryParamName(int i) override { return ProblemWindowHost::LibraryParamName(i); }
+        double *LibraryParamValue(int i) override { return ProblemWindowHost::LibraryParamValue(i); }
+    } host;
+    EXPECT_STREQ(host.LibraryParamName(1), "beta");
+    EXPECT_EQ(host.LibraryParamName(2), nullptr);
+    ASSERT_NE(host.LibraryParamValue(0), nullptr);
+    *host.LibraryParamValue(0) = 7.25;
+    EXPECT_EQ(lib_.params[0].value, 7.25);
+    gSolverDll.ParamDLL = nullptr;
+    EXPECT_EQ(host.LibraryParamName(0), nullptr);
+    EXPECT_EQ(host.LibraryParamValue(0), nullptr);
 }
 
 }  // namespace
