@@ -29,6 +29,9 @@ int UseBuiltInIntegrator() {
 }  // namespace
 
 int SolverDllInit() {
+    // A failed preparation is not followed by a reset: end the library's
+    // earlier set-up before it is asked for a new one.
+    SolverDllEnd();
     if (!gSolverDll.InitDLL || !gSolverDll.SolveDLL || !gSolverDll.InterpolateDLL || !gSolverDll.EndDLL)
         return UseBuiltInIntegrator();
     gSolverMethod.step = SolverDllStep;

@@ -216,6 +216,8 @@ TEST_F(SolverDllTest, InitResultsAndTheirMessages) {
         EXPECT_EQ(gSolverMethod.step, &SolverDllStep);
         EXPECT_EQ(gCodeLibraryIndex, 1);
     }
+    // Each preparation ended the set-up of the one before.
+    EXPECT_EQ(lib_.ends, 6);
 }
 
 TEST_F(SolverDllTest, AlreadyInUseRunsTheProblemOnTheBuiltInIntegrator) {
