@@ -28,5 +28,6 @@ const char *CodeLibraryKey(int index);
 
 // Makes entry index (0: the built-in integrator) the problem's method:
 // resets the method, frees the loaded library and loads the entry's one. An
-// entry without a path selects the built-in integrator.
+// entry without a path selects the built-in integrator. The current choice
+// again changes nothing.
 void SelectSolverLibrary(int index);

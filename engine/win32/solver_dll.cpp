@@ -107,6 +107,10 @@ const char *CodeLibraryKey(int index) {
 }
 
 void SelectSolverLibrary(int index) {
+    // The same choice again keeps the library and the values of its
+    // parameters.
+    // (A library that fell back to the built-in method is still freed.)
+    if (index == gCodeLibraryIndex && (index == 0) == (gSolverDll.module == nullptr)) return;
     ResetSolverMethod(1);
     CloseSolverDll();
     gCodeLibraryIndex = 0;

@@ -93,8 +93,11 @@ TEST_F(SolverDllTest, AListedLibraryIntegratesTheProblem) {
         EXPECT_EQ(GetSolverDllParam(0)->value, 1000);
         EXPECT_STREQ(GetSolverDllParam(1)->name, "order");
         EXPECT_EQ(GetSolverDllParam(2), nullptr);
-        // Fewer steps: the host writes the value the library reads.
+        // Fewer steps: the host writes the value the library reads; the same
+        // choice again keeps it.
         GetSolverDllParam(0)->value = 100;
+        SelectSolverLibrary(entry);
+        EXPECT_EQ(GetSolverDllParam(0)->value, 100);
         Start();
         EXPECT_EQ(gSolverMethod.step, &SolverDllStep);
         // Euler on y' = t over [0, 1] in 100 steps: 0.5 - h / 2.
@@ -150,6 +153,9 @@ TEST_F(SolverDllTest, ALibraryInUseLeavesTheProblemOnTheBuiltInIntegrator) {
     EXPECT_EQ(gSolverMethod.init, &Dop853Init);
     EXPECT_NEAR(gVariables[0], 0.5, 1e-12);  // exact, so not Euler's
     EXPECT_EQ(ITERATIONORDER(), 0);
+    // Choosing the built-in method now frees the library it fell back from.
+    SelectSolverLibrary(0);
+    EXPECT_EQ(gSolverDll.module, nullptr);
 }
 
 TEST_F(SolverDllTest, ALibraryThatCannotBeUsedIsReportedAndTheBuiltInMethodSelected) {
