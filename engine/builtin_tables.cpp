@@ -8,8 +8,8 @@
 #include "drawing_commands.h"
 #include "math_routines.h"
 #include "file_channels.h"
-#include "pending_builtins.h"
 #include "run_control.h"
+#include "solver_dll.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "memory.h"
+#include "solver_dll.h"
 
 namespace {
 
@@ -403,6 +404,8 @@ int Dop853Init() {
     gSolverMethod.interpolate = Dop853Interpolate;
     gSolverMethod.step = Dop853Step;
     gSolverMethod.cleanup = Dop853End;
+    // A loaded solver library's iteration order does not apply to this method.
+    gSolverDll.IterOrderDLL = nullptr;
     gOutOfMemory = 0;
     const int n = s.configN;
     s.n = n;

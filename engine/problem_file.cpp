@@ -15,6 +15,7 @@
 #include "problem_settings.h"
 #include "problem_windows.h"
 #include "settings.h"
+#include "solver_dll.h"
 #include "solver_method.h"
 #include "string_ids.h"
 #include "text_window_state.h"
@@ -29,6 +30,16 @@ size_t gProblemTextLength;
 ProblemWindowHost *gProblemWindowHost;
 
 void ProblemWindowHost::SelectCodeLibrary(int index) { gCodeLibraryIndex = index; }
+
+const char *ProblemWindowHost::LibraryParamName(int i) {
+    const SolverParamEntry *e = GetSolverDllParam(i);
+    return e ? e->name : nullptr;
+}
+
+double *ProblemWindowHost::LibraryParamValue(int i) {
+    SolverParamEntry *e = GetSolverDllParam(i);
+    return e ? &e->value : nullptr;
+}
 
 namespace {
 

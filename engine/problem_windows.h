@@ -57,8 +57,9 @@ public:
     // Selects library index (0 = the built-in method).
     virtual void SelectCodeLibrary(int index);
     // Parameter i of the selected library: name, or null past the last one.
-    virtual const char *LibraryParamName(int) { return nullptr; }
-    virtual double *LibraryParamValue(int) { return nullptr; }
+    // By default the loaded solver library's own list.
+    virtual const char *LibraryParamName(int i);
+    virtual double *LibraryParamValue(int i);
 };
 
 extern ProblemWindowHost *gProblemWindowHost;

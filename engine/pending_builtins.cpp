@@ -1,3 +1,0 @@
-#include "pending_builtins.h"
-
-double ITERATIONORDER() { return 0; }
