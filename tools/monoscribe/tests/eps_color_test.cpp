@@ -53,6 +53,25 @@ Converted Convert(const std::string &input, EpsDirection direction, bool scan = 
     return c;
 }
 
+// Line number (from 1) of a line of a text, 0 when absent.
+int LineOf(const std::string &text, const char *line) {
+    size_t at = text.find(std::string("\n") + line + "\r\n");
+    if (at == std::string::npos) return 0;
+    int number = 2;
+    for (size_t i = 0; i < at; ++i) number += text[i] == '\n';
+    return number;
+}
+
+TEST(EpsColor, FixturesPlaceTheProcedureWhereTheWriterDoes) {
+    EpsShape rotated, coarse;
+    rotated.rotate = true;
+    coarse.pixels = 1;
+    EXPECT_EQ(LineOf(MakeEps({}), EpsColorProcedure[0]), 22);
+    EXPECT_EQ(LineOf(MakeEps({}), EpsColorProcedure[2]), 24);
+    EXPECT_EQ(LineOf(MakeEps(rotated), EpsColorProcedure[0]), 24);
+    EXPECT_EQ(LineOf(MakeEps(coarse), EpsColorProcedure[0]), 21);
+}
+
 TEST(EpsColor, ColourToMonoAndBackGivesTheOriginalBytes) {
     std::string binary = "%%BeginBinary\r\n";
     binary += std::string("\0\x1a\xff\r\r\n\x80", 7);

@@ -228,6 +228,7 @@ TEST(Monoscribe, ScanModeReportsTheCountOfIncludedFiles) {
 // The dialog: a drop while it is open converts with the options shown,
 // Exit ends it and its position is saved.
 std::string gDropFile;
+RECT gOpenRect;
 
 HGLOBAL MakeDrop(const std::string &path) {
     char full[MAX_PATH];
@@ -245,6 +246,7 @@ void CALLBACK DropWhileOpen(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     HWND dialog = gMonoscribe.dialog;
     if (!dialog) return;
+    GetWindowRect(dialog, &gOpenRect);
     CheckRadioButton(dialog, IDC_TO_MONO, IDC_TO_COLOR, IDC_TO_COLOR);
     CheckDlgButton(dialog, IDC_BACKUP, BST_CHECKED);  // off again: a sub-folder is given
     SetDlgItemTextA(dialog, IDC_SUB_FOLDER, "colour");
@@ -255,7 +257,14 @@ TEST(Monoscribe, TheDialogConvertsDroppedFilesAndSavesItsPosition) {
     const std::string dir = FreshFolder("dialog");
     gDropFile = dir + "drop.eps";
     WriteBytes(gDropFile, MonoEps());
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quorvale\\Monoscribe");
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quorvale\\Monoscribe", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD saved[2] = {37, 41};
+    RegSetValueExA(key, "x", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&saved[0]), sizeof(DWORD));
+    RegSetValueExA(key, "y", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&saved[1]), sizeof(DWORD));
+    RegCloseKey(key);
 
     // The drop runs from a timer inside the dialog's own loop, before the
     // watcher presses Exit.
@@ -283,14 +292,16 @@ TEST(Monoscribe, TheDialogConvertsDroppedFilesAndSavesItsPosition) {
     EXPECT_TRUE(ReadBytes(gDropFile) == MonoEps());
     EXPECT_FALSE(Exists(gDropFile + ".bak"));
     EXPECT_EQ(gMonoscribe.dialog, nullptr);
+    EXPECT_EQ(gOpenRect.left, 37);
+    EXPECT_EQ(gOpenRect.top, 41);
 
-    HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Quorvale\\Monoscribe", 0, KEY_READ, &key), ERROR_SUCCESS);
-    for (const char *name : {"x", "y"}) {
+    for (int i = 0; i < 2; ++i) {
         DWORD type = 0, value = 0, size = sizeof value;
-        EXPECT_EQ(RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(&value), &size),
+        EXPECT_EQ(RegQueryValueExA(key, i ? "y" : "x", nullptr, &type, reinterpret_cast<BYTE *>(&value), &size),
                   ERROR_SUCCESS);
         EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+        EXPECT_EQ(value, saved[i]) << "the position it was opened at is saved again";
     }
     RegCloseKey(key);
 }
