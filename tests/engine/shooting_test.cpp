@@ -29,6 +29,7 @@ struct Point {
 std::vector<Point> *points;
 std::vector<int> *pumpScript;
 int graphChild;
+int boundaryPumps;  // pumps during the trial runs: a measure of their work
 
 void RecordPoint(void *, int first) {
     points->push_back({first, gOutputTime, gOutputValues[0], gDimension > 1 ? gOutputValues[1] : 0});
@@ -46,7 +47,9 @@ protected:
         gRunHost.childKind = [](void *) { return int{kRunChildGraph}; };
         gRunHost.plotOdePoint = RecordPoint;
         gRunHost.plotMapPoint = RecordPoint;
+        boundaryPumps = 0;
         gRunHost.pumpOne = [] {
+            if (gRunState.boundaryStatusShown) ++boundaryPumps;
             if (pumpScript->empty()) return int{kPumpEmpty};
             const int r = pumpScript->front();
             pumpScript->erase(pumpScript->begin());
@@ -227,19 +230,29 @@ TEST_F(ShootingTest, TheFamilyGoesOnAfterAFailedMember) {
 }
 
 // "Iterations" 0 allows no correction: a residual above "Error" fails at
-// once. (A run shoots only for nonzero "Iterations"; the shooting is called
-// directly here.)
+// once, after the one trial run that a residual already met takes too. (A
+// run shoots only for nonzero "Iterations"; the shooting is called directly
+// here.)
 TEST_F(ShootingTest, NoIterationsAllowedFailsAtOnce) {
     MakeProblem(kSingleOde, {nullptr, "-x"}, {"x0[0]", "x[0] - 1"}, kPi / 2, {0.5, 0.3});
+    gShootingError = 1e300;
+    Start();
+    ASSERT_EQ(Boxes(), std::vector<std::string>{});
+    const int oneTrialRun = boundaryPumps;
+    EXPECT_GT(oneTrialRun, 0);
+
     void (*shooting)() = gSolveBoundaryConditions;
     EXPECT_EQ(shooting, &SolveBoundaryConditions);
     gSolveBoundaryConditions = [] {
         gShootingIterations = 0;
         SolveBoundaryConditions();
     };
+    gShootingError = 1e-10;
+    boundaryPumps = 0;
     Start();
     gSolveBoundaryConditions = shooting;
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Newton's method failed"});
+    EXPECT_EQ(boundaryPumps, oneTrialRun);
     EXPECT_EQ(gInitialValues[1], 0.3);
 }
 
