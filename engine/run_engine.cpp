@@ -16,6 +16,7 @@
 #include "run_control.h"
 #include "run_host.h"
 #include "settings.h"
+#include "shooting.h"
 #include "solver_method.h"
 #include "string_ids.h"
 #include "workspace.h"
@@ -37,7 +38,7 @@ unsigned gPauseTimer;
 double gTrajectoryStart;
 int gExitAfterRun;
 
-void (*gSolveBoundaryConditions)();
+void (*gSolveBoundaryConditions)() = SolveBoundaryConditions;
 int (*gSolverDllInitHook)();
 
 namespace {

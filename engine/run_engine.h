@@ -36,8 +36,8 @@ extern unsigned gPauseTimer;     // id of the running pause timer, 0 when none
 extern double gTrajectoryStart;  // t0 of the current trajectory
 extern int gExitAfterRun;        // started with "/x": exit when the run ends
 
-// Boundary conditions: corrects x0 by shooting (the shooting code installs
-// it). Null: the given initial values are used.
+// Boundary conditions: corrects x0 by shooting (SolveBoundaryConditions of
+// shooting.h). Null: the given initial values are used.
 extern void (*gSolveBoundaryConditions)();
 
 // The solver plug-in's init hook, installed by the plug-in code. Null: the

@@ -228,6 +228,7 @@ int AllocSolverWorkspace() {
             for (int r = 0; r < n; ++r) AllocArray(m[r], n);
     }
     gSolverWork.rows = n;
+    gRunState.shootingIndex = gSolverWork.indices[0];
     return !gOutOfMemory;
 }
 
@@ -240,6 +241,7 @@ void FreeSolverWorkspace() {
     for (int *&v : gSolverWork.indices) FreeAndNull(v);
     for (double *&v : gSolverWork.vectors) FreeAndNull(v);
     gSolverWork.rows = 0;
+    gRunState.shootingIndex = nullptr;
 }
 
 int GrowCalculatorResults() {

@@ -116,7 +116,8 @@ void FreeProblemArrays();
 void FreeProblemWorkspace();
 
 // Work of the boundary-value shooting: five n-vectors of doubles, four of
-// ints and two n x n matrices held as vectors of row pointers.
+// ints and two n x n matrices held as vectors of row pointers. The first
+// int vector is also gRunState.shootingIndex while it is allocated.
 struct SolverWorkspace {
     double *vectors[5];
     int *indices[4];

@@ -398,6 +398,7 @@ TEST_F(RunEngineTest, ShootingRunsToThePointWithoutOutput) {
     fakeHost_.status = "ready";
     static std::vector<std::string> during;
     during.clear();
+    void (*shooting)() = gSolveBoundaryConditions;
     gSolveBoundaryConditions = [] {
         during.push_back(host->status);
         gVariables[0] = gInitialValues[0];
@@ -406,7 +407,7 @@ TEST_F(RunEngineTest, ShootingRunsToThePointWithoutOutput) {
         gInitialValues[0] = 0.125;
     };
     Start();
-    gSolveBoundaryConditions = nullptr;
+    gSolveBoundaryConditions = shooting;
     std::vector<std::string> want = {"Computing boundary conditions. ESC to abort",
                                      "0 points, t = 0.500000"};
     EXPECT_EQ(during, want);
