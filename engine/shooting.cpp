@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "bridges.h"
+#include "eval_errors.h"
 #include "linear_algebra.h"
 #include "messages.h"
 #include "problem_settings.h"
@@ -88,6 +89,18 @@ bool JacobianColumns(int n, const double *r, double **jacobian) {
     return true;
 }
 
+// The user's guess while shooting runs. An evaluation error in a trial run or
+// a boundary function jumps out of the loop below; the abort puts the guess
+// back, as a failure does.
+const double *gActiveGuess;
+int gActiveGuessCount;
+
+void RestoreGuessAfterAbort() {
+    if (!gActiveGuess) return;
+    CopyValues(gInitialValues, gActiveGuess, gActiveGuessCount);
+    gActiveGuess = nullptr;
+}
+
 }  // namespace
 
 void SolveBoundaryConditions() {
@@ -103,12 +116,18 @@ void SolveBoundaryConditions() {
     double **jacobian = gSolverWork.matrices[0];
     double *guess = gSolverWork.matrices[1][0];
     CopyValues(guess, gInitialValues, n);
+    AddEvalAbortHook(RestoreGuessAfterAbort);
+    gActiveGuess = guess;
+    gActiveGuessCount = n;
 
     int corrections = 0;
     for (;;) {
         if (!TrialRun(gInitialValues, n)) break;
         EvaluateBoundaryConditions(gInitialValues, r);
-        if (Converged(r, n)) return;
+        if (Converged(r, n)) {
+            gActiveGuess = nullptr;
+            return;
+        }
         if (corrections >= gShootingIterations) {
             Fail(IDS_NEWTON_FAILED);
             break;
@@ -123,4 +142,5 @@ void SolveBoundaryConditions() {
         for (int k = 0; k < n; ++k) gInitialValues[k] -= d[k];
     }
     CopyValues(gInitialValues, guess, n);
+    gActiveGuess = nullptr;
 }

@@ -213,6 +213,20 @@ TEST_F(ShootingTest, FailuresAreReportedAndLeaveTheGuess) {
     }
 }
 
+// An evaluation error once the guess has moved (here in the equations, which
+// fail when y'(0) is more than 1 from the guess: the first correction takes
+// it to about -1.4) ends the run with the guess back.
+TEST_F(ShootingTest, AnEvaluationErrorLeavesTheGuess) {
+    MakeProblem(kSingleOde, {nullptr, "-x + IF(ABS(x0[1] + 7) - 1, LAMBERTW(-1), 0, 0)"},
+                {"x0[0] - 4", "x[0] - 1"}, 1, {3, -7});
+    gRecorder.Reset();
+    Start();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Bad argument in Lambert W function"});
+    EXPECT_EQ(gInitialValues[0], 3);
+    EXPECT_EQ(gInitialValues[1], -7);
+    FreeProblemWorkspace();
+}
+
 // A failed member does not end the family; the next starts from the
 // user's guess, not from where the failed iteration wandered.
 TEST_F(ShootingTest, TheFamilyGoesOnAfterAFailedMember) {
