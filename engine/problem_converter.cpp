@@ -192,6 +192,9 @@ size_t gBadPos;
 const char *gBadKey;
 // The last key found had "key:" with its value on the next line.
 bool gColonForm;
+// Where the last key found stands, and its name, for the messages.
+size_t gKeyPos;
+const char *gKeyName;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
@@ -323,6 +326,8 @@ bool FindKey(const char *key, size_t from, size_t limit, SearchMode mode, size_t
             continue;
         }
         if (keyPos) *keyPos = s;
+        gKeyPos = s;
+        gKeyName = key;
         return true;
     }
     return false;
@@ -347,12 +352,13 @@ bool ReadNumber(size_t p, int *out) {
 
 // ---- Writing the entries
 
-// count old lines from p; a text that ends first is truncated (reported
-// with key).
-size_t CopyLines(const char *key, size_t p, long long count) {
+// count old lines from p; a text that ends first is truncated.
+size_t CopyLines(size_t p, long long count) {
+    const size_t keyPos = gKeyPos;
+    const char *key = gKeyName;
     for (long long i = 0; i < count && !Failed(); ++i) {
         if (p >= gOldLength) {
-            Malformed(IDS_OLD_PROBLEM_TRUNCATED, p, key);
+            Malformed(IDS_OLD_PROBLEM_TRUNCATED, keyPos, key);
             break;
         }
         p = CopyLine(p);
@@ -361,15 +367,19 @@ size_t CopyLines(const char *key, size_t p, long long count) {
 }
 
 void ConvertParameters(const ConversionEntry &e, size_t value) {
+    const size_t keyPos = gKeyPos;
+    const char *key = gKeyName;
     size_t countAt;
     int count;
     if (!FindKey("Number of parameters", &countAt) || !ReadNumber(countAt, &count) || count < 0 ||
         count > kMaxParameters) {
-        Malformed(IDS_OLD_PROBLEM_PARAMETER_COUNT, value, e.newKey);
+        Malformed(IDS_OLD_PROBLEM_PARAMETER_COUNT, keyPos, key);
         return;
     }
     AppendKeyNumber(e.newKey, ":", count);
-    gPos = CopyLines(e.newKey, value, count);
+    gKeyPos = keyPos;
+    gKeyName = key;
+    gPos = CopyLines(value, count);
 }
 
 // Writes one entry that needs the old value at value.
@@ -377,7 +387,7 @@ void ConvertFoundEntry(const ConversionEntry &e, size_t value) {
     int v;
     if (gColonForm && value >= gOldLength && e.kind != kConvParameters) {
         // "key:" as the last line: its value or lines are missing.
-        Malformed(IDS_OLD_PROBLEM_TRUNCATED, value, e.newKey);
+        Malformed(IDS_OLD_PROBLEM_TRUNCATED, gKeyPos, gKeyName);
         return;
     }
     switch (e.kind) {
@@ -405,7 +415,7 @@ void ConvertFoundEntry(const ConversionEntry &e, size_t value) {
         else if (e.kind == kConvDefinitions && !gSystem && gFormat != B) count = 1;
         AppendText(e.newKey);
         AppendLine(":");
-        gPos = CopyLines(e.newKey, value, count);
+        gPos = CopyLines(value, count);
         return;
     }
     case kConvParameters: ConvertParameters(e, value); return;
@@ -416,7 +426,7 @@ void ConvertFoundEntry(const ConversionEntry &e, size_t value) {
         AppendText(e.newKey);
         AppendText(" = ");
         if (p >= gOldLength) {
-            Malformed(IDS_OLD_PROBLEM_TRUNCATED, value, e.newKey);
+            Malformed(IDS_OLD_PROBLEM_TRUNCATED, gKeyPos, gKeyName);
             return;
         }
         gPos = CopyLine(p);
@@ -465,6 +475,8 @@ int ElementKind(size_t p) {
 void ConvertElements() {
     const ConversionEntry &open = kElementConversionTable[0];
     size_t value, keyPos;
+    // The main entries may have moved past elements that stand before them.
+    if (FindKey(open.oldKey, 0, gPos, kValue, &value, &keyPos)) gPos = keyPos;
     while (!Failed() && FindKey(open.oldKey, gPos, gOldLength, kValue, &value, &keyPos)) {
         const int kind = ElementKind(value);
         if (kind < 0) {
@@ -477,7 +489,7 @@ void ConvertElements() {
         size_t p = NextLine(value);
         for (int i = 0; i < OldTextLines(kind) && !Failed(); ++i) {
             if (p >= gOldLength) {
-                Malformed(IDS_OLD_PROBLEM_TRUNCATED, keyPos, open.newKey);
+                Malformed(IDS_OLD_PROBLEM_TRUNCATED, keyPos, open.oldKey);
                 return;
             }
             p = CopyLine(p);
