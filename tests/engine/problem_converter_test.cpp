@@ -456,6 +456,7 @@ TEST_F(ProblemConverterTest, ElementFileConvertsAndReads) {
         "Variables in axes:",
         "t",
         "x",
+        "X variable is number = 0",
         "Type = Segment",
         "X0 = 1",
         "Y0 = 2",
@@ -477,7 +478,8 @@ TEST_F(ProblemConverterTest, ElementFileConvertsAndReads) {
     };
     const std::string converted = Convert(Lines(old));
     EXPECT_EQ(gOldProblemFormat, kOldFormatElements);
-    EXPECT_NE(converted.find(Lines({"Axes location =", "Square = Yes", "Graphics element = Segment", "x = 1",
+    EXPECT_NE(converted.find(Lines({"Axes location =", "Square = Yes", "Select in X axis = 1",
+                                    "Graphics element = Segment", "x = 1",
                                     "y = 2", "color = 0", "line = 2", "Graphics element = Text", "Hello pi",
                                     "x = 4", "color = 0", "Graphics element = 2-curve", "x", "y", "color = 0",
                                     "steps = 50", "Graphics element = 3-curve", "a", "b", "c", "color = 0",
@@ -493,6 +495,7 @@ TEST_F(ProblemConverterTest, ElementFileConvertsAndReads) {
     EXPECT_EQ(g->xMax, 10);
     EXPECT_EQ(Str(g->axisText[1]), "x");
     EXPECT_EQ(g->aspectMode, 3);
+    EXPECT_EQ(g->selectX, 1);  // "Type" names elements here, not a system
     EXPECT_EQ(g->axesLocation, nullptr);
     std::vector<GraphicsElement *> els;
     for (GraphicsElement *e = g->elements; e; e = e->next) els.push_back(e);
