@@ -508,7 +508,6 @@ void ConvertElements() {
                 ConvertFoundEntry(e, value);
             }
         }
-        if (gPos < keyPos + 1) gPos = NextLine(keyPos);  // always move on
     }
 }
 

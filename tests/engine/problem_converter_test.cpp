@@ -626,6 +626,24 @@ TEST_F(ProblemConverterTest, MalformedOldTextsAreReportedAndKept) {
     EXPECT_EQ(Buffer(), cases[0].text);
 }
 
+// Every cut of old files (as a broken copy leaves them) converts whole or is
+// refused and kept; the sanitizers watch the reads.
+TEST_F(ProblemConverterTest, EveryTruncationConvertsOrIsKept) {
+    for (const std::string &file : {Lines(kOdeFile), Lines({"File/device name = p", "Type = User 3D", "a", "b",
+                                                            "c", "X0 = 1", "Type = Text", "t"})}) {
+        for (size_t n = 0; n <= file.size(); ++n) {
+            const std::string cut = file.substr(0, n);
+            gRecorder.Reset();
+            SetBuffer(cut);
+            const int result = ConvertOldProblemText();
+            if (result != kConvertDone) {
+                ASSERT_EQ(Buffer(), cut) << n;
+                ASSERT_EQ(gRecorder.boxes.size(), result == kConvertRefused ? 1u : 0u) << n;
+            }
+        }
+    }
+}
+
 // Lines longer than any buffer of the converter go over whole.
 TEST_F(ProblemConverterTest, LongLinesAreNeverCut) {
     const std::string body(15000, 'x');
