@@ -12,6 +12,7 @@
 #include "memory.h"
 #include "messages.h"
 #include "platform.h"
+#include "problem_converter.h"
 #include "problem_settings.h"
 #include "problem_windows.h"
 #include "settings.h"
@@ -1020,6 +1021,7 @@ int FinishParse() {
 }  // namespace
 
 int ParseProblemText() {
+    ConvertOldProblemText();  // an older format is read as this one
     gFileVersion = 0;
     gLinePending = 0;
     gLineCounter = 0;

@@ -63,6 +63,15 @@ const ModalCapture &ModalAnswerer::Result() {
     return capture_;
 }
 
+// A box is found as soon as it is visible; under load its texts may still be
+// on their way (a message box sets its text and relabels its buttons while
+// activating). Wait until the text control, if it has one, holds text.
+static void WaitUntilFilled(HWND dialog) {
+    Sleep(50);
+    HWND text = GetDlgItem(dialog, 0xFFFF);
+    for (int i = 0; text && i < 100 && GetWindowTextLengthA(text) == 0; ++i) Sleep(20);
+}
+
 DWORD WINAPI ModalAnswerer::Watch(LPVOID param) {
     ModalAnswerer *self = static_cast<ModalAnswerer *>(param);
     DWORD start = GetTickCount();
@@ -72,7 +81,7 @@ DWORD WINAPI ModalAnswerer::Watch(LPVOID param) {
         if (!dialog) Sleep(20);
     }
     if (!dialog) return 0;
-    Sleep(50);  // let the box finish initialising (button relabelling)
+    WaitUntilFilled(dialog);
     ModalCapture &c = self->capture_;
     c.found = true;
     c.window = dialog;
@@ -105,7 +114,7 @@ DWORD WINAPI ModalScript::Watch(LPVOID param) {
     for (const ModalStep &step : self->steps_) {
         HWND dialog = WaitForDialog(self->target_, self->timeout_, previous);
         if (!dialog) return 0;
-        Sleep(50);  // let the dialog finish initialising
+        WaitUntilFilled(dialog);
         ModalCapture c;
         c.found = true;
         c.window = dialog;
