@@ -9,6 +9,7 @@
 int gMetafileRecording;
 DisplayReplayHooks gDisplayReplayHooks;
 int gReplayInProgress;
+static const GraphWindowState *gReplayedGraph;
 
 namespace {
 
@@ -201,10 +202,15 @@ int ReplayRecord(const DisplayRecord &r, void *context) {
 
 }  // namespace
 
+void EndReplayOf(const GraphWindowState *state) {
+    if (state && state == gReplayedGraph) gReplayInProgress = 0;
+}
+
 void ReplayDisplayList() {
     GraphWindowState *g = gCurrentGraph;
     if (!g) return;
     gReplayInProgress = 1;
+    gReplayedGraph = g;
     if (gDisplayReplayHooks.beginWait) gDisplayReplayHooks.beginWait();
     const uint32_t memoryDc = g->memoryDc;
     const int32_t capture = g->capture;
@@ -222,4 +228,5 @@ void ReplayDisplayList() {
     }
     if (gDisplayReplayHooks.endWait) gDisplayReplayHooks.endWait();
     gReplayInProgress = 0;
+    gReplayedGraph = nullptr;
 }

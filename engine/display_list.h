@@ -74,6 +74,9 @@ extern DisplayReplayHooks gDisplayReplayHooks;
 // clears it, which ends the replay at the next record.
 extern int gReplayInProgress;
 
+// A window's record is going: a replay of its list ends at the next record.
+void EndReplayOf(const GraphWindowState *state);
+
 // Redraws gCurrentGraph from its list into gDrawDc (and the plotter when it
 // records), recording nothing.
 void ReplayDisplayList();

@@ -21,6 +21,8 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 class Calls : public GraphSurface {
 public:
     std::vector<std::string> calls;
@@ -215,8 +217,8 @@ TEST_F(Plotting, PoincareSectionPlotsTheStateAtTheExactCrossing) {
     }
     ASSERT_EQ(crossings.size(), 2u);  // 2 pi and 4 pi; 0 is the first point
     // The search stops within its tolerance plus 2.4e-7 relative.
-    EXPECT_NEAR(crossings[0], 2 * M_PI, 2.4e-7 * 2 * M_PI);
-    EXPECT_NEAR(crossings[1], 4 * M_PI, 2.4e-7 * 4 * M_PI);
+    EXPECT_NEAR(crossings[0], 2 * kPi, 2.4e-7 * 2 * kPi);
+    EXPECT_NEAR(crossings[1], 4 * kPi, 2.4e-7 * 4 * kPi);
     EXPECT_EQ(gTrajectoryValue, g.crossingTime);
     const std::vector<DisplayRecord> r = Records(&g);
     ASSERT_EQ(Kinds(r), "pPP");
@@ -232,7 +234,7 @@ TEST_F(Plotting, OnlyTheChosenDirectionCountsAndWithoutASectionEveryPointIsDrawn
     gTrajectoryValue = -1;
     // sin falls through 0 at pi only.
     for (double t = 0; t < 6; t += 0.5) Ode(t);
-    EXPECT_NEAR(g.crossingTime, M_PI, 2.4e-7 * M_PI);
+    EXPECT_NEAR(g.crossingTime, kPi, 2.4e-7 * kPi);
     EXPECT_EQ(gTrajectoryValue, g.crossingTime);
     EXPECT_EQ(Records(&g).size(), 13u);  // pen + all 12 points
 }
