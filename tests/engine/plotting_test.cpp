@@ -272,6 +272,20 @@ TEST_F(Plotting, MapPointsAreDotsAndAHistogramCountsInsteadOfDrawing) {
     EXPECT_TRUE(Records(&g).empty());
 }
 
+TEST_F(Plotting, AverageRunsOverTheVerticalCoordinateFromTheFirstValue) {
+    MakeProblem(kMap, 1, "n", "x");
+    g.average = 1;
+    gFirstValue = 0;
+    Map(0, 0, 1);
+    for (int n = 0; n < 3; ++n) Map(n, 2 * (n + 1));
+    const std::vector<DisplayRecord> r = Records(&g);
+    ASSERT_EQ(Kinds(r), "pPLL");
+    EXPECT_EQ(r[1].y, 2);  // 2 / 1
+    EXPECT_EQ(r[2].y, 3);  // (2 + 4) / 2
+    EXPECT_EQ(r[3].y, 4);  // (2 + 4 + 6) / 3
+    EXPECT_EQ(r[3].x, 2);
+}
+
 TEST_F(Plotting, HistogramBinsLeaveOutTheEndAndTakeTheBegin) {
     struct Case { double v, begin, end; int bin; };
     const Case cases[] = {
