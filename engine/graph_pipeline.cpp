@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "display_list.h"
 #include "settings.h"
 
 DcHandle gDrawDc;
@@ -10,12 +11,9 @@ GraphSurface *gGraphSurface;
 
 namespace {
 
-// Display-list records and plotter commands: the display list and the
-// plotter engine take these over; until they exist nothing is recorded or
-// sent. ORDER: PlotPoint, PlotLineTo, SetPen, ReleasePens, ClipPlotterLine.
-enum DisplayOpcode { kDisplayPoint = 2, kDisplayLine = 3 };
-void RecordDisplayPoint(int, double, double) {}
-void RecordDisplayPen(int32_t, int32_t) {}
+// Plotter commands: the plotter engine takes these over; until it exists
+// nothing is sent. ORDER: PlotPoint, PlotLineTo, SetPen, ReleasePens,
+// ClipPlotterLine.
 void PlotterPointAt(int32_t, int32_t) {}
 void PlotterMoveTo(int32_t, int32_t) {}
 void PlotterLineTo(int32_t, int32_t) {}
@@ -219,7 +217,7 @@ void PlotPoint(double x, double y) {
     // pixel); a wide pen draws a round dot.
     const int32_t d = g->penWidth < 2 ? 1 : 0;
     DeviceLine(g, g->deviceX, g->deviceY, g->deviceX + d, g->deviceY + d);
-    if (g->capture) RecordDisplayPoint(kDisplayPoint, x, y);
+    if (g->capture) AppendDisplayPoint(kDisplayPoint, x, y);
     if (g->plotter.recording) PlotterPointAt(g->plotter.pointX, g->plotter.pointY);
 }
 
@@ -230,7 +228,7 @@ void PlotLineTo(double x, double y) {
     const int32_t plotterX = g->plotter.pointX, plotterY = g->plotter.pointY;
     MapToDevice(x, y);
     DeviceLine(g, fromX, fromY, g->deviceX, g->deviceY);
-    if (g->capture) RecordDisplayPoint(kDisplayLine, x, y);
+    if (g->capture) AppendDisplayPoint(kDisplayLine, x, y);
     if (g->plotter.recording) ClipPlotterLine(plotterX, plotterY, g->plotter.pointX, g->plotter.pointY);
 }
 
@@ -246,7 +244,11 @@ void DrawDeviceLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 void SetPen(int32_t color, int32_t width) {
     GraphWindowState *g = gCurrentGraph;
     if (!g) return;
-    if (g->capture && (width != g->penWidth || color != g->penColor)) RecordDisplayPen(color, width);
+    // Compared with the last pen recorded, not the one selected: released
+    // pens (width -1) between points would otherwise add a pen record to
+    // every point.
+    if (g->capture && (width != g->displayPenWidth || color != g->displayPenColor))
+        AppendDisplayPen(color, width);
     if (gOwnDc) ReleasePens();
     PlotterPen(color, width);
     if (g->memoryDc) {

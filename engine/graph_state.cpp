@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "display_list.h"
 #include "memory.h"
 #include "messages.h"
 #include "problem_settings.h"
@@ -80,6 +81,7 @@ int InitGraphState(GraphWindowState *s) {
     SetDefaultViewPoint(s->viewPoint);
     s->aspectMode = gAspectRatio;
     s->capture = gOutputMetafile;
+    s->displayPenWidth = -1;
     s->bitmapMode = gOutputBitmap;
     s->currentElementIndex = -1;
     SetAxisTexts(s);
@@ -103,6 +105,7 @@ void FreeGraphState(GraphWindowState *s) {
     FreeAndNull(s->axesLocation);
     FreeAndNull(s->conditionText);
     FreeAndNull(s->histogramCounts);
+    FreeDisplayList(s);
     FreeAndNull(s->plotter.device);
     FreeAndNull(s->plotter.driver);
     FreeAndNull(s->print.epsFile);

@@ -110,6 +110,8 @@ struct GraphWindowState {
     unsigned char *displayWrite;
     int32_t capture;
     int32_t displayBlockCount;
+    // The pen of the last pen record; width -1 before the first.
+    int32_t displayPenColor, displayPenWidth;
     int32_t bitmapMode;
     uint32_t memoryDc;       // HDC
     uint32_t savedDcBitmap;  // HBITMAP

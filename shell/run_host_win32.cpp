@@ -3,8 +3,10 @@
 #include <cstring>
 
 #include "compile_problem.h"
+#include "display_list.h"
 #include "fault_guard.h"
 #include "fpu_faults.h"
+#include "plotting_win32.h"
 #include "run_engine.h"
 #include "run_host.h"
 #include "ui_lock.h"
@@ -115,4 +117,6 @@ void InstallWin32RunHost(HACCEL *accelerators, HWND *editorControls) {
     gRunHost.forEachChild = ForEachChild;
     gRunHost.childKind = ChildKind;
     gRunHost.postExit = PostExit;
+    InstallGraphPlotting();
+    gDisplayReplayHooks.pumpCheckEscape = PumpMessagesCheckEscape;
 }

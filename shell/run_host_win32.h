@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "graph_window_win32.h"  // kGraphWindowClass
+
 // Fills gRunHost with the Win32 services: thread priority and ideal
 // processor, the tick count, timer 117 on the frame (gFrameWindow; its
 // firing ends the pause by itself), the run's message pump over the
@@ -9,13 +11,16 @@
 // (gMdiClient) and the fault guards. accelerators and editorControls point
 // at the shell's own variables (the frame's accelerator table, the text
 // controls of the two editor windows), so later changes are seen; either
-// may be null. Entries that belong to other parts of the shell (interface
-// lock, compiling, status line, the windows' per-point procedures, plotter
-// output) are left as they are: their owners install them (lockUi =
+// may be null. The graph windows' per-point procedures come with them
+// (InstallGraphPlotting), and display-list replays pump through
+// PumpMessagesCheckEscape. Entries that belong to other parts of the shell
+// (interface lock, compiling, status line, text windows' per-point
+// procedures, plotter output) are left as they are: their owners install
+// them (lockUi =
 // LockUiForRun, unlockUi = UnlockUiAfterRun, compileProblem = CompileProblem;
 // and the lock's own endPause hook is EndPause).
 void InstallWin32RunHost(HACCEL *accelerators, HWND *editorControls);
 
-// Window classes of the children the run serves.
-constexpr char kGraphWindowClass[] = "VR_Graph";
+// Window class of the text children the run serves (graph children:
+// kGraphWindowClass).
 constexpr char kTextWindowClass[] = "VR_Text";

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "display_list.h"
 #include "memory.h"
 #include "settings.h"
 #include "window_helpers.h"
@@ -140,9 +141,10 @@ void OnGraphDestroy(HWND window) {
     GraphWindowState *s = GraphStateOf(window);
     if (!s) return;
     --gGraphWindowCount;
-    // A replay of the display list in progress stops here, the plotter
-    // session of the window closes and its off-screen bitmap goes, once
-    // those parts exist.
+    // A replay of this window's display list stops at its next record; the
+    // plotter session of the window closes and its off-screen bitmap goes,
+    // once those parts exist.
+    EndReplayOf(s);
     DropRecord(window, s);
     RefreshCommandStates();
 }

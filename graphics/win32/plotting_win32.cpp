@@ -1,0 +1,61 @@
+#include "plotting_win32.h"
+
+#include "display_list.h"
+#include "graph_window_win32.h"
+#include "plotting.h"
+#include "run_engine.h"
+#include "run_host.h"
+#include "solver_method.h"
+
+namespace {
+
+GraphWindowState *StateOf(WindowId w) { return GraphStateOf(ToHwnd(w)); }
+
+// Nothing is drawn into a minimised window; its repaint draws it all.
+DcHandle GetWindowDc(WindowId w) {
+    HWND window = ToHwnd(w);
+    if (!IsWindow(window) || IsIconic(window)) return 0;
+    return FromHdc(GetDC(window));
+}
+
+void ReleaseWindowDc(WindowId w, DcHandle dc) { ReleaseDC(ToHwnd(w), ToHdc(dc)); }
+
+void Invalidate(WindowId w) { InvalidateRect(ToHwnd(w), nullptr, TRUE); }
+
+void PostKeyDown(WindowId w) { PostMessageA(ToHwnd(w), WM_KEYDOWN, 0, 0); }
+
+HCURSOR gCursorBeforeReplay;
+void BeginWait() { gCursorBeforeReplay = SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
+void EndWait() { SetCursor(gCursorBeforeReplay); }
+
+// Like a failed step: the message, and the family goes on with the next
+// trajectory rather than repeat the message at every point.
+void Serve(void *window, int first, int map) {
+    HWND w = static_cast<HWND>(window);
+    GraphWindowState *g = GraphStateOf(w);
+    if (!g) return;
+    gCurrentGraph = g;
+    const int rc = map ? PlotMapPoint(FromHwnd(w), first) : PlotOdePoint(FromHwnd(w), first);
+    if (rc < 0) {
+        ReportStepResult(rc, map);
+        gRunState.trajectoryAborted = 1;
+    }
+}
+
+}  // namespace
+
+void PlotOdePointProc(void *window, int first) { Serve(window, first, 0); }
+void PlotMapPointProc(void *window, int first) { Serve(window, first, 1); }
+
+void InstallGraphPlotting() {
+    gPlotHost.stateOf = StateOf;
+    gPlotHost.getDc = GetWindowDc;
+    gPlotHost.releaseDc = ReleaseWindowDc;
+    gPlotHost.invalidate = Invalidate;
+    gPlotHost.postKeyDown = PostKeyDown;
+    gRunHost.plotOdePoint = PlotOdePointProc;
+    gRunHost.plotMapPoint = PlotMapPointProc;
+    gDisplayReplayHooks.beginWait = BeginWait;
+    gDisplayReplayHooks.endWait = EndWait;
+    if (!gGraphSurface) gGraphSurface = GdiGraphSurface();
+}
