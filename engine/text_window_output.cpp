@@ -65,33 +65,6 @@ const char *SkipDoubleConversion(const char *p) {
     return *p && std::strchr("eEfFgGaA", *p) ? p + 1 : nullptr;
 }
 
-// Evaluates the condition with the variables at y, which are put back after.
-double ConditionAt(double t, const double *y) {
-    const int n = static_cast<int>(gDimension);
-    double *saved = static_cast<double *>(std::malloc(sizeof(double) * (n ? n : 1)));
-    if (!saved) return NAN;
-    std::memcpy(saved, gVariables, sizeof(double) * n);
-    std::memcpy(gVariables, y, sizeof(double) * n);
-    const double v = EvaluateWindowCondition(t);
-    std::memcpy(gVariables, saved, sizeof(double) * n);
-    std::free(saved);
-    return v;
-}
-
-// The condition between two output points, on the integrator's dense output
-// so that conditions on the state are located as well as those on time.
-double ConditionBetween(double t) {
-    const int n = static_cast<int>(gDimension);
-    if (!gSolverMethod.interpolate) return EvaluateWindowCondition(t);
-    double *y = static_cast<double *>(std::malloc(sizeof(double) * (n ? n : 1)));
-    if (!y) return NAN;
-    double v = NAN;
-    if (gSolverMethod.interpolate(-n, t, y, gUseInitialFunctions ? EvaluateHistoryValue : nullptr) >= 0)
-        v = ConditionAt(t, y);
-    std::free(y);
-    return v;
-}
-
 enum LineResult { kLineReady = 0, kLineSkipped = 1, kLineFailed = -1 };
 
 // Formats the columns at (t, y) into line; the values go to values[] for the
@@ -261,9 +234,11 @@ void TextWindowRunEnumProc(TextWindowState *s, int close) {
 
 namespace {
 
+// The start record takes the countdown's first tick, so Frequency n lists
+// points n, 2n, ... of the trajectory (the initial point is point 1).
 void StartTrajectory(TextWindowState *s) {
     SetupProjection(s->viewPoint);
-    s->countdown = 1;
+    s->countdown = static_cast<int32_t>(s->frequency);
 }
 
 // Current window for the bridges.
@@ -311,14 +286,14 @@ int AddTextWindowOdePoint(TextWindowState *s, int first) {
     double t = gOutputTime;
     double *saved = nullptr;
     if (s->increasing || s->decreasing) {
-        const double value = ConditionAt(gOutputTime, gOutputValues);
+        const double value = EvaluateWindowCondition(gOutputTime);
         const int8_t sign = value >= 0 ? 1 : -1;
         const bool crossing = (s->increasing && s->sign == -1 && sign == 1) ||
                               (s->decreasing && s->sign == 1 && sign == -1);
         s->sign = sign;
         if (crossing) {
             double at = gOutputTime;
-            if (FindCrossing(ConditionBetween, s->previousTime, gOutputTime, s->crossingError, &at) != kCrossingFound)
+            if (FindCrossing(EvaluateWindowCondition, s->previousTime, gOutputTime, s->crossingError, &at) != kCrossingFound)
                 at = gOutputTime;
             s->crossingTime = at;
             if (s->poincare && gSolverMethod.interpolate) {
