@@ -15,6 +15,7 @@
 #include "root_finder.h"
 #include "run_control.h"
 #include "run_engine.h"
+#include "problem_settings.h"
 #include "solver_method.h"
 #include "string_ids.h"
 #include "workspace.h"
@@ -69,17 +70,27 @@ enum LineResult { kLineReady = 0, kLineSkipped = 1, kLineFailed = -1 };
 
 // Formats the columns at (t, y) into line; the values go to values[] for the
 // binary file. A SKIP in a column drops the point.
-int BuildLine(TextWindowState *s, double t, const double *y, char *line, double *values, int *valueCount) {
+int BuildLine(TextWindowState *s, double t, const double *y, char *line, double *values, int *valueCount,
+              bool average = false) {
     const int savedSkip = gSkipOutputPoint;
     gSkipOutputPoint = 0;
     size_t used = 0;
     line[0] = 0;
     *valueCount = 0;
     int result = kLineReady;
+    bool averaged = false;
+    const char *timeName = gColumnTable ? gColumnTable[kColumnTrajectory].name : nullptr;
     for (int i = 0; i < s->count; ++i) {
         if (!s->formats || !s->formats[i] || !s->formats[i][0]) continue;
+        const char *expression = s->expressions ? s->expressions[i] : nullptr;
+        if (!expression || !expression[0]) continue;
         double v = 0;
         EvaluateTextColumn(i, t, y, &v);
+        if (average && !averaged && !(timeName && std::strcmp(expression, timeName) == 0)) {
+            averaged = true;
+            s->averageSum += v;
+            v = s->averageSum / (gOutputTime - gFirstValue + 1);
+        }
         const char *format = UnescapeFormat(s->formats[i]);
         if (!IsTextColumnFormatSafe(format)) {
             ShowErrorBoxFormatted(IDS_BAD_TEXT_FORMAT, s->formats[i]);
@@ -129,7 +140,7 @@ char *NewLineBuffer(double **values, int count) {
 
 }  // namespace
 
-int IsTextColumnFormatSafe(const char *format) {
+int CountSafeConversions(const char *format) {
     int conversions = 0;
     for (const char *p = format; *p; ++p) {
         if (*p != '%') continue;
@@ -138,11 +149,14 @@ int IsTextColumnFormatSafe(const char *format) {
             continue;
         }
         const char *end = SkipDoubleConversion(p + 1);
-        if (!end || ++conversions > 1) return 0;
+        if (!end) return -1;
+        ++conversions;
         p = end - 1;
     }
-    return conversions == 1;
+    return conversions;
 }
+
+int IsTextColumnFormatSafe(const char *format) { return CountSafeConversions(format) == 1; }
 
 void WriteTextWindowBinary(TextWindowState *s, double value) {
     TextOutputFile *out = OutputOf(s);
@@ -275,6 +289,7 @@ int AddTextWindowOdePoint(TextWindowState *s, int first) {
     MakeCurrent(s);
     if (first) {
         StartTrajectory(s);
+        gViewPoint = s->viewPoint;
         s->sign = 0;
         s->firstLineWritten = 0;
         s->previousTime = s->crossingTime = gTime;
@@ -327,17 +342,120 @@ int AddTextWindowOdePoint(TextWindowState *s, int first) {
     return r;
 }
 
+namespace {
+
+void StartHistogram(TextWindowState *s) {
+    if (s->histogram || gBifurcationDiagram) {
+        if (gScanBegin == gScanEnd) gScanEnd = gScanBegin + 1;
+        if (gOutputStep == 0) gOutputStep = 1;
+    }
+    if (!s->histogram) return;
+    const double quotient = std::floor(std::fabs(gScanBegin - gScanEnd) / gOutputStep + 0.5);
+    // A range of more bins than memory can hold fails the allocation below.
+    s->binCount = quotient >= 1 && quotient < 0x7FFFFFF ? static_cast<int32_t>(quotient) + 1 : 2;
+    FreeAndNull(s->bins);
+    s->bins = static_cast<int32_t *>(AllocZeroed(sizeof(int32_t) * static_cast<size_t>(s->binCount)));
+    if (!s->bins) s->histogram = 0;
+}
+
+void AddToHistogram(TextWindowState *s) {
+    double v = 0;
+    if (s->expressions && s->expressions[0] && s->expressions[0][0])
+        EvaluateTextColumn(0, gOutputTime, gOutputValues, &v);
+    const double begin = gScanBegin, end = gScanEnd;
+    if (s->bins && ((begin < end && begin <= v && v < end) || (begin > end && end <= v && v < begin))) {
+        int bin = static_cast<int>(std::floor((v - begin) / (end - begin) * s->binCount));
+        if (bin >= s->binCount) bin = s->binCount - 1;  // rounding at the upper end
+        if (bin >= 0) ++s->bins[bin];
+    }
+    ++s->histogramPoints;
+}
+
+}  // namespace
+
+int WriteHistogram(TextWindowState *s) {
+    if (HasSeparator(s)) {
+        if (s->file && s->binaryKind != kPointText) WritePointBreak(&OutputOf(s)->writer);
+        const char *decoded = UnescapeFormat(s->separator);
+        char *separator = static_cast<char *>(std::malloc(std::strlen(decoded) + 1));
+        if (!separator) {
+            ReportOutOfMemory();
+            return StopRun(-1);
+        }
+        std::strcpy(separator, decoded);
+        s->firstLineWritten = 1;  // the separator is this line
+        OutputTextWindowLine(s, separator);
+        std::free(separator);
+    }
+    if (!s->formats || !s->formats[0] || !s->formats[0][0]) return 0;
+    const char *format = UnescapeFormat(s->formats[0]);
+    const int conversions = CountSafeConversions(format);
+    if (conversions < 1 || conversions > 2) {
+        ShowErrorBoxFormatted(IDS_BAD_TEXT_FORMAT, s->formats[0]);
+        return StopRun(-1);
+    }
+    char *pattern = static_cast<char *>(std::malloc(std::strlen(format) + 1));
+    char *line = static_cast<char *>(std::malloc(kTextLineSize));
+    int result = 0;
+    if (!pattern || !line) {
+        ReportOutOfMemory();
+        result = StopRun(-1);
+    }
+    if (!result) std::strcpy(pattern, format);
+    const double begin = gScanBegin, end = gScanEnd;
+    for (int i = 0; !result && i < s->binCount; ++i) {
+        const double x = begin + i * (end - begin) / (s->binCount - 1);
+        const double density = s->bins[i] * static_cast<double>(s->binCount) /
+                               (std::fabs(end - begin) * s->histogramPoints);
+        const int written = std::snprintf(line, kTextLineSize, pattern, x, density);
+        if (written < 0 || written >= kTextLineSize) {
+            ShowErrorBox(IDS_TEXT_LINE_TOO_LONG);
+            result = StopRun(-1);
+            break;
+        }
+        if (s->file && s->binaryKind != kPointText) {
+            WriteTextWindowBinary(s, x);
+            if (s->file) WriteTextWindowBinary(s, density);
+        }
+        OutputTextWindowLine(s, line);
+    }
+    std::free(pattern);
+    std::free(line);
+    return result;
+}
+
 int AddTextWindowMapPoint(TextWindowState *s, int first) {
     if (!s) return 0;
     MakeCurrent(s);
     if (first) {
         StartTrajectory(s);
+        gViewPoint = s->viewPoint;
         s->histogramPoints = 0;
         if (!s->average) s->firstLineWritten = 0;
         s->averageSum = 0;
+        StartHistogram(s);
         return 0;
     }
-    if (s->count == 0 || s->frequency == 0) return 0;
-    if (!CountdownReached(s)) return 0;
-    return OutputPoint(s, gOutputTime, gOutputValues);
+    if (s->count == 0) return 0;
+    if (s->histogram) {
+        AddToHistogram(s);
+        if (s->histogramPoints % s->histogram == 0 && gProblemKind == kMap && s->bins && s->binCount > 1)
+            return WriteHistogram(s);
+        return 0;
+    }
+    // With Average every point counts towards the mean, listed or not.
+    const bool listed = s->frequency != 0 && CountdownReached(s);
+    if (!listed && !s->average) return 0;
+    double *values;
+    char *line = NewLineBuffer(&values, s->count);
+    if (!line) return StopRun(-1);
+    int valueCount = 0;
+    int r = BuildLine(s, gOutputTime, gOutputValues, line, values, &valueCount, s->average != 0);
+    // A named scan variable: one line per trajectory, with the final mean.
+    const char *timeName = gColumnTable ? gColumnTable[kColumnTrajectory].name : nullptr;
+    const bool waiting = s->average && timeName && timeName[0] && !(gOutputTime + 1 > gLastValue);
+    if (r == kLineReady && listed && !waiting) EmitLine(s, line, values, valueCount);
+    std::free(line);
+    std::free(values);
+    return r == kLineFailed ? StopRun(-1) : 0;
 }

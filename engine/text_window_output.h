@@ -40,9 +40,13 @@ void TextWindowRunEnumProc(TextWindowState *s, int close);
 
 // A column format is safe when it holds exactly one floating conversion of a
 // double (flags, width and precision of at most three digits each) and
-// otherwise only "%%". Checked after the escapes are decoded.
+// otherwise only "%%". Checked after the escapes are decoded. A histogram
+// line may have two.
 int IsTextColumnFormatSafe(const char *format);
 
 void OutputTextWindowLine(TextWindowState *s, const char *line);
 void AppendTextWindowLine(TextWindowState *s, const char *line);
 void WriteTextWindowBinary(TextWindowState *s, double value);
+// The histogram of a map's first column, one line per bin (position and
+// density, printed with the first format); 0, or negative to stop the run.
+int WriteHistogram(TextWindowState *s);

@@ -328,4 +328,64 @@ TEST_F(TextWindowOutputTest, AnOutputFileThatCannotBeOpenedLeavesTheWindowWorkin
     EXPECT_EQ(window.file, nullptr);
 }
 
+// Maps: x(n + 1) = x(n) + 1 from x(0) = 0, so x = n.
+TEST_F(TextWindowOutputTest, MapsListPointsRunningMeansAndHistograms) {
+    FreeProblemWorkspace();
+    gProblemKind = kMap;
+    gDimension = 1;
+    ASSERT_EQ(NewProblemWorkspace(), 1);
+    SetNonEmptyStringCopy(gEquationTexts[0], "x + 1");
+    gInitialValues[0] = 0;
+    gFirstValue = 0;
+    gLastValue = 4;
+    gOutputStep = 1;
+
+    Columns({"n", "x"}, {"%g:", "%g"});
+    window.frequency = 2;
+    Run();
+    EXPECT_EQ(control.text, "1:1\r\n3:3");
+
+    // The running mean of the first column, every point.
+    control.text.clear();
+    Columns({"x"}, {"%g"});
+    window.frequency = 1;
+    window.average = 1;
+    Run();
+    EXPECT_EQ(control.text, "0\r\n0.5\r\n1\r\n1.5\r\n2");
+
+    // A histogram of x over [0, 10) in steps of 1: 11 bins, one value in each
+    // of the first five, listed after every fifth point.
+    control.text.clear();
+    window.average = 0;
+    window.histogram = 5;
+    gScanBegin = 0;
+    gScanEnd = 10;
+    Columns({"x"}, {"%g %.4f"});
+    Run();
+    // The separator is a line of its own: empty, and lost at the top.
+    std::string expected;
+    for (int i = 0; i < 11; ++i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%s%d %.4f", i ? "\r\n" : "", i, i < 5 ? 11.0 / 50 : 0.0);
+        expected += line;
+    }
+    EXPECT_EQ(control.text, expected);
+    // Later histograms of the trajectory count every point so far and
+    // follow an empty line.
+    control.text.clear();
+    gLastValue = 9;
+    Run();
+    EXPECT_EQ(control.text.substr(0, 12), "0 0.2200\r\n1 ");
+    const size_t second = control.text.find("\r\n\r\n0 ");
+    ASSERT_NE(second, std::string::npos);
+    std::string all;
+    for (int i = 0; i < 11; ++i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "\r\n%s%d %.4f", i ? "" : "\r\n", i, i < 10 ? 11.0 / 100 : 0.0);
+        all += line;
+    }
+    EXPECT_EQ(control.text.substr(second), all);
+    EXPECT_TRUE(Boxes().empty());
+}
+
 }  // namespace
