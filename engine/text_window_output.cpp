@@ -83,7 +83,7 @@ int BuildLine(TextWindowState *s, double t, const double *y, char *line, double 
     for (int i = 0; i < s->count; ++i) {
         if (!s->formats || !s->formats[i] || !s->formats[i][0]) continue;
         const char *expression = s->expressions ? s->expressions[i] : nullptr;
-        if (!expression || !expression[0]) continue;
+        if (!expression || !expression[0] || !s->codes || !s->codes[i]) continue;
         double v = 0;
         EvaluateTextColumn(i, t, y, &v);
         if (average && !averaged && !(timeName && std::strcmp(expression, timeName) == 0)) {
@@ -140,7 +140,9 @@ char *NewLineBuffer(double **values, int count) {
 
 }  // namespace
 
-int CountSafeConversions(const char *format) {
+// Conversions of a format that passes the check of IsTextColumnFormatSafe
+// but for their number; -1 for anything unsafe.
+static int CountSafeConversions(const char *format) {
     int conversions = 0;
     for (const char *p = format; *p; ++p) {
         if (*p != '%') continue;
@@ -231,7 +233,9 @@ void TextWindowRunEnumProc(TextWindowState *s, int close) {
     out->file = std::fopen(s->outputFile, "ab");
     if (!out->file) {
         const int error = errno;
-        ShowMessageBox(std::strerror(error), LoadTextResource(IDS_MESSAGE_CAPTION), kMbOk | kMbIconError);
+        char caption[kMessageBufferSize];
+        std::snprintf(caption, sizeof caption, "%s", LoadTextResource(IDS_ERROR_CAPTION));
+        ShowMessageBox(std::strerror(error), caption, kMbOkCancel | kMbIconError);
         std::free(out);
         s->capture = 0;
         return;
@@ -248,11 +252,17 @@ void TextWindowRunEnumProc(TextWindowState *s, int close) {
 
 namespace {
 
+// Points per listed point; a Frequency beyond the counter's range lists
+// nothing after the first, as good as never within a run.
+int32_t Period(const TextWindowState *s) {
+    return s->frequency > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int32_t>(s->frequency);
+}
+
 // The start record takes the countdown's first tick, so Frequency n lists
 // points n, 2n, ... of the trajectory (the initial point is point 1).
 void StartTrajectory(TextWindowState *s) {
     SetupProjection(s->viewPoint);
-    s->countdown = static_cast<int32_t>(s->frequency);
+    s->countdown = Period(s);
 }
 
 // Current window for the bridges.
@@ -266,7 +276,7 @@ void MakeCurrent(TextWindowState *s) {
 // Countdown of "Frequency": true for every n-th point.
 bool CountdownReached(TextWindowState *s) {
     if (--s->countdown > 0) return false;
-    s->countdown = static_cast<int32_t>(s->frequency);
+    s->countdown = Period(s);
     return true;
 }
 
@@ -360,7 +370,7 @@ void StartHistogram(TextWindowState *s) {
 
 void AddToHistogram(TextWindowState *s) {
     double v = 0;
-    if (s->expressions && s->expressions[0] && s->expressions[0][0])
+    if (s->expressions && s->expressions[0] && s->expressions[0][0] && s->codes && s->codes[0])
         EvaluateTextColumn(0, gOutputTime, gOutputValues, &v);
     const double begin = gScanBegin, end = gScanEnd;
     if (s->bins && ((begin < end && begin <= v && v < end) || (begin > end && end <= v && v < begin))) {
