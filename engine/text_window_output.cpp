@@ -252,8 +252,8 @@ void TextWindowRunEnumProc(TextWindowState *s, int close) {
 
 namespace {
 
-// Points per listed point; a Frequency beyond the counter's range lists
-// nothing after the first, as good as never within a run.
+// Points per listed point; a Frequency beyond the counter's range is cut
+// to it, which no run reaches.
 int32_t Period(const TextWindowState *s) {
     return s->frequency > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int32_t>(s->frequency);
 }
