@@ -13,6 +13,7 @@
 #include "platform_recorder.h"
 #include "pointdata.h"
 #include "problem_settings.h"
+#include "run_control.h"
 #include "run_engine.h"
 #include "run_host.h"
 #include "solver_method.h"
@@ -326,6 +327,26 @@ TEST_F(TextWindowOutputTest, AnOutputFileThatCannotBeOpenedLeavesTheWindowWorkin
     EXPECT_NE(Boxes()[0], "");
     EXPECT_EQ(window.capture, 0);
     EXPECT_EQ(window.file, nullptr);
+}
+
+int lastResult;
+int FailingInterpolate(int, double, double *, InitialFunctionFallback) { return -2; }
+
+TEST_F(TextWindowOutputTest, AnIntegratorThatCannotGiveTheCrossingStopsTheRun) {
+    Columns({"t"}, {"%g"});
+    window.poincare = window.increasing = 1;
+    SetNonEmptyStringCopy(window.condition, "t - 0.3");
+    gLastValue = 10;
+    gRunHost.addTextOdePoint = [](void *, int first) {
+        const SolverMethod method = gSolverMethod;
+        gSolverMethod.interpolate = FailingInterpolate;
+        lastResult = AddTextWindowOdePoint(&window, first);
+        gSolverMethod.interpolate = method.interpolate;
+    };
+    Run();
+    EXPECT_EQ(lastResult, -5);
+    EXPECT_EQ(control.text, "");
+    EXPECT_EQ(gLastOutputTime, 0.5);  // nothing after the crossing's point
 }
 
 // Maps: x(n + 1) = x(n) + 1 from x(0) = 0, so x = n.
