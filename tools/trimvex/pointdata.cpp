@@ -266,6 +266,15 @@ void WritePointPair(PointWriter *w, double x, double y) {
     }
 }
 
+void WritePointValue(PointWriter *w, double v) {
+    if (w->kind == kPointSingle) {
+        float f = static_cast<float>(v);
+        PutBytes(w, &f, sizeof f);
+    } else if (w->kind == kPointDouble) {
+        PutBytes(w, &v, sizeof v);
+    }
+}
+
 void WritePointBreak(PointWriter *w) {
     if (w->kind == kPointText) {
         if (w->breakLength && fwrite(w->breakText, 1, w->breakLength, w->file) != w->breakLength)

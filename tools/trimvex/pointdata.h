@@ -121,3 +121,6 @@ double ComputeEdgeOffset(double a, double b, double c);
 // Every item of the reader through the filter, to the end of the input or
 // the first failed write.
 void FilterPointStream(PointReader *r, PointFilter *f);
+
+// Binary kinds: one value alone (records of any width); text ignores it.
+void WritePointValue(PointWriter *w, double v);

@@ -1,0 +1,52 @@
+// What a text window does with the points of a run: one line per output
+// point from its column expressions and formats, optional Poincare sections,
+// and a copy to a text or binary point-data file. Portable: the rich-edit
+// control is reached through TextWindowControl, which the Win32 side
+// implements and tests record.
+#pragma once
+#include "text_window_state.h"
+
+// The window whose record is being served.
+extern TextWindowState *gCurrentText;
+
+class TextWindowControl {
+public:
+    virtual ~TextWindowControl() = default;
+    // Lines the control holds; an empty control holds one (empty) line.
+    virtual int LineCount(WindowId control) = 0;
+    virtual int TextLength(WindowId control) = 0;
+    // Removes the text before the start of line `line` (0-based); a line at
+    // or past the last removes everything.
+    virtual void DeleteLinesBefore(WindowId control, int line) = 0;
+    // Puts text at the end and brings the end into view (unless minimised).
+    virtual void AppendText(WindowId control, const char *text) = 0;
+};
+
+// Null: the lines go nowhere (files are still written).
+extern TextWindowControl *gTextWindowControl;
+
+// Bytes of one output line, its terminating zero included.
+constexpr int kTextLineSize = 20480;
+
+// The per-point procedures; first = 1 at the start of a trajectory. 0 to go
+// on; negative stops the run: -1 a bad format or an overlong line, r - 3 when
+// the integrator could not give the state at a section crossing.
+int AddTextWindowOdePoint(TextWindowState *s, int first);
+int AddTextWindowMapPoint(TextWindowState *s, int first);
+
+// close = 0 at the start of a run (opens the output file when Capture is on),
+// 1 at its end (closes it).
+void TextWindowRunEnumProc(TextWindowState *s, int close);
+
+// A column format is safe when it holds exactly one floating conversion of a
+// double (flags, width and precision of at most three digits each) and
+// otherwise only "%%". Checked after the escapes are decoded. A histogram
+// line may have two.
+int IsTextColumnFormatSafe(const char *format);
+
+void OutputTextWindowLine(TextWindowState *s, const char *line);
+void AppendTextWindowLine(TextWindowState *s, const char *line);
+void WriteTextWindowBinary(TextWindowState *s, double value);
+// The histogram of a map's first column, one line per bin (position and
+// density, printed with the first format); 0, or negative to stop the run.
+int WriteHistogram(TextWindowState *s);
