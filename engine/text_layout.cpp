@@ -160,7 +160,8 @@ int NextTextCode(TextLayoutState &s) {
         case '*':
         case '/': {
             const char *end = ReadReal(d + 1, &f);
-            if (end != d + 1) s.cursor = end - 1;
+            if (end == d + 1) break;  // no number: no factor
+            s.cursor = end - 1;
             if (*d == '*') ScaleBy(s, f);
             else if (f != 0) ScaleBy(s, 1 / f);
             break;
