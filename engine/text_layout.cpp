@@ -256,3 +256,16 @@ void DrawStrokeText(const char *text, StrokeTextPlacement &p, TextStrokeSink &si
         pen += advance * s.xScale;
     }
 }
+
+double MeasureElementText(const GraphicsElement &e) {
+    if (e.kind == kElementData || !e.text1) return 1.0;
+    return MeasureStrokeText(e.text1, e.steps);
+}
+
+void DrawElementText(GraphicsElement &e, TextStrokeSink &sink) {
+    if (!e.text1) return;
+    StrokeTextPlacement p{e.x, e.y, e.size, e.radius, e.direction, e.steps};
+    DrawStrokeText(e.text1, p, sink);
+    e.size = p.size;
+    e.radius = p.radius;
+}

@@ -17,6 +17,7 @@
 #pragma once
 #include <cstdint>
 
+#include "graph_state.h"
 #include "settings.h"
 
 constexpr int kTextMacroDepth = 10;
@@ -93,3 +94,10 @@ void DefaultTextSize(StrokeTextPlacement &p);
 // Draws text at p into sink. Sizes of 0 are replaced first (DefaultTextSize)
 // and stay replaced in p.
 void DrawStrokeText(const char *text, StrokeTextPlacement &p, TextStrokeSink &sink);
+
+// The width of e's text1 in units of its radius (e's font: steps); 1 for a
+// Data element or an element without text.
+double MeasureElementText(const GraphicsElement &e);
+// Draws e's text1 at its (x, y) in its size, radius, direction and font;
+// a size or radius of 0 becomes 12 pixels and is stored in e.
+void DrawElementText(GraphicsElement &e, TextStrokeSink &sink);

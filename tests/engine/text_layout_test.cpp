@@ -212,11 +212,23 @@ TEST_F(TextLayout, ZeroSizesBecomeTwelvePixelsAndStay) {
     graph.xMin = 0, graph.xMax = 100, graph.clientMaxX = 400;
     graph.yMin = -50, graph.yMax = 50, graph.clientMaxY = 200;
     gCurrentGraph = &graph;
-    StrokeTextPlacement p{0, 0, 0, 0, 0, 0};
-    DrawStrokeText("A", p, sink);
-    EXPECT_DOUBLE_EQ(p.size, 6);
-    EXPECT_DOUBLE_EQ(p.radius, 3);
-    ExpectOps(sink.ops, {{'P', 0, 0}, {'L', 0, 0}, {'L', 0.6, 6}}, "default size");
+    char text[] = "A";
+    GraphicsElement e{};
+    e.kind = kElementText;
+    e.x = 1, e.y = 2;
+    e.text1 = text;
+    DrawElementText(e, sink);
+    EXPECT_DOUBLE_EQ(e.size, 6);
+    EXPECT_DOUBLE_EQ(e.radius, 3);
+    ExpectOps(sink.ops, {{'P', 1, 2}, {'L', 1, 2}, {'L', 1.6, 8}}, "default size");
+    // The stored sizes are kept: the same strokes in another window.
+    graph.clientMaxX = graph.clientMaxY = 10;
+    sink.ops.clear();
+    DrawElementText(e, sink);
+    ExpectOps(sink.ops, {{'P', 1, 2}, {'L', 1, 2}, {'L', 1.6, 8}}, "kept size");
+    EXPECT_DOUBLE_EQ(MeasureElementText(e), 0.4);
+    e.kind = kElementData;
+    EXPECT_DOUBLE_EQ(MeasureElementText(e), 1.0);
 }
 
 TEST_F(TextLayout, MissingFontsDrawNothingAndAreTriedOnce) {
