@@ -95,12 +95,10 @@ public:
             if (!std::fgets(raw_, sizeof raw_, file_)) return 0;
             ++*line_;
             size_t n = std::strlen(raw_);
-            if (n && raw_[n - 1] == '\n') {
-                raw_[--n] = 0;
-            } else if (n > kPlotterLineSize) {
-                return -1;
-            }
+            if (n && raw_[n - 1] == '\n') raw_[--n] = 0;
+            else if (n > kPlotterLineSize) return -1;  // the rest is still unread
             while (n && std::isspace(static_cast<unsigned char>(raw_[n - 1]))) raw_[--n] = 0;
+            if (n > kPlotterLineSize) return -1;
             const char *start = raw_;
             while (std::isspace(static_cast<unsigned char>(*start))) ++start;
             if (*start == ';') continue;
@@ -114,8 +112,8 @@ public:
 private:
     std::FILE *file_;
     int *line_;
-    // One byte beyond the longest line tells an overlong line from a last
-    // line without its line end.
+    // Room for the longest line, a CR LF and one byte more, so that a line
+    // too long is seen as such.
     char raw_[kPlotterLineSize + 3];
     char text_[kPlotterLineSize + 1];
 };
@@ -460,7 +458,9 @@ void PlotterSetWidth(int32_t w) {
     const PlotterDriver *p = Current();
     if (!p || !p->recording) return;
     if (w <= 0) w = 1;
-    WritePlotterCommand(p->widthFormat, p->width > 0 ? long(w) * p->width : long(w));
+    long long scaled = p->width > 0 ? static_cast<long long>(w) * p->width : w;
+    if (scaled > INT32_MAX) scaled = INT32_MAX;
+    WritePlotterCommand(p->widthFormat, static_cast<long>(scaled));
 }
 
 void PlotterSetSpeed() {

@@ -179,8 +179,11 @@ TEST_F(PlotterTest, MalformedDescriptionsNameTheirLine) {
         {"Speed:\nVS%1000d\n", 2},
         {"Point:\nPT%d,%.1234d\n", 2},
         {"Moveto:\nPU%\n", 2},
-        {"On:\nok\n" + longLine + "\n", 3},
-        {"On:\n" + longLine, 2},
+        {"On:\n" + longLine + "\n", 2},
+        {"On:\n" + longLine + "\r\n", 2},
+        {"Off:\n" + longLine, 2},
+        {"; " + longLine + "\nOn:\nx\n", 1},  // comments too
+        {"Xmin:1\n" + std::string(3 * kPlotterLineSize, 'c') + "\nOn:\nx\n", 2},
     };
     for (const auto &c : cases) {
         int line = -1;
@@ -192,7 +195,7 @@ TEST_F(PlotterTest, MalformedDescriptionsNameTheirLine) {
     }
     // The longest line allowed is read whole.
     int line = 0;
-    ASSERT_EQ(1, Parse("On:\n" + std::string(kPlotterLineSize, 'b') + "\n", &line));
+    ASSERT_EQ(1, Parse("On:\n" + std::string(kPlotterLineSize, 'b') + "\r\n", &line));
     EXPECT_EQ(size_t(kPlotterLineSize), std::strlen(g.plotter.onString));
 }
 
@@ -277,9 +280,14 @@ TEST_F(PlotterTest, CommandFormatsAreCheckedBeforeUse) {
     ASSERT_TRUE(g.plotter.stream);
     WritePlotterCommand("bad %s\n", 1, 2);
     WritePlotterCommand("ok %d %c%%\n", 7, 'Z');
+    // A width past the integer range is held at its end.
+    g.plotter.recording = 1;
+    g.plotter.width = 100000;
+    SetNonEmptyStringCopy(g.plotter.widthFormat, "W%d\n");
+    PlotterSetWidth(100000);
     std::fclose(g.plotter.stream);
     g.plotter.stream = nullptr;
-    EXPECT_EQ("ok 7 Z%\n", Output());
+    EXPECT_EQ("ok 7 Z%\nW2147483647\n", Output());
 }
 
 }  // namespace
