@@ -58,9 +58,9 @@ protected:
     // Parses text; 1 or 0, with the line number of a failure in *line.
     int Parse(const std::string &text, int *line) {
         FreePlotterDriver(&g);
-        FILE *f = std::tmpfile();
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::rewind(f);
+        WriteDriver(text);
+        FILE *f = std::fopen(driverFile.c_str(), "rb");
+        if (!f) return -1;
         const int ok = ParsePlotterDriver(&g, f, line);
         std::fclose(f);
         return ok;
