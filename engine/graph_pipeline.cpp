@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "display_list.h"
+#include "plotter.h"
 #include "settings.h"
 
 DcHandle gDrawDc;
@@ -10,15 +11,6 @@ DcHandle gPrinterDc;
 GraphSurface *gGraphSurface;
 
 namespace {
-
-// Plotter commands: the plotter engine takes these over; until it exists
-// nothing is sent. ORDER: PlotPoint, PlotLineTo, SetPen, ReleasePens,
-// ClipPlotterLine.
-void PlotterPointAt(int32_t, int32_t) {}
-void PlotterMoveTo(int32_t, int32_t) {}
-void PlotterLineTo(int32_t, int32_t) {}
-void PlotterPen(int32_t, int32_t) {}
-void PlotterResetLineType() {}
 
 // v truncated toward zero, within the device limit; NaN goes to the
 // negative limit.
@@ -218,7 +210,7 @@ void PlotPoint(double x, double y) {
     const int32_t d = g->penWidth < 2 ? 1 : 0;
     DeviceLine(g, g->deviceX, g->deviceY, g->deviceX + d, g->deviceY + d);
     if (g->capture) AppendDisplayPoint(kDisplayPoint, x, y);
-    if (g->plotter.recording) PlotterPointAt(g->plotter.pointX, g->plotter.pointY);
+    if (g->plotter.recording) PlotterPoint(g->plotter.pointX, g->plotter.pointY);
 }
 
 void PlotLineTo(double x, double y) {
@@ -250,7 +242,8 @@ void SetPen(int32_t color, int32_t width) {
     if (g->capture && (width != g->displayPenWidth || color != g->displayPenColor))
         AppendDisplayPen(color, width);
     if (gOwnDc) ReleasePens();
-    PlotterPen(color, width);
+    PlotterSetColor(color);
+    PlotterSetWidth(width);
     if (g->memoryDc) {
         g->penColor = color;
         g->penWidth = width;
@@ -276,7 +269,7 @@ void ReleasePens() {
     }
     g->penWidth = -1;
     g->penColor = 0;
-    PlotterResetLineType();
+    PlotterSetLineType(-1);
 }
 
 // The line is clipped against the x bounds, then what is left against the
@@ -316,6 +309,6 @@ void ClipPlotterLine(int32_t a, int32_t b, int32_t c, int32_t d) {
     if (!g) return;
     const PlotterDriver &p = g->plotter;
     const PlotterClip r = ClipToPlotterRange(a, b, c, d, p.rangeXMin, p.rangeYMin, p.rangeXMax, p.rangeYMax);
-    if (r.kind == 2) PlotterMoveTo(r.x1, r.y1);
-    if (r.kind) PlotterLineTo(r.x2, r.y2);
+    if (r.kind == 2) PlotterSegment(r.x1, r.y1, r.x2, r.y2);
+    else if (r.kind) PlotterLineTo(r.x2, r.y2);
 }

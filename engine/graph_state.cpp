@@ -89,13 +89,6 @@ int InitGraphState(GraphWindowState *s) {
     return !gOutOfMemory;
 }
 
-void FreePlotterDriver(GraphWindowState *s) {
-    if (!s) return;
-    // The driver's command strings and lists come with the plotter engine;
-    // until then the record holds only the three flags.
-    s->plotter.recording = s->plotter.sessionOpen = s->plotter.loaded = 0;
-}
-
 void FreeGraphState(GraphWindowState *s) {
     if (!s) return;
     FreeAndNull(s->title);
@@ -111,6 +104,9 @@ void FreeGraphState(GraphWindowState *s) {
     FreeAndNull(s->print.epsFile);
     FreeAndNull(s->print.postProgram);
     FreeAndNull(s->print.postArguments);
+    // A stream left open by a failed start would otherwise stay open.
+    if (s->plotter.stream) std::fclose(s->plotter.stream);
+    s->plotter.stream = nullptr;
     FreePlotterDriver(s);
     FreeGraphicsElements(s);
 }

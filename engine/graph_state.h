@@ -5,6 +5,7 @@
 // 32-bit 0x00BBGGRR values, so the problem model and its tests build
 // without Win32.
 #pragma once
+#include <cstdio>
 #include <cstdint>
 
 #include "compiler.h"
@@ -80,6 +81,14 @@ struct PlotterDriver {
     int32_t rangeXMin, rangeYMin, rangeXMax, rangeYMax;
     double scaleX, scaleY, offsetX, offsetY;
     int32_t pointX, pointY;
+    // The description read from the driver file (plotter.h), all owned; a
+    // null string sends nothing.
+    std::FILE *stream;  // the open "Device" while commands flow
+    int32_t jobDepth;   // Prolog blocks written and not yet closed
+    int32_t prologCount, epilogCount, typesCount;
+    char **prolog, **epilog, **types;
+    char *onString, *offString, *movetoFormat, *linetoFormat, *pointFormat, *charString;
+    char *speedFormat, *colorFormat, *penFormat, *widthFormat, *ejectString, *clearString;
 };
 
 struct PrintSettings {
