@@ -450,6 +450,7 @@ TEST_F(CompileProblemTest, GraphicsElementsCompileAgainstTheirOwnNames) {
 }
 
 TEST_F(CompileProblemTest, FractalListsAreReciprocalLengthsAndRadians) {
+    gRecorder.Reset();
     double *lengths = nullptr, *angles = nullptr;
     ASSERT_EQ(BuildFractalArrays(" 2 0 0.25", "90 -45 180 7", 0, &lengths, &angles), 3);
     const double pi = std::acos(-1.0);

@@ -116,6 +116,7 @@ protected:
     }
     void TearDown() override {
         ResetSolverMethod(1);
+        SolverDllEnd();  // a test may leave the library set up under another method's hooks
         gSolverDllInitHook = nullptr;
         gSolverDll = SolverDllEntry{};
         gSolverHostInstance = nullptr;

@@ -70,6 +70,7 @@ protected:
 
     void SetUp() override {
         gRecorder.Reset();
+        gOutOfMemory = 0;  // an earlier test's failed batch would skip every AllocArray here
         FreeStrokeFontTable();
         std::memcpy(savedMacros, gEscapeMacros, sizeof savedMacros);
         std::memset(gLoaderCalls, 0, sizeof gLoaderCalls);
