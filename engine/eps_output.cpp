@@ -1,7 +1,9 @@
 #include "eps_output.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "display_list.h"
 #include "eps_color_procedure.h"
@@ -180,4 +182,101 @@ int WriteEpsVectors(double minDistance) {
 
 void WriteEpsTrailer(std::FILE *out) {
     std::fputs("showpage\nrestore\n%%Trailer\n%%DocumentFonts:\n%%DocumentNeededFonts:\n", out);
+}
+
+namespace {
+
+struct OutBuffer {
+    char *out;
+    int size, used;
+    // Appends all of s, or nothing when it does not fit.
+    bool AppendWhole(const char *s, size_t n) {
+        if (used + static_cast<long long>(n) >= size) return false;
+        std::memcpy(out + used, s, n);
+        used += static_cast<int>(n);
+        out[used] = 0;
+        return true;
+    }
+    void Append(const char *s, size_t n) {
+        for (size_t i = 0; i < n && used + 1 < size; ++i) out[used++] = s[i];
+        out[used] = 0;
+    }
+};
+
+// The %@letters% form; letters between the at sign and the closing percent.
+void AppendPathPieces(OutBuffer &b, const char *path, const char *letters, size_t count) {
+    const size_t len = std::strlen(path);
+    if (count == 0) {
+        b.Append(path, len);
+        return;
+    }
+    const size_t driveEnd = len >= 2 && path[1] == ':' ? 2 : 0;
+    size_t dirEnd = driveEnd;
+    for (size_t i = driveEnd; i < len; ++i)
+        if (path[i] == '\\' || path[i] == '/') dirEnd = i + 1;
+    size_t nameEnd = len;
+    for (size_t i = len; i > dirEnd; --i)
+        if (path[i - 1] == '.') {
+            nameEnd = i - 1;
+            break;
+        }
+    static const char kOrder[] = "dpne";
+    int next = 0;
+    bool named = false;
+    for (size_t k = 0; k < count; ++k) {
+        const char *at = std::strchr(kOrder + next, letters[k]);
+        if (!letters[k] || !at) break;  // out of order: the list ends
+        next = static_cast<int>(at - kOrder) + 1;
+        const bool last = k + 1 == count;
+        switch (*at) {
+        case 'd': b.Append(path, last && driveEnd ? 1 : driveEnd); break;
+        case 'p': {
+            size_t n = dirEnd - driveEnd;
+            if (last && n > 0) --n;
+            b.Append(path + driveEnd, n);
+            break;
+        }
+        case 'n': b.Append(path + dirEnd, nameEnd - dirEnd); named = true; break;
+        case 'e': {
+            size_t from = nameEnd < len && !named ? nameEnd + 1 : nameEnd;
+            b.Append(path + from, len - from);
+            break;
+        }
+        }
+    }
+}
+
+}  // namespace
+
+void ExpandPostParameters(const char *tmpl, const char *epsPath, char *out, int size) {
+    if (!out || size <= 0) return;
+    out[0] = 0;
+    if (!tmpl) return;
+    OutBuffer b{out, size, 0};
+    const char *path = epsPath ? epsPath : "";
+    for (const char *s = tmpl; *s;) {
+        if (*s != '%') {
+            b.Append(s++, 1);
+            continue;
+        }
+        if (s[1] == '%') {
+            b.Append("%", 1);
+            s += 2;
+            continue;
+        }
+        const char *close = std::strchr(s + 1, '%');
+        if (!close) {  // unmatched: the rest as it stands
+            b.Append(s, std::strlen(s));
+            break;
+        }
+        const std::string name(s + 1, close);
+        if (const char *value = std::getenv(name.c_str())) {
+            b.AppendWhole(value, std::strlen(value));
+        } else if (name[0] == '@') {
+            AppendPathPieces(b, path, name.c_str() + 1, name.size() - 1);
+        } else {
+            b.Append(s, close - s + 1);
+        }
+        s = close + 1;
+    }
 }

@@ -54,3 +54,9 @@ void WriteEpsFrame(const EpsPageSetup &setup, int32_t axesColor);
 int WriteEpsVectors(double minDistance);
 // The five trailer lines.
 void WriteEpsTrailer(std::FILE *out);
+
+// Expands the post program's parameters into out (at most size bytes with
+// the terminator): "%%" is "%", %NAME% an environment variable, and
+// %@dpne% pieces of epsPath (drive, directory, name, extension; %@% the
+// whole path); anything else is copied. Text beyond size is cut off.
+void ExpandPostParameters(const char *tmpl, const char *epsPath, char *out, int size);

@@ -232,3 +232,39 @@ TEST_F(EpsOutputTest, GhostscriptRendersTheFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PostParameters, ExpandsPercentFormsAndPathPieces) {
+#ifdef _WIN32
+    _putenv("VR_EPS_TEST_VAR=value");
+#else
+    setenv("VR_EPS_TEST_VAR", "value", 1);
+#endif
+    const char *path = "C:\\pics\\out\\lorenz.eps";
+    struct Case { const char *tmpl, *want; } cases[] = {
+        {"%@%", "C:\\pics\\out\\lorenz.eps"},
+        {"100%% sure", "100% sure"},
+        {"a % b", "a % b"},
+        {"-o %@dpn%.ps", "-o C:\\pics\\out\\lorenz.ps"},
+        {"%@n%", "lorenz"},
+        {"%@dp%", "C:\\pics\\out"},
+        {"%@d%", "C"},
+        {"%@ne%", "lorenz.eps"},
+        {"%@e%", "eps"},
+        {"%@nd%", "lorenz"},  // out of order: the list ends
+        {"[%VR_EPS_TEST_VAR%]", "[value]"},
+        {"%VR_EPS_NOT_SET_ANYWHERE% x", "%VR_EPS_NOT_SET_ANYWHERE% x"},
+    };
+    char out[2080];
+    for (const Case &c : cases) {
+        ExpandPostParameters(c.tmpl, path, out, sizeof out);
+        EXPECT_STREQ(c.want, out) << c.tmpl;
+    }
+    // An environment value that does not fit is left out; plain text is cut.
+    char small[6];
+    ExpandPostParameters("ab%VR_EPS_TEST_VAR%cdefghij", path, small, sizeof small);
+    EXPECT_STREQ("abcde", small);
+}
+
+}  // namespace
