@@ -280,3 +280,18 @@ void ExpandPostParameters(const char *tmpl, const char *epsPath, char *out, int 
         s = close + 1;
     }
 }
+
+void WriteEpsBitmap(std::FILE *out, const EpsLayout &l, const EpsBitmapSource &b) {
+    std::fprintf(out, "save\n0 %d translate %d %d scale\n", l.height, l.width, l.height);
+    std::fprintf(out, "%d %d 8\n[%d 0 0 %d 0 %d]\n", b.width, b.height, b.width, b.height, b.height);
+    std::fprintf(out, "{currentfile %d string readhexstring pop}\nfalse 3 colorimage", b.width);
+    for (int32_t y = b.height - 1; y >= 0; --y) {
+        std::fputc('\n', out);
+        for (int32_t x = 0; x < b.width; ++x) {
+            const uint32_t c = static_cast<uint32_t>(b.pixel(b.context, x, y));
+            std::fprintf(out, "%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+        }
+        if (b.abortCheck && b.abortCheck(b.context)) break;
+    }
+    std::fprintf(out, "\nrestore\n");
+}

@@ -60,3 +60,16 @@ void WriteEpsTrailer(std::FILE *out);
 // %@dpne% pieces of epsPath (drive, directory, name, extension; %@% the
 // whole path); anything else is copied. Text beyond size is cut off.
 void ExpandPostParameters(const char *tmpl, const char *epsPath, char *out, int size);
+
+// A captured picture for the bitmap body: pixel(context, x, y) gives the
+// colour reference 0x00BBGGRR of column x, row y (row 0 at the top).
+struct EpsBitmapSource {
+    int32_t width, height;
+    int32_t (*pixel)(void *context, int32_t x, int32_t y);
+    void *context;
+    // Runs after each row; nonzero cancels the remaining rows. May be null.
+    int (*abortCheck)(void *context);
+};
+// Writes the bitmap as a colour image filling the layout's width x height
+// (EPS units), bottom row first.
+void WriteEpsBitmap(std::FILE *out, const EpsLayout &layout, const EpsBitmapSource &bitmap);

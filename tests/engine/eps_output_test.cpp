@@ -192,6 +192,50 @@ TEST_F(EpsOutputTest, DisplayListReplayClipsAndDecimates) {
     EXPECT_EQ(want, body);
 }
 
+// A 2 x 2 picture: red, green on top; blue, white below.
+int32_t Checker(void *, int32_t x, int32_t y) {
+    static const int32_t colours[2][2] = {{0x0000FF, 0x00FF00}, {0xFF0000, 0xFFFFFF}};
+    return colours[y][x];
+}
+int CancelAfterFirstRow(void *context) { return ++*static_cast<int *>(context) >= 1; }
+
+TEST_F(EpsOutputTest, BitmapBodyIsWrittenBottomRowFirstAndRendered) {
+    EpsPageSetup s = DefaultSetup();
+    s.frame = 0;
+    const EpsLayout l = ComputeEpsLayout(s);
+    FILE *out = std::fopen(path.c_str(), "w");
+    ASSERT_TRUE(out);
+    WriteEpsHeader(out, s, kInfo);
+    WriteEpsBitmap(out, l, EpsBitmapSource{2, 2, Checker, nullptr, nullptr});
+    WriteEpsTrailer(out);
+    std::fclose(out);
+    std::vector<std::string> lines = ReadLines(path);
+    size_t i = 0;
+    while (i < lines.size() && lines[i] != "%%Page: 1 1") ++i;
+    const std::vector<std::string> want = {"save", "0 3600 translate 3600 3600 scale", "2 2 8", "[2 0 0 2 0 2]",
+                                           "{currentfile 2 string readhexstring pop}", "false 3 colorimage",
+                                           "0000FFFFFFFF", "FF000000FF00", "restore", "showpage"};
+    std::vector<std::string> body(lines.begin() + i + 1, lines.end());
+    body.resize(want.size());
+    EXPECT_EQ(want, body);
+#ifndef _WIN32
+    if (std::system("gs --version >/dev/null 2>&1") == 0) {
+        const std::string cmd = "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=bbox '" + path + "' >/dev/null 2>&1";
+        EXPECT_EQ(0, std::system(cmd.c_str()));
+    }
+#endif
+    // A cancel after the first row still closes the image.
+    int rows = 0;
+    out = std::fopen(path.c_str(), "w");
+    ASSERT_TRUE(out);
+    WriteEpsBitmap(out, l, EpsBitmapSource{2, 2, Checker, &rows, CancelAfterFirstRow});
+    std::fclose(out);
+    lines = ReadLines(path);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ("0000FFFFFFFF", lines[lines.size() - 2]);
+    EXPECT_EQ("restore", lines.back());
+}
+
 TEST_F(EpsOutputTest, ColourConverterSwitchesTheFileBothWays) {
     AppendDisplayPoint(kDisplayPoint, 1, 1);
     AppendDisplayPoint(kDisplayLine, 9, 9);
