@@ -295,3 +295,32 @@ void WriteEpsBitmap(std::FILE *out, const EpsLayout &l, const EpsBitmapSource &b
     }
     std::fprintf(out, "\nrestore\n");
 }
+
+void BeginEpsJob(GraphWindowState *saved, const EpsPageSetup &s, std::FILE *out) {
+    GraphWindowState *g = gCurrentGraph;
+    if (!g || !saved) return;
+    std::memcpy(saved, g, sizeof *g);  // byte for byte, so it comes back exactly
+    const EpsLayout l = ComputeEpsLayout(s);
+    g->capture = 0;
+    g->bitmapMode = 0;
+    g->memoryDc = 0;
+    g->savedDcBitmap = 0;
+    g->aspectMode = 0;
+    InstallEpsPlotterDriver(g, s.line);
+    // Direction-field marks keep their size relative to the picture.
+    const int32_t clientWidth = g->clientMaxX + 1;
+    if (clientWidth > 0) {
+        g->cellLength = EpsMulDiv(g->cellLength, l.width, clientWidth);
+        g->markLength = EpsMulDiv(g->markLength, l.width, clientWidth);
+    }
+    g->clientMaxX = l.width - 1;
+    g->clientMaxY = l.height - 1;
+    g->plotter.stream = out;
+    g->plotter.jobDepth = 0;
+    SetPlotterRange(0, 0, l.width, l.height);
+    g->plotter.recording = 1;
+}
+
+void EndEpsJob(const GraphWindowState &saved) {
+    if (gCurrentGraph) std::memcpy(gCurrentGraph, &saved, sizeof saved);
+}

@@ -73,3 +73,12 @@ struct EpsBitmapSource {
 // Writes the bitmap as a colour image filling the layout's width x height
 // (EPS units), bottom row first.
 void WriteEpsBitmap(std::FILE *out, const EpsLayout &layout, const EpsBitmapSource &bitmap);
+
+// Copies the current window's record into *saved and turns the live one into
+// the EPS job: no display-list recording, no backing bitmap, aspect mode 0,
+// the print area in EPS units as client size and plotter window, the EPS
+// commands, and out as the recording plotter stream. The caller keeps the
+// screen device out of the way.
+void BeginEpsJob(GraphWindowState *saved, const EpsPageSetup &setup, std::FILE *out);
+// Puts the saved record back exactly; the stream is the caller's to close.
+void EndEpsJob(const GraphWindowState &saved);

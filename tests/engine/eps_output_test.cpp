@@ -3,6 +3,7 @@
 // where Ghostscript is installed the file must render.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -85,19 +86,22 @@ protected:
     // swapped for the EPS one and the record restored afterwards.
     void WriteFile(const EpsPageSetup &s, double minDistance) {
         const EpsLayout l = ComputeEpsLayout(s);
-        GraphWindowState saved = g;
+        GraphWindowState before, saved;
+        std::memcpy(&before, &g, sizeof g);
         FILE *out = std::fopen(path.c_str(), "w");
         ASSERT_TRUE(out);
-        InstallEpsPlotterDriver(&g, s.line);
-        g.plotter.stream = out;
-        g.plotter.recording = 1;
-        SetPlotterRange(0, 0, l.width, l.height);
+        BeginEpsJob(&saved, s, out);
+        EXPECT_EQ(out, g.plotter.stream);
+        EXPECT_EQ(l.width - 1, g.clientMaxX);
+        EXPECT_EQ(0, g.capture);
         WriteEpsHeader(out, s, kInfo);
         WriteEpsFrame(s, 0x00FF00);
         WriteEpsVectors(minDistance);
         WriteEpsTrailer(out);
         std::fclose(out);
-        g = saved;
+        EndEpsJob(saved);
+        // The job leaves the record exactly as it was.
+        EXPECT_EQ(0, std::memcmp(&before, &g, sizeof g));
     }
 };
 
