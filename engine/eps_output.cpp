@@ -189,16 +189,22 @@ namespace {
 struct OutBuffer {
     char *out;
     int size, used;
+    bool overflow;  // something did not fit
     // Appends all of s, or nothing when it does not fit.
     bool AppendWhole(const char *s, size_t n) {
-        if (used + static_cast<long long>(n) >= size) return false;
+        if (used + static_cast<long long>(n) >= size) {
+            overflow = true;
+            return false;
+        }
         std::memcpy(out + used, s, n);
         used += static_cast<int>(n);
         out[used] = 0;
         return true;
     }
     void Append(const char *s, size_t n) {
-        for (size_t i = 0; i < n && used + 1 < size; ++i) out[used++] = s[i];
+        size_t i = 0;
+        for (; i < n && used + 1 < size; ++i) out[used++] = s[i];
+        if (i < n) overflow = true;
         out[used] = 0;
     }
 };
@@ -248,11 +254,11 @@ void AppendPathPieces(OutBuffer &b, const char *path, const char *letters, size_
 
 }  // namespace
 
-void ExpandPostParameters(const char *tmpl, const char *epsPath, char *out, int size) {
-    if (!out || size <= 0) return;
+bool ExpandPostParameters(const char *tmpl, const char *epsPath, char *out, int size) {
+    if (!out || size <= 0) return false;
     out[0] = 0;
-    if (!tmpl) return;
-    OutBuffer b{out, size, 0};
+    if (!tmpl) return true;
+    OutBuffer b{out, size, 0, false};
     const char *path = epsPath ? epsPath : "";
     for (const char *s = tmpl; *s;) {
         if (*s != '%') {
@@ -279,6 +285,7 @@ void ExpandPostParameters(const char *tmpl, const char *epsPath, char *out, int 
         }
         s = close + 1;
     }
+    return !b.overflow;
 }
 
 void WriteEpsBitmap(std::FILE *out, const EpsLayout &l, const EpsBitmapSource &b) {

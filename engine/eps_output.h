@@ -58,8 +58,9 @@ void WriteEpsTrailer(std::FILE *out);
 // Expands the post program's parameters into out (at most size bytes with
 // the terminator): "%%" is "%", %NAME% an environment variable, and
 // %@dpne% pieces of epsPath (drive, directory, name, extension; %@% the
-// whole path); anything else is copied. Text beyond size is cut off.
-void ExpandPostParameters(const char *tmpl, const char *epsPath, char *out, int size);
+// whole path); anything else is copied. false when something did not fit:
+// the command line would then be cut, so the program must not be started.
+bool ExpandPostParameters(const char *tmpl, const char *epsPath, char *out, int size);
 
 // A captured picture for the bitmap body: pixel(context, x, y) gives the
 // colour reference 0x00BBGGRR of column x, row y (row 0 at the top).

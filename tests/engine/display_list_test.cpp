@@ -138,8 +138,11 @@ TEST_F(DisplayList, ARingKeepsItsNewestBlocks) {
         EXPECT_EQ(r[0].opcode, kDisplayPen) << c.capture;
         // The newest records are there in order, the last one last.
         EXPECT_EQ(r.back().x, c.points - 1);
-        for (size_t i = 2; i < r.size(); ++i)
-            if (r[i].opcode != kDisplayPen && r[i - 1].opcode != kDisplayPen) ASSERT_EQ(r[i].x, r[i - 1].x + 1);
+        for (size_t i = 2; i < r.size(); ++i) {
+            if (r[i].opcode != kDisplayPen && r[i - 1].opcode != kDisplayPen) {
+                ASSERT_EQ(r[i].x, r[i - 1].x + 1);
+            }
+        }
         if (c.capture == 1) EXPECT_EQ(r.size(), 1u + (c.points - (kRecordsPerBlock - 1)));
     }
 }

@@ -306,13 +306,14 @@ TEST(PostParameters, ExpandsPercentFormsAndPathPieces) {
     };
     char out[2080];
     for (const Case &c : cases) {
-        ExpandPostParameters(c.tmpl, path, out, sizeof out);
+        EXPECT_TRUE(ExpandPostParameters(c.tmpl, path, out, sizeof out)) << c.tmpl;
         EXPECT_STREQ(c.want, out) << c.tmpl;
     }
-    // An environment value that does not fit is left out; plain text is cut.
+    // A command line that does not fit is reported, never used cut short.
     char small[6];
-    ExpandPostParameters("ab%VR_EPS_TEST_VAR%cdefghij", path, small, sizeof small);
-    EXPECT_STREQ("abcde", small);
+    EXPECT_FALSE(ExpandPostParameters("ab%VR_EPS_TEST_VAR%cdefghij", path, small, sizeof small));
+    EXPECT_FALSE(ExpandPostParameters("abcdefghij", path, small, sizeof small));
+    EXPECT_TRUE(ExpandPostParameters("abcde", path, small, sizeof small));
 }
 
 }  // namespace
