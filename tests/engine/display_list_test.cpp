@@ -143,7 +143,9 @@ TEST_F(DisplayList, ARingKeepsItsNewestBlocks) {
                 ASSERT_EQ(r[i].x, r[i - 1].x + 1);
             }
         }
-        if (c.capture == 1) EXPECT_EQ(r.size(), 1u + (c.points - (kRecordsPerBlock - 1)));
+        if (c.capture == 1) {
+            EXPECT_EQ(r.size(), 1u + (c.points - (kRecordsPerBlock - 1)));
+        }
     }
 }
 
