@@ -254,38 +254,42 @@ double IterateMap(double v, unsigned count) {
     return v;
 }
 
+// The curve and, for the direct graph, the diagonal; runs inside the
+// recovery point of DrawMapGraph, so it keeps its own locals.
+void DrawMapGraphCurves(GraphWindowState *g, int inverse) {
+    const unsigned count = (inverse ? g->inversePower : g->directPower) * gMapPower;
+    const double lo = inverse ? g->yMin : g->xMin, hi = inverse ? g->yMax : g->xMax;
+    const int32_t pixels = inverse ? g->clientMaxY : g->clientMaxX;
+    SetPen(g->gridColor, g->gridWidth);
+    // One point per pixel; the count, not the sum of steps, ends the walk
+    // so that rounding cannot add or lose the last pixel.
+    if (pixels > 0 && std::isfinite(hi - lo)) {
+        const double step = (hi - lo) / pixels;
+        for (int32_t i = 0; i <= pixels; ++i) {
+            const double u = lo + i * step;
+            const double v = IterateMap(u, count);
+            const double x = inverse ? v : u, y = inverse ? u : v;
+            if (i == 0)
+                PlotPoint(x, y);
+            else
+                PlotLineTo(x, y);
+        }
+    }
+    if (!inverse && g->inversePower == 0) {
+        const double m = g->xMin < g->yMin ? g->xMin : g->yMin;
+        const double M = g->yMin > g->yMax ? g->yMin : g->yMax;
+        PlotSegment(m, m, M, M);
+    }
+}
+
 // Draws y = the map iterated over the horizontal axis (inverse: x over the
 // vertical one). A fault in the map ends the drawing, not the run.
 void DrawMapGraph(int inverse) {
     GraphWindowState *g = gCurrentGraph;
     if (!g) return;
-    const unsigned count = (inverse ? g->inversePower : g->directPower) * gMapPower;
-    const double lo = inverse ? g->yMin : g->xMin, hi = inverse ? g->yMax : g->xMax;
-    const int32_t pixels = inverse ? g->clientMaxY : g->clientMaxX;
     EvalRecovery r;
     BeginEvalRecovery(&r);
-    if (VR_SETJMP(gEvalJmpBuf) == 0) {
-        SetPen(g->gridColor, g->gridWidth);
-        // One point per pixel; the count, not the sum of steps, ends the walk
-        // so that rounding cannot add or lose the last pixel.
-        if (pixels > 0 && std::isfinite(hi - lo)) {
-            const double step = (hi - lo) / pixels;
-            for (int32_t i = 0; i <= pixels; ++i) {
-                const double u = lo + i * step;
-                const double v = IterateMap(u, count);
-                const double x = inverse ? v : u, y = inverse ? u : v;
-                if (i == 0)
-                    PlotPoint(x, y);
-                else
-                    PlotLineTo(x, y);
-            }
-        }
-        if (!inverse && g->inversePower == 0) {
-            const double m = g->xMin < g->yMin ? g->xMin : g->yMin;
-            const double M = g->yMin > g->yMax ? g->yMin : g->yMax;
-            PlotSegment(m, m, M, M);
-        }
-    }
+    if (VR_SETJMP(gEvalJmpBuf) == 0) DrawMapGraphCurves(g, inverse);
     EndEvalRecovery(&r);
     if (!gOwnDc) ReleasePens();
 }
