@@ -238,10 +238,16 @@ void DrawShapes() {
     }
 }
 
+HWND gSuiteFrame, gSuiteClient, gSuiteStatus;
+
 class GraphWindowProc : public ::testing::Test {
 protected:
     HWND graph = nullptr;
-    HWND status = nullptr;
+
+    static void TearDownTestSuite() {
+        DestroyWindow(gSuiteFrame);
+        gFrameWindow = gMdiClient = gSuiteStatus = gSuiteFrame = gSuiteClient = nullptr;
+    }
     unsigned used = 0;
     int doubleClick = 0, ownDc = 0;
 
@@ -258,18 +264,26 @@ protected:
         WNDCLASSA c = {};
         c.hInstance = instance;
         c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        c.lpfnWndProc = FrameProc;
-        c.lpszClassName = "VR_TestGraphFrame";
-        RegisterClassA(&c);
-        c.lpfnWndProc = StatusProc;
-        c.lpszClassName = "VR_TestStatus";
-        RegisterClassA(&c);
-        gFrameWindow = CreateWindowExA(0, "VR_TestGraphFrame", "Frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN |
-                                       WS_VISIBLE, 0, 0, 900, 700, nullptr, nullptr, instance, nullptr);
-        ASSERT_TRUE(gFrameWindow);
-        ASSERT_TRUE(gMdiClient);
-        status = CreateWindowA("VR_TestStatus", "", WS_CHILD, 0, 0, 10, 10, gFrameWindow, nullptr, instance, nullptr);
-        gStatusBar = status;
+        // One frame for the suite: Wine shows a top-level window slowly.
+        if (!gSuiteStatus) {
+            c.lpfnWndProc = FrameProc;
+            c.lpszClassName = "VR_TestGraphFrame";
+            RegisterClassA(&c);
+            c.lpfnWndProc = StatusProc;
+            c.lpszClassName = "VR_TestStatus";
+            RegisterClassA(&c);
+            gFrameWindow = CreateWindowExA(0, "VR_TestGraphFrame", "Frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN |
+                                           WS_VISIBLE, 0, 0, 900, 700, nullptr, nullptr, instance, nullptr);
+            ASSERT_TRUE(gFrameWindow);
+            ASSERT_TRUE(gMdiClient);
+            gSuiteStatus = CreateWindowA("VR_TestStatus", "", WS_CHILD, 0, 0, 10, 10, gFrameWindow, nullptr,
+                                         instance, nullptr);
+            gSuiteFrame = gFrameWindow;
+            gSuiteClient = gMdiClient;
+        }
+        gFrameWindow = gSuiteFrame;
+        gMdiClient = gSuiteClient;
+        gStatusBar = gSuiteStatus;
 
         gProblemKind = kOdeSystem;
         gDimension = 2;
@@ -288,8 +302,8 @@ protected:
     void TearDown() override {
         gElementDrawer = nullptr;
         gShapes.clear();
-        DestroyWindow(gFrameWindow);
-        gFrameWindow = gMdiClient = nullptr;
+        if (graph) SendMessageA(gMdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(graph), 0);
+        Drain();
         gStatusBar = nullptr;
         UnregisterClassA(kGraphWindowClass, GetModuleHandleA(nullptr));
         gRunHost = RunHost{};
@@ -607,6 +621,7 @@ TEST_F(GraphWindowProc, DrawingCommandsActOnTheWindowBeingServed) {
     gStatusFrequency = 0;
     gLastValue = 1;
     gOutputStep = 0.1;
+    gInterpolate = 1;
     gRetardedPoints = 10;
     gRunHost.compileProblem = [] { return 1; };
     graph = CreateGraph(201, 201);
@@ -615,9 +630,22 @@ TEST_F(GraphWindowProc, DrawingCommandsActOnTheWindowBeingServed) {
     SetRange(-2, 2, -3, 3);
     SetDrawingCommandsEnabled(1);
     g->axisCode[0] = Compile("x[1] + 0*PENCOLOR(-2) + 0*PENWIDTH(3)");
-    g->axisCode[1] = Compile("x[2] + 0*MAXY()");
+    g->axisCode[1] = Compile("x[2] + 0*MOVETO(MINX(), -1) + 0*LINETO(1, MAXY())");
     SetDrawingCommandsEnabled(0);
+    g->capture = -1;
     StartSolving();
+    // Each point drew a line from (-2, -1) to (1, 3) first.
+    struct Count {
+        int moves = 0, lines = 0;
+    } count;
+    WalkDisplayList(g, [](const DisplayRecord &r, void *c) {
+        Count *n = static_cast<Count *>(c);
+        if (r.opcode == kDisplayPoint && r.x == -2 && r.y == -1) ++n->moves;
+        if (r.opcode == kDisplayLine && r.x == 1 && r.y == 3) ++n->lines;
+        return 0;
+    }, &count);
+    EXPECT_GE(count.moves, 10);
+    EXPECT_EQ(count.lines, count.moves);
     EXPECT_EQ(g->drawingColor, 0x0000FF);  // palette entry 2: red
     EXPECT_EQ(g->drawingWidth, 3);
     EXPECT_EQ(gDrawingTarget, nullptr);  // only while a point is served
