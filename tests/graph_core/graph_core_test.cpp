@@ -10,11 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include "compile_helper.h"
 #include "compiler.h"
 #include "graph_commands.h"
 #include "graph_cursor.h"
 #include "graph_drawing.h"
 #include "graph_pipeline.h"
+#include "pick_shapes.h"
 #include "platform_recorder.h"
 #include "problem_settings.h"
 #include "settings.h"
@@ -92,13 +94,7 @@ protected:
         SetClientExtent(maxX, maxY);
         UpdateGraphMapping();
     }
-    unsigned char *Compile(const char *text) {
-        unsigned char *at = gPcodeBuffer + used;
-        const int length = CompileExpression(text, at, static_cast<int>(gPcodeLength - used));
-        EXPECT_GT(length, 0) << text;
-        used += length;
-        return at;
-    }
+    unsigned char *Compile(const char *text) { return reinterpret_cast<unsigned char *>(CompileIntoBuffer(text, &used)); }
 };
 
 // ---- Cursor
@@ -414,19 +410,6 @@ TEST_F(GraphCore, HistogramBars) {
 
 // ---- Picking
 
-// Two elements: 0 a point far beyond the client (clamped to the device
-// limit), 1 a short segment near the pick point.
-std::vector<std::vector<double>> gShapes;
-void DrawShapes() {
-    for (size_t i = 0; i < gShapes.size(); ++i) {
-        gDrawingElementIndex = static_cast<int>(i);
-        const std::vector<double> &s = gShapes[i];
-        if (s.size() == 2)
-            PickPlotPoint(s[0], s[1]);
-        else
-            PickPlotSegment(s[0], s[1], s[2], s[3]);
-    }
-}
 
 TEST_F(GraphCore, AnOffScreenElementNeverBeatsANearOne) {
     GraphicsElement elements[3]{};

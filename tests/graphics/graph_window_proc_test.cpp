@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "builtin_tables.h"
+#include "compile_helper.h"
 #include "compiler.h"
 #include "display_list.h"
 #include "drawing_commands.h"
@@ -22,6 +23,7 @@
 #include "graph_cursor.h"
 #include "graph_drawing.h"
 #include "graph_window_win32.h"
+#include "pick_shapes.h"
 #include "plotting.h"
 #include "problem_settings.h"
 #include "resource_ids.h"
@@ -224,19 +226,6 @@ void ExpectSamePicture(const Shot &screen, const Shot &projection, const char *w
 
 int gTestRunning;
 
-// A graph element drawing of the tests' own: numbered shapes through the
-// pick primitives.
-std::vector<std::vector<double>> gShapes;
-void DrawShapes() {
-    for (size_t i = 0; i < gShapes.size(); ++i) {
-        gDrawingElementIndex = static_cast<int>(i);
-        const std::vector<double> &s = gShapes[i];
-        if (s.size() == 2)
-            PickPlotPoint(s[0], s[1]);
-        else
-            PickPlotSegment(s[0], s[1], s[2], s[3]);
-    }
-}
 
 HWND gSuiteFrame, gSuiteClient, gSuiteStatus;
 
@@ -345,12 +334,30 @@ protected:
                      window.bottom - window.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     }
     GraphWindowState *State() { return GraphStateOf(graph); }
-    PcodeProgram *Compile(const char *text) {
-        unsigned char *at = gPcodeBuffer + used;
-        const int length = CompileExpression(text, at, static_cast<int>(gPcodeLength - used));
-        EXPECT_GT(length, 0) << text;
-        used += length;
-        return reinterpret_cast<PcodeProgram *>(at);
+    PcodeProgram *Compile(const char *text) { return CompileIntoBuffer(text, &used); }
+    unsigned char *CompileCode(const char *text) { return reinterpret_cast<unsigned char *>(Compile(text)); }
+    // An ODE system of equations from the initial values given, already
+    // compiled, output every step up to last.
+    void SetUpRun(const std::vector<const char *> &equations, const std::vector<double> &initial, double last,
+                  double step) {
+        gDimension = static_cast<unsigned>(equations.size());
+        ASSERT_EQ(NewProblemWorkspace(), 1);
+        used = 0;
+        char text[32];
+        for (size_t i = 0; i < equations.size(); ++i) {
+            gEquationCode[i] = CompileCode(equations[i]);
+            std::snprintf(text, sizeof text, "%.17g", initial[i]);
+            gInitialFunctionCode[i] = CompileCode(text);
+            gInitialValues[i] = initial[i];
+        }
+        gShootingIterations = 0;
+        gStatusFrequency = 0;
+        gLastValue = last;
+        gOutputStep = step;
+        gInterpolate = 1;
+        gRetardedPoints = 10;
+        gTolerance = 1e-8;
+        gRunHost.compileProblem = [] { return 1; };
     }
     void Repaint() {
         InvalidateRect(graph, nullptr, FALSE);
@@ -379,23 +386,7 @@ protected:
 TEST_F(GraphWindowProc, TheLorenzAttractorIsDrawnAndRedrawnFromTheDisplayList) {
     // The example problem: sigma 10, rho 28, beta 8/3 from (1, 1, 1), x
     // across and z up over -25..25 and 0..50.
-    gDimension = 3;
-    ASSERT_EQ(NewProblemWorkspace(), 1);
-    gEquationCode[0] = reinterpret_cast<unsigned char *>(Compile("10*(x[2]-x[1])"));
-    gEquationCode[1] = reinterpret_cast<unsigned char *>(Compile("x[1]*(28-x[3])-x[2]"));
-    gEquationCode[2] = reinterpret_cast<unsigned char *>(Compile("x[1]*x[2]-2.66666666666667*x[3]"));
-    for (int i = 0; i < 3; ++i) {
-        gInitialFunctionCode[i] = reinterpret_cast<unsigned char *>(Compile("1"));
-        gInitialValues[i] = 1;
-    }
-    gShootingIterations = 0;
-    gStatusFrequency = 0;
-    gLastValue = 20;
-    gOutputStep = 0.01;
-    gInterpolate = 1;
-    gRetardedPoints = 10;
-    gTolerance = 1e-8;
-    gRunHost.compileProblem = [] { return 1; };
+    SetUpRun({"10*(x[2]-x[1])", "x[1]*(28-x[3])-x[2]", "x[1]*x[2]-2.66666666666667*x[3]"}, {1, 1, 1}, 20, 0.01);
 
     graph = CreateGraph(300, 300);
     ASSERT_TRUE(graph);
@@ -478,8 +469,8 @@ TEST_F(GraphWindowProc, ZoomCommandsAroundTheCaret) {
 
 TEST_F(GraphWindowProc, DirectionFieldInTheWindow) {
     // x' = 0, y' = 1: vertical marks.
-    gEquationCode[0] = reinterpret_cast<unsigned char *>(Compile("0"));
-    gEquationCode[1] = reinterpret_cast<unsigned char *>(Compile("1"));
+    gEquationCode[0] = CompileCode("0");
+    gEquationCode[1] = CompileCode("1");
     graph = CreateGraph(240, 240);
     ASSERT_TRUE(graph);
     GraphWindowState *g = State();
@@ -611,19 +602,7 @@ TEST_F(GraphWindowProc, PickingPrefersTheNearElement) {
 }
 
 TEST_F(GraphWindowProc, DrawingCommandsActOnTheWindowBeingServed) {
-    gEquationCode[0] = reinterpret_cast<unsigned char *>(Compile("x[2]"));
-    gEquationCode[1] = reinterpret_cast<unsigned char *>(Compile("-x[1]"));
-    gInitialFunctionCode[0] = reinterpret_cast<unsigned char *>(Compile("1"));
-    gInitialFunctionCode[1] = reinterpret_cast<unsigned char *>(Compile("0"));
-    gInitialValues[0] = 1;
-    gInitialValues[1] = 0;
-    gShootingIterations = 0;
-    gStatusFrequency = 0;
-    gLastValue = 1;
-    gOutputStep = 0.1;
-    gInterpolate = 1;
-    gRetardedPoints = 10;
-    gRunHost.compileProblem = [] { return 1; };
+    SetUpRun({"x[2]", "-x[1]"}, {1, 0}, 1, 0.1);
     graph = CreateGraph(201, 201);
     ASSERT_TRUE(graph);
     GraphWindowState *g = State();
