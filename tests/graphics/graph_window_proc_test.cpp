@@ -678,4 +678,28 @@ TEST_F(GraphWindowProc, CloseIsRefusedDuringARun) {
     EXPECT_EQ(HitTestHelpTopic(HTCLOSE), 0);
 }
 
+TEST_F(GraphWindowProc, AMinimisedWindowKeepsItsMapping) {
+    gEquationCode[0] = CompileCode("0");
+    gEquationCode[1] = CompileCode("1");
+    graph = CreateGraph(240, 120);
+    ASSERT_TRUE(graph);
+    GraphWindowState *g = State();
+    g->directionField = 1;
+    SetRange(-1, 1, -1, 1);
+    const double scaleX = g->scaleX, scaleY = g->scaleY;
+    ShowWindow(graph, SW_MINIMIZE);
+    Drain(50);
+    ASSERT_TRUE(IsIconic(graph));
+    EXPECT_EQ(g->clientMaxX, 239);
+    EXPECT_EQ(g->clientMaxY, 119);
+    EXPECT_EQ(g->scaleX, scaleX);
+    EXPECT_EQ(g->scaleY, scaleY);
+    // A redraw of the minimised window has no context and draws nothing.
+    gCurrentGraph = g;
+    RedrawGraphWindow(graph);
+    ShowWindow(graph, SW_RESTORE);
+    Drain(50);
+    EXPECT_EQ(g->clientMaxX, 239);
+}
+
 }  // namespace
