@@ -676,6 +676,7 @@ TEST_F(GraphWindowProc, CloseIsRefusedDuringARun) {
     EXPECT_EQ(HitTestHelpTopic(HTCAPTION), 5006);
     EXPECT_EQ(HitTestHelpTopic(HTBOTTOMRIGHT), 5007);
     EXPECT_EQ(HitTestHelpTopic(HTCLOSE), 0);
+    EXPECT_EQ(HitTestHelpTopic(HTHELP), 0);
 }
 
 TEST_F(GraphWindowProc, AMinimisedWindowKeepsItsMapping) {
@@ -700,6 +701,50 @@ TEST_F(GraphWindowProc, AMinimisedWindowKeepsItsMapping) {
     ShowWindow(graph, SW_RESTORE);
     Drain(50);
     EXPECT_EQ(g->clientMaxX, 239);
+}
+
+TEST_F(GraphWindowProc, ContextHelpModeEndsWithATopicOrEscape) {
+    graph = CreateGraph(100, 100);
+    ASSERT_TRUE(graph);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(graph, WM_KEYDOWN, VK_F1, 0);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(gContextHelpMode, 1);
+    SendMessageA(graph, WM_NCLBUTTONDOWN, HTHELP, 0);  // no topic: still asking
+    EXPECT_EQ(gContextHelpMode, 1);
+    SendMessageA(graph, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    EXPECT_EQ(gContextHelpMode, 0);
+    EXPECT_TRUE(IsWindow(graph));
+
+    gContextHelpMode = 1;
+    SendMessageA(graph, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(gContextHelpMode, 0);
+    EXPECT_TRUE(gFrameCommands.empty());  // not a stop request
+}
+
+TEST_F(GraphWindowProc, TheWorkCopyFollowsTheBitmapOfItsWindow) {
+    graph = CreateGraph(100, 100);
+    ASSERT_TRUE(graph);
+    GraphWindowState *g = State();
+    SetBackingBitmapMode(g, 1);
+    SendMessageA(graph, SyncStateMessage, 0, 0);
+    EXPECT_EQ(gGraphWorkCopy.memoryDc, g->memoryDc);
+    SetBackingBitmapMode(g, 0);
+    EXPECT_EQ(gGraphWorkCopy.memoryDc, 0u);
+    EXPECT_EQ(gGraphWorkCopy.savedDcBitmap, 0u);
+    SetBackingBitmapMode(g, 2);
+    const uint32_t memoryDc = g->memoryDc, bitmap = g->savedDcBitmap;
+    EXPECT_NE(memoryDc, 0u);
+    EXPECT_EQ(gGraphWorkCopy.memoryDc, memoryDc);
+    // Copied back (a dialog's OK), the record keeps the live handles.
+    SendMessageA(graph, SyncStateMessage, 1, 0);
+    EXPECT_EQ(g->memoryDc, memoryDc);
+    EXPECT_EQ(g->savedDcBitmap, bitmap);
+    gGraphWorkCopy = GraphWindowState{};
 }
 
 }  // namespace
