@@ -19,6 +19,21 @@
 // fails the link with error 1. MLOpen fails when an argument contains
 // "no-kernel", MLInitialize when VR_MATHLINK_INIT_FAIL is set.
 #pragma once
+#include <cmath>
+
+#if defined(_WIN32)
+// The C runtime has it; strict ISO mode hides its declaration.
+extern "C" double __cdecl _jn(int n, double x);
+#endif
+
+// The C library's Bessel function of the first kind, under either name.
+inline double StandinBesselJ(int n, double x) {
+#if defined(_WIN32)
+    return _jn(n, x);
+#else
+    return jn(n, x);
+#endif
+}
 
 // The entry point "ML" + name, null for others.
 void *FindStandinEntry(const char *name);
