@@ -256,7 +256,7 @@ double FinishMathLinkCall() {
         api.EndPacket(link);
         const unsigned start = gMathLinkHost.tickCount ? gMathLinkHost.tickCount() : 0;
         bool answered = true;
-        int packet;
+        int packet = 0;
         while ((answered = WaitForAnswer(start)) && (packet = api.NextPacket(link)) != 0 &&
                packet != kMathLinkReturnPacket)
             api.NewPacket(link);

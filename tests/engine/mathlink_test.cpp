@@ -24,6 +24,7 @@
 #include "string_ids.h"
 #include "workspace.h"
 
+#include "../mathlink/link_eval.h"
 #include "../mathlink/standin_link.h"
 
 namespace {
@@ -78,12 +79,7 @@ class MathLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
         gRecorder.Reset();
-        InstallEvalAbortHandler();
-        gProblemKind = kOdeSystem;
-        gDimension = 1;
-        gParameterCount = 0;
-        ASSERT_EQ(NewProblemWorkspace(), 1);
-        ResetProblemSettings();
+        MakeLinkProblem();
         gMathLinkOn = 1;
         gMathLinkSettings = MathLinkSettings{};
         std::strcpy(gMathLinkSettings.library[0], "standin.dll");
@@ -118,23 +114,13 @@ protected:
         SetEnv("VR_MATHLINK_LOG", nullptr);
         SetEnv("VR_MATHLINK_INIT_FAIL", nullptr);
         std::remove(LogPath().c_str());
-        ResetProblemSettings();
-        FreeProblemWorkspace();
-        gProblemKind = kSingleOde;
-        gDimension = 2;
+        FreeLinkProblem();
     }
 
     Outcome Eval(const char *text) {
-        std::vector<unsigned char> code(2000);
-        const int length = CompileExpression(text, code.data(), static_cast<int>(code.size()));
-        EXPECT_GT(length, 0) << text;
-        volatile double value = 0;
-        EvalRecovery r;
-        BeginEvalRecovery(&r);
-        volatile int jump = VR_SETJMP(gEvalJmpBuf);
-        if (jump == 0) value = RunPcode(code.data());
-        EndEvalRecovery(&r);
-        return {jump, value};
+        Outcome o;
+        o.jump = EvalWithLink(text, &o.value);
+        return o;
     }
 
     double Value(const char *text) {

@@ -15,7 +15,7 @@
 
 #include "compiler.h"
 #include "eval_errors.h"
-#include "interpreter.h"
+#include "link_eval.h"
 #include "mathlink_win32.h"
 #include "platform_recorder.h"
 #include "problem_settings.h"
@@ -35,12 +35,7 @@ protected:
         SettingsFixture::SetUp();
         UseFileBesideProgram();
         gRecorder.Reset();
-        InstallEvalAbortHandler();
-        gProblemKind = kOdeSystem;
-        gDimension = 1;
-        gParameterCount = 0;
-        ASSERT_EQ(NewProblemWorkspace(), 1);
-        ResetProblemSettings();
+        MakeLinkProblem();
         log = folder + "mathlink.log";
         DeleteFileA(log.c_str());
         SetEnvironmentVariableA("VR_MATHLINK_LOG", log.c_str());
@@ -63,27 +58,13 @@ protected:
         gMathLinkOn = 0;
         SetEnvironmentVariableA("VR_MATHLINK_LOG", nullptr);
         DeleteFileA(log.c_str());
-        ResetProblemSettings();
-        FreeProblemWorkspace();
-        gProblemKind = kSingleOde;
-        gDimension = 2;
+        FreeLinkProblem();
         SettingsFixture::TearDown();
     }
 
     void Write(const char *key, const char *value) { WriteSettingString(kMathLinkSection, key, value, kSettingsShared); }
 
-    int Eval(const char *text, double *result) {
-        std::vector<unsigned char> code(2000);
-        EXPECT_GT(CompileExpression(text, code.data(), static_cast<int>(code.size())), 0) << text;
-        volatile double value = 0;
-        EvalRecovery r;
-        BeginEvalRecovery(&r);
-        volatile int jump = VR_SETJMP(gEvalJmpBuf);
-        if (jump == 0) value = RunPcode(code.data());
-        EndEvalRecovery(&r);
-        *result = value;
-        return jump;
-    }
+    int Eval(const char *text, double *result) { return EvalWithLink(text, result); }
 
     double Value(const char *text) {
         double v;
