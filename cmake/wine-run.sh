@@ -44,6 +44,12 @@ export WINEARCH=win32
     fi
 ) 9>"$build_dir/.wine-setup.lock"
 
+# A prefix made by hand without WINEARCH=win32 cannot run these programs:
+# a fault of the tree, not of the machine.
+if grep -q '^#arch=win64' "$WINEPREFIX/system.reg" 2>/dev/null; then
+    echo "$WINEPREFIX is a 64-bit Wine prefix: remove it (the runner makes a 32-bit one)"
+    exit 1
+fi
 if [ -f "$WINEPREFIX/.vr-wine-fails" ]; then
     echo "skipped: Wine cannot start a 32-bit program on this machine:"
     cat "$WINEPREFIX/.vr-wine-fails"
