@@ -160,7 +160,7 @@ void FontChild::InvalidateChar(int code, CharChild *except) {
 
 void FontChild::InvalidateChilds(int code, CharChild *except) {
     for (CharChild *c : charWindows)
-        if (c != except && c->CharCode == code) c->Repaint();
+        if (c != except && (c->CharCode == code || code < 0)) c->Repaint();
 }
 
 CharChild *FontChild::OpenCharWindow(int code) {

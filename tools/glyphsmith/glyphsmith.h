@@ -107,6 +107,7 @@ public:
     void DrawSelection(bool show);
     void ShowCharStatus();
     void InvalidateChar(int code, CharChild *except);
+    // Code -1: every character window of this font.
     void InvalidateChilds(int code, CharChild *except);
     CharChild *OpenCharWindow(int code);
     // Draws the whole grid on any device context (also the tests').

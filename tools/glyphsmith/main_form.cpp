@@ -295,6 +295,7 @@ bool MainForm::SaveFontAs(FontChild *font) {
     if (!AskFontFile(true, path)) return false;
     font->FontFileName = path;
     font->SetCaption(path);
+    font->InvalidateChilds(-1, nullptr);  // their captions name the font
     SetPanel(kPanelFont, path);
     return SaveFont(font);
 }
