@@ -10,35 +10,12 @@
 #include <gtest/gtest.h>
 
 #include "glyph_editor.h"
+#include "glyph_fixture.h"
 #include "memory.h"
 #include "stroke_font_table.h"
 #include "text_layout.h"
 
 namespace {
-
-// "x,y x,y|x,y": the strokes of a character.
-std::string Strokes(const FChar &c) {
-    std::string s;
-    for (size_t i = 0; i < c.strokes.size(); ++i) {
-        if (i) s += "|";
-        for (size_t j = 0; j < c.strokes[i].points.size(); ++j) {
-            const Spoint &p = c.strokes[i].points[j];
-            s += (j ? " " : "") + std::to_string(p.x) + "," + std::to_string(p.y);
-        }
-    }
-    return s;
-}
-
-FChar Glyph(int width, const std::vector<std::vector<std::pair<int, int>>> &strokes) {
-    FChar c;
-    c.SetWidth(width);
-    for (const auto &s : strokes) {
-        Stroke st;
-        for (auto p : s) st.points.push_back({static_cast<signed char>(p.first), static_cast<signed char>(p.second)});
-        c.strokes.push_back(st);
-    }
-    return c;
-}
 
 TEST(GlyphSettings, FactoryValuesNamesAndSanity) {
     CharWindowSettings s;

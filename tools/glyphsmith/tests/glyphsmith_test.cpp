@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "glyph_fixture.h"
 #include "glyphsmith.h"
 #include "glyphsmith_ids.h"
 #include "win32_modal.h"
@@ -48,29 +49,6 @@ std::string Folder(const char *name) {
     folder += std::string(name) + "\\";
     CreateDirectoryA(folder.c_str(), nullptr);
     return folder;
-}
-
-std::string Strokes(const FChar &c) {
-    std::string s;
-    for (size_t i = 0; i < c.strokes.size(); ++i) {
-        if (i) s += "|";
-        for (size_t j = 0; j < c.strokes[i].points.size(); ++j) {
-            const Spoint &p = c.strokes[i].points[j];
-            s += (j ? " " : "") + std::to_string(p.x) + "," + std::to_string(p.y);
-        }
-    }
-    return s;
-}
-
-FChar Glyph(int width, const std::vector<std::vector<std::pair<int, int>>> &strokes) {
-    FChar c;
-    c.SetWidth(width);
-    for (const auto &s : strokes) {
-        Stroke st;
-        for (auto p : s) st.points.push_back({static_cast<signed char>(p.first), static_cast<signed char>(p.second)});
-        c.strokes.push_back(st);
-    }
-    return c;
 }
 
 void ClearRegistry() { SHDeleteKeyA(HKEY_CURRENT_USER, kRegistryPath); }
@@ -141,6 +119,17 @@ public:
     }
     static void WaitGone(HWND dialog) {
         for (DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < 10000;) Sleep(10);
+    }
+    // OK on a dialog that refuses its input: the text of the box it shows,
+    // which is then answered; the dialog stays open.
+    std::string RefusedOk(HWND dialog) {
+        Press(dialog, IDOK);
+        HWND box = Wait(dialog);
+        if (!box) return "<no box>";
+        std::string text = TextOf(GetDlgItem(box, 0xFFFF));
+        Press(box, IDOK);
+        WaitGone(box);
+        return text;
     }
 
 private:
@@ -525,12 +514,7 @@ TEST_F(Glyphsmith, TheTextFormIsEditedAndABadPairKeepsTheCharacter) {
             shownWidth = TextOf(GetDlgItem(dialog, IDC_WIDTH));
             shownStrokes = TextOf(GetDlgItem(dialog, IDC_STROKES));
             SetDlgItemTextA(dialog, IDC_STROKES, "1 2 3");
-            Watcher::Press(dialog, IDOK);
-            HWND box = w.Wait(dialog);
-            if (!box) return;
-            boxText = TextOf(GetDlgItem(box, 0xFFFF));
-            Watcher::Press(box, IDOK);
-            Watcher::WaitGone(box);
+            boxText = w.RefusedOk(dialog);
             Watcher::Press(dialog, IDCANCEL);
         });
         Key(font->hwnd, 'E', false, true);
@@ -563,12 +547,7 @@ TEST_F(Glyphsmith, TheStyleDialogChecksRangesAndSetsDefaults) {
             shownZoom = TextOf(GetDlgItem(dialog, IDC_ZOOM));
             // No width to divide by: refused with a reason.
             SetDlgItemTextA(dialog, IDC_MAX_X, "-20");
-            Watcher::Press(dialog, IDOK);
-            HWND box = w.Wait(dialog);
-            if (!box) return;
-            boxText = TextOf(GetDlgItem(box, 0xFFFF));
-            Watcher::Press(box, IDOK);
-            Watcher::WaitGone(box);
+            boxText = w.RefusedOk(dialog);
             SetDlgItemTextA(dialog, IDC_MAX_X, "40");
             SetDlgItemTextA(dialog, IDC_ZOOM, "abc");  // no number: keeps the window's
             SetDlgItemTextA(dialog, IDC_STEP, "10");
