@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "fontfile.h"
-#include "glyph_fixture.h"
 
 namespace {
 
@@ -38,7 +37,17 @@ Bytes WithHeader(const Bytes &body) {
 }
 
 // "x,y x,y|x,y" per stroke, "w" first: a readable picture of a character.
-std::string Describe(const FChar &c) { return std::to_string(c.GetWidth()) + ":" + Strokes(c); }
+std::string Describe(const FChar &c) {
+    std::string s = std::to_string(c.GetWidth()) + ":";
+    for (size_t i = 0; i < c.strokes.size(); ++i) {
+        if (i) s += "|";
+        for (size_t j = 0; j < c.strokes[i].points.size(); ++j) {
+            const Spoint &p = c.strokes[i].points[j];
+            s += (j ? " " : "") + std::to_string(p.x) + "," + std::to_string(p.y);
+        }
+    }
+    return s;
+}
 
 Bytes ReadFileBytes(const std::string &path) {
     Bytes b;
