@@ -239,6 +239,13 @@ int AppendEscaped(const char *text) {
 
 int AppendLineEnd() { return Append("\r\n", 2); }
 
+// An expression line that began with ";" would read back as a comment: a
+// blank in front keeps it, and blanks mean nothing to the compiler.
+int AppendExpressionLine(const char *text) {
+    if (text && *text == ';' && !Append(" ", 1)) return 0;
+    return AppendEscaped(text) && AppendLineEnd();
+}
+
 // The notes: the reader takes them whole, so their lines may be of any length.
 int AppendNotes(const char *text) {
     const size_t n = std::strlen(text);
@@ -366,7 +373,7 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
         char **texts = ExpressionArray(e.arg);
         if (!AppendFormat("%s:\r\n", e.name)) return 0;
         for (int i = ExpressionFirst(e.arg); i < gTextArrayCount; ++i)
-            if (!AppendEscaped(texts ? texts[i] : nullptr) || !AppendLineEnd()) return 0;
+            if (!AppendExpressionLine(texts ? texts[i] : nullptr)) return 0;
         return 1;
     }
     case kKeyInitialValues:
@@ -379,8 +386,10 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
         char **texts = e.arg == kArgExpressions ? t.expressions : t.formats;
         int ok = e.arg == kArgExpressions ? AppendFormat("%-*s = %d\r\n", width, e.name, t.count)
                                           : AppendFormat("%-*s:\r\n", width, e.name);
-        for (int i = 0; ok && i < t.count; ++i)
-            ok = AppendEscaped(texts ? texts[i] : nullptr) && AppendLineEnd();
+        for (int i = 0; ok && i < t.count; ++i) {
+            const char *text = texts ? texts[i] : nullptr;
+            ok = e.arg == kArgExpressions ? AppendExpressionLine(text) : AppendEscaped(text) && AppendLineEnd();
+        }
         return ok;
     }
     case kKeyMethod: return WriteMethod(e, width);
@@ -552,7 +561,7 @@ void SplitLine() {
 // tab typed into a text survives); a longer run than the line buffer, any
 // other control character, or the end of the text before a line end is a
 // line error: nothing of a value is ever cut silently.
-int ReadProblemLine(int split) {
+int ReadProblemLine(int mode) {
     if (!gParseStatus) return 0;
     const char *t = gProblemTextBuffer;
     for (;;) {
@@ -570,8 +579,8 @@ int ReadProblemLine(int split) {
             return 0;
         }
         SkipLineEnd();
-        if (split && gLine[0] == ';') continue;
-        if (split) SplitLine();
+        if (mode != kLineVerbatim && gLine[0] == ';') continue;
+        if (mode == kLineSplit) SplitLine();
         return 1;
     }
 }
@@ -684,7 +693,7 @@ int ReadNames(const ProblemKeyDescriptor &e) {
     const int first = e.arg == kArgVariableNames ? kFixedColumnCount : kFixedColumnCount + n;
     const int count = e.arg == kArgVariableNames ? n : n + 2;
     for (int i = 0; i < count; ++i) {
-        if (!ReadProblemLine(1)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(kLineSplit)) return gParseStatus ? LineError() : 0;
         if (gColumnTable && first + i < gColumnCount) SetNonEmptyStringCopy(gColumnTable[first + i].name, gKey);
     }
     return 1;
@@ -693,7 +702,7 @@ int ReadNames(const ProblemKeyDescriptor &e) {
 int ReadExpressions(const ProblemKeyDescriptor &e) {
     char **texts = ExpressionArray(e.arg);
     for (int i = ExpressionFirst(e.arg); i < gTextArrayCount; ++i) {
-        if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(kLineValue)) return gParseStatus ? LineError() : 0;
         if (texts) SetUnescapedString(texts[i], gLine);
     }
     return 1;
@@ -702,7 +711,7 @@ int ReadExpressions(const ProblemKeyDescriptor &e) {
 int ReadInitialValues() {
     const int n = static_cast<int>(gDimension);
     for (int i = 0; i < n + 2; ++i) {
-        if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(kLineValue)) return gParseStatus ? LineError() : 0;
         double v;
         if (std::sscanf(gLine, "%lg", &v) != 1) return LineError();
         if (gInitialValues) gInitialValues[i] = v;
@@ -720,7 +729,7 @@ int ReadParameters(const ProblemKeyDescriptor &e) {
     AllocArray(gParameters, static_cast<size_t>(count));
     if (gParameters) gParameterCount = static_cast<int>(count);
     for (long long i = 0; i < count; ++i) {
-        if (!ReadProblemLine(1)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(kLineSplit)) return gParseStatus ? LineError() : 0;
         if (!gParameters) continue;
         ParameterEntry &p = gParameters[i];
         p.value = 0;
@@ -755,8 +764,10 @@ int ReadTextList(const ProblemKeyDescriptor &e) {
         }
     }
     char **texts = e.arg == kArgExpressions ? t.expressions : t.formats;
+    // A format may begin with ";": format lines are taken verbatim.
+    const int mode = e.arg == kArgExpressions ? kLineValue : kLineVerbatim;
     for (int i = 0; i < t.count; ++i) {
-        if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(mode)) return gParseStatus ? LineError() : 0;
         SetRawString(texts[i], gLine);
     }
     return 1;
@@ -781,7 +792,7 @@ int ReadMethod() {
     else gCodeLibraryIndex = index;
     if (!index) return 1;
     for (int i = 0; const char *name = h->LibraryParamName(i); ++i) {
-        if (!ReadProblemLine(1)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(kLineSplit)) return gParseStatus ? LineError() : 0;
         if (strcasecmp(gKey, name) != 0) return LineError();
         double v = 0;
         if (gValue) std::sscanf(gValue, "%lg", &v);
@@ -794,7 +805,7 @@ int ReadElements() {
     gCurrentGraph = &gGraphWorkCopy;
     while (gParseStatus) {
         if (!gLinePending) {
-            if (!ReadProblemLine(1)) return gParseStatus;
+            if (!ReadProblemLine(kLineSplit)) return gParseStatus;
             gLinePending = 1;
         }
         if (strcasecmp(gKey, "Graphics element") != 0) return 1;
@@ -809,16 +820,16 @@ int ReadElements() {
         el->kind = kind;
         const bool two = kind == kElement2Curve || kind == kElement3Curve || kind >= kElementFractal;
         if (kind >= kElementText) {
-            if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+            if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
             if (kind == kElementText) SetRawString(el->text1, gLine);
             else SetUnescapedString(el->text1, gLine);
         }
         if (two) {
-            if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+            if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
             SetUnescapedString(el->text2, gLine);
         }
         if (kind == kElement3Curve) {
-            if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+            if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
             SetUnescapedString(el->text3, gLine);
         }
         gElementWorkCopy = *el;
@@ -931,7 +942,7 @@ int ReadKeyTable(const ProblemKeyDescriptor *table, int count) {
             continue;
         }
         if (!gLinePending) {
-            if (!ReadProblemLine(1)) return gParseStatus;
+            if (!ReadProblemLine(kLineSplit)) return gParseStatus;
             gLinePending = 1;
         }
         if (strcasecmp(gKey, e.name) != 0) continue;
@@ -969,7 +980,7 @@ void FinishSection(int kind) {
 void ReadWindowSections() {
     while (gParseStatus) {
         if (!gLinePending) {
-            if (!ReadProblemLine(1)) return;
+            if (!ReadProblemLine(kLineSplit)) return;
             gLinePending = 1;
         }
         int kind;
@@ -1066,6 +1077,6 @@ int ParseProblemText() {
     if (gParseStatus) ReadWindowSections();
     ResolveLinkedWindows();
     if (gParseStatus) ReadKeyTable(kNotesTable, kNotesTableCount);
-    if (gParseStatus && (gLinePending || ReadProblemLine(1))) LineError();
+    if (gParseStatus && (gLinePending || ReadProblemLine(kLineSplit))) LineError();
     return FinishParse();
 }

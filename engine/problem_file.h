@@ -50,9 +50,13 @@ int ParseProblemText();
 int WriteKeyTable(const ProblemKeyDescriptor *table, int count, const char *headerValue);
 // Reads lines against one table; 0 after a reported line error.
 int ReadKeyTable(const ProblemKeyDescriptor *table, int count);
-// Reads the next line into the line buffer (split: also into key and value,
-// skipping comment lines); 0 at the end of the text or after a line error.
-int ReadProblemLine(int split);
+// How ReadProblemLine takes a line: verbatim (a text stored as written, where
+// a leading ";" is part of it), as a value line (comment lines skipped), or
+// split into key and value (comment lines skipped).
+enum ProblemLineMode { kLineVerbatim = 0, kLineSplit = 1, kLineValue = 2 };
+// Reads the next line into the line buffer; 0 at the end of the text or
+// after a line error.
+int ReadProblemLine(int mode);
 void SkipLineEnd();
 // Appends text, with escape 1 in the escaped form of text values, then CR LF.
 int AppendProblemLine(const char *text, int escape);

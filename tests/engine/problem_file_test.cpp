@@ -516,6 +516,41 @@ TEST_F(ProblemFileTest, EmptyTextLinesReadAsNoText) {
     EXPECT_STREQ(gEquationTexts[1], "x[1]");
 }
 
+// Comment lines may stand anywhere, also between the lines of a list: the
+// equations, initial values, initial functions and text-window expressions.
+// Format lines are texts of their own, where a leading ";" is kept.
+TEST_F(ProblemFileTest, CommentLinesInsideListsAreSkipped) {
+    NewProblem(kOdeSystem, 2);
+    ASSERT_EQ(Parse("Version = 200\r\n[Type]\r\nSystem of ODEs = Yes\r\nDimension/Order = 2\r\n"
+                    "[Equations]\r\nDefinitions:\r\n; the first equation\r\nx[1]\r\n;\r\n-x[0]\r\n"
+                    "[Initial values]\r\nDependent variable(s):\r\n; four lines\r\n1\r\n2\r\n;\r\n3\r\n4\r\n"
+                    "Initial functions:\r\n;\r\nsin(t)\r\ncos(t)\r\n"
+                    "[Text window]\r\nExpressions = 2\r\n; columns\r\nt\r\nx\r\nFormat strings:\r\n;%g\r\n%g\r\n"),
+              kParseLoaded)
+        << (gRecorder.boxes.empty() ? "" : gRecorder.boxes[0].text);
+    EXPECT_STREQ(gEquationTexts[0], "x[1]");
+    EXPECT_STREQ(gEquationTexts[1], "-x[0]");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(gInitialValues[i], i + 1);
+    EXPECT_STREQ(gInitialFunctionTexts[0], "sin(t)");
+    EXPECT_STREQ(gInitialFunctionTexts[1], "cos(t)");
+    TextWindowState *t = Child(0)->text;
+    EXPECT_STREQ(t->expressions[0], "t");
+    EXPECT_STREQ(t->expressions[1], "x");
+    EXPECT_STREQ(t->formats[0], ";%g");
+
+    // An expression that begins with ";" is written so that it is no comment.
+    SetText(gEquationTexts[0], ";x");
+    SetText(t->expressions[1], ";y");
+    const std::string first = Build();
+    NewProblem(kOdeSystem, 2);
+    ASSERT_EQ(Parse(first), kParseLoaded);
+    EXPECT_STREQ(gEquationTexts[0], " ;x");
+    EXPECT_STREQ(gEquationTexts[1], "-x[0]");
+    EXPECT_STREQ(Child(0)->text->expressions[1], " ;y");
+    EXPECT_STREQ(Child(0)->text->formats[0], ";%g");
+    EXPECT_EQ(Build(), first);
+}
+
 // A text that would make a line longer than the reader takes is refused at
 // saving, with the line's number, rather than written unreadable.
 TEST_F(ProblemFileTest, ALineTooLongToReadBackFailsTheBuild) {
