@@ -350,8 +350,9 @@ void EmitPoint(PointFilter *f) {
 
 void StartPolyline(PointFilter *f) {
     if (!f->clip || InRectangle(f, f->x, f->y)) {
-        // The very first polyline needs nothing to set it apart.
-        if (f->started) f->penUpPending = 1;
+        // The very first polyline needs nothing to set it apart; a point of
+        // its own always has a break before it, the first one too.
+        if (f->started || f->pointsOnly) f->penUpPending = 1;
         f->previousOutside = 0;
         EmitPoint(f);
     } else {

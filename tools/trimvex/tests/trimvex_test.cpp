@@ -100,7 +100,7 @@ TEST(Trimvex, FiltersStandardInputToStandardOutput) {
          {"5 5", "10 5"}},
         {"first point not cut from the origin", {"/C", "1,1,2,2"}, "0 5\n1.5 1.5\n", {"1.5 1.5"}},
         {"a comment line splits the polyline", {}, "1 2\n# next\n3 4\n", {"1 2", "", "3 4"}},
-        {"/N and /P both count", {"/N", "/P"}, "1 1\n2 2\n", {"1 1", "", "2 2"}},
+        {"/N and /P both count", {"/N", "/P"}, "1 1\n2 2\n", {"", "1 1", "", "2 2"}},
         {"write format", {"/W", "%lg,%lg\\n"}, "1 2\n3 4\n", {"1,2", "3,4"}},
         {"escapes in the write format", {"/w", "\\x41%g\\t%.2f\\n"}, "1 2\n", {"A1\t2.00"}},
         {"read format and break string", {"/R", "%lg;%lg", "/S", "-- 100%% --\\n"}, "1;2\n3 4\n5;6\n",
