@@ -140,9 +140,7 @@ char *NewLineBuffer(double **values, int count) {
 
 }  // namespace
 
-// Conversions of a format that passes the check of IsTextColumnFormatSafe
-// but for their number; -1 for anything unsafe.
-static int CountSafeConversions(const char *format) {
+int CountDoubleConversions(const char *format) {
     int conversions = 0;
     for (const char *p = format; *p; ++p) {
         if (*p != '%') continue;
@@ -158,7 +156,7 @@ static int CountSafeConversions(const char *format) {
     return conversions;
 }
 
-int IsTextColumnFormatSafe(const char *format) { return CountSafeConversions(format) == 1; }
+int IsTextColumnFormatSafe(const char *format) { return CountDoubleConversions(format) == 1; }
 
 void WriteTextWindowBinary(TextWindowState *s, double value) {
     TextOutputFile *out = OutputOf(s);
@@ -399,7 +397,7 @@ int WriteHistogram(TextWindowState *s) {
     }
     if (!s->formats || !s->formats[0] || !s->formats[0][0]) return 0;
     const char *format = UnescapeFormat(s->formats[0]);
-    const int conversions = CountSafeConversions(format);
+    const int conversions = CountDoubleConversions(format);
     if (conversions < 1 || conversions > 2) {
         ShowErrorBoxFormatted(IDS_BAD_TEXT_FORMAT, s->formats[0]);
         return StopRun(-1);
