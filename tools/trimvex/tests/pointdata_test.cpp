@@ -48,6 +48,11 @@ TEST(PointFormat, TakesOnlyConversionsThatMatchTheArguments) {
         {"\n", kFormatBreak, 1},           {"-- 50%% --\n", kFormatBreak, 1},
         {"%g\n", kFormatBreak, 0},         {"%s", kFormatBreak, 0},
         {"%", kFormatBreak, 0},
+        // Widths and precisions of at most three digits.
+        {"%999lg%999lg", kFormatRead, 1},  {"%1000lg%lg", kFormatRead, 0},
+        {"%*9999g%lg%lg", kFormatRead, 0}, {"%-999.999lg %g\n", kFormatWrite, 1},
+        {"%999999999lg %lg\n", kFormatWrite, 0}, {"%.1000g", kFormatWrite, 0},
+        {"%0001g", kFormatWrite, 1},
     };
     for (const auto &c : cases)
         EXPECT_EQ(CheckPointFormat(c.format, c.use), c.ok) << c.format << " use " << c.use;
