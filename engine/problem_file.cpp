@@ -71,11 +71,15 @@ ProblemWindowHost *Host() { return gProblemWindowHost; }
 
 bool IsMap() { return gProblemKind == kMap; }
 
-// ---- Escaping. A text value is one line: CR LF inside it becomes "\n". A
-// run of backslashes before an "n" (or before a CR LF) is doubled so that a
-// literal "\n", as in x\n (x DIV n), does not read back as a line break.
-// Reading halves such a run; an odd run ends in the line break. A single
-// backslash before "n" still reads as a line break, as in older files.
+// ---- Escaping. A text value is one line: CR LF inside it becomes "\n".
+// Texts that the reader decodes (expressions, texts with line breaks, the
+// element texts other than a Text's) also double a run of backslashes before
+// an "n" (or before a CR LF), so that a literal "\n", as in x\n (x DIV n),
+// does not read back as a line break. Reading halves such a run; an odd run
+// ends in the line break. A single backslash before "n" still reads as a line
+// break, as in older files. Texts stored as read (titles, formats,
+// separators, the text-window lists, a Text element's layout codes) keep
+// their backslashes as they are: they are decoded where they are used.
 
 // Length of the line break at p: CR LF, or a lone CR or LF (written as the
 // same "\n"); 0 when there is none.
@@ -84,10 +88,10 @@ size_t BreakLength(const char *p) {
     return p[0] == '\r' || p[0] == '\n' ? 1 : 0;
 }
 
-size_t EscapedLength(const char *t) {
+size_t EscapedLength(const char *t, bool reversible) {
     size_t n = 0;
     for (const char *p = t; *p;) {
-        if (*p == '\\') {
+        if (reversible && *p == '\\') {
             const char *q = p;
             while (*q == '\\') ++q;
             size_t run = q - p;
@@ -105,10 +109,10 @@ size_t EscapedLength(const char *t) {
     return n;
 }
 
-void EscapeInto(const char *t, char *out) {
+void EscapeInto(const char *t, char *out, bool reversible) {
     char *o = out;
     for (const char *p = t; *p;) {
-        if (*p == '\\') {
+        if (reversible && *p == '\\') {
             const char *q = p;
             while (*q == '\\') ++q;
             size_t run = q - p;
@@ -154,12 +158,8 @@ void UnescapeInto(const char *t, char *out) {
     *o = 0;
 }
 
-// Values of strings, lists and Text elements are taken as read from files
-// older than the escaping of backslashes; from then on they are decoded.
-void SetRawString(char *&slot, const char *text) {
-    if (gFileVersion >= static_cast<unsigned>(kEscapedTextsVersion)) SetUnescapedString(slot, text);
-    else SetNonEmptyStringCopy(slot, text);
-}
+// Strings, the text-window lists and a Text element's text, as read.
+void SetRawString(char *&slot, const char *text) { SetNonEmptyStringCopy(slot, text); }
 
 // ---- Writer
 
@@ -228,11 +228,15 @@ int AppendFormat(const char *format, ...) {
     return Append(buffer, n);
 }
 
-int AppendEscaped(const char *text) {
+// How a text value is written: for the reader to decode, or to keep as read.
+enum TextForm { kTextDecoded, kTextAsRead };
+
+int AppendEscaped(const char *text, TextForm form = kTextDecoded) {
     if (!text) return 1;
-    size_t n = EscapedLength(text);
+    const bool reversible = form == kTextDecoded;
+    size_t n = EscapedLength(text, reversible);
     if (!Reserve(n)) return 0;
-    EscapeInto(text, gProblemTextBuffer + gProblemTextLength);
+    EscapeInto(text, gProblemTextBuffer + gProblemTextLength, reversible);
     gProblemTextLength += n;
     return 1;
 }
@@ -241,9 +245,9 @@ int AppendLineEnd() { return Append("\r\n", 2); }
 
 // An expression line that began with ";" would read back as a comment: a
 // blank in front keeps it, and blanks mean nothing to the compiler.
-int AppendExpressionLine(const char *text) {
+int AppendExpressionLine(const char *text, TextForm form = kTextDecoded) {
     if (text && *text == ';' && !Append(" ", 1)) return 0;
-    return AppendEscaped(text) && AppendLineEnd();
+    return AppendEscaped(text, form) && AppendLineEnd();
 }
 
 // The notes: the reader takes them whole, so their lines may be of any length.
@@ -316,7 +320,8 @@ int WriteElements() {
         const int k = el->kind >= 0 && el->kind < kElementKindCount ? el->kind : 0;
         gElementWorkCopy = *el;
         if (!AppendFormat("Graphics element = %s\r\n", kElementKindNames[k])) return 0;
-        if (k >= kElementText && (!AppendEscaped(el->text1) || !AppendLineEnd())) return 0;
+        const TextForm first = k == kElementText ? kTextAsRead : kTextDecoded;
+        if (k >= kElementText && (!AppendEscaped(el->text1, first) || !AppendLineEnd())) return 0;
         const bool two = k == kElement2Curve || k == kElement3Curve || k >= kElementFractal;
         if (two && (!AppendEscaped(el->text2) || !AppendLineEnd())) return 0;
         if (k == kElement3Curve && (!AppendEscaped(el->text3) || !AppendLineEnd())) return 0;
@@ -338,7 +343,8 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
     case kKeyDouble: return AppendFormat("%-*s = %.15lg\r\n", width, e.name, Cell<double>(e));
     case kKeyString:
     case kKeyText:
-        return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(StringCell(e)) && AppendLineEnd();
+        return AppendFormat("%-*s = ", width, e.name) &&
+               AppendEscaped(StringCell(e), e.type == kKeyText ? kTextDecoded : kTextAsRead) && AppendLineEnd();
     case kKeyNotes: return StringCell(e) ? AppendNotes(StringCell(e)) : 1;
     case kKeyYesNo:
         return AppendFormat("%-*s = %s\r\n", width, e.name, Cell<int>(e) ? "Yes" : "No");
@@ -350,7 +356,7 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
     case kKeyLink: {
         const char *title = "";
         if (gGraphWorkCopy.linkedWindow && Host()) title = Host()->GraphTitle(gGraphWorkCopy.linkedWindow);
-        return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(title) && AppendLineEnd();
+        return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(title, kTextAsRead) && AppendLineEnd();
     }
     case kKeyParameters:
         if (!AppendFormat("%-*s = %d\r\n", width, e.name, gParameterCount)) return 0;
@@ -388,7 +394,8 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
                                           : AppendFormat("%-*s:\r\n", width, e.name);
         for (int i = 0; ok && i < t.count; ++i) {
             const char *text = texts ? texts[i] : nullptr;
-            ok = e.arg == kArgExpressions ? AppendExpressionLine(text) : AppendEscaped(text) && AppendLineEnd();
+            ok = e.arg == kArgExpressions ? AppendExpressionLine(text, kTextAsRead)
+                                          : AppendEscaped(text, kTextAsRead) && AppendLineEnd();
         }
         return ok;
     }
@@ -416,11 +423,11 @@ int AppendProblemLine(const char *text, int escape) {
 }
 
 void EscapeProblemText(const char *text, char *out, size_t size) {
-    if (EscapedLength(text) + 1 > size) {
+    if (EscapedLength(text, true) + 1 > size) {
         if (size) *out = 0;
         return;
     }
-    EscapeInto(text, out);
+    EscapeInto(text, out, true);
 }
 
 void SetUnescapedString(char *&slot, const char *text) {

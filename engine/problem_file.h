@@ -24,10 +24,6 @@ extern size_t gProblemTextLength;
 
 // The longest line the reader takes.
 constexpr int kProblemLineSize = 20480;
-// Files from this version on escape backslashes before "n" in every text
-// value, so that texts read back byte for byte; older files are read by
-// their own rules.
-constexpr int kEscapedTextsVersion = 200;
 // Files of this version or older ask for a new name at the next save.
 constexpr unsigned kAskNameMaxVersion = 64;
 
@@ -70,5 +66,6 @@ int WriteWindowSection(WindowId window, int withHandles, int offset);
 int ParseWindowPlacement(const char *value);
 void ResolveLinkedWindows();
 
-// The escaped form of a text value and its inverse, exposed for tests.
+// The escaped form of a text value that the reader decodes, exposed for
+// tests; SetUnescapedString is its inverse.
 void EscapeProblemText(const char *text, char *out, size_t size);
