@@ -132,8 +132,7 @@ double CheckLibraryResult(const char *name, double a1, double a2, double result)
     if (error == EDOM) type = kMathDomain;
     else if (error != ERANGE) return result;
     else if (!std::isinf(result)) type = kMathUnderflow;
-    else if (a1 == 0) type = kMathSingularity;  // log(0): a pole, not an overflow
-    else type = kMathOverflow;
+    else type = kMathOverflow;  // log(0) too, as the Win32 runtime reports it
     MathErrorRecord record = {type, name, a1, a2, result};
     ReportMathError(&record);  // returns for underflow only
     return record.retval;
