@@ -19,7 +19,6 @@
 #include "shooting.h"
 #include "solver_method.h"
 #include "string_ids.h"
-#include "text_window_output.h"
 #include "workspace.h"
 
 RunHost gRunHost;

@@ -43,11 +43,6 @@ void TextWindowRunEnumProc(TextWindowState *s, int close);
 // otherwise only "%%". Checked after the escapes are decoded. A histogram
 // line may have two.
 int IsTextColumnFormatSafe(const char *format);
-// The number of conversions in a user's format when each is one of a double
-// (flags, at most three digits of width and of precision, an optional "l",
-// then e, f, g or a in either case) and the rest is text or "%%"; -1 for
-// anything else. Formats from files pass here before they reach printf.
-int CountDoubleConversions(const char *format);
 
 void OutputTextWindowLine(TextWindowState *s, const char *line);
 void AppendTextWindowLine(TextWindowState *s, const char *line);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "counting_sink.h"
 #include "fontfile.h"
 #include "fuzz_target.h"
 #include "memory.h"
@@ -12,13 +13,6 @@
 #include "text_layout.h"
 
 namespace {
-
-class CountingSink : public TextStrokeSink {
-public:
-    long count = 0;
-    void Point(double, double) override { ++count; }
-    void LineTo(double, double) override { ++count; }
-};
 
 void EditorRoundTrip(const uint8_t *data, size_t size) {
     std::vector<FChar> chars(kFontCharCount), again(kFontCharCount);

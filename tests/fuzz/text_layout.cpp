@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "counting_sink.h"
 #include "fontfile.h"
 #include "fuzz_target.h"
 #include "memory.h"
@@ -14,13 +15,6 @@
 #include "text_layout.h"
 
 namespace {
-
-class CountingSink : public TextStrokeSink {
-public:
-    long count = 0;
-    void Point(double, double) override { ++count; }
-    void LineTo(double, double) override { ++count; }
-};
 
 // Every code has a glyph of its own width in fonts 0 and 2: a stroke or two.
 void LoadFonts() {
