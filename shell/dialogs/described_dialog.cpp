@@ -13,6 +13,7 @@
 #include "platform.h"
 #include "problem_settings.h"
 #include "problem_windows.h"
+#include "resource_ids.h"
 #include "settings.h"
 #include "string_ids.h"
 #include "text_window_state.h"
@@ -150,9 +151,9 @@ bool ColumnsReady() { return gColumnTable && gColumnCount == 2 * Dimension() + 9
 
 // First column entry of a name row list, and its row count.
 int NameBase(const DialogItem &item) {
-    return kFixedColumnCount + (item.control == 22013 ? 0 : Dimension());
+    return kFixedColumnCount + (item.control == IDC_DEF_VARIABLE_ROWS ? 0 : Dimension());
 }
-int NameCount(const DialogItem &item) { return item.control == 22013 ? Dimension() : Dimension() + 2; }
+int NameCount(const DialogItem &item) { return item.control == IDC_DEF_VARIABLE_ROWS ? Dimension() : Dimension() + 2; }
 
 char **TextArrayOf(int type) {
     if (type == kItemEquationRows) return gEquationTexts;
@@ -234,7 +235,7 @@ void MakeRowCopy(DialogSession &s, int index) {
 
 // Text of a name edit of the Definitions dialog, or the column entry's name.
 std::string LiveName(DialogSession &s, int column) {
-    static const int kNameControls[kFixedColumnCount] = {22008, 22004, 22009, 22005, 22109, 22112, 22115};
+    static const int kNameControls[kFixedColumnCount] = {IDC_DEF_VARIABLES_NAME, IDC_DEF_TIME_NAME, IDC_DEF_INITIAL_NAME, IDC_DEF_INITIAL_TIME_NAME, IDC_DEF_TRAJECTORY_NAME, IDC_DEF_PHASE_X_NAME, IDC_DEF_PHASE_Y_NAME};
     const int id = kNameControls[column];
     if (FindItem(s, id) && s.controls->Exists(id)) return TrimTrailing(s.controls->Text(id));
     return ColumnsReady() ? OrEmpty(gColumnTable[column].name) : "";
@@ -245,7 +246,7 @@ int LowIndex(int column) { return ColumnsReady() ? gColumnTable[column].low : 0;
 // Individual name of dependent variable i (names 0) or initial-value quantity
 // i (names 1), from the open name list when there is one.
 std::string IndividualName(DialogSession &s, int which, int i) {
-    const int control = which == 0 ? 22013 : 22016;
+    const int control = which == 0 ? IDC_DEF_VARIABLE_ROWS : IDC_DEF_INITIAL_ROWS;
     for (auto &entry : s.rows) {
         const DialogItem &item = s.items[entry.first];
         if (item.type == kItemNameRows && item.control == control) {
@@ -277,7 +278,7 @@ std::string RowLabel(DialogSession &s, int index) {
     const int row = c.row;
     switch (item.type) {
     case kItemNameRows: {
-        const int column = item.control == 22013 ? kColumnVariables : kColumnInitial;
+        const int column = item.control == IDC_DEF_VARIABLE_ROWS ? kColumnVariables : kColumnInitial;
         const std::string base = LiveName(s, column);
         const int k = row + LowIndex(column);
         return k ? Printf("%s[%d]", base.c_str(), k) : base;
@@ -521,7 +522,7 @@ bool CheckItem(DialogSession &s, size_t i, Pending &p, int *message, std::string
         return true;
     }
     case kItemDriverCombo: {
-        const std::string device = TrimTrailing(c.Text(25708));
+        const std::string device = TrimTrailing(c.Text(IDC_PLOTTER_DEVICE));
         p.s = TrimTrailing(c.Text(id));
         if (!DialogTextStorable(device) || !DialogTextStorable(p.s)) {
             *message = IDS_DIALOG_CONTROL_CHARACTER;
@@ -644,7 +645,7 @@ void StoreItem(DialogSession &s, size_t i, const Pending &p) {
         break;
     case kItemDriverCombo: {
         PlotterDriver &d = gGraphWorkCopy.plotter;
-        const std::string device = TrimTrailing(s.controls->Text(25708));
+        const std::string device = TrimTrailing(s.controls->Text(IDC_PLOTTER_DEVICE));
         const bool deviceChanged = DiffersNoCase(device, d.device);
         const bool driverChanged = DiffersNoCase(p.s, d.driver);
         if (deviceChanged) SetNonEmptyStringCopy(d.device, device.c_str());

@@ -9,6 +9,7 @@
 #include "platform.h"
 #include "problem_settings.h"
 #include "problem_windows.h"
+#include "resource_ids.h"
 #include "settings.h"
 #include "solver_method.h"
 #include "string_ids.h"
@@ -76,27 +77,27 @@ void ApplyProblemType(DialogSession &, DialogItem &) {
 // ---- Dialog 130
 
 void InitDefinitionsNames(DialogSession &s, DialogItem &) {
-    static const int kIds[kFixedColumnCount] = {22008, 22004, 22009, 22005, 22109, 22112, 22115};
+    static const int kIds[kFixedColumnCount] = {IDC_DEF_VARIABLES_NAME, IDC_DEF_TIME_NAME, IDC_DEF_INITIAL_NAME, IDC_DEF_INITIAL_TIME_NAME, IDC_DEF_TRAJECTORY_NAME, IDC_DEF_PHASE_X_NAME, IDC_DEF_PHASE_Y_NAME};
     const bool ready = gColumnTable && gColumnCount == 2 * static_cast<int>(gDimension) + 9;
     for (int k = 0; k < kFixedColumnCount; ++k)
         if (DialogItem *item = FindItem(s, kIds[k])) item->target = ready ? &gColumnTable[k].name : nullptr;
     const bool map = gProblemKind == kMap;
-    s.controls->SetText(22002, LoadTextResource(map ? IDS_MAP_INDEX : IDS_INDEPENDENT_VARIABLE));
-    s.controls->SetText(22108, LoadTextResource(map ? IDS_BIFURCATION_PARAMETER : IDS_LAST_POINCARE_TIME));
+    s.controls->SetText(IDC_DEF_TIME_LABEL, LoadTextResource(map ? IDS_MAP_INDEX : IDS_INDEPENDENT_VARIABLE));
+    s.controls->SetText(IDC_DEF_TRAJECTORY_LABEL, LoadTextResource(map ? IDS_BIFURCATION_PARAMETER : IDS_LAST_POINCARE_TIME));
 }
 
 void InitDelayItem(DialogSession &s, DialogItem &item) {
     const bool map = gProblemKind == kMap;
-    s.controls->SetText(22207, LoadTextResource(map ? IDS_POWER_LABEL : IDS_DELAY_LABEL));
+    s.controls->SetText(IDC_DEF_DELAY_LABEL, LoadTextResource(map ? IDS_POWER_LABEL : IDS_DELAY_LABEL));
     if (map) {
         item.type = kItemUnsigned;
         item.target = &gMapPower;
         item.targetSize = 0;
-        for (int id : {22208, 22209}) {
+        for (int id : {IDC_DEF_DISCONTINUITIES_LABEL, IDC_DEF_DISCONTINUITIES}) {
             s.controls->Show(id, false);
             s.keptHidden.push_back(id);
         }
-        s.controls->Enable(22209, false);
+        s.controls->Enable(IDC_DEF_DISCONTINUITIES, false);
     } else {
         item.type = kItemDouble;
         item.target = &gDelay;
@@ -228,14 +229,14 @@ void ApplyFpuMask(DialogSession &, DialogItem &) { gDialogShell->ApplyFpuControl
 
 void EnablePasteGroups(DialogSession &s, int format) {
     const bool bitmap = format == 0 || format == 1;
-    for (int id = 29104; id <= 29111; ++id) s.controls->Enable(id, bitmap);
-    for (int id = 29115; id <= 29118; ++id) s.controls->Enable(id, bitmap);
+    for (int id = IDC_MODE_ROP_GROUP; id <= IDC_MODE_ERASE; ++id) s.controls->Enable(id, bitmap);
+    for (int id = IDC_MODE_PRIORITY_GROUP; id <= IDC_MODE_WHITE; ++id) s.controls->Enable(id, bitmap);
 }
 
 void InitCopyFormatChoice(DialogSession &s, DialogItem &) {
     const int formats = gDialogShell->AvailablePictureFormats();
     gPasteFormat = (formats & 1) ? 0 : (formats & 2) ? 1 : 2;
-    for (int k = 0; k < 3; ++k) s.controls->Enable(29101 + k, (formats >> k) & 1);
+    for (int k = 0; k < 3; ++k) s.controls->Enable(IDC_MODE_DDB + k, (formats >> k) & 1);
     EnablePasteGroups(s, gPasteFormat);
 }
 
@@ -248,238 +249,239 @@ void FillElementKindCombo(DialogSession &s, DialogItem &item) {
 
 }  // namespace
 
-// ---- Tables
+// ---- Tables (page ranges are control-id bounds: a page is every control
+// whose id lies between them)
 
 const DialogItem kProblemTypeTable[] = {
-    MakeRadio(0, 21002, &S[0], BeginProblemTypeEdit),
-    MakeRadio(0, 21003, &S[0]),
-    MakeRadio(0, 21004, &S[0]),
-    MakeUnsigned(0, 21006, &S[1]),
-    MakeUnsigned(1, 21103, &S[2]),
-    MakeUnsigned(1, 21105, &S[3]),
-    MakeDouble(1, 21108, &gHeavisideZero, nullptr, ApplyProblemType),
+    MakeRadio(0, IDC_TYPE_SINGLE_ODE, &S[0], BeginProblemTypeEdit),
+    MakeRadio(0, IDC_TYPE_ODE_SYSTEM, &S[0]),
+    MakeRadio(0, IDC_TYPE_MAP, &S[0]),
+    MakeUnsigned(0, IDC_TYPE_DIMENSION, &S[1]),
+    MakeUnsigned(1, IDC_TYPE_STACK, &S[2]),
+    MakeUnsigned(1, IDC_TYPE_PCODE, &S[3]),
+    MakeDouble(1, IDC_TYPE_HEAVISIDE, &gHeavisideZero, nullptr, ApplyProblemType),
     MakeEnd(1),
 };
-const DialogPage kProblemTypePages[] = {{20099, 21001, 21006, 2000}, {21100, 21101, 21109, 2001}};
+const DialogPage kProblemTypePages[] = {{IDC_PAGE_FIRST, 21001, 21006, 2000}, {IDC_TYPE_ADVANCED_PAGE, 21101, 21109, 2001}};
 
 const DialogItem kDefinitionsTable[] = {
-    MakeString(0, 22008, nullptr, InitDefinitionsNames),
-    MakeString(0, 22004, nullptr),
-    MakeString(0, 22009, nullptr),
-    MakeString(0, 22005, nullptr),
-    MakeString(1, 22109, nullptr),
-    MakeRows(0, kItemNameRows, 22013),
-    MakeRows(0, kItemNameRows, 22016),
-    MakeRows(1, kItemParameterRows, 22104),
-    MakeRows(2, kItemEquationRows, 22204),
-    MakeDouble(2, 22206, &gDelay, InitDelayItem),
-    MakeString(2, 22209, &gDiscontinuities),
-    MakeDouble(3, 22303, &gInitialTime),
-    MakeRows(3, kItemInitialValueRows, 22306),
-    MakeRows(3, kItemInitialFunctionRows, 22309),
-    MakeInt(1, 22111, &gPhaseXMin),
-    MakeString(1, 22112, nullptr),
-    MakeInt(1, 22113, &gPhaseXMax),
-    MakeInt(1, 22114, &gPhaseYMin),
-    MakeString(1, 22115, nullptr),
-    MakeInt(1, 22116, &gPhaseYMax),
-    MakeDouble(4, 22401, &gBoundaryPoint),
-    MakeInt(4, 22402, &gShootingIterations),
-    MakeDouble(4, 22403, &gShootingError),
-    MakeRows(4, kItemBoundaryRows, 22406),
+    MakeString(0, IDC_DEF_VARIABLES_NAME, nullptr, InitDefinitionsNames),
+    MakeString(0, IDC_DEF_TIME_NAME, nullptr),
+    MakeString(0, IDC_DEF_INITIAL_NAME, nullptr),
+    MakeString(0, IDC_DEF_INITIAL_TIME_NAME, nullptr),
+    MakeString(1, IDC_DEF_TRAJECTORY_NAME, nullptr),
+    MakeRows(0, kItemNameRows, IDC_DEF_VARIABLE_ROWS),
+    MakeRows(0, kItemNameRows, IDC_DEF_INITIAL_ROWS),
+    MakeRows(1, kItemParameterRows, IDC_DEF_PARAMETER_ROWS),
+    MakeRows(2, kItemEquationRows, IDC_DEF_EQUATION_ROWS),
+    MakeDouble(2, IDC_DEF_DELAY, &gDelay, InitDelayItem),
+    MakeString(2, IDC_DEF_DISCONTINUITIES, &gDiscontinuities),
+    MakeDouble(3, IDC_DEF_INITIAL_TIME, &gInitialTime),
+    MakeRows(3, kItemInitialValueRows, IDC_DEF_INITIAL_VALUE_ROWS),
+    MakeRows(3, kItemInitialFunctionRows, IDC_DEF_INITIAL_FUNCTION_ROWS),
+    MakeInt(1, IDC_DEF_PHASE_X_MIN, &gPhaseXMin),
+    MakeString(1, IDC_DEF_PHASE_X_NAME, nullptr),
+    MakeInt(1, IDC_DEF_PHASE_X_MAX, &gPhaseXMax),
+    MakeInt(1, IDC_DEF_PHASE_Y_MIN, &gPhaseYMin),
+    MakeString(1, IDC_DEF_PHASE_Y_NAME, nullptr),
+    MakeInt(1, IDC_DEF_PHASE_Y_MAX, &gPhaseYMax),
+    MakeDouble(4, IDC_DEF_BOUNDARY_POINT, &gBoundaryPoint),
+    MakeInt(4, IDC_DEF_ITERATIONS, &gShootingIterations),
+    MakeDouble(4, IDC_DEF_BOUNDARY_ERROR, &gShootingError),
+    MakeRows(4, kItemBoundaryRows, IDC_DEF_BOUNDARY_ROWS),
     MakeEnd(1),
 };
-const DialogPage kDefinitionsPages[] = {{20099, 22001, 22017, 2011}, {22100, 22101, 22122, 2012},
-                                        {22200, 22201, 22210, 2013}, {22300, 22301, 22310, 2014},
-                                        {22400, 22401, 22411, 2015}};
+const DialogPage kDefinitionsPages[] = {{IDC_PAGE_FIRST, 22001, 22017, 2011}, {IDC_DEF_PARAMETERS_PAGE, 22101, 22122, 2012},
+                                        {IDC_DEF_EQUATIONS_PAGE, 22201, 22210, 2013}, {IDC_DEF_INITIAL_PAGE, 22301, 22310, 2014},
+                                        {IDC_DEF_BOUNDARY_PAGE, 22401, 22411, 2015}};
 
 const DialogItem kMethodTable[] = {
-    MakeDouble(0, 23001, &gFirstValue),
-    MakeDouble(0, 23002, &gLastValue),
-    MakeDouble(0, 23003, &gInfinityLimit),
-    MakeCheck(0, 23004, &gInterpolate),
-    MakeDouble(0, 23007, &gOutputStep),
-    MakeCheck(0, 23009, &gBackward, nullptr, ApplyBackwardFlag),
-    MakeInt(0, 23010, &gPauseSetting),
-    MakeUnsigned(0, 23011, &gRetardedPoints, BeginSavedPointsEdit, ApplySavedPoints),
-    MakeCombo(1, 23101, &S[0], FillCodeLibraryCombo, ApplyCodeLibraryChoice),
-    MakeDouble(1, 23102, &gTolerance),
-    MakeDouble(1, 23103, &gInitialStep),
-    MakeDouble(1, 23104, &gMaxStep),
-    MakeRows(1, kItemSolverParamRows, 23108),
-    MakeDouble(0, 23012, &gRealTime),
-    MakeCheck(0, 23020, &gAutoStart),
-    MakeCombo(0, 23022, &gRunPriority, FillPriorityCombo),
-    MakeInt(0, 23024, &gPreferredProcessor),
+    MakeDouble(0, IDC_RANGE_FIRST, &gFirstValue),
+    MakeDouble(0, IDC_RANGE_LAST, &gLastValue),
+    MakeDouble(0, IDC_RANGE_INFINITY, &gInfinityLimit),
+    MakeCheck(0, IDC_RANGE_INTERPOLATE, &gInterpolate),
+    MakeDouble(0, IDC_RANGE_STEP, &gOutputStep),
+    MakeCheck(0, IDC_RANGE_BACKWARD, &gBackward, nullptr, ApplyBackwardFlag),
+    MakeInt(0, IDC_RANGE_PAUSE, &gPauseSetting),
+    MakeUnsigned(0, IDC_RANGE_RETARDED, &gRetardedPoints, BeginSavedPointsEdit, ApplySavedPoints),
+    MakeCombo(1, IDC_METHOD_LIBRARY, &S[0], FillCodeLibraryCombo, ApplyCodeLibraryChoice),
+    MakeDouble(1, IDC_METHOD_TOLERANCE, &gTolerance),
+    MakeDouble(1, IDC_METHOD_H, &gInitialStep),
+    MakeDouble(1, IDC_METHOD_H_MAX, &gMaxStep),
+    MakeRows(1, kItemSolverParamRows, IDC_METHOD_PARAM_ROWS),
+    MakeDouble(0, IDC_RANGE_REAL_TIME, &gRealTime),
+    MakeCheck(0, IDC_RANGE_AUTO_START, &gAutoStart),
+    MakeCombo(0, IDC_RANGE_PRIORITY, &gRunPriority, FillPriorityCombo),
+    MakeInt(0, IDC_RANGE_PROCESSOR, &gPreferredProcessor),
     MakeEnd(1),
 };
-const DialogPage kMethodPages[] = {{20099, 23001, 23024, 2021}, {23100, 23101, 23114, 2023}};
+const DialogPage kMethodPages[] = {{IDC_PAGE_FIRST, 23001, 23024, 2021}, {IDC_METHOD_PAGE, 23101, 23114, 2023}};
 
 const DialogItem kIterationRangeTable[] = {
-    MakeDouble(0, 23001, &gFirstValue),
-    MakeDouble(0, 23002, &gLastValue),
-    MakeDouble(0, 23003, &gInfinityLimit),
-    MakeCheck(0, 23005, &gBifurcationDiagram),
-    MakeDouble(0, 23006, &gScanBegin),
-    MakeDouble(0, 23007, &gOutputStep),
-    MakeDouble(0, 23008, &gScanEnd),
-    MakeInt(0, 23010, &gPauseSetting),
-    MakeUnsigned(0, 23011, &gRetardedPoints, BeginSavedPointsEdit, ApplySavedPoints),
-    MakeDouble(0, 23012, &gRealTime),
-    MakeCheck(0, 23020, &gAutoStart),
-    MakeCombo(0, 23022, &gRunPriority, FillPriorityCombo),
-    MakeInt(0, 23024, &gPreferredProcessor),
+    MakeDouble(0, IDC_RANGE_FIRST, &gFirstValue),
+    MakeDouble(0, IDC_RANGE_LAST, &gLastValue),
+    MakeDouble(0, IDC_RANGE_INFINITY, &gInfinityLimit),
+    MakeCheck(0, IDC_RANGE_BIFURCATION, &gBifurcationDiagram),
+    MakeDouble(0, IDC_RANGE_BEGIN, &gScanBegin),
+    MakeDouble(0, IDC_RANGE_STEP, &gOutputStep),
+    MakeDouble(0, IDC_RANGE_END, &gScanEnd),
+    MakeInt(0, IDC_RANGE_PAUSE, &gPauseSetting),
+    MakeUnsigned(0, IDC_RANGE_RETARDED, &gRetardedPoints, BeginSavedPointsEdit, ApplySavedPoints),
+    MakeDouble(0, IDC_RANGE_REAL_TIME, &gRealTime),
+    MakeCheck(0, IDC_RANGE_AUTO_START, &gAutoStart),
+    MakeCombo(0, IDC_RANGE_PRIORITY, &gRunPriority, FillPriorityCombo),
+    MakeInt(0, IDC_RANGE_PROCESSOR, &gPreferredProcessor),
     MakeEnd(1),
 };
 
 const DialogItem kStatusLineTable[] = {
-    MakeString(0, 24000, &gStatusFirstExpression),
-    MakeString(0, 24001, &gStatusSecondExpression),
-    MakeString(0, 24002, &gStatusFormat),
-    MakeUnsigned(0, 24003, &gStatusFrequency),
+    MakeString(0, IDC_STATUS_FIRST, &gStatusFirstExpression),
+    MakeString(0, IDC_STATUS_SECOND, &gStatusSecondExpression),
+    MakeString(0, IDC_STATUS_FORMAT, &gStatusFormat),
+    MakeUnsigned(0, IDC_STATUS_FREQUENCY, &gStatusFrequency),
     MakeEnd(1),
 };
 
 const DialogItem kGraphFormatTable[] = {
-    MakeString(0, 25001, &G.title, nullptr, ApplyWindowTitle),
-    MakeDouble(0, 25003, &G.xMin),
-    MakeString(0, 25004, &G.axisText[0]),
-    MakeDouble(0, 25005, &G.xMax),
-    MakeDouble(0, 25006, &G.yMin),
-    MakeString(0, 25007, &G.axisText[1]),
-    MakeDouble(0, 25008, &G.yMax),
-    MakeCheck(1, 25102, &G.continuousLine),
-    MakeUnsigned(1, 25103, &G.frequency),
-    MakeString(1, 25107, &G.axesLocation),
-    MakeCombo(1, 25108, &G.aspectMode, FillAspectCombo),
-    MakeCheck(0, 25009, &G.poincareSection),
-    MakeString(0, 25010, &G.conditionText),
-    MakeDouble(0, 25011, &G.crossingError),
-    MakeCheck(0, 25012, &G.increasing),
-    MakeCheck(0, 25013, &G.decreasing),
-    MakeCheck(0, 25014, &G.average),
-    MakeUnsigned(0, 25015, &G.directPower),
-    MakeUnsigned(0, 25016, &G.inversePower),
-    MakeUnsigned(0, 25017, &G.histogramPeriod),
-    MakeCombo(0, 25002, &S[2], FillLinkedWindowCombo, ApplyLinkedWindow),
-    MakeCombo(1, 25109, &S[1], BeginBitmapModeEdit, ApplyBitmapMode),
-    MakeCheck(1, 25104, &G.directionField),
-    MakeUnsigned(1, 25105, &G.cellLength),
-    MakeUnsigned(1, 25106, &G.markLength),
-    MakeInt(1, 25110, &S[0], BeginCaptureEdit, ApplyCapture),
-    MakeUnsigned(1, 25125, &G.fixedWidth),
-    MakeUnsigned(1, 25126, &G.fixedHeight),
-    MakeCombo(2, 25202, &G.selectX, FillAxisVariableCombo),
-    MakeCombo(2, 25204, &G.selectY, FillAxisVariableCombo),
-    MakeDouble(2, 25206, &G.stepX),
-    MakeDouble(2, 25208, &G.stepY),
-    MakeDouble(2, 25209, &G.angularStep),
-    MakeDouble(2, 25210, &G.zoomFactor),
-    MakeInt(2, 25211, &G.fractalOrder),
-    MakeCheck(3, 25701, &G.plotterOutput),
-    MakeCheck(3, 25702, &G.plotter.frame),
-    MakeInt(3, 25703, &G.plotter.pen),
-    MakeInt(3, 25704, &G.plotter.width),
-    MakeInt(3, 25705, &G.plotter.speed),
-    MakeInt(3, 25706, &G.plotter.lineType),
-    MakeDeviceText(3, 25708),
-    MakeDriverCombo(3, 25710),
+    MakeString(0, IDC_GRAPH_TITLE, &G.title, nullptr, ApplyWindowTitle),
+    MakeDouble(0, IDC_GRAPH_X_MIN, &G.xMin),
+    MakeString(0, IDC_GRAPH_X_TEXT, &G.axisText[0]),
+    MakeDouble(0, IDC_GRAPH_X_MAX, &G.xMax),
+    MakeDouble(0, IDC_GRAPH_Y_MIN, &G.yMin),
+    MakeString(0, IDC_GRAPH_Y_TEXT, &G.axisText[1]),
+    MakeDouble(0, IDC_GRAPH_Y_MAX, &G.yMax),
+    MakeCheck(1, IDC_GRAPH_CONTINUOUS, &G.continuousLine),
+    MakeUnsigned(1, IDC_GRAPH_FREQUENCY, &G.frequency),
+    MakeString(1, IDC_GRAPH_AXES_LOCATION, &G.axesLocation),
+    MakeCombo(1, IDC_GRAPH_ASPECT, &G.aspectMode, FillAspectCombo),
+    MakeCheck(0, IDC_GRAPH_POINCARE, &G.poincareSection),
+    MakeString(0, IDC_GRAPH_CONDITION, &G.conditionText),
+    MakeDouble(0, IDC_GRAPH_ERROR, &G.crossingError),
+    MakeCheck(0, IDC_GRAPH_INCREASING, &G.increasing),
+    MakeCheck(0, IDC_GRAPH_DECREASING, &G.decreasing),
+    MakeCheck(0, IDC_GRAPH_AVERAGE, &G.average),
+    MakeUnsigned(0, IDC_GRAPH_DIRECT, &G.directPower),
+    MakeUnsigned(0, IDC_GRAPH_INVERSE, &G.inversePower),
+    MakeUnsigned(0, IDC_GRAPH_HISTOGRAM, &G.histogramPeriod),
+    MakeCombo(0, IDC_GRAPH_LINKED, &S[2], FillLinkedWindowCombo, ApplyLinkedWindow),
+    MakeCombo(1, IDC_GRAPH_BITMAP, &S[1], BeginBitmapModeEdit, ApplyBitmapMode),
+    MakeCheck(1, IDC_GRAPH_DIRECTION_FIELD, &G.directionField),
+    MakeUnsigned(1, IDC_GRAPH_CELL, &G.cellLength),
+    MakeUnsigned(1, IDC_GRAPH_MARK, &G.markLength),
+    MakeInt(1, IDC_GRAPH_CAPTURE, &S[0], BeginCaptureEdit, ApplyCapture),
+    MakeUnsigned(1, IDC_GRAPH_WIDTH, &G.fixedWidth),
+    MakeUnsigned(1, IDC_GRAPH_HEIGHT, &G.fixedHeight),
+    MakeCombo(2, IDC_GRAPH_SELECT_X, &G.selectX, FillAxisVariableCombo),
+    MakeCombo(2, IDC_GRAPH_SELECT_Y, &G.selectY, FillAxisVariableCombo),
+    MakeDouble(2, IDC_GRAPH_STEP_X, &G.stepX),
+    MakeDouble(2, IDC_GRAPH_STEP_Y, &G.stepY),
+    MakeDouble(2, IDC_GRAPH_ANGULAR_STEP, &G.angularStep),
+    MakeDouble(2, IDC_GRAPH_ZOOM, &G.zoomFactor),
+    MakeInt(2, IDC_GRAPH_FRACTAL_ORDER, &G.fractalOrder),
+    MakeCheck(3, IDC_PLOTTER_ON, &G.plotterOutput),
+    MakeCheck(3, IDC_PLOTTER_FRAME, &G.plotter.frame),
+    MakeInt(3, IDC_PLOTTER_PEN, &G.plotter.pen),
+    MakeInt(3, IDC_PLOTTER_WIDTH, &G.plotter.width),
+    MakeInt(3, IDC_PLOTTER_SPEED, &G.plotter.speed),
+    MakeInt(3, IDC_PLOTTER_LINE_TYPE, &G.plotter.lineType),
+    MakeDeviceText(3, IDC_PLOTTER_DEVICE),
+    MakeDriverCombo(3, IDC_PLOTTER_DRIVER),
     MakeEnd(1),
 };
-const DialogPage kGraphFormatPages[] = {{20099, 25001, 25037, 2041}, {25100, 25101, 25126, 2043},
-                                        {25200, 25201, 25216, 2044}, {25700, 25701, 25715, 2063}};
+const DialogPage kGraphFormatPages[] = {{IDC_PAGE_FIRST, 25001, 25037, 2041}, {IDC_GRAPH_FORMAT_PAGE, 25101, 25126, 2043},
+                                        {IDC_GRAPH_CURSOR_PAGE, 25201, 25216, 2044}, {IDC_GRAPH_PLOTTER_PAGE, 25701, 25715, 2063}};
 
 const DialogItem kTextFormatTable[] = {
-    MakeString(0, 26001, &T.title, nullptr, ApplyWindowTitle),
-    MakeRows(0, kItemExpressionRows, 26004),
-    {0, kItemCompanion, 26005, nullptr, 0, nullptr, nullptr},
-    MakeString(0, 26006, &T.separator),
-    MakeUnsigned(0, 26007, &T.frequency),
-    MakeCheck(0, 26008, &T.capture),
-    MakeCheck(0, 26012, &T.poincare),
-    MakeString(0, 26013, &T.condition),
-    MakeDouble(0, 26016, &T.crossingError),
-    MakeCheck(0, 26017, &T.increasing),
-    MakeCheck(0, 26018, &T.decreasing),
-    MakeCheck(0, 26014, &T.average),
-    MakeUnsigned(0, 26015, &T.histogram),
+    MakeString(0, IDC_TEXT_TITLE, &T.title, nullptr, ApplyWindowTitle),
+    MakeRows(0, kItemExpressionRows, IDC_TEXT_EXPRESSION_ROWS),
+    {0, kItemCompanion, IDC_TEXT_FORMAT, nullptr, 0, nullptr, nullptr},
+    MakeString(0, IDC_TEXT_SEPARATOR, &T.separator),
+    MakeUnsigned(0, IDC_TEXT_FREQUENCY, &T.frequency),
+    MakeCheck(0, IDC_TEXT_CAPTURE, &T.capture),
+    MakeCheck(0, IDC_TEXT_POINCARE, &T.poincare),
+    MakeString(0, IDC_TEXT_CONDITION, &T.condition),
+    MakeDouble(0, IDC_TEXT_ERROR, &T.crossingError),
+    MakeCheck(0, IDC_TEXT_INCREASING, &T.increasing),
+    MakeCheck(0, IDC_TEXT_DECREASING, &T.decreasing),
+    MakeCheck(0, IDC_TEXT_AVERAGE, &T.average),
+    MakeUnsigned(0, IDC_TEXT_HISTOGRAM, &T.histogram),
     // "Lines" is unsigned in the record: a negative count is refused here.
-    MakeUnsigned(0, 26009, &T.lines),
-    MakeString(0, 26019, &T.outputFile),
+    MakeUnsigned(0, IDC_TEXT_LINES, &T.lines),
+    MakeString(0, IDC_TEXT_OUTPUT_FILE, &T.outputFile),
     MakeEnd(1),
 };
 
 const DialogItem kPreferencesTable[] = {
-    MakeCheck(0, 27101, &gChangeCursor),
-    MakeRadio(0, 27102, &S[0], BeginButtonSizeEdit),
-    MakeRadio(0, 27103, &S[0]),
-    MakeRadio(0, 27104, &S[0], nullptr, ApplyButtonSize),
-    MakeRadio(0, 27105, &S[1], BeginDisabledButtonsEdit),
-    MakeRadio(0, 27106, &S[1]),
-    MakeRadio(0, 27107, &S[1], nullptr, ApplyDisabledButtons),
-    MakeRadio(0, 27108, &gShowHints),
-    MakeRadio(0, 27109, &gShowHints),
-    MakeRadio(0, 27110, &gShowHints),
-    MakeRadio(0, 27111, &gShowPopupHints),
-    MakeRadio(0, 27112, &gShowPopupHints),
-    MakeRadio(0, 27113, &gShowPopupHints),
-    MakeCheck(1, 27202, &gFixedPoint),
-    MakeCheck(1, 27203, &gEnterKey),
-    MakeCheck(1, 27204, &S[2], BeginBoldStatusEdit, ApplyBoldStatus),
-    MakeCheck(1, 27206, &gBoldEditWindows),
-    MakeCheck(1, 27205, &gBoldTextWindows),
-    MakeInt(1, 27213, &gTip),
-    MakeCheck(1, 27214, &gHideBrowsers),
-    MakeInt(1, 27218, &gTransparency, BeginTransparencyEdit, ApplyTransparency),
-    MakeCheck(2, 27301, &gPutBmp),
-    MakeCheck(2, 27302, &gPutDib),
-    MakeCheck(2, 27303, &gPutMetaFile),
-    MakeCombo(2, 27304, &gAspectRatio, FillAspectCombo),
-    MakeCombo(2, 27305, &gOutputBitmap, FillBitmapModeCombo),
-    MakeInt(2, 27306, &gOutputMetafile),
-    MakeCheck(2, 27307, &gAxes),
-    MakeCheck(2, 27308, &gAxesElement),
-    MakeCheck(2, 27309, &gDrawWhileEditing),
-    MakeCharArray(3, 27401, gIdentifier),
-    MakeCharArray(3, 27402, gVantorelExtensions),
-    MakeCheck(3, 27407, &gShowExtensions),
-    MakeInt(3, 27403, &gFilenameLength, nullptr, ApplyFilenameLength),
-    MakeInt(3, 27418, &gPowerDenominator),
-    MakeCheck(3, 27404, &gDoubleClick),
-    MakeCheck(3, 27405, &gCheckPrevious),
-    MakeCheck(3, 27406, &gSavePosition),
-    MakeCheck(3, 27408, &gInfinityWarning),
-    MakeCheck(3, 27409, &gNoMyDocs),
-    MakeCheck(3, 27410, &gUseScrollBars),
-    MakeCheck(3, 27411, &gMask87, nullptr, ApplyFpuMask),
-    MakeCheck(3, 27415, &gIgnoreAutoStart),
+    MakeCheck(0, IDC_PREF_CHANGE_CURSOR, &gChangeCursor),
+    MakeRadio(0, IDC_PREF_SMALL, &S[0], BeginButtonSizeEdit),
+    MakeRadio(0, IDC_PREF_MEDIUM, &S[0]),
+    MakeRadio(0, IDC_PREF_BIG, &S[0], nullptr, ApplyButtonSize),
+    MakeRadio(0, IDC_PREF_HIDDEN, &S[1], BeginDisabledButtonsEdit),
+    MakeRadio(0, IDC_PREF_NORMAL, &S[1]),
+    MakeRadio(0, IDC_PREF_GRAYED, &S[1], nullptr, ApplyDisabledButtons),
+    MakeRadio(0, IDC_PREF_HINTS_ALWAYS, &gShowHints),
+    MakeRadio(0, IDC_PREF_HINTS_ENABLED, &gShowHints),
+    MakeRadio(0, IDC_PREF_HINTS_NEVER, &gShowHints),
+    MakeRadio(0, IDC_PREF_POPUP_ALWAYS, &gShowPopupHints),
+    MakeRadio(0, IDC_PREF_POPUP_ENABLED, &gShowPopupHints),
+    MakeRadio(0, IDC_PREF_POPUP_NEVER, &gShowPopupHints),
+    MakeCheck(1, IDC_PREF_FIXED_FONT, &gFixedPoint),
+    MakeCheck(1, IDC_PREF_ENTER_KEY, &gEnterKey),
+    MakeCheck(1, IDC_PREF_BOLD_STATUS, &S[2], BeginBoldStatusEdit, ApplyBoldStatus),
+    MakeCheck(1, IDC_PREF_BOLD_EDIT, &gBoldEditWindows),
+    MakeCheck(1, IDC_PREF_BOLD_TEXT, &gBoldTextWindows),
+    MakeInt(1, IDC_PREF_TIP, &gTip),
+    MakeCheck(1, IDC_PREF_HIDE_BROWSERS, &gHideBrowsers),
+    MakeInt(1, IDC_PREF_TRANSPARENCY, &gTransparency, BeginTransparencyEdit, ApplyTransparency),
+    MakeCheck(2, IDC_PREF_PUT_BMP, &gPutBmp),
+    MakeCheck(2, IDC_PREF_PUT_DIB, &gPutDib),
+    MakeCheck(2, IDC_PREF_PUT_METAFILE, &gPutMetaFile),
+    MakeCombo(2, IDC_PREF_ASPECT, &gAspectRatio, FillAspectCombo),
+    MakeCombo(2, IDC_PREF_OUTPUT_BITMAP, &gOutputBitmap, FillBitmapModeCombo),
+    MakeInt(2, IDC_PREF_OUTPUT_METAFILE, &gOutputMetafile),
+    MakeCheck(2, IDC_PREF_AXES, &gAxes),
+    MakeCheck(2, IDC_PREF_AXES_ELEMENT, &gAxesElement),
+    MakeCheck(2, IDC_PREF_DRAW_WHILE_EDITING, &gDrawWhileEditing),
+    MakeCharArray(3, IDC_PREF_IDENTIFIER, gIdentifier),
+    MakeCharArray(3, IDC_PREF_EXTENSIONS, gVantorelExtensions),
+    MakeCheck(3, IDC_PREF_SHOW_PATHS, &gShowExtensions),
+    MakeInt(3, IDC_PREF_FILENAME_LENGTH, &gFilenameLength, nullptr, ApplyFilenameLength),
+    MakeInt(3, IDC_PREF_POWER_DENOMINATOR, &gPowerDenominator),
+    MakeCheck(3, IDC_PREF_DOUBLE_CLICK, &gDoubleClick),
+    MakeCheck(3, IDC_PREF_CHECK_PREVIOUS, &gCheckPrevious),
+    MakeCheck(3, IDC_PREF_SAVE_POSITION, &gSavePosition),
+    MakeCheck(3, IDC_PREF_INFINITY_WARNING, &gInfinityWarning),
+    MakeCheck(3, IDC_PREF_NO_MY_DOCS, &gNoMyDocs),
+    MakeCheck(3, IDC_PREF_SCROLL_BARS, &gUseScrollBars),
+    MakeCheck(3, IDC_PREF_MASK_87, &gMask87, nullptr, ApplyFpuMask),
+    MakeCheck(3, IDC_PREF_IGNORE_AUTO_START, &gIgnoreAutoStart),
     MakeEnd(0),
 };
-const DialogPage kPreferencesPages[] = {{20099, 27101, 27117, 2090}, {27200, 27201, 27218, 2092},
-                                        {27300, 27301, 27314, 2094}, {27400, 27401, 27418, 2096}};
+const DialogPage kPreferencesPages[] = {{IDC_PAGE_FIRST, 27101, 27117, 2090}, {IDC_PREF_BOXES_PAGE, 27201, 27218, 2092},
+                                        {IDC_PREF_GRAPHICS_PAGE, 27301, 27314, 2094}, {IDC_PREF_OTHER_PAGE, 27401, 27418, 2096}};
 
 const DialogItem kPasteModeTable[] = {
-    MakeRadio(0, 29101, &gPasteFormat, InitCopyFormatChoice),
-    MakeRadio(0, 29102, &gPasteFormat),
-    MakeRadio(0, 29103, &gPasteFormat),
-    MakeRadio(0, 29106, &gPasteRasterOp),
-    MakeRadio(0, 29105, &gPasteRasterOp),
-    MakeRadio(0, 29107, &gPasteRasterOp),
-    MakeRadio(0, 29108, &gPasteRasterOp),
-    MakeRadio(0, 29109, &gPasteRasterOp),
-    MakeRadio(0, 29110, &gPasteRasterOp),
-    MakeRadio(0, 29111, &gPasteRasterOp),
-    MakeRadio(0, 29112, &gPasteResize),
-    MakeRadio(0, 29113, &gPasteResize),
-    MakeRadio(0, 29114, &gPasteResize),
-    MakeRadio(0, 29116, &gPastePriority),
-    MakeRadio(0, 29117, &gPastePriority),
-    MakeRadio(0, 29118, &gPastePriority),
+    MakeRadio(0, IDC_MODE_DDB, &gPasteFormat, InitCopyFormatChoice),
+    MakeRadio(0, IDC_MODE_DIB, &gPasteFormat),
+    MakeRadio(0, IDC_MODE_METAFILE, &gPasteFormat),
+    MakeRadio(0, IDC_MODE_COPY, &gPasteRasterOp),
+    MakeRadio(0, IDC_MODE_OR, &gPasteRasterOp),
+    MakeRadio(0, IDC_MODE_AND, &gPasteRasterOp),
+    MakeRadio(0, IDC_MODE_NOT, &gPasteRasterOp),
+    MakeRadio(0, IDC_MODE_XOR, &gPasteRasterOp),
+    MakeRadio(0, IDC_MODE_MERGE, &gPasteRasterOp),
+    MakeRadio(0, IDC_MODE_ERASE, &gPasteRasterOp),
+    MakeRadio(0, IDC_MODE_FIGURE, &gPasteResize),
+    MakeRadio(0, IDC_MODE_WINDOW, &gPasteResize),
+    MakeRadio(0, IDC_MODE_NONE, &gPasteResize),
+    MakeRadio(0, IDC_MODE_PRIORITY_NONE, &gPastePriority),
+    MakeRadio(0, IDC_MODE_BLACK, &gPastePriority),
+    MakeRadio(0, IDC_MODE_WHITE, &gPastePriority),
     MakeEnd(0),
 };
 
 const DialogItem kNewElementTable[] = {
-    MakeCombo(0, 28901, &gNewElementKind, FillElementKindCombo),
+    MakeCombo(0, IDC_NEW_ELEMENT_KIND, &gNewElementKind, FillElementKindCombo),
     MakeEnd(1),
 };
 
@@ -524,26 +526,26 @@ bool FindSettingsDialog(int command, SettingsDialogChoice *out) {
 }
 
 bool SettingsDialogCommand(DialogSession &s, int control, int notification) {
-    if ((control == 22008 || control == 22009 || control == 22004 || control == 22005) &&
+    if ((control == IDC_DEF_VARIABLES_NAME || control == IDC_DEF_INITIAL_NAME || control == IDC_DEF_TIME_NAME || control == IDC_DEF_INITIAL_TIME_NAME) &&
         notification == kNotifyEditUpdate) {
         for (auto &entry : s.rows) RefreshRowList(s, entry.first, false);
         return true;
     }
-    if (control >= 29101 && control <= 29103 && notification == kNotifyClicked) {
-        EnablePasteGroups(s, control - 29101);
+    if (control >= IDC_MODE_DDB && control <= IDC_MODE_METAFILE && notification == kNotifyClicked) {
+        EnablePasteGroups(s, control - IDC_MODE_DDB);
         return true;
     }
-    if (control == 23101 && notification == kNotifySelectionChange) {
+    if (control == IDC_METHOD_LIBRARY && notification == kNotifySelectionChange) {
         // The parameters shown belong to the library in use; another choice
         // shows none until it is applied.
-        const int chosen = s.controls->ComboSelection(23101);
+        const int chosen = s.controls->ComboSelection(IDC_METHOD_LIBRARY);
         const bool current = chosen == gCodeLibraryIndex && chosen != 0;
-        for (int id = 23105; id <= 23108; ++id) s.controls->Enable(id, current);
+        for (int id = IDC_METHOD_PARAMS_TITLE; id <= IDC_METHOD_PARAM_ROWS; ++id) s.controls->Enable(id, current);
         if (!current)
-            for (int id = 23106; id <= 23108; ++id) s.controls->SetText(id, "");
-        else if (DialogItem *item = FindItem(s, 23108)) RefreshRowList(s, static_cast<int>(item - &s.items[0]), true);
-        const std::string key = s.controls->ComboString(23101, chosen);
-        s.controls->Enable(23109, chosen > 0 &&
+            for (int id = IDC_METHOD_PARAM_ROWS_LABEL; id <= IDC_METHOD_PARAM_ROWS; ++id) s.controls->SetText(id, "");
+        else if (DialogItem *item = FindItem(s, IDC_METHOD_PARAM_ROWS)) RefreshRowList(s, static_cast<int>(item - &s.items[0]), true);
+        const std::string key = s.controls->ComboString(IDC_METHOD_LIBRARY, chosen);
+        s.controls->Enable(IDC_METHOD_LIBRARY_HELP, chosen > 0 &&
                                       !gDialogShell->SectionValue(IDS_SECTION_CODE_HELP, key).empty());
         return true;
     }
