@@ -2,12 +2,16 @@
 #include "described_dialog_win32.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "code_libraries.h"
 #include "graph_window_win32.h"
+#include "help_engine.h"
+#include "memory.h"
 #include "messages.h"
 #include "platform_win32.h"
 #include "resource_ids.h"
@@ -296,6 +300,30 @@ BOOL OnInit(HWND dialog) {
     return TRUE;
 }
 
+// A file name for the edit, chosen in the open or save dialog.
+void BrowseInto(HWND dialog, int edit, bool save) {
+    char file[MAX_PATH + 1] = {};
+    GetDlgItemTextTrimmed(dialog, edit, file, sizeof file);
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = "*.*\0*.*\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? 0 : OFN_FILEMUSTEXIST);
+    if (save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, edit, file);
+}
+
+// Help of a code library or a plotter driver: its file from the settings
+// section, or a beep when it has none.
+void LibraryHelp(HWND dialog, int combo, int section) {
+    char key[MAX_PATH + 1] = {};
+    GetDlgItemTextTrimmed(dialog, combo, key, sizeof key);
+    const std::string file = key[0] ? gDialogShell->SectionValue(section, key) : std::string();
+    if (file.empty()) MessageBeep(MB_ICONEXCLAMATION);
+    else ShowHelp(dialog, file.c_str(), HELP_CONTENTS, 0);
+}
+
 void OnCommand(HWND dialog, int id, int code) {
     switch (id) {
     case IDOK:
@@ -312,6 +340,10 @@ void OnCommand(HWND dialog, int id, int code) {
         return;
     case IDC_GRAPH_VIEW_POINT: ShowViewPointDialog(dialog, &gGraphWorkCopy.viewPoint); return;
     case IDC_TEXT_VIEW_POINT: ShowViewPointDialog(dialog, &gTextWorkCopy.viewPoint); return;
+    case IDC_PLOTTER_BROWSE: BrowseInto(dialog, IDC_PLOTTER_DEVICE, true); return;
+    case IDC_TEXT_BROWSE: BrowseInto(dialog, IDC_TEXT_OUTPUT_FILE, true); return;
+    case IDC_METHOD_LIBRARY_HELP: LibraryHelp(dialog, IDC_METHOD_LIBRARY, IDS_SECTION_CODE_HELP); return;
+    case IDC_PLOTTER_DRIVER_HELP: LibraryHelp(dialog, IDC_PLOTTER_DRIVER, IDS_SECTION_PLOTTER_HELP); return;
     }
     if (IsSelector(gSession, id)) {
         if (code == BN_CLICKED) {
@@ -514,4 +546,26 @@ void Win32DialogShell::GraphFormatApplied() {
 int Win32DialogShell::AvailablePictureFormats() {
     return (IsClipboardFormatAvailable(CF_BITMAP) ? 1 : 0) | (IsClipboardFormatAvailable(CF_DIB) ? 2 : 0) |
            (IsClipboardFormatAvailable(CF_METAFILEPICT) ? 4 : 0);
+}
+
+void Win32DialogShell::SelectCodeLibrary(int index, const std::string &) { SelectSolverLibrary(index); }
+
+namespace {
+
+BOOL CALLBACK DropElementCode(HWND w, LPARAM) {
+    if (GraphWindowState *g = GraphStateOf(w))
+        for (GraphicsElement *e = g->elements; e; e = e->next) {
+            FreeAndNull(e->code1);
+            FreeAndNull(e->code2);
+            FreeAndNull(e->code3);
+        }
+    return TRUE;
+}
+
+}  // namespace
+
+// Parameter values are compiled into the elements' code: it is compiled
+// again at the next drawing.
+void Win32DialogShell::ParametersChanged() {
+    if (gMdiClient) EnumChildWindows(gMdiClient, DropElementCode, 0);
 }

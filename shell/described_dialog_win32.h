@@ -40,5 +40,7 @@ public:
     void SetBackwardButton(bool checked, bool enabled) override;
     void GraphFormatApplied() override;
     int AvailablePictureFormats() override;
+    void SelectCodeLibrary(int index, const std::string &entry) override;
+    void ParametersChanged() override;
 };
 extern Win32DialogShell gWin32DialogShell;

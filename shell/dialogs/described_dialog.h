@@ -156,7 +156,6 @@ public:
     virtual void SetStatusFont() {}
     virtual void ApplyTransparency() {}
     virtual void BuildRecentFilesMenu() {}
-    virtual void ApplyFpuControl() {}
     virtual void SetBackwardButton(bool checked, bool enabled) { (void)checked; (void)enabled; }
     virtual void SetBackingBitmapMode(int) {}
     // By default the problem's window host selects it.

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "display_list.h"
+#include "fpu_faults.h"
 #include "graph_state.h"
 #include "messages.h"
 #include "platform.h"
@@ -223,7 +224,7 @@ void ApplyTransparency(DialogSession &, DialogItem &) {
     if (gTransparency != gOldTransparency) gDialogShell->ApplyTransparency();
 }
 void ApplyFilenameLength(DialogSession &, DialogItem &) { gDialogShell->BuildRecentFilesMenu(); }
-void ApplyFpuMask(DialogSession &, DialogItem &) { gDialogShell->ApplyFpuControl(); }
+void ApplyFpuMask(DialogSession &, DialogItem &) { ApplyFpuOptions(); }
 
 // ---- Dialog 500
 
