@@ -390,13 +390,21 @@ INT_PTR CALLBACK DescribedDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             return TRUE;
         }
         return FALSE;
-    case WM_HELP: OnDialogHelp(dialog, reinterpret_cast<const HELPINFO *>(lParam)); return TRUE;
-    case WM_CONTEXTMENU:
-        OnDialogContextMenu(dialog, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
-                            reinterpret_cast<HWND>(wParam));
-        return TRUE;
+    case WM_HELP:
+    case WM_CONTEXTMENU: return OnDialogHelpMessage(dialog, message, wParam, lParam);
     }
     return FALSE;
+}
+
+bool OnDialogHelpMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HELP) {
+        OnDialogHelp(dialog, reinterpret_cast<const HELPINFO *>(lParam));
+        return true;
+    }
+    if (message != WM_CONTEXTMENU) return false;
+    OnDialogContextMenu(dialog, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
+                        reinterpret_cast<HWND>(wParam));
+    return true;
 }
 
 namespace {

@@ -17,6 +17,10 @@ INT_PTR CALLBACK DescribedDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 INT_PTR RunModalDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM param = 0);
 HWND CreateModelessDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM param = 0);
 
+// WM_HELP and WM_CONTEXTMENU of a dialog: the help of the control; true
+// when the message was one of them.
+bool OnDialogHelpMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
 // One-page dialog: 1 after OK, 0 after Cancel.
 int RunDescribedDialog(const DialogItem *table, int dialogId, int helpContext);
 int RunPagedDescribedDialog(const DialogItem *table, int dialogId, const DialogPage *pages, int pageCount,

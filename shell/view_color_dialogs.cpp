@@ -409,11 +409,8 @@ INT_PTR CALLBACK ViewPointDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
                 }
         return TRUE;
     }
-    case WM_HELP: OnDialogHelp(dialog, reinterpret_cast<const HELPINFO *>(lParam)); return TRUE;
-    case WM_CONTEXTMENU:
-        OnDialogContextMenu(dialog, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
-                            reinterpret_cast<HWND>(wParam));
-        return TRUE;
+    case WM_HELP:
+    case WM_CONTEXTMENU: return OnDialogHelpMessage(dialog, message, wParam, lParam);
     }
     return FALSE;
 }
@@ -422,11 +419,8 @@ INT_PTR CALLBACK ColorsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
     case WM_INITDIALOG: return OnColorsInit(dialog);
     case WM_COMMAND: OnColorsCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
-    case WM_HELP: OnDialogHelp(dialog, reinterpret_cast<const HELPINFO *>(lParam)); return TRUE;
-    case WM_CONTEXTMENU:
-        OnDialogContextMenu(dialog, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
-                            reinterpret_cast<HWND>(wParam));
-        return TRUE;
+    case WM_HELP:
+    case WM_CONTEXTMENU: return OnDialogHelpMessage(dialog, message, wParam, lParam);
     }
     return FALSE;
 }
