@@ -349,7 +349,7 @@ void OnCommand(HWND dialog, int id, int code) {
         if (code == BN_CLICKED) {
             for (size_t p = 0; p < gSession.pages.size(); ++p)
                 if (gSession.pages[p].selector == id) ShowPage(dialog, static_cast<int>(p));
-        } else if (code == BN_SETFOCUS) {
+        } else if (code == 2) {
             SetFocus(GetDlgItem(dialog, IDC_PAGE_TABS));
         }
         return;

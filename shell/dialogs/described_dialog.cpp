@@ -505,7 +505,7 @@ bool CheckItem(DialogSession &s, size_t i, Pending &p, int *message, std::string
     case kItemRadio: {
         const size_t end = RadioGroupEnd(s, i);
         for (size_t k = i; k < end; ++k)
-            if (c.Exists(s.items[k].control) && c.Checked(s.items[k].control)) {
+            if (Live(s, s.items[k]) && c.Checked(s.items[k].control)) {
                 p.i = static_cast<int32_t>(k - i);
                 p.set = true;
             }
@@ -728,7 +728,10 @@ int OkDescribedDialog(DialogSession &s) {
     for (size_t i = 0; i < count;) {
         const DialogItem &item = s.items[i];
         const size_t end = item.type == kItemRadio ? RadioGroupEnd(s, i) : i + 1;
-        live[i] = item.type == kItemRadio ? item.target != nullptr : Live(s, item);
+        live[i] = Live(s, item);
+        // A group is stored while any of its buttons can be used.
+        for (size_t k = i + 1; k < end; ++k) live[i] = live[i] || Live(s, s.items[k]);
+        if (!item.target && item.type == kItemRadio) live[i] = false;
         if (live[i]) {
             int message = 0;
             std::string arg;

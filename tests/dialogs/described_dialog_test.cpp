@@ -506,6 +506,46 @@ TEST_F(DescribedDialogTest, InitialValuesAndNamesReplaceTheirArraysOnlyOnOk) {
     EXPECT_STREQ(gColumnTable[kFixedColumnCount].name, "p");
 }
 
+// Dialog 500: only the formats on the clipboard can be chosen, and the
+// bitmap-only groups are left alone for a metafile.
+TEST_F(DescribedDialogTest, PasteModeEnablesItsGroupsByFormat) {
+    struct MetafileOnly : TestShell {
+        int AvailablePictureFormats() override { return 4; }
+    } metafileOnly;
+    metafileOnly.host = &host;
+    gDialogShell = &metafileOnly;
+    ctl.Add(29100, 29119);
+    gPasteRasterOp = 4;
+    gPasteResize = 0;
+    Open(kPasteModeTable, kDialogPasteMode);
+    EXPECT_TRUE(ctl[29103].checked);
+    EXPECT_FALSE(ctl[29101].enabled);
+    EXPECT_FALSE(ctl[29105].enabled);
+    EXPECT_FALSE(ctl[29117].enabled);
+    EXPECT_TRUE(ctl[29113].enabled);
+    ctl[29109].checked = false;  // a disabled group is not read
+    ctl[29106].checked = true;
+    ctl[29112].checked = false;
+    ctl[29114].checked = true;
+    ASSERT_EQ(OkDescribedDialog(s), 1);
+    EXPECT_EQ(gPasteFormat, 2);
+    EXPECT_EQ(gPasteRasterOp, 4);
+    EXPECT_EQ(gPasteResize, 2);
+    EXPECT_EQ(gProblemChanged, 0);
+
+    gDialogShell = &shell;  // every format: the groups follow the choice
+    ctl = FakeControls();    // a new dialog
+    ctl.Add(29100, 29119);
+    Open(kPasteModeTable, kDialogPasteMode);
+    EXPECT_TRUE(ctl[29101].checked);
+    EXPECT_TRUE(ctl[29105].enabled);
+    ctl[29101].checked = false;
+    ctl[29103].checked = true;
+    SettingsDialogCommand(s, 29103, kNotifyClicked);
+    EXPECT_FALSE(ctl[29105].enabled);
+    CancelDescribedDialog(s);
+}
+
 TEST_F(DescribedDialogTest, MenuCommandsChooseTheirDialogsByProblemKind) {
     SettingsDialogChoice c;
     ASSERT_TRUE(FindSettingsDialog(205, &c));
