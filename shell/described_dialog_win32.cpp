@@ -436,6 +436,7 @@ HWND CreateModelessDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM 
 int RunPagedDescribedDialog(const DialogItem *table, int dialogId, const DialogPage *pages, int pageCount,
                             int firstPage) {
     if (gOpenDialogSession) return 0;  // one described dialog at a time
+    gDialogShell = &gWin32DialogShell;
     gPending = {table, dialogId, 0, pages, pageCount, firstPage};
     const INT_PTR result = RunModalDialog(dialogId, gFrameWindow, DescribedDlgProc);
     return result == 1 ? 1 : 0;
@@ -443,6 +444,7 @@ int RunPagedDescribedDialog(const DialogItem *table, int dialogId, const DialogP
 
 int RunDescribedDialog(const DialogItem *table, int dialogId, int helpContext) {
     if (gOpenDialogSession) return 0;
+    gDialogShell = &gWin32DialogShell;
     gPending = {table, dialogId, helpContext, nullptr, 0, 0};
     const INT_PTR result = RunModalDialog(dialogId, gFrameWindow, DescribedDlgProc);
     return result == 1 ? 1 : 0;

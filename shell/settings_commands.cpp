@@ -32,7 +32,6 @@ int RunSettingsDialog(const DialogItem *table, int dialogId, const DialogPage *p
 }
 
 int RunSettingsCommand(HWND owner, int command) {
-    gDialogShell = &gWin32DialogShell;
     RegisterViewColorClasses();
     if (command == 303 || command == 304) {
         HWND w = ActiveChild();
