@@ -293,7 +293,9 @@ TEST_F(DescribedDialogTest, DimensionThreeToFiveGivesAProblemThatCompilesSavesAn
     Open(kDefinitionsTable, kDialogDefinitions, kDefinitionsPages, 5, 2);
     const int eq = ItemIndex(22204);
     for (int i = 0; i < 5; ++i) {
-        if (i) ASSERT_TRUE(MoveRow(s, eq, kRowOn));
+        if (i) {
+            ASSERT_TRUE(MoveRow(s, eq, kRowOn));
+        }
         ctl[22204].text = "-x[" + std::to_string(i + 1) + "]";
     }
     EXPECT_FALSE(MoveRow(s, eq, kRowOn));  // five rows, no more
