@@ -5,6 +5,7 @@
 
 #include "builtin_tables.h"
 #include "eval_errors.h"
+#include "fused_equations.h"
 #include "interpreter.h"
 #include "math_routines.h"
 #include "solver_method.h"
@@ -137,12 +138,14 @@ void EvaluateExpressionsAt(int count, double t, const double *y, double *out,
 void VR_PLUGIN_CALL RhsCallback(double t, double *y, double *dydt) {
     EnsureAbortHook();
     const int n = VariableCount();
+    // Only an outermost evaluation may rebuild the fused form: a nested one
+    // could be running inside it.
+    const int mayRebuild = gActiveBridge == nullptr;
     BridgeRecord r;
     Enter(&r, kSavedTime | kSavedVariables);
-    PcodeProgram *const *const code = gEquationCode;
     gTime = t;
     Copy(gVariables, y, n);
-    for (int i = 0; i < n; ++i) dydt[i] = RunPcode(code[i]);
+    EvaluateEquations(gEquationCode, n, dydt, mayRebuild);
     Leave(&r);
 }
 
