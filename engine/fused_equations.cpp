@@ -267,7 +267,7 @@ void EmitEquation(const std::vector<Step> &steps, Emitter &e) {
             depth += 1;
             continue;
         }
-        int needs, effect;
+        int needs = 0, effect = 0;
         StackEffect(s, &needs, &effect);
         switch (s.op) {
         case kOpCall0: e.AddFunction(depth > 0 ? kFCall0Push : kFCall0, s.p); break;
