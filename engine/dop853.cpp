@@ -34,10 +34,12 @@ struct Integrator {
     double *k[kStageArrays - 1];
     double *arg;  // argument of the stage being evaluated
 
-    // Ring: start time of each record, and per history per variable a block
-    // of depth doubles. Record of step number r lies in slot r mod depth.
+    // Ring: start time of each record, and one block of depth records of
+    // n x 8 doubles (per variable the state at the step's start and cont1..
+    // cont7 side by side, so that a step writes and a lookup reads one
+    // stretch of memory). Record of step number r lies in slot r mod depth.
     double *startTime;
-    double **history[kHistories];
+    double *history;
 
     int count;          // records stored; in [depth, 2 depth) once wrapped
     int oldest;         // step number of the oldest valid record
@@ -127,7 +129,12 @@ double ErrorNorm(const double *y, double h, double tol) {
     return std::fabs(h) * e5 * std::sqrt(1.0 / (s.n * deno));
 }
 
-inline double StartOf(int record) { return s.startTime[record % s.depth]; }
+// Step numbers stay below 2 depth, so a subtraction finds the slot.
+inline int SlotOf(int record) { return record < s.depth ? record : record - s.depth; }
+inline double StartOf(int record) { return s.startTime[SlotOf(record)]; }
+
+// The coefficients of ring slot slot: n groups of kHistories doubles.
+inline double *Record(int slot) { return s.history + static_cast<size_t>(slot) * s.n * kHistories; }
 
 // a lies before b in the direction of integration.
 inline bool Before(double a, double b) { return s.backward ? a > b : a < b; }
@@ -170,7 +177,7 @@ void SplitIndex(int j, int *var, int *order) {
 // Value (order 0) or t-derivative of the dense polynomial
 //   c0 + s (c1 + s1 (c2 + s (c3 + s1 (c4 + s (c5 + s1 (c6 + s c7))))))
 // for the step of length step.
-double EvalDense(const double c[kHistories], double sv, double step, int order) {
+double EvalDense(const double *c, double sv, double step, int order) {
     if (order == 0) {
         double s1 = 1 - sv;
         return c[0] + sv * (c[1] + s1 * (c[2] + sv * (c[3] + s1 * (c[4] + sv * (c[5] + s1 * (c[6] + sv * c[7]))))));
@@ -204,13 +211,20 @@ int AnswerFromRing(int first, int countWanted, double t, double *out) {
     double end = r < s.count - 1 ? StartOf(r + 1) : s.newestEnd;
     double step = end - start;
     double sv = step != 0 ? (t - start) / step : 0;
-    int slot = r % s.depth;
+    const double *record = Record(SlotOf(r));
+    // Values only, the usual request: the polynomial written out.
+    if (first + countWanted <= s.n) {
+        const double s1 = 1 - sv;
+        for (int j = 0; j < countWanted; ++j) {
+            const double *c = record + (first + j) * kHistories;
+            out[j] = c[0] + sv * (c[1] + s1 * (c[2] + sv * (c[3] + s1 * (c[4] + sv * (c[5] + s1 * (c[6] + sv * c[7]))))));
+        }
+        return 0;
+    }
     for (int j = 0; j < countWanted; ++j) {
         int var, order;
         SplitIndex(first + j, &var, &order);
-        double c[kHistories];
-        for (int h = 0; h < kHistories; ++h) c[h] = s.history[h][var][slot];
-        out[j] = EvalDense(c, sv, step, order);
+        out[j] = EvalDense(record + var * kHistories, sv, step, order);
     }
     return 0;
 }
@@ -255,27 +269,23 @@ int Dop853Init() {
     for (double *&stage : s.k) AllocArray(stage, n);
     AllocArray(s.arg, n);
     AllocArray(s.startTime, s.depth);
-    for (double **&h : s.history) AllocArray(h, n);
-    // Each block goes through a local slot: a failure's reset frees the
-    // pointer arrays under our feet.
-    for (int h = 0; h < kHistories && s.depth > 0 && !gOutOfMemory; ++h) {
-        for (int i = 0; i < n; ++i) {
-            double *block = nullptr;
-            AllocArray(block, s.depth);
-            if (gOutOfMemory) break;
-            s.history[h][i] = block;
-        }
+    // Through a local slot: a failure's reset frees the stage arrays under
+    // our feet. A ring too large to count is a failure too.
+    double *ring = nullptr;
+    if (s.depth > 0 && n > 0 && !gOutOfMemory) {
+        const size_t records = static_cast<size_t>(s.depth);
+        if (static_cast<size_t>(n) * kHistories > static_cast<size_t>(-1) / sizeof(double) / records)
+            ReportOutOfMemory();
+        else
+            AllocArray(ring, records * static_cast<size_t>(n) * kHistories);
     }
+    if (!gOutOfMemory) s.history = ring;
     Dop853BeginTrajectory(s.trajectoryStart);
     return gOutOfMemory ? 0 : 1;
 }
 
 void Dop853End() {
-    for (int h = kHistories - 1; h >= 0; --h) {
-        if (s.history[h])
-            for (int i = s.n - 1; i >= 0; --i) FreeAndNull(s.history[h][i]);
-    }
-    for (int h = kHistories - 1; h >= 0; --h) FreeAndNull(s.history[h]);
+    FreeAndNull(s.history);
     FreeAndNull(s.startTime);
     FreeAndNull(s.arg);
     for (int i = kStageArrays - 2; i >= 0; --i) FreeAndNull(s.k[i]);
@@ -299,21 +309,22 @@ void StoreDenseOutput(double tOld, double tNew, const double *yOld) {
     const double h = tNew - tOld;
     double *k1 = K(1), *k2 = K(2), *k3 = K(3), *k4 = K(4), *k5 = K(5), *k6 = K(6),
            *k7 = K(7), *k8 = K(8), *k9 = K(9), *k10 = K(10), *a = s.arg;
-    double ***c = s.history;
+    double *const record = Record(slot);
     for (int i = 0; i < n; ++i) {
+        double *c = record + i * kHistories;
         double c1 = k5[i] - yOld[i];
         double c2 = h * k1[i] - c1;
-        c[0][i][slot] = yOld[i];
-        c[1][i][slot] = c1;
-        c[2][i][slot] = c2;
-        c[3][i][slot] = c1 - h * k4[i] - c2;
-        c[4][i][slot] = d4_1 * k1[i] + d4_6 * k6[i] + d4_7 * k7[i] + d4_8 * k8[i] + d4_9 * k9[i] +
+        c[0] = yOld[i];
+        c[1] = c1;
+        c[2] = c2;
+        c[3] = c1 - h * k4[i] - c2;
+        c[4] = d4_1 * k1[i] + d4_6 * k6[i] + d4_7 * k7[i] + d4_8 * k8[i] + d4_9 * k9[i] +
                         d4_10 * k10[i] + d4_11 * k2[i] + d4_12 * k3[i] + d4_13 * k4[i];
-        c[5][i][slot] = d5_1 * k1[i] + d5_6 * k6[i] + d5_7 * k7[i] + d5_8 * k8[i] + d5_9 * k9[i] +
+        c[5] = d5_1 * k1[i] + d5_6 * k6[i] + d5_7 * k7[i] + d5_8 * k8[i] + d5_9 * k9[i] +
                         d5_10 * k10[i] + d5_11 * k2[i] + d5_12 * k3[i] + d5_13 * k4[i];
-        c[6][i][slot] = d6_1 * k1[i] + d6_6 * k6[i] + d6_7 * k7[i] + d6_8 * k8[i] + d6_9 * k9[i] +
+        c[6] = d6_1 * k1[i] + d6_6 * k6[i] + d6_7 * k7[i] + d6_8 * k8[i] + d6_9 * k9[i] +
                         d6_10 * k10[i] + d6_11 * k2[i] + d6_12 * k3[i] + d6_13 * k4[i];
-        c[7][i][slot] = d7_1 * k1[i] + d7_6 * k6[i] + d7_7 * k7[i] + d7_8 * k8[i] + d7_9 * k9[i] +
+        c[7] = d7_1 * k1[i] + d7_6 * k6[i] + d7_7 * k7[i] + d7_8 * k8[i] + d7_9 * k9[i] +
                         d7_10 * k10[i] + d7_11 * k2[i] + d7_12 * k3[i] + d7_13 * k4[i];
     }
     // Extra stages 14, 15, 16 into k10, k2, k3 (no longer needed by then).
@@ -330,10 +341,11 @@ void StoreDenseOutput(double tOld, double tNew, const double *yOld) {
                               a16_9 * k9[i] + a16_13 * k4[i] + a16_14 * k10[i] + a16_15 * k2[i]);
     s.rhs(tOld + c16 * h, a, k3);
     for (int i = 0; i < n; ++i) {
-        c[4][i][slot] = h * (c[4][i][slot] + d4_14 * k10[i] + d4_15 * k2[i] + d4_16 * k3[i]);
-        c[5][i][slot] = h * (c[5][i][slot] + d5_14 * k10[i] + d5_15 * k2[i] + d5_16 * k3[i]);
-        c[6][i][slot] = h * (c[6][i][slot] + d6_14 * k10[i] + d6_15 * k2[i] + d6_16 * k3[i]);
-        c[7][i][slot] = h * (c[7][i][slot] + d7_14 * k10[i] + d7_15 * k2[i] + d7_16 * k3[i]);
+        double *c = record + i * kHistories;
+        c[4] = h * (c[4] + d4_14 * k10[i] + d4_15 * k2[i] + d4_16 * k3[i]);
+        c[5] = h * (c[5] + d5_14 * k10[i] + d5_15 * k2[i] + d5_16 * k3[i]);
+        c[6] = h * (c[6] + d6_14 * k10[i] + d6_15 * k2[i] + d6_16 * k3[i]);
+        c[7] = h * (c[7] + d7_14 * k10[i] + d7_15 * k2[i] + d7_16 * k3[i]);
     }
     s.startTime[slot] = tOld;
     s.newestEnd = tNew;
