@@ -1,8 +1,9 @@
 // Printing one value with a text window's column format: the bytes and the
 // result snprintf would give, with the usual conversions (f, F, e, E, g, G
-// without "#", any flags, width and precision) done by the fmt library,
-// which prints the same digits several times faster. Everything else
-// (non-finite values, "#", hexadecimal floats) goes to snprintf itself.
+// without "#", any flags and width, a precision up to 99) done by the fmt
+// library, which prints the same digits several times faster. Everything
+// else (non-finite values, "#", hexadecimal floats, longer precisions) goes
+// to snprintf itself.
 #pragma once
 #include <cstddef>
 
