@@ -469,8 +469,8 @@ int main(int argc, char **argv) {
         int depth;
     } problems[] = {
         {"Lorenz", 3, gEnd, LorenzNative, OutputEveryMark, kRetardedPoints},
-        {"Lorenz-96 N=100", 100, 20 * scale, Lorenz96Native, CountSteps, 0},
-        {"Lorenz-96 N=1000", 1000, 2 * scale, Lorenz96Native, CountSteps, 0},
+        {"Lorenz-96 N=100", 100, 200 * scale, Lorenz96Native, CountSteps, 0},
+        {"Lorenz-96 N=1000", 1000, 40 * scale, Lorenz96Native, CountSteps, 0},
     };
     for (const Problem &p : problems) {
         if (only && only != 1) break;

@@ -41,6 +41,7 @@ namespace {
     X(PairAdd) X(PairSub) X(PairMul) X(PairDiv)                                     \
     X(PairAddPush) X(PairSubPush) X(PairMulPush) X(PairDivPush)                     \
     X(MemAdd) X(MemSub) X(MemMul) X(MemDiv) X(MemPow)                               \
+    X(MemAddStore) X(MemSubStore) X(MemMulStore) X(MemDivStore)                     \
     X(Add) X(Sub) X(Mul) X(Div) X(IntDiv) X(Mod) X(Pow) X(NthRoot)                   \
     X(Less) X(Greater) X(LessEqual) X(GreaterEqual) X(Equal) X(NotEqual)            \
     X(Max) X(Min) X(Negate) X(Not)                                                  \
@@ -54,9 +55,10 @@ enum FusedOp : uint16_t {
 #undef VR_FUSED_ENUM
 };
 
+// Threaded: each instruction holds the address of its code. A second
+// word carries a further operand (Pair, Store variants, Pcode, CallMath).
 struct FusedInstruction {
-    uint16_t op;
-    uint16_t count;  // CallMath: the argument count
+    const void *label;
     union {
         const double *cell;  // a problem cell or a constant of the pool
         BuiltinFunction0 f0;
@@ -65,9 +67,13 @@ struct FusedInstruction {
         BuiltinFunction3 f3;
         MathFunction math;
         const PcodeProgram *code;  // Pcode
-        intptr_t index;            // Store, and Pcode's second word
+        intptr_t index;            // Store, second words of Pcode and the Store variants
+        intptr_t count;            // second word of CallMath
     } a;
 };
+
+// The addresses of the loop's instructions, by FusedOp; set by RunForm.
+const void *const *gLabels;
 
 struct FusedForm {
     FusedInstruction *code = nullptr;
@@ -212,31 +218,29 @@ Operand OperandOf(const Step &s) { return {static_cast<const double *>(s.p), s.c
 
 struct Emitter {
     std::vector<FusedInstruction> code;
+    std::vector<int> ops;         // per instruction: its FusedOp
     std::vector<int> constantOf;  // per instruction: pool index, or -1
 
-    void Add(int op, const Operand &o, int count = 0) {
+    void Add(int op, const Operand &o) {
         FusedInstruction i{};
-        i.op = static_cast<uint16_t>(op);
-        i.count = static_cast<uint16_t>(count);
         i.a.cell = o.cell;
-        code.push_back(i);
-        constantOf.push_back(o.constant);
+        Push(op, i, o.constant);
     }
-    void AddFunction(int op, const void *f, int count = 0) {
+    void AddFunction(int op, const void *f) {
         FusedInstruction i{};
-        i.op = static_cast<uint16_t>(op);
-        i.count = static_cast<uint16_t>(count);
         i.a.f0 = reinterpret_cast<BuiltinFunction0>(const_cast<void *>(f));
-        code.push_back(i);
-        constantOf.push_back(-1);
+        Push(op, i, -1);
     }
     void AddWord(int op, intptr_t index, const PcodeProgram *program = nullptr) {
         FusedInstruction i{};
-        i.op = static_cast<uint16_t>(op);
         if (program) i.a.code = program;
         else i.a.index = index;
+        Push(op, i, -1);
+    }
+    void Push(int op, const FusedInstruction &i, int constant) {
         code.push_back(i);
-        constantOf.push_back(-1);
+        ops.push_back(op);
+        constantOf.push_back(constant);
     }
 };
 
@@ -273,7 +277,10 @@ void EmitEquation(const std::vector<Step> &steps, Emitter &e) {
         case kOpCall0: e.AddFunction(depth > 0 ? kFCall0Push : kFCall0, s.p); break;
         case kOpCallMath:
             if (s.count == 0) e.AddFunction(depth > 0 ? kFCallMath0Push : kFCallMath0, s.p);
-            else e.AddFunction(kFCallMath, s.p, s.count);
+            else {
+                e.AddFunction(kFCallMath, s.p);
+                e.AddWord(kFStop, s.count);  // second word: the count only
+            }
             break;
         case kOpCall1: case kOpCall2: case kOpCall3: e.AddFunction(PlainOp(s.op), s.p); break;
         default: e.AddWord(PlainOp(s.op), 0); break;
@@ -289,17 +296,22 @@ void Release() {
 
 // The loop. Returns 0 without evaluating anything when the stack has not
 // the room the fused equations need (RunPcode then raises where it would).
+// Called with a null out once, it only hands out its labels.
 int RunForm(double *out) {
 #define VR_FUSED_LABEL(name) &&L##name,
     static const void *const kLabels[] = {VR_FUSED_OPS(VR_FUSED_LABEL)};
 #undef VR_FUSED_LABEL
+    if (!out) {
+        gLabels = kLabels;
+        return 0;
+    }
     double *const entry = gValueStack.top;
     if (gForm.maxDepth > gValueStack.limit - entry) return 0;
     double *sp = entry;
     double acc = 0, a;
     const FusedInstruction *ip = gForm.code;
     gEvalError = 0;
-#define NEXT goto *kLabels[ip->op]
+#define NEXT goto *ip->label
 #define BINARY(name, expr) \
     L##name: a = sp[-2]; acc = (expr); VR_ROUND(acc); --sp; ++ip; NEXT;
 #define MEM(name, expr) \
@@ -320,6 +332,14 @@ MEM(MemSub, acc - *ip->a.cell)
 MEM(MemMul, acc * *ip->a.cell)
 MEM(MemDiv, acc / *ip->a.cell)
 MEM(MemPow, POW(acc, *ip->a.cell))
+// The last operation of an equation with its store.
+#define MEM_STORE(name, oper) \
+    L##name: acc = acc oper *ip->a.cell; VR_ROUND(acc); out[ip[1].a.index] = acc; sp = entry; gEvalError = 0; ip += 2; NEXT;
+MEM_STORE(MemAddStore, +)
+MEM_STORE(MemSubStore, -)
+MEM_STORE(MemMulStore, *)
+MEM_STORE(MemDivStore, /)
+#undef MEM_STORE
 BINARY(Add, a + acc)
 BINARY(Sub, a - acc)
 BINARY(Mul, a * acc)
@@ -369,9 +389,9 @@ LCall3:
     NEXT;
 LCallMath:
     sp[-1] = acc;
-    sp = CallMathOnStack(ip->a.math, ip->count, sp, gValueStack.limit);
+    sp = CallMathOnStack(ip->a.math, static_cast<int>(ip[1].a.count), sp, gValueStack.limit);
     acc = sp[-1];
-    ++ip;
+    ip += 2;
     NEXT;
 LCallMath0Push: sp[-1] = acc;
 LCallMath0:
@@ -418,8 +438,15 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
         for (int i = 0; i < count; ++i) {
             const size_t poolSize = pool.size();
             if (code[i] && Decode(code[i], steps, pool, &maxDepth)) {
+                const size_t start = e.code.size();
                 EmitEquation(steps, e);
-                e.AddWord(kFStore, i);
+                const int last = e.code.size() > start ? e.ops.back() : -1;
+                if (last >= kFMemAdd && last <= kFMemDiv) {
+                    e.ops.back() = last - kFMemAdd + kFMemAddStore;
+                    e.AddWord(kFStop, i);  // second word: the index only
+                } else {
+                    e.AddWord(kFStore, i);
+                }
                 covered[static_cast<size_t>(i)] = 1;
             } else {
                 pool.resize(poolSize);
@@ -447,8 +474,11 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
         std::memcpy(gForm.code, e.code.data(), codeBytes);
         if (poolBytes) std::memcpy(gForm.constants, pool.data(), poolBytes);
         std::memcpy(gForm.covered, covered.data(), covered.size());
-        for (size_t k = 0; k < e.code.size(); ++k)
+        if (!gLabels) RunForm(nullptr);
+        for (size_t k = 0; k < e.code.size(); ++k) {
+            gForm.code[k].label = gLabels[e.ops[k]];
             if (e.constantOf[k] >= 0) gForm.code[k].a.cell = gForm.constants + e.constantOf[k];
+        }
         gForm.count = count;
         gForm.maxDepth = maxDepth;
         gForm.source = code;
