@@ -42,6 +42,7 @@ namespace {
     X(PairAddPush) X(PairSubPush) X(PairMulPush) X(PairDivPush)                     \
     X(MemAdd) X(MemSub) X(MemMul) X(MemDiv) X(MemPow)                               \
     X(MemAddStore) X(MemSubStore) X(MemMulStore) X(MemDivStore)                     \
+    X(AddStore) X(SubStore) X(MulStore) X(DivStore)                                 \
     X(Add) X(Sub) X(Mul) X(Div) X(IntDiv) X(Mod) X(Pow) X(NthRoot)                   \
     X(Less) X(Greater) X(LessEqual) X(GreaterEqual) X(Equal) X(NotEqual)            \
     X(Max) X(Min) X(Negate) X(Not)                                                  \
@@ -340,6 +341,13 @@ MEM_STORE(MemSubStore, -)
 MEM_STORE(MemMulStore, *)
 MEM_STORE(MemDivStore, /)
 #undef MEM_STORE
+#define BINARY_STORE(name, oper) \
+    L##name: acc = sp[-2] oper acc; VR_ROUND(acc); out[ip[1].a.index] = acc; sp = entry; gEvalError = 0; ip += 2; NEXT;
+BINARY_STORE(AddStore, +)
+BINARY_STORE(SubStore, -)
+BINARY_STORE(MulStore, *)
+BINARY_STORE(DivStore, /)
+#undef BINARY_STORE
 BINARY(Add, a + acc)
 BINARY(Sub, a - acc)
 BINARY(Mul, a * acc)
@@ -441,8 +449,8 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
                 const size_t start = e.code.size();
                 EmitEquation(steps, e);
                 const int last = e.code.size() > start ? e.ops.back() : -1;
-                if (last >= kFMemAdd && last <= kFMemDiv) {
-                    e.ops.back() = last - kFMemAdd + kFMemAddStore;
+                if ((last >= kFMemAdd && last <= kFMemDiv) || (last >= kFAdd && last <= kFDiv)) {
+                    e.ops.back() = last >= kFAdd ? last - kFAdd + kFAddStore : last - kFMemAdd + kFMemAddStore;
                     e.AddWord(kFStop, i);  // second word: the index only
                 } else {
                     e.AddWord(kFStore, i);
