@@ -36,6 +36,7 @@ namespace {
 // sees the same gValueStack.top. Load and Pair variants come in two kinds:
 // the first value of an equation (nothing to keep) and a further push
 // (the old top goes to its slot). Pair: two operands pushed and combined.
+// TriYX: a Y (b X c); PmXY: (a X b) Y c, all three operands from memory.
 #define VR_FUSED_OPS(X)                                                             \
     X(Load) X(LoadPush)                                                             \
     X(PairAdd) X(PairSub) X(PairMul) X(PairDiv)                                     \
@@ -43,6 +44,20 @@ namespace {
     X(MemAdd) X(MemSub) X(MemMul) X(MemDiv) X(MemPow)                               \
     X(MemAddStore) X(MemSubStore) X(MemMulStore) X(MemDivStore)                     \
     X(AddStore) X(SubStore) X(MulStore) X(DivStore)                                 \
+    X(TriAddAdd) X(TriAddAddPush) X(TriAddSub) X(TriAddSubPush) X(TriAddMul)        \
+    X(TriAddMulPush) X(TriAddDiv) X(TriAddDivPush) X(TriSubAdd) X(TriSubAddPush)    \
+    X(TriSubSub) X(TriSubSubPush) X(TriSubMul) X(TriSubMulPush) X(TriSubDiv)        \
+    X(TriSubDivPush) X(TriMulAdd) X(TriMulAddPush) X(TriMulSub) X(TriMulSubPush)    \
+    X(TriMulMul) X(TriMulMulPush) X(TriMulDiv) X(TriMulDivPush) X(TriDivAdd)        \
+    X(TriDivAddPush) X(TriDivSub) X(TriDivSubPush) X(TriDivMul) X(TriDivMulPush)    \
+    X(TriDivDiv) X(TriDivDivPush)                                                   \
+    X(PmAddAdd) X(PmAddAddPush) X(PmAddSub) X(PmAddSubPush) X(PmAddMul)             \
+    X(PmAddMulPush) X(PmAddDiv) X(PmAddDivPush) X(PmSubAdd) X(PmSubAddPush)         \
+    X(PmSubSub) X(PmSubSubPush) X(PmSubMul) X(PmSubMulPush) X(PmSubDiv)             \
+    X(PmSubDivPush) X(PmMulAdd) X(PmMulAddPush) X(PmMulSub) X(PmMulSubPush)         \
+    X(PmMulMul) X(PmMulMulPush) X(PmMulDiv) X(PmMulDivPush) X(PmDivAdd)             \
+    X(PmDivAddPush) X(PmDivSub) X(PmDivSubPush) X(PmDivMul) X(PmDivMulPush)         \
+    X(PmDivDiv) X(PmDivDivPush)                                                     \
     X(Add) X(Sub) X(Mul) X(Div) X(IntDiv) X(Mod) X(Pow) X(NthRoot)                   \
     X(Less) X(Greater) X(LessEqual) X(GreaterEqual) X(Equal) X(NotEqual)            \
     X(Max) X(Min) X(Negate) X(Not)                                                  \
@@ -171,6 +186,16 @@ int PairOp(int op, bool push) {
     default: return -1;
     }
 }
+// 0 to 3 for + - * /, else -1: the order of the Tri and Pm instructions.
+int ArithIndex(int op) {
+    switch (op) {
+    case kOpAdd: return 0;
+    case kOpSub: return 1;
+    case kOpMul: return 2;
+    case kOpDiv: return 3;
+    default: return -1;
+    }
+}
 int MemOp(int op) {
     switch (op) {
     case kOpAdd: return kFMemAdd;
@@ -253,6 +278,26 @@ void EmitEquation(const std::vector<Step> &steps, Emitter &e) {
         const Step &s = steps[k];
         const bool isPush = s.op == kOpPushCell || s.op == kOpPushConst;
         if (isPush) {
+            auto pushAt = [&](size_t j) { return j < n && (steps[j].op == kOpPushCell || steps[j].op == kOpPushConst); };
+            auto arithAt = [&](size_t j) { return j < n ? ArithIndex(steps[j].op) : -1; };
+            // push, push, push, arithmetic, arithmetic: a Y (b X c)
+            if (pushAt(k + 1) && pushAt(k + 2) && arithAt(k + 3) >= 0 && arithAt(k + 4) >= 0) {
+                e.Add(kFTriAddAdd + (arithAt(k + 4) * 4 + arithAt(k + 3)) * 2 + (depth > 0), OperandOf(s));
+                e.Add(kFStop, OperandOf(steps[k + 1]));  // further words: the operands only
+                e.Add(kFStop, OperandOf(steps[k + 2]));
+                depth += 1;
+                k += 4;
+                continue;
+            }
+            // push, push, arithmetic, push, arithmetic: (a X b) Y c
+            if (pushAt(k + 1) && arithAt(k + 2) >= 0 && pushAt(k + 3) && arithAt(k + 4) >= 0) {
+                e.Add(kFPmAddAdd + (arithAt(k + 2) * 4 + arithAt(k + 4)) * 2 + (depth > 0), OperandOf(s));
+                e.Add(kFStop, OperandOf(steps[k + 1]));
+                e.Add(kFStop, OperandOf(steps[k + 3]));
+                depth += 1;
+                k += 4;
+                continue;
+            }
             // push, push, arithmetic: both operands at once
             if (k + 2 < n && (steps[k + 1].op == kOpPushCell || steps[k + 1].op == kOpPushConst) &&
                 PairOp(steps[k + 2].op, false) >= 0) {
@@ -309,7 +354,7 @@ int RunForm(double *out) {
     double *const entry = gValueStack.top;
     if (gForm.maxDepth > gValueStack.limit - entry) return 0;
     double *sp = entry;
-    double acc = 0, a;
+    double acc = 0, a, m;
     const FusedInstruction *ip = gForm.code;
     gEvalError = 0;
 #define NEXT goto *ip->label
@@ -348,6 +393,51 @@ BINARY_STORE(SubStore, -)
 BINARY_STORE(MulStore, *)
 BINARY_STORE(DivStore, /)
 #undef BINARY_STORE
+// a Y (b X c) and (a X b) Y c, the inner result rounded as its slot holds it.
+#define TRI(name, opY, opX)                                                                   \
+    L##name: m = *ip[1].a.cell opX *ip[2].a.cell; VR_ROUND(m);                               \
+        acc = *ip[0].a.cell opY m; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
+    L##name##Push: sp[-1] = acc; m = *ip[1].a.cell opX *ip[2].a.cell; VR_ROUND(m);           \
+        acc = *ip[0].a.cell opY m; VR_ROUND(acc); ++sp; ip += 3; NEXT;
+#define PM(name, opX, opY)                                                                    \
+    L##name: m = *ip[0].a.cell opX *ip[1].a.cell; VR_ROUND(m);                               \
+        acc = m opY *ip[2].a.cell; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
+    L##name##Push: sp[-1] = acc; m = *ip[0].a.cell opX *ip[1].a.cell; VR_ROUND(m);           \
+        acc = m opY *ip[2].a.cell; VR_ROUND(acc); ++sp; ip += 3; NEXT;
+TRI(TriAddAdd, +, +)
+TRI(TriAddSub, +, -)
+TRI(TriAddMul, +, *)
+TRI(TriAddDiv, +, /)
+TRI(TriSubAdd, -, +)
+TRI(TriSubSub, -, -)
+TRI(TriSubMul, -, *)
+TRI(TriSubDiv, -, /)
+TRI(TriMulAdd, *, +)
+TRI(TriMulSub, *, -)
+TRI(TriMulMul, *, *)
+TRI(TriMulDiv, *, /)
+TRI(TriDivAdd, /, +)
+TRI(TriDivSub, /, -)
+TRI(TriDivMul, /, *)
+TRI(TriDivDiv, /, /)
+PM(PmAddAdd, +, +)
+PM(PmAddSub, +, -)
+PM(PmAddMul, +, *)
+PM(PmAddDiv, +, /)
+PM(PmSubAdd, -, +)
+PM(PmSubSub, -, -)
+PM(PmSubMul, -, *)
+PM(PmSubDiv, -, /)
+PM(PmMulAdd, *, +)
+PM(PmMulSub, *, -)
+PM(PmMulMul, *, *)
+PM(PmMulDiv, *, /)
+PM(PmDivAdd, /, +)
+PM(PmDivSub, /, -)
+PM(PmDivMul, /, *)
+PM(PmDivDiv, /, /)
+#undef TRI
+#undef PM
 BINARY(Add, a + acc)
 BINARY(Sub, a - acc)
 BINARY(Mul, a * acc)

@@ -150,6 +150,12 @@ const OpcodeCase kOpcodeCases[] = {
     {"sin(x[1]) + atan2(x[2], x[3]) + RANDOM3(1, 2, 3) * 0", true},  // Call1 Call2 Call3
     {"p0() + p2(x[1], x[2]) + 1 + p0()", true},      // CallMath 0 and 2, first and further push
     {"%[1] + %[2] * x[1]", true},                    // CalculatorResult
+    // the fused shapes, first in an equation and over a value already there
+    {"x[1] * (x[2] - x[3])", true},
+    {"t + x[1] / (x[2] + 2) * 3", true},
+    {"(x[1] - x[2]) * x[3] + 8", true},
+    {"t - (x[1] / x[2] - x[3]) - (1 + t) * (x[1] - 2)", true},
+    {"(x[2] - x[3]) * x[1] - x[2] + 8", true},
     {"IF(x[1], 1, 2)", false},                       // If
     {"IF(x[1] - 5, 1, 2, 3)", false},
     {"x[1] && x[2]", false},                         // And
