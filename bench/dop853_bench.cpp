@@ -450,7 +450,7 @@ void Report(const char *what, double best, double reference, const char *referen
 }  // namespace
 
 int main(int argc, char **argv) {
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line at once, also where line buffering is full buffering
     // Arguments: rounds (5), and a scale of the time spans (1) for a quick look.
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
     const double scale = argc > 2 ? std::atof(argv[2]) : 1;
