@@ -28,4 +28,11 @@
 #define IDC_INPUT_PROMPT IDC_CHANNEL_FILE
 #define IDC_INPUT_VALUE IDC_CHANNEL_FORMAT
 
+/* Dialog 870: other running instances of the program. */
+#define IDD_ALREADY_RUNNING 870
+#define IDC_INSTANCE_LIST 28601
+#define IDC_OPEN_SELECTED 28602
+#define IDC_NEW_COPY 28603
+#define IDC_INSTANCE_TEXT 28604
+
 #endif

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "window_helpers.h"  // gFrameWindow, gMdiClient
+#include "command_ids.h"
 
 // Windows the lock and the pump act on. Each owner sets its handle when it
 // creates the window and clears it when the window goes; null: not there.
@@ -42,9 +43,6 @@ extern UiLockHooks gUiLockHooks;
 // child: Edit, Output, Action.
 constexpr int kRunLockedMenus[] = {1, 2, 6};
 
-// Menu commands of a run (Continue, 503, is kCmdContinue).
-constexpr int kCmdStart = 501;
-constexpr int kCmdStop = 502;
 
 void LockUiForRun();
 void UnlockUiAfterRun();
