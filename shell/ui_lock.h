@@ -23,7 +23,8 @@ extern int gRunning;
 extern int gUserAbort;
 
 // Services of the frame, toolbars, browsers and child windows that the lock
-// calls; each owner installs its own. Null entries are skipped.
+// calls; each owner installs its own through InstallWin32Platform, which must
+// set every entry. Null entries (test doubles) are skipped.
 struct UiLockHooks {
     void (*endPause)();                                                // the run's pause
     void (*updateCommandStates)();                                     // menus and buttons from the state
