@@ -16,6 +16,37 @@
 #define IDM_MATH_HELP_SEPARATOR 941
 #define IDM_MATH_HELP_FIRST 942
 
+/* Graph-window commands (menu Draw), forwarded by the frame to the active
+   graph window. */
+#define IDM_REFRESH_WINDOW 601
+#define IDM_REFRESH_ALL 602
+#define IDM_FULL_SCREEN 603
+#define IDM_NEW_ELEMENT 605
+#define IDM_EDIT_ELEMENT 606
+#define IDM_NEXT_ELEMENT 607
+#define IDM_PREVIOUS_ELEMENT 608
+#define IDM_COPY_ELEMENT 609
+#define IDM_ELEMENT_TO_CLIPBOARD 610
+#define IDM_ELEMENT_FROM_CLIPBOARD 611
+#define IDM_REMOVE_ELEMENT 612
+#define IDM_REMOVE_ALL_ELEMENTS 613
+#define IDM_MODE_INITIAL_CONDITIONS 641
+#define IDM_MODE_SELECT 642
+#define IDM_MODE_MOVE 643
+#define IDM_MODE_ORIGIN 644
+#define IDM_MODE_POINT 645
+#define IDM_MODE_THIRD 646
+#define IDM_MODE_FIRST 647
+#define IDM_MODE_LAST 648
+#define IDM_MODE_ROTATE 649
+#define IDM_ZOOM_IN 661
+#define IDM_ZOOM_OUT 662
+#define IDM_ACTUAL_SIZE 663
+#define IDM_LARGER_STEP 664
+#define IDM_SMALLER_STEP 665
+#define IDM_NEXT_FRACTAL_ORDER 666
+#define IDM_PREVIOUS_FRACTAL_ORDER 667
+
 #ifdef __cplusplus
 constexpr int kCmdExit = IDM_EXIT;
 constexpr int kCmdMethod = IDM_METHOD;
