@@ -1,6 +1,6 @@
-/* Ids of dialogs and their controls (commands: command_ids.h), shared by the resource script and the
-   code so that the two cannot drift. Plain #defines: the resource compiler
-   reads this file too. */
+/* Ids of dialogs and their controls, shared by the resource script and the
+   code so that the two cannot drift (commands: command_ids.h). Plain
+   #defines: the resource compiler reads this file too. */
 #ifndef VR_RESOURCE_IDS_H
 #define VR_RESOURCE_IDS_H
 
