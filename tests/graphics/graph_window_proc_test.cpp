@@ -22,6 +22,8 @@
 #include "graph_commands.h"
 #include "graph_cursor.h"
 #include "graph_drawing.h"
+#include "compile_problem.h"
+#include "graph_elements.h"
 #include "graph_window_win32.h"
 #include "pick_shapes.h"
 #include "plotting.h"
@@ -745,6 +747,89 @@ TEST_F(GraphWindowProc, TheWorkCopyFollowsTheBitmapOfItsWindow) {
     EXPECT_EQ(g->memoryDc, memoryDc);
     EXPECT_EQ(g->savedDcBitmap, bitmap);
     gGraphWorkCopy = GraphWindowState{};
+}
+
+// ---- Graphics elements in a real window
+
+// Puts back what installing the element code set.
+struct ElementsInstalled {
+    ElementsInstalled() { InstallGraphElementsWin32(); }
+    ~ElementsInstalled() {
+        gElementDrawer = nullptr;
+        gElementWalk = nullptr;
+        gElementEditHooks = ElementEditHooks{};
+        gElementDcHooks = ElementDcHooks{};
+        gForEachGraphState = nullptr;
+        gGraphWindowHooks = GraphWindowHooks{};
+    }
+};
+
+TEST_F(GraphWindowProc, ElementsDrawRemoveAndMoveUnderTheMouse) {
+    ElementsInstalled installed;
+    gGraphWindowHooks.running = [] { return gTestRunning; };
+    graph = CreateGraph(201, 201);
+    ASSERT_TRUE(graph);
+    SetRange(-1, 1, -1, 1);
+    GraphWindowState *g = State();
+    SetBackingBitmapMode(g, 0);
+    // Only the commands with a handler are offered.
+    EXPECT_TRUE(GraphCommandAvailable(IDM_NEXT_ELEMENT));
+    EXPECT_TRUE(GraphCommandAvailable(IDM_REMOVE_ELEMENT));
+    EXPECT_FALSE(GraphCommandAvailable(IDM_NEW_ELEMENT));
+    EXPECT_FALSE(GraphCommandAvailable(IDM_ELEMENT_FROM_CLIPBOARD));
+
+    gCurrentGraph = g;
+    gElementCursorX = gElementCursorY = 0;
+    gNewElementKind = kElementCircle;
+    GraphicsElement *circle = AddGraphicsElement(0);
+    ASSERT_TRUE(circle);
+    circle->radius = 0.5;
+    circle->color = RGB(0xC0, 0, 0);
+    gNewElementKind = kElementSegment;
+    GraphicsElement *segment = AddGraphicsElement(0);
+    segment->x = -0.9;
+    segment->y = -0.9;
+    segment->size = 0.2;
+    Repaint();
+    Shot shot = Screenshot(graph);
+    RECT box = shot.Box(kWhite);
+    EXPECT_NEAR(box.left, 10, 1);  // the segment from x = -0.9
+    EXPECT_NEAR(box.right, 150, 1);
+    EXPECT_NEAR(box.top, 50, 1);
+    EXPECT_NEAR(box.bottom, 190, 1);
+    EXPECT_EQ(shot.at(150, 100), RGB(0xC0, 0, 0));
+
+    // The segment goes; the circle is current again.
+    Command(IDM_REMOVE_ELEMENT);
+    EXPECT_EQ(g->elementCount, 1);
+    EXPECT_EQ(g->currentElement, circle);
+    Repaint();
+    box = Screenshot(graph).Box(kWhite);
+    EXPECT_NEAR(box.left, 50, 1);
+    EXPECT_NEAR(box.bottom, 150, 1);
+
+    // Origin mode: a click puts the circle's centre there.
+    Command(IDM_MODE_ORIGIN);
+    EXPECT_EQ(gMouseMode, kModeOrigin);
+    SendMessageA(graph, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(130, 70));
+    EXPECT_NEAR(circle->x, 0.3, 0.011);
+    EXPECT_NEAR(circle->y, 0.3, 0.011);
+    Repaint();
+    box = Screenshot(graph).Box(kWhite);
+    EXPECT_NEAR(box.left, 80, 1);
+    EXPECT_NEAR(box.right, 180, 1);
+    EXPECT_NEAR(box.top, 20, 1);
+
+    // Rotate: Right adds the angular step; Special and no element fall back.
+    Command(IDM_MODE_ROTATE);
+    EXPECT_EQ(gMouseMode, kModeRotate);
+    SendMessageA(graph, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(circle->direction, 15);
+    Command(IDM_REMOVE_ELEMENT);
+    EXPECT_EQ(g->currentElementIndex, -1);
+    EXPECT_EQ(gMouseMode, kModeInitialConditions);
+    Repaint();
+    EXPECT_EQ(Screenshot(graph).Count(kWhite), 0);
 }
 
 }  // namespace
