@@ -572,6 +572,40 @@ void BeginTemporaryText(GraphicsElement *e, int font) {
     gTextElement.y = e->y;
 }
 
+// The ticks, labels and minor marks of one axis: along runs over the
+// axis from lo to hi through origin, the marks rise from across.
+void DrawAxisTicks(bool vertical, double lo, double hi, double origin, double across, double tick, double mark,
+                   int n, double size, double radius) {
+    auto segment = [vertical](double a1, double c1, double a2, double c2) {
+        if (vertical)
+            PickPlotSegment(c1, a1, c2, a2);
+        else
+            PickPlotSegment(a1, c1, a2, c2);
+    };
+    // Tick counts are bounded: a tick far below a pixel would loop for ever.
+    const double first = std::floor((lo - origin) / tick), last = std::ceil((hi - origin) / tick);
+    if (std::fabs(last - first) > 100000) return;
+    const double from = std::fmin(first, last), to = std::fmax(first, last);
+    char label[64];
+    for (double i = from; i <= to && !CheckUserAbort(); ++i) {
+        const double v = i * tick + origin;
+        if (i != 0) segment(v, across, v, across + mark);
+        if (((lo < v && v < hi) || (hi < v && v < lo)) && v != origin) {
+            std::snprintf(label, sizeof label, "%*lg", 2, v);
+            const double w = MeasureText(label);
+            if (vertical)
+                DrawTextAt(label, across - (w + 0.25) * 0.75 * radius, v - 0.4 * 0.75 * size, 0.75);
+            else
+                DrawTextAt(label, v - 0.5 * w * 0.75 * radius, across - 1.25 * 0.75 * size, 0.75);
+        }
+        if (i != to && n > 1)
+            for (int j = 1; j < n; ++j) {
+                const double m = v + j * tick / n;
+                segment(m, across, m, across + 0.5 * mark);
+            }
+    }
+}
+
 }  // namespace
 
 void DrawAxesElement() {
@@ -597,7 +631,6 @@ void DrawAxesElement() {
     const double markX = 0.2 * autoX, markY = 0.2 * autoY;
     BeginTemporaryText(e, 4);
     const double size = e->size, radius = e->radius;
-    char label[64];
 
     PickPlotSegment(xMin, y0, xMax, y0);
     const char *caption = e->text1 && *e->text1 ? e->text1 : g->axisText[0];
@@ -606,25 +639,7 @@ void DrawAxesElement() {
         DrawTextAt(caption, xMax - (w + 0.1) * radius, y0 + 0.75 * size, 1);
     }
     gTextElement.steps = e->steps;
-    // Tick counts are bounded: a tick far below a pixel would loop for ever.
-    const double firstX = std::floor((xMin - x0) / tickX), lastX = std::ceil((xMax - x0) / tickX);
-    if (std::fabs(lastX - firstX) <= 100000) {
-        const double lo = std::fmin(firstX, lastX), hi = std::fmax(firstX, lastX);
-        for (double i = lo; i <= hi && !CheckUserAbort(); ++i) {
-            const double xi = i * tickX + x0;
-            if (i != 0) PickPlotSegment(xi, y0, xi, y0 + markY);
-            if (((xMin < xi && xi < xMax) || (xMax < xi && xi < xMin)) && xi != x0) {
-                std::snprintf(label, sizeof label, "%*lg", 2, xi);
-                const double w = MeasureText(label);
-                DrawTextAt(label, xi - 0.5 * w * 0.75 * radius, y0 - 1.25 * 0.75 * size, 0.75);
-            }
-            if (i != hi && n > 1)
-                for (int j = 1; j < n; ++j) {
-                    const double xj = xi + j * tickX / n;
-                    PickPlotSegment(xj, y0, xj, y0 + 0.5 * markY);
-                }
-        }
-    }
+    DrawAxisTicks(false, xMin, xMax, x0, y0, tickX, markY, n, size, radius);
     PickPlotSegment(x0, yMin, x0, yMax);
     caption = e->text2 && *e->text2 ? e->text2 : g->axisText[1];
     if (caption && *caption) {
@@ -632,24 +647,7 @@ void DrawAxesElement() {
         DrawTextAt(caption, x0 + 0.5 * radius, yMax - 1.2 * size, 1);
         gTextElement.steps = e->steps;
     }
-    const double firstY = std::floor((yMin - y0) / tickY), lastY = std::ceil((yMax - y0) / tickY);
-    if (std::fabs(lastY - firstY) <= 100000) {
-        const double lo = std::fmin(firstY, lastY), hi = std::fmax(firstY, lastY);
-        for (double i = lo; i <= hi && !CheckUserAbort(); ++i) {
-            const double yi = i * tickY + y0;
-            if (i != 0) PickPlotSegment(x0, yi, x0 + markX, yi);
-            if (((yMin < yi && yi < yMax) || (yMax < yi && yi < yMin)) && yi != y0) {
-                std::snprintf(label, sizeof label, "%*lg", 2, yi);
-                const double w = MeasureText(label);
-                DrawTextAt(label, x0 - (w + 0.25) * 0.75 * radius, yi - 0.4 * 0.75 * size, 0.75);
-            }
-            if (i != hi && n > 1)
-                for (int j = 1; j < n; ++j) {
-                    const double yj = yi + j * tickY / n;
-                    PickPlotSegment(x0, yj, x0 + 0.5 * markX, yj);
-                }
-        }
-    }
+    DrawAxisTicks(true, yMin, yMax, y0, x0, tickY, markX, n, size, radius);
 }
 
 namespace {

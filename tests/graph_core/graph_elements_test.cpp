@@ -23,6 +23,7 @@
 #include "memory.h"
 #include "platform_recorder.h"
 #include "pointdata.h"
+#include "recording_surface.h"
 #include "problem_settings.h"
 #include "settings.h"
 #include "stroke_font_table.h"
@@ -31,37 +32,7 @@
 
 namespace {
 
-// What reaches the device: lines, and points (a thin pen's one-pixel line).
-struct Prim {
-    char kind;  // 'P' point, 'L' line
-    int32_t x1, y1, x2, y2;
-};
-
-class Recorder : public GraphSurface {
-public:
-    std::vector<Prim> prims;
-    int32_t x = 0, y = 0;
-    void MoveTo(DcHandle, int32_t nx, int32_t ny) override {
-        x = nx;
-        y = ny;
-    }
-    void LineTo(DcHandle, int32_t nx, int32_t ny) override {
-        const char kind = nx == x + 1 && ny == y + 1 ? 'P' : 'L';
-        prims.push_back({kind, x, y, nx, ny});
-        x = nx;
-        y = ny;
-    }
-    void SelectSolidPen(DcHandle, int32_t, int32_t) override {}
-    void SelectStockPen(DcHandle) override {}
-    void ScreenAspect(int *ax, int *ay) override { *ax = *ay = 1; }
-    WindowId FindGraphWindow() override { return 0; }
-    void ResizeClient(WindowId, int32_t, int32_t, int32_t, int32_t) override {}
-    int Count(char kind) const {
-        int n = 0;
-        for (const Prim &p : prims) n += p.kind == kind;
-        return n;
-    }
-};
+using Prim = DevicePrimitive;
 
 int OpenDescriptors() {
     int n = 0;
@@ -82,7 +53,7 @@ int JumpingPump() {
 class Elements : public ::testing::Test {
 protected:
     GraphWindowState g{};
-    Recorder surface;
+    RecordingSurface surface;
 
     void SetUp() override {
         gRecorder.Reset();

@@ -28,6 +28,7 @@
 #include "pick_shapes.h"
 #include "plotting.h"
 #include "problem_settings.h"
+#include "recording_surface.h"
 #include "resource_ids.h"
 #include "run_engine.h"
 #include "run_host.h"
@@ -830,6 +831,72 @@ TEST_F(GraphWindowProc, ElementsDrawRemoveAndMoveUnderTheMouse) {
     EXPECT_EQ(gMouseMode, kModeInitialConditions);
     Repaint();
     EXPECT_EQ(Screenshot(graph).Count(kWhite), 0);
+}
+
+TEST_F(GraphWindowProc, EveryKindDrawsOnTheScreenWhatTheRecordingSurfaceReceives) {
+    ElementsInstalled installed;
+    graph = CreateGraph(201, 201);
+    ASSERT_TRUE(graph);
+    SetRange(-1, 1, -1, 1);
+    GraphWindowState *g = State();
+    SetBackingBitmapMode(g, 0);
+    gCurrentGraph = g;
+    const std::string data = ::testing::TempDir() + "window_elements.txt";
+    FILE *f = std::fopen(data.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("-0.8 -0.8\n-0.6 -0.4\n", f);
+    std::fclose(f);
+    const char *texts[kElementKindCount][2] = {
+        {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr},
+        {"AB", nullptr}, {"0.3*cos(t)", "0.2*sin(t)"}, {"t", "0"}, {"IN;", nullptr},
+        {data.c_str(), nullptr}, {"3 -3 3", "60 -120 60"}, {"x", "y"}, {nullptr, nullptr}, {nullptr, nullptr},
+    };
+    for (int k = 0; k < kElementKindCount; ++k) {
+        gNewElementKind = k;
+        GraphicsElement *e = AddGraphicsElement(0);
+        ASSERT_TRUE(e);
+        e->x = 0.05 * k - 0.5;
+        e->y = 0.04 * k - 0.3;
+        e->size = 0.3;
+        e->radius = 0.2;
+        e->begin = k == kElementFractal ? 2 : 0;
+        e->end = k == kElementFractal ? 2 : k == kElement3Curve ? 0.5 : 270;
+        e->direction = k == kElementAxes ? 0 : 30;
+        e->steps = k == kElementFractal ? 0 : 40;
+        e->color = RGB(0, 0, 0x80);
+        SetNonEmptyStringCopy(e->text1, texts[k][0]);
+        SetNonEmptyStringCopy(e->text2, texts[k][1]);
+        if (k == kElement3Curve) SetNonEmptyStringCopy(e->text3, "0");
+    }
+    // The same pass into the recording surface, then on the screen.
+    RecordingSurface recorder;
+    GraphSurface *gdi = gGraphSurface;
+    gGraphSurface = &recorder;
+    gDrawDc = 1;
+    DrawAllGraphicsElements();
+    gDrawDc = 0;
+    gGraphSurface = gdi;
+    ASSERT_GT(recorder.Count('L'), 100);
+    RECT want = {1 << 20, 1 << 20, -(1 << 20), -(1 << 20)};
+    for (const DevicePrimitive &p : recorder.prims)
+        for (int32_t x : {p.x1, p.x2}) want.left = std::min<LONG>(want.left, x), want.right = std::max<LONG>(want.right, x);
+    for (const DevicePrimitive &p : recorder.prims)
+        for (int32_t y : {p.y1, p.y2}) want.top = std::min<LONG>(want.top, y), want.bottom = std::max<LONG>(want.bottom, y);
+    Repaint();
+    const Shot shot = Screenshot(graph);
+    const RECT box = shot.Box(kWhite);
+    // The axes span the client; GDI leaves out a line's last pixel.
+    EXPECT_NEAR(box.left, want.left, 1);
+    EXPECT_NEAR(box.top, want.top, 1);
+    EXPECT_NEAR(box.right, std::min<LONG>(want.right, 200), 1);
+    EXPECT_NEAR(box.bottom, std::min<LONG>(want.bottom, 200), 1);
+    EXPECT_GT(shot.Count(kWhite), 600);
+    // Every recorded line's start is on the screen in the element colour.
+    int missing = 0;
+    for (const DevicePrimitive &p : recorder.prims)
+        if (p.x1 >= 0 && p.x1 <= 200 && p.y1 >= 0 && p.y1 <= 200 && shot.at(p.x1, p.y1) == kWhite) ++missing;
+    EXPECT_EQ(missing, 0);
+    std::remove(data.c_str());
 }
 
 }  // namespace
