@@ -1,6 +1,7 @@
 // Graphics elements on a recording surface: the list operations, the
 // drawing of every kind (counts, coordinates, closed forms), data curves
 // through the point-data files, the fault guard, and mouse editing.
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -616,6 +617,59 @@ TEST_F(Elements, RotatingATextByNinetyDegreesSwapsItsBoxAndItsPointEndsItAtTheCu
     EXPECT_NEAR(e->radius, 0.4, 1e-12);
     EXPECT_NEAR(MeasureElementText(*e) * e->radius, 0.8, 1e-12);
     std::remove(path.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+std::string gTableFont;
+
+TEST_F(Elements, TablesDrawOneLinePerValueStepDownBySizeAndDistance) {
+    std::vector<FChar> font(kFontCharCount);
+    for (int c = 33; c < kFontCharCount; ++c) {
+        font[c].SetWidth(10);
+        Stroke s;
+        s.points = {{0, 0}};
+        font[c].strokes.push_back(s);
+    }
+    font[' '].SetWidth(10);
+    gTableFont = TempFile("elements_table.ft");
+    ASSERT_EQ(StrokeFontFile::Write(gTableFont.c_str(), font.data()), kFontFileOk);
+    gStrokeFontLoader = [](int n) { return LoadStrokeFontFile(n, gTableFont.c_str()); };
+    gParameterCount = 3;
+    AllocArray(gParameters, 3);
+    SetNonEmptyStringCopy(gParameters[0].name, "a");
+    SetNonEmptyStringCopy(gParameters[2].name, "b");
+    gPhaseXMin = 0;
+    gPhaseXMax = 3;
+    gPhaseYMin = gPhaseYMax = 1;
+    auto baselines = [&]() {
+        Draw();
+        std::vector<int32_t> ys;
+        for (const Prim &p : surface.prims)
+            if (std::find(ys.begin(), ys.end(), p.y1) == ys.end()) ys.push_back(p.y1);
+        return ys;
+    };
+    GraphicsElement *e = Add(kElementParameters);
+    e->y = 0.8;
+    e->size = 0.1;
+    e->direction = 0.05;  // the distance between lines
+    SetNonEmptyStringCopy(e->text1, "Caption");
+    // The caption, a and b (the unnamed one is left out), the x counter.
+    std::vector<int32_t> ys = baselines();
+    ASSERT_EQ(ys.size(), 4u);
+    for (size_t i = 0; i < ys.size(); ++i) EXPECT_NEAR(ys[i], Device(0, 0.8 - 0.15 * i).second, 1) << i;
+    // Chosen lines only, unknown names drawing nothing.
+    SetNonEmptyStringCopy(e->text2, "b, nobody;ny");
+    EXPECT_EQ(baselines().size(), 3u);
+
+    // Initial values: the time, then n + 2 values, here all by index.
+    e->kind = kElementInitialValues;
+    FreeAndNull(e->text2);
+    EXPECT_EQ(baselines().size(), 1u + 1 + gDimension + 2);
+    gPhaseXMin = gPhaseXMax = gPhaseYMin = gPhaseYMax = 0;
+    std::remove(gTableFont.c_str());
 }
 
 }  // namespace
