@@ -34,6 +34,7 @@
 namespace {
 
 using Prim = DevicePrimitive;
+constexpr double kPi = 3.14159265358979323846;
 
 int OpenDescriptors() {
     int n = 0;
@@ -260,7 +261,7 @@ TEST_F(Elements, AnArrowGetsAFifteenDegreeHeadMeetingAtItsTip) {
     const Prim &a = surface.prims[1], &b = surface.prims[2];
     EXPECT_EQ(std::make_pair(a.x2, a.y2), Device(0.5, 0.5));
     EXPECT_EQ(std::make_pair(b.x1, b.y1), Device(0.5, 0.5));
-    const double c = 0.2 * std::cos(195 * M_PI / 180), s = 0.2 * std::sin(195 * M_PI / 180);
+    const double c = 0.2 * std::cos(195 * kPi / 180), s = 0.2 * std::sin(195 * kPi / 180);
     EXPECT_EQ(std::make_pair(a.x1, a.y1), Device(0.5 + c, 0.5 + s));
     EXPECT_EQ(std::make_pair(b.x2, b.y2), Device(0.5 + c, 0.5 - s));
 }
@@ -272,7 +273,7 @@ TEST_F(Elements, CurvesFollowTheirExpressionsAndEndExactlyOnT2) {
     e->radius = 0.8;
     e->size = 0.4;
     e->begin = 0;
-    e->end = 2 * M_PI;
+    e->end = 2 * kPi;
     e->steps = 64;
     Draw();
     ASSERT_EQ(surface.Count('L'), 64);
