@@ -280,7 +280,7 @@ TEST_F(Elements, CurvesFollowTheirExpressionsAndEndExactlyOnT2) {
     const auto centre = Device(0, 0);
     for (const Prim &p : surface.prims) {
         const double u = (p.x2 - centre.first) / 80.0, v = (p.y2 - centre.second) / 40.0;
-        EXPECT_NEAR(u * u + v * v, 1, 0.05);
+        EXPECT_NEAR(std::sqrt(u * u + v * v), 1, 1.5 / 40);  // a pixel and a half
     }
     // A step that overshoots: the last t is t2 itself.
     SetText(e->text1, "t");
@@ -427,9 +427,16 @@ TEST_F(Elements, AFaultInsideADataCurveClosesItsFileAndKeepsItsText) {
     gDisplayReplayHooks.pumpCheckEscape = JumpingPump;
     gJumpOnPump = 3;  // some way into the file
     const int before = OpenDescriptors();
+    (void)before;
     Draw();
     EXPECT_EQ(gPumpCalls, 4);
+#ifndef _WIN32
     EXPECT_EQ(OpenDescriptors(), before);
+#endif
+    // An open file can't be renamed on Windows.
+    const std::string moved = path + ".moved";
+    ASSERT_EQ(std::rename(path.c_str(), moved.c_str()), 0);
+    ASSERT_EQ(std::rename(moved.c_str(), path.c_str()), 0);
     EXPECT_STREQ(e->text1, text.c_str());
     EXPECT_GT(surface.Count('L'), 0);
     EXPECT_LT(surface.Count('L'), 1999);
@@ -601,15 +608,15 @@ TEST_F(Elements, RotatingATextByNinetyDegreesSwapsItsBoxAndItsPointEndsItAtTheCu
     double w0, h0, w1, h1;
     box(&w0, &h0);
     ASSERT_GT(w0, 0);
-    EXPECT_NEAR(w0, 40, 1);  // two glyphs of 0.2 each: 0.4 = 40 pixels
-    EXPECT_NEAR(h0, 10, 1);
+    EXPECT_NEAR(w0, 40, 2);  // two glyphs of 0.2 each: 0.4 = 40 pixels
+    EXPECT_NEAR(h0, 10, 2);
     gMouseMode = kModeRotate;
     int32_t dx = 6, dy = 0;  // 6 x 15 degrees
     MoveElementCursor(&dx, &dy, 0);
     EXPECT_EQ(e->direction, 90);
     box(&w1, &h1);
-    EXPECT_NEAR(w1, h0, 1);
-    EXPECT_NEAR(h1, w0, 1);
+    EXPECT_NEAR(w1, h0, 2);
+    EXPECT_NEAR(h1, w0, 2);
 
     // The point handle stretches the text to end at the cursor.
     e->direction = 0;
