@@ -540,9 +540,6 @@ BOOL CALLBACK ForEachGraphProc(HWND window, LPARAM proc) {
     return TRUE;
 }
 
-void ForEachGraphWindow(void (*proc)(HWND)) {
-    if (gMdiClient) EnumChildWindows(gMdiClient, ForEachGraphProc, reinterpret_cast<LPARAM>(proc));
-}
 
 void RefreshIfGraph(HWND window) { RefreshGraphWindow(window); }
 
@@ -555,6 +552,10 @@ void RedrawPlotterGraph(HWND window) {
 }
 
 }  // namespace
+
+void ForEachGraphWindow(void (*proc)(HWND)) {
+    if (gMdiClient) EnumChildWindows(gMdiClient, ForEachGraphProc, reinterpret_cast<LPARAM>(proc));
+}
 
 const DrawingTarget *GraphDrawingTarget() { return &kWindowTarget; }
 
@@ -664,7 +665,8 @@ bool GraphCommandAvailable(int id) {
     case IDM_ELEMENT_TO_CLIPBOARD:
     case IDM_ELEMENT_FROM_CLIPBOARD:
     case IDM_REMOVE_ELEMENT:
-        return gGraphWindowHooks.elementCommand != nullptr;
+        return gGraphWindowHooks.elementCommand != nullptr &&
+               (!gGraphWindowHooks.elementCommandAvailable || gGraphWindowHooks.elementCommandAvailable(id));
     default:
         return id >= IDM_REFRESH_WINDOW && id <= IDM_PREVIOUS_FRACTAL_ORDER;
     }
@@ -729,11 +731,13 @@ LRESULT GraphWindowCommand(int id) {
 
 void SetMouseMode(int mode) {
     if (mode < 0 || mode >= kMouseModeCount) mode = kModeInitialConditions;
+    if (gGraphWindowHooks.adjustMouseMode) mode = gGraphWindowHooks.adjustMouseMode(mode);
     gMouseMode = mode;
     if (HMENU menu = gFrameWindow ? GetMenu(gFrameWindow) : nullptr)
         CheckMenuRadioItem(menu, IDM_MODE_INITIAL_CONDITIONS, IDM_MODE_ROTATE, IDM_MODE_INITIAL_CONDITIONS + mode,
                            MF_BYCOMMAND);
     if (gCurrentGraph) {
+        if (gGraphWindowHooks.placeElementCursor) gGraphWindowHooks.placeElementCursor();
         UpdateCursorCaret();
         UpdateMouseStatus();
     }

@@ -64,6 +64,12 @@ struct GraphWindowHooks {
     // Element commands 605-608 and 610-612 (their dialogs and list
     // operations); null greys them.
     void (*elementCommand)(HWND window, int id);
+    // Which of those ids have a handler; null: all of them.
+    int (*elementCommandAvailable)(int id);
+    // The mode the current element admits, and putting the element cursor
+    // on the mode's handle once the mode is in force; null: modes as asked.
+    int (*adjustMouseMode)(int mode);
+    void (*placeElementCursor)();
 };
 extern GraphWindowHooks gGraphWindowHooks;
 
@@ -91,6 +97,11 @@ void EraseGraphWindow(HWND window, int mode);
 void RefreshGraphWindow(HWND window);
 
 void SetMouseMode(int mode);
+// proc for every graph window among the client's children.
+void ForEachGraphWindow(void (*proc)(HWND));
+// Element drawing, the element commands and mouse editing of elements:
+// installs the portable element code and its Win32 hooks.
+void InstallGraphElementsWin32();
 // The drawing commands' target: the graph window being served by a run.
 const struct DrawingTarget *GraphDrawingTarget();
 void ShowCursorCaret(HWND window);

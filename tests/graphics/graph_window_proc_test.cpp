@@ -22,10 +22,14 @@
 #include "graph_commands.h"
 #include "graph_cursor.h"
 #include "graph_drawing.h"
+#include "compile_problem.h"
+#include "graph_elements.h"
 #include "graph_window_win32.h"
+#include "memory.h"
 #include "pick_shapes.h"
 #include "plotting.h"
 #include "problem_settings.h"
+#include "recording_surface.h"
 #include "resource_ids.h"
 #include "run_engine.h"
 #include "run_host.h"
@@ -745,6 +749,160 @@ TEST_F(GraphWindowProc, TheWorkCopyFollowsTheBitmapOfItsWindow) {
     EXPECT_EQ(g->memoryDc, memoryDc);
     EXPECT_EQ(g->savedDcBitmap, bitmap);
     gGraphWorkCopy = GraphWindowState{};
+}
+
+// ---- Graphics elements in a real window
+
+// Puts back what installing the element code set.
+struct ElementsInstalled {
+    ElementsInstalled() { InstallGraphElementsWin32(); }
+    ~ElementsInstalled() {
+        gElementDrawer = nullptr;
+        gElementWalk = nullptr;
+        gElementEditHooks = ElementEditHooks{};
+        gElementDcHooks = ElementDcHooks{};
+        gForEachGraphState = nullptr;
+        gGraphWindowHooks = GraphWindowHooks{};
+    }
+};
+
+TEST_F(GraphWindowProc, ElementsDrawRemoveAndMoveUnderTheMouse) {
+    ElementsInstalled installed;
+    gGraphWindowHooks.running = [] { return gTestRunning; };
+    graph = CreateGraph(201, 201);
+    ASSERT_TRUE(graph);
+    SetRange(-1, 1, -1, 1);
+    GraphWindowState *g = State();
+    SetBackingBitmapMode(g, 0);
+    // Only the commands with a handler are offered.
+    EXPECT_TRUE(GraphCommandAvailable(IDM_NEXT_ELEMENT));
+    EXPECT_TRUE(GraphCommandAvailable(IDM_REMOVE_ELEMENT));
+    EXPECT_FALSE(GraphCommandAvailable(IDM_NEW_ELEMENT));
+    EXPECT_FALSE(GraphCommandAvailable(IDM_ELEMENT_FROM_CLIPBOARD));
+
+    gCurrentGraph = g;
+    gElementCursorX = gElementCursorY = 0;
+    gNewElementKind = kElementCircle;
+    GraphicsElement *circle = AddGraphicsElement(0);
+    ASSERT_TRUE(circle);
+    circle->radius = 0.5;
+    circle->color = RGB(0xC0, 0, 0);
+    gNewElementKind = kElementSegment;
+    GraphicsElement *segment = AddGraphicsElement(0);
+    segment->x = -0.9;
+    segment->y = -0.9;
+    segment->size = 0.2;
+    Repaint();
+    Shot shot = Screenshot(graph);
+    RECT box = shot.Box(kWhite);
+    EXPECT_NEAR(box.left, 10, 1);  // the segment from x = -0.9
+    EXPECT_NEAR(box.right, 150, 1);
+    EXPECT_NEAR(box.top, 50, 1);
+    EXPECT_NEAR(box.bottom, 190, 1);
+    EXPECT_EQ(shot.at(150, 100), RGB(0xC0, 0, 0));
+
+    // The segment goes; the circle is current again.
+    Command(IDM_REMOVE_ELEMENT);
+    EXPECT_EQ(g->elementCount, 1);
+    EXPECT_EQ(g->currentElement, circle);
+    Repaint();
+    box = Screenshot(graph).Box(kWhite);
+    EXPECT_NEAR(box.left, 50, 1);
+    EXPECT_NEAR(box.bottom, 150, 1);
+
+    // Origin mode: a click puts the circle's centre there.
+    Command(IDM_MODE_ORIGIN);
+    EXPECT_EQ(gMouseMode, kModeOrigin);
+    SendMessageA(graph, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(130, 70));
+    EXPECT_NEAR(circle->x, 0.3, 0.011);
+    EXPECT_NEAR(circle->y, 0.3, 0.011);
+    Repaint();
+    box = Screenshot(graph).Box(kWhite);
+    EXPECT_NEAR(box.left, 80, 1);
+    EXPECT_NEAR(box.right, 180, 1);
+    EXPECT_NEAR(box.top, 20, 1);
+
+    // Rotate: Right adds the angular step; Special and no element fall back.
+    Command(IDM_MODE_ROTATE);
+    EXPECT_EQ(gMouseMode, kModeRotate);
+    SendMessageA(graph, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(circle->direction, 15);
+    Command(IDM_REMOVE_ELEMENT);
+    EXPECT_EQ(g->currentElementIndex, -1);
+    EXPECT_EQ(gMouseMode, kModeInitialConditions);
+    Repaint();
+    EXPECT_EQ(Screenshot(graph).Count(kWhite), 0);
+}
+
+TEST_F(GraphWindowProc, EveryKindDrawsOnTheScreenWhatTheRecordingSurfaceReceives) {
+    ElementsInstalled installed;
+    graph = CreateGraph(201, 201);
+    ASSERT_TRUE(graph);
+    SetRange(-1, 1, -1, 1);
+    GraphWindowState *g = State();
+    SetBackingBitmapMode(g, 0);
+    gCurrentGraph = g;
+    const std::string data = ::testing::TempDir() + "window_elements.txt";
+    FILE *f = std::fopen(data.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("-0.8 -0.8\n-0.6 -0.4\n", f);
+    std::fclose(f);
+    const char *texts[kElementKindCount][2] = {
+        {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr},
+        {"AB", nullptr}, {"0.3*cos(t)", "0.2*sin(t)"}, {"t", "0"}, {"IN;", nullptr},
+        {data.c_str(), nullptr}, {"3 -3 3", "60 -120 60"}, {"x", "y"}, {nullptr, nullptr}, {nullptr, nullptr},
+    };
+    for (int k = 0; k < kElementKindCount; ++k) {
+        gNewElementKind = k;
+        GraphicsElement *e = AddGraphicsElement(0);
+        ASSERT_TRUE(e);
+        e->x = 0.05 * k - 0.5;
+        e->y = 0.04 * k - 0.3;
+        e->size = 0.3;
+        e->radius = 0.2;
+        e->begin = k == kElementFractal ? 2 : 0;
+        e->end = k == kElementFractal ? 2 : k == kElement3Curve ? 0.5 : 270;
+        e->direction = k == kElementAxes ? 0 : 30;
+        e->steps = k == kElementFractal ? 0 : 40;
+        e->color = RGB(0, 0, 0x80);
+        SetNonEmptyStringCopy(e->text1, texts[k][0]);
+        SetNonEmptyStringCopy(e->text2, texts[k][1]);
+        if (k == kElement3Curve) SetNonEmptyStringCopy(e->text3, "0");
+    }
+    // The same pass into the recording surface, then on the screen.
+    RecordingSurface recorder;
+    GraphSurface *gdi = gGraphSurface;
+    gGraphSurface = &recorder;
+    gDrawDc = 1;
+    DrawAllGraphicsElements();
+    gDrawDc = 0;
+    gGraphSurface = gdi;
+    ASSERT_GT(recorder.Count('L'), 100);
+    RECT want = {1 << 20, 1 << 20, -(1 << 20), -(1 << 20)};
+    for (const DevicePrimitive &p : recorder.prims)
+        for (int32_t x : {p.x1, p.x2}) want.left = std::min<LONG>(want.left, x), want.right = std::max<LONG>(want.right, x);
+    for (const DevicePrimitive &p : recorder.prims)
+        for (int32_t y : {p.y1, p.y2}) want.top = std::min<LONG>(want.top, y), want.bottom = std::max<LONG>(want.bottom, y);
+    Repaint();
+    const Shot shot = Screenshot(graph);
+    const RECT box = shot.Box(kWhite);
+    // The axes span the client; GDI leaves out a line's last pixel.
+    // Far points (the perspective of the 3-curve) are clipped by the client.
+    EXPECT_NEAR(box.left, std::max<LONG>(want.left, 0), 1);
+    EXPECT_NEAR(box.top, std::max<LONG>(want.top, 0), 1);
+    EXPECT_NEAR(box.right, std::min<LONG>(want.right, 200), 1);
+    EXPECT_NEAR(box.bottom, std::min<LONG>(want.bottom, 200), 1);
+    EXPECT_GT(shot.Count(kWhite), 600);
+    // Every recorded line's start is on the screen (a line of no length
+    // sets no pixel in GDI).
+    int missing = 0;
+    for (const DevicePrimitive &p : recorder.prims)
+        if ((p.x1 != p.x2 || p.y1 != p.y2) && p.x1 >= 0 && p.x1 <= 200 && p.y1 >= 0 && p.y1 <= 200 && shot.at(p.x1, p.y1) == kWhite) {
+            ++missing;
+            ADD_FAILURE() << p.kind << " " << p.x1 << "," << p.y1 << " -> " << p.x2 << "," << p.y2;
+        }
+    EXPECT_EQ(missing, 0);
+    std::remove(data.c_str());
 }
 
 }  // namespace

@@ -1,0 +1,84 @@
+// The Win32 side of graphics elements: the structured fault guard around
+// their drawing, a context of the element's window for drawing outside a
+// redraw, the element commands and the mode hooks of mouse editing.
+#include "resource_ids.h"
+#include "fault_guard.h"
+#include "graph_cursor.h"
+#include "graph_elements.h"
+#include "graph_window_win32.h"
+
+namespace {
+
+HWND gElementDcWindow;
+
+uint32_t TakeElementDc() {
+    gElementDcWindow = ToHwnd(FindGraphWindow());
+    if (!gElementDcWindow || IsIconic(gElementDcWindow)) return 0;
+    return FromHdc(GetDC(gElementDcWindow));
+}
+
+void GiveElementDc(uint32_t dc) {
+    if (gElementDcWindow) ReleaseDC(gElementDcWindow, ToHdc(dc));
+    gElementDcWindow = nullptr;
+}
+
+void (*gVisitState)(GraphWindowState *state);
+
+void VisitGraphWindow(HWND window) {
+    if (GraphWindowState *s = GraphStateOf(window)) {
+        // The code of each window is compiled with that window current.
+        GraphWindowState *saved = gCurrentGraph;
+        gCurrentGraph = s;
+        gVisitState(s);
+        gCurrentGraph = saved;
+    }
+}
+
+void ForEachGraphState(void (*visit)(GraphWindowState *state)) {
+    gVisitState = visit;
+    ForEachGraphWindow(VisitGraphWindow);
+}
+
+// The commands with a handler here; the dialogs (605, 606) and the element
+// clipboard (610, 611) are not in the program yet.
+int ElementCommandAvailable(int id) {
+    return id == IDM_NEXT_ELEMENT || id == IDM_PREVIOUS_ELEMENT || id == IDM_REMOVE_ELEMENT;
+}
+
+void ElementCommand(HWND window, int id) {
+    if (!gCurrentGraph) return;
+    switch (id) {
+    case IDM_NEXT_ELEMENT:
+        if (SelectNextElement()) SetMouseMode(gMouseMode);
+        break;
+    case IDM_PREVIOUS_ELEMENT:
+        if (SelectPreviousElement()) SetMouseMode(gMouseMode);
+        break;
+    case IDM_REMOVE_ELEMENT:
+        if (RemoveCurrentElement()) {
+            SetMouseMode(gMouseMode);
+            if (window) RefreshGraphWindow(window);
+        }
+        break;
+    default: break;
+    }
+}
+
+int ElementActionInProgress() { return gElementActionInProgress; }
+
+void PlaceCursorOnHandle() { PlaceElementCursor(0); }
+
+}  // namespace
+
+void InstallGraphElementsWin32() {
+    InstallGraphicsElements();
+    gElementFaultGuard = RunFaultGuarded;
+    gElementDcHooks.take = TakeElementDc;
+    gElementDcHooks.give = GiveElementDc;
+    gForEachGraphState = ForEachGraphState;
+    gGraphWindowHooks.elementCommand = ElementCommand;
+    gGraphWindowHooks.elementCommandAvailable = ElementCommandAvailable;
+    gGraphWindowHooks.elementActionInProgress = ElementActionInProgress;
+    gGraphWindowHooks.adjustMouseMode = AdjustMouseMode;
+    gGraphWindowHooks.placeElementCursor = PlaceCursorOnHandle;
+}
