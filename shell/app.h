@@ -80,13 +80,20 @@ bool RegisterBitmapClass();
 extern const bool kGraphCommandsBuilt;
 
 // ---- The problem's windows on real windows (window_host_win32.cpp).
+// Installs the problem file's window host and the compile walk over the
+// children's expressions.
 void InstallWin32WindowHost();
+// A graph window's mapping from its client size (size changes, a section read).
+void UpdateGraphWindowMapping(HWND window);
 
 // ---- Text windows (text_window.cpp).
 LRESULT CALLBACK TextWndProc(HWND, UINT, WPARAM, LPARAM);
 void InstallTextWindows();
 void ShowTextCaretPosition(HWND window);
 void EraseTextWindow(HWND window);
+// The record of a text window; null for any other window.
+struct TextWindowState;
+TextWindowState *TextStateOf(HWND window);
 extern HMODULE gRichEditLibrary;
 extern int gChildWindowCount;
 

@@ -12,6 +12,7 @@
 #include "app.h"
 #include "display_list.h"
 #include "fpu_faults.h"
+#include "graph_pipeline.h"
 #include "graph_window_win32.h"
 #include "help_engine.h"
 #include "instance_check.h"
@@ -252,7 +253,9 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         DrawCommand(id, wParam, lParam);
         return;
     }
-    if (!CommandBuilt(id)) {
+    // Open has no dialog yet, but a file named on the command line or
+    // dropped on the frame is loaded through it.
+    if (!CommandBuilt(id) && !(id == CMD_OPEN && gFileNamePending)) {
         if (id >= VR_FIRST_CHILD_ID) DefFrameProcA(frame, gMdiClient, WM_COMMAND, wParam, lParam);
         return;
     }
@@ -759,6 +762,22 @@ LRESULT CALLBACK InterimGraphWndProc(HWND window, UINT message, WPARAM wParam, L
         gProblemChanged = 1;
         break;
     case SyncStateMessage: OnSyncState(window, wParam); break;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED) UpdateGraphWindowMapping(window);
+        break;
+    case WM_PAINT:
+        if (GraphWindowState *g = GraphStateOf(window)) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(window, &ps);
+            gCurrentGraph = g;
+            gDrawDc = FromHdc(dc);
+            ReplayDisplayList();
+            if (!gOwnDc) ReleasePens();
+            gDrawDc = 0;
+            EndPaint(window, &ps);
+            return 0;
+        }
+        break;
     case WM_QUERYENDSESSION:
     case WM_CLOSE:
         if (IsBusy()) return 0;

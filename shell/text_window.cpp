@@ -26,6 +26,12 @@ int gChildWindowCount;
 
 LRESULT CALLBACK TextEditWndProc(HWND, UINT, WPARAM, LPARAM);
 
+TextWindowState *TextStateOf(HWND window) {
+    char cls[16];
+    if (!window || !GetClassNameA(window, cls, sizeof cls) || std::strcmp(cls, kTextWindowClass) != 0) return nullptr;
+    return reinterpret_cast<TextWindowState *>(GetWindowLongPtrA(window, 0));
+}
+
 namespace {
 
 constexpr DWORD kControlStyle = 0x5030D0C4;
@@ -34,14 +40,8 @@ constexpr int kTextClientHelp = 5106;
 WNDPROC gPreviousEditProc;
 int gTextHelpMode;
 
-TextWindowState *StateOf(HWND window) {
-    char cls[16];
-    if (!window || !GetClassNameA(window, cls, sizeof cls) || std::strcmp(cls, kTextWindowClass) != 0) return nullptr;
-    return reinterpret_cast<TextWindowState *>(GetWindowLongPtrA(window, 0));
-}
-
 HWND ControlOf(HWND window) {
-    TextWindowState *s = StateOf(window);
+    TextWindowState *s = TextStateOf(window);
     return s ? ToHwnd(s->control) : nullptr;
 }
 
@@ -71,7 +71,7 @@ RichEditControl gRichEdit;
 
 // ---- Run host entries: the child is an HWND.
 void Serve(void *window, int first, bool map) {
-    TextWindowState *s = StateOf(static_cast<HWND>(window));
+    TextWindowState *s = TextStateOf(static_cast<HWND>(window));
     if (!s) return;
     gCurrentText = s;
     const int rc = map ? AddTextWindowMapPoint(s, first) : AddTextWindowOdePoint(s, first);
@@ -83,7 +83,7 @@ void AddOdePoint(void *window, int first) { Serve(window, first, false); }
 void AddMapPoint(void *window, int first) { Serve(window, first, true); }
 
 void RunFiles(void *window, int close) {
-    if (TextWindowState *s = StateOf(static_cast<HWND>(window))) TextWindowRunEnumProc(s, close);
+    if (TextWindowState *s = TextStateOf(static_cast<HWND>(window))) TextWindowRunEnumProc(s, close);
 }
 
 void SetStatusPart(int part, const char *text) {
@@ -143,7 +143,7 @@ LRESULT OnCreate(HWND window) {
 }
 
 void OnDestroy(HWND window) {
-    TextWindowState *s = StateOf(window);
+    TextWindowState *s = TextStateOf(window);
     if (!s) return;
     gProblemChanged = 1;
     --gChildWindowCount;
@@ -280,7 +280,7 @@ LRESULT CALLBACK TextWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         UpdateFrameMenuStates();
         break;
     case SyncStateMessage:
-        if (TextWindowState *s = StateOf(window)) {
+        if (TextWindowState *s = TextStateOf(window)) {
             gCurrentText = s;
             if (wParam == 0) gTextWorkCopy = *s;
             else *s = gTextWorkCopy;

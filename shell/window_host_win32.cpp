@@ -7,6 +7,9 @@
 
 #include "app.h"
 #include "code_libraries.h"
+#include "compile_problem.h"
+#include "graph_pipeline.h"
+#include "workspace.h"
 #include "graph_window_win32.h"
 #include "problem_windows.h"
 #include "settings.h"
@@ -87,6 +90,8 @@ public:
         SetWindowPos(W(w), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
+    void GraphSectionRead(WindowId w) override { UpdateGraphWindowMapping(W(w)); }
+
     void BeginProblemText() override { savedCursor_ = SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
 
     // The window on top becomes the active one, as the user left it.
@@ -108,6 +113,39 @@ private:
 
 Win32WindowHost gHost;
 
+// Every child's own expressions; the active child's record is current after.
+int CompileWindowExpressionsWalk() {
+    if (!gMdiClient) return 1;
+    for (HWND child = GetWindow(gMdiClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GraphWindowState *g = GraphStateOf(child)) {
+            const int on = g->poincareSection || g->increasing || g->decreasing;
+            if (!CompileGraphWindowTexts(g->axisText, g->axisCode, &g->conditionText, &g->conditionCode, on))
+                return 0;
+        } else if (TextWindowState *t = TextStateOf(child)) {
+            const int on = gProblemKind != kMap && (t->poincare || t->increasing || t->decreasing);
+            if (!CompileTextWindowTexts(t->expressions, t->codes, t->count, &t->condition, &t->conditionCode, on))
+                return 0;
+        }
+    }
+    HWND active = gMdiClient ? reinterpret_cast<HWND>(SendMessageA(gMdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+    if (GraphWindowState *g = GraphStateOf(active)) gCurrentGraph = g;
+    else if (TextWindowState *t = TextStateOf(active)) gCurrentText = t;
+    return 1;
+}
+
 }  // namespace
 
-void InstallWin32WindowHost() { gProblemWindowHost = &gHost; }
+void UpdateGraphWindowMapping(HWND window) {
+    GraphWindowState *g = GraphStateOf(window);
+    if (!g) return;
+    RECT r;
+    GetClientRect(window, &r);
+    gCurrentGraph = g;
+    SetClientExtent(r.right > 0 ? r.right - 1 : 0, r.bottom > 0 ? r.bottom - 1 : 0);
+    UpdateGraphMapping();
+}
+
+void InstallWin32WindowHost() {
+    gProblemWindowHost = &gHost;
+    gWindowExpressionWalk = CompileWindowExpressionsWalk;
+}
