@@ -6,6 +6,7 @@
 
 #include "command_line.h"
 #include "run_host_win32.h"  // kTextWindowClass
+#include "test_hooks.h"
 #include "window_helpers.h"  // gFrameWindow, gMdiClient
 
 extern HINSTANCE gInstance;
@@ -118,14 +119,5 @@ int PrintProblemFromCommandLine();
 // Writes the whole problem to path in one step; 1 when written.
 int WriteProblemTo(const char *path);
 
-// ---- Hooks for the program's own tests, answered only when the
-// environment variable VR_TEST_HOOKS is "1" at start-up.
-constexpr UINT kTestHookMessage = WM_APP + 0x3A5;
-enum TestHook {
-    kTestHookControlWord = 1,   // answers the x87 control word
-    kTestHookFault = 2,         // faults (a write through a null pointer)
-    kTestHookProblemChanged = 3,  // answers gProblemChanged
-    kTestHookRunning = 4,       // answers whether a run is in progress
-    kTestHookChildCount = 5,    // answers the number of child windows
-};
+// ---- Hooks for the program's own tests (test_hooks.h), on when set.
 extern int gTestHooks;
