@@ -405,13 +405,16 @@ int HelpForHitTest(LRESULT hit) {
     return 0;
 }
 
-LRESULT AnswerTestHook(WPARAM wParam) {
+LRESULT AnswerTestHook(WPARAM wParam, LPARAM lParam) {
     switch (wParam) {
     case kTestHookControlWord: return static_cast<LRESULT>(ReadFpuControlWord());
     case kTestHookFault: *static_cast<volatile int *>(nullptr) = 1; return 0;
     case kTestHookProblemChanged: return gProblemChanged;
     case kTestHookRunning: return gRunning;
     case kTestHookChildCount: return ChildCount();
+    case kTestHookMenuState:
+        if (lParam < 0) return static_cast<LRESULT>(GetMenuState(gFrameMenu, static_cast<UINT>(-1 - lParam), MF_BYPOSITION));
+        return static_cast<LRESULT>(GetMenuState(gFrameMenu, static_cast<UINT>(lParam), MF_BYCOMMAND));
     }
     return 0;
 }
@@ -679,7 +682,7 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case kInstanceQueryMessage: return AnswerQuery(wParam, lParam);
     case kTestHookMessage:
-        if (gTestHooks) return AnswerTestHook(wParam);
+        if (gTestHooks) return AnswerTestHook(wParam, lParam);
         return 0;
     }
     return DefFrameProcA(frame, gMdiClient, message, wParam, lParam);

@@ -12,4 +12,7 @@ enum TestHook {
     kTestHookProblemChanged = 3,  // answers whether the problem changed
     kTestHookRunning = 4,         // answers whether a run is in progress
     kTestHookChildCount = 5,      // answers the number of child windows
+    // The frame menu's state of command lParam, or with lParam -1 - i of its
+    // popup i (GetMenuState's answer).
+    kTestHookMenuState = 6,
 };
