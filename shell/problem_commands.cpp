@@ -57,6 +57,8 @@ void AddDefaultExtension(char *path) {
     const char *slash = std::strrchr(path, '\\');
     const char *dot = std::strrchr(path, '.');
     if (dot && (!slash || dot > slash)) return;
+    // A name with no room for the extension stays as it is (the open then
+    // reports it), never cut.
     const size_t n = std::strlen(path);
     if (n + 3 < static_cast<size_t>(kPathSize)) std::memcpy(path + n, ".vr", 4);
 }

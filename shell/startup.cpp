@@ -28,6 +28,8 @@
 #include "run_host.h"
 #include "settings.h"
 #include "settings_files.h"
+#include "shooting.h"
+#include "solver_dll.h"
 #include "string_ids.h"
 #include "stroke_font_table.h"
 #include "text_layout.h"
@@ -72,7 +74,7 @@ int StartFailed() {
 void TakeCommandLineFile(const char *file) {
     char full[kPathSize];
     const DWORD n = GetFullPathNameA(file, sizeof full, full, nullptr);
-    if (n == 0 || n >= sizeof full || std::strlen(full) + 3 >= sizeof gProblemPath) {
+    if (n == 0 || n >= sizeof full) {
         ShowSystemError(ERROR_FILENAME_EXCED_RANGE);
         return;
     }
@@ -173,6 +175,8 @@ void InstallServices() {
     gUiLockHooks.updateCommandStates = UpdateFrameMenuStates;
     gRefreshCommandStates = UpdateFrameMenuStates;
     gStrokeFontLoader = LoadStrokeFont;
+    gSolveBoundaryConditions = SolveBoundaryConditions;
+    gSolverHostInstance = gInstance;
     gCrashProblemWriter = WriteProblemTo;
     gCrashReleaseHook = ReleaseShellResources;
 }

@@ -216,7 +216,7 @@ std::string DecayProblem(double last, const std::string &outputFile, const char 
                   "Stack length    = 1000\r\nP-code length   = 10000\r\nHeaviside(0)    = 0.5\r\n;\r\n"
                   "[Variables]\r\nIndependent variable      = t\r\nDependent variable(s)     = v\r\n"
                   "Individual names:\r\nx\r\nIndependent variable(0)   = t0\r\nDependent variable(0)     = x0\r\n"
-                  "Individual names(0):\r\n\r\n;\r\n[Parameters]\r\nParameters                = 0\r\n"
+                  "Individual names(0):\r\n\r\n\r\n\r\n;\r\n[Parameters]\r\nParameters                = 0\r\n"
                   "Poincare/Bifurcation time = tp\r\n;\r\n[Equations]\r\nDefinitions:\r\n%s\r\n"
                   "Delay                     = 0\r\nDiscontinuities           = \r\n;\r\n[Initial values]\r\n"
                   "Independent variable      = 0\r\nDependent variable(s):\r\n1\r\n0\r\n0\r\nInitial functions:\r\n\r\n"
@@ -501,6 +501,36 @@ TEST_F(AppTest, ASecondInstanceOnTheSameProblemIsOfferedTheFirstAndEndsWithOne) 
     second.Press(offer, 28602);
     EXPECT_EQ(second.WaitExit(), 1u);
     EXPECT_EQ(FindOf(second.Pid(), "VR_Frame"), nullptr);
+    PostMessageA(first.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitExit(), 0u);
+}
+
+// An atom holds at most 255 characters: a longer path is offered by its
+// short form, and the instances still find each other.
+TEST_F(AppTest, AProblemPathLongerThanAnAtomStillFindsTheFirstInstance) {
+    std::string folder = Folder() + "long";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const size_t wanted = 257;  // the whole path, below MAX_PATH
+    while (folder.size() + 1 + std::strlen("decay.vr") < wanted) {
+        const size_t room = wanted - folder.size() - 1 - std::strlen("decay.vr") - 1;
+        folder += "\" + std::string(room > 40 ? 40 : room < 1 ? 1 : room, 'd');
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    const std::string problem = folder + "\decay.vr";
+    ASSERT_GT(problem.size(), 255u);
+    ASSERT_LT(problem.size(), static_cast<size_t>(MAX_PATH));
+    WriteFile(problem, DecayProblem(2, ""));
+    ASSERT_EQ(ReadFile(problem).empty(), false);
+
+    Program first("\"" + problem + "\"");
+    ASSERT_NE(first.WaitFrame(), nullptr);
+    ASSERT_TRUE(first.WaitChildren(2));
+    Program second("\"" + problem + "\"");
+    Box offer = second.WaitBox();
+    ASSERT_NE(offer.window, nullptr);
+    EXPECT_NE(GetDlgItem(offer.window, 28601), nullptr);
+    second.Press(offer, 28602);
+    EXPECT_EQ(second.WaitExit(), 1u);
     PostMessageA(first.Frame(), WM_CLOSE, 0, 0);
     EXPECT_EQ(first.WaitExit(), 0u);
 }
