@@ -513,10 +513,10 @@ TEST_F(AppTest, AProblemPathLongerThanAnAtomStillFindsTheFirstInstance) {
     const size_t wanted = 257;  // the whole path, below MAX_PATH
     while (folder.size() + 1 + std::strlen("decay.vr") < wanted) {
         const size_t room = wanted - folder.size() - 1 - std::strlen("decay.vr") - 1;
-        folder += "\" + std::string(room > 40 ? 40 : room < 1 ? 1 : room, 'd');
+        folder += "\\" + std::string(room > 40 ? 40 : room < 1 ? 1 : room, 'd');
         CreateDirectoryA(folder.c_str(), nullptr);
     }
-    const std::string problem = folder + "\decay.vr";
+    const std::string problem = folder + "\\decay.vr";
     ASSERT_GT(problem.size(), 255u);
     ASSERT_LT(problem.size(), static_cast<size_t>(MAX_PATH));
     WriteFile(problem, DecayProblem(2, ""));
