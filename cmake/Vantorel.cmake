@@ -2,6 +2,10 @@
 
 set(VR_RESOURCE_SCRIPT ${PROJECT_SOURCE_DIR}/resources/vantorel.rc)
 
+# Seconds before a test is stopped; the test command raises it where the
+# 32-bit programs run under an emulator.
+set(VR_TEST_TIMEOUT 600 CACHE STRING "Time limit of one test program, in seconds")
+
 # vr_add_test(name SOURCES ... LIBRARIES ...): one test executable and one
 # ctest entry (each process start costs under Wine, so group a whole area's
 # tests in one executable).
@@ -11,5 +15,9 @@ function(vr_add_test name)
     target_link_libraries(${name} PRIVATE ${T_LIBRARIES} GTest::gtest_main GTest::gmock)
     add_test(NAME ${name} COMMAND ${name})
     # A modal box that no watcher answered would wait for ever: fail instead.
-    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${VR_TEST_TIMEOUT})
+    if(VR_WIN32)
+        # Exit code 77 of the Wine runner: Wine cannot start on this machine.
+        set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
+    endif()
 endfunction()

@@ -31,7 +31,26 @@ export WINEARCH=win32
             touch "$WINEPREFIX/.vr-unmanaged"
     fi
     wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
-    wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+    # Once per prefix: can Wine start a program at all here? If not, every
+    # Windows test is reported as skipped with the reason, never as passed.
+    if [ ! -f "$WINEPREFIX/.vr-wine-ok" ] && [ ! -f "$WINEPREFIX/.vr-wine-fails" ]; then
+        # Output to a file: Wine's services may keep a pipe open for ever.
+        for _ in 1 2 3; do
+            wine cmd /c exit 0 </dev/null >"$build_dir/.wine-check.log" 2>&1 9>&- &&
+                { touch "$WINEPREFIX/.vr-wine-ok"; break; }
+            sleep 2
+        done
+        if [ ! -f "$WINEPREFIX/.vr-wine-ok" ]; then
+            mkdir -p "$WINEPREFIX"
+            { tail -n 3 "$build_dir/.wine-check.log"; echo; } > "$WINEPREFIX/.vr-wine-fails"
+        fi
+    fi
 ) 9>"$build_dir/.wine-setup.lock"
+
+if [ -f "$WINEPREFIX/.vr-wine-fails" ]; then
+    echo "skipped: Wine cannot start a 32-bit program on this machine:"
+    cat "$WINEPREFIX/.vr-wine-fails"
+    exit 77
+fi
 
 exec wine "$exe" "$@"

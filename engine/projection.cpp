@@ -34,6 +34,17 @@ double Perspective(const ViewPoint &v, double planeValue, double x, double y, do
 
 }  // namespace
 
+// The view of a new window until one is copied in.
+ViewPoint gViewPoint = {30, 60, 90, 0, 0, 2.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+void SetDefaultViewPoint(ViewPoint &v) {
+    v = ViewPoint();
+    v.phi = 30;
+    v.theta = 60;
+    v.psi = 90;
+    v.setupMarker = 2.0;
+}
+
 void SetupProjection(ViewPoint &v) {
     if (v.setupMarker != 2.0) return;
     const double theta = v.theta * kRadiansPerDegree;

@@ -2,7 +2,7 @@
 // two files are, the program-wide options of section "Options" with their
 // table, the recent problems, the toolbar layouts and the escape-sequence
 // macros. Reading and writing the files is Win32 work
-// (engine/win32/settings_files.h); this part is portable so that the problem
+// (win32/settings_files.h); this part is portable so that the problem
 // model and its tests can see the values in both trees.
 #pragma once
 

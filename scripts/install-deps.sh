@@ -24,3 +24,13 @@ if [ "$need_i386" -eq 1 ] || [ "${#missing[@]}" -gt 0 ]; then
     "${sudo_cmd[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
 fi
+
+# Machines whose kernel cannot run 32-bit programs (and any machine with
+# VR_FORCE_EMULATION=1): the host tests and Wine run under a patched
+# user-mode emulator, built once here.
+. "$(dirname "$0")/machine-kind.sh"
+vr_detect_machine_kind
+if [ "$vr_emulated" = 1 ]; then
+    "${sudo_cmd[@]}" env VR_FORCE_EMULATION="${VR_FORCE_EMULATION:-0}" \
+        "$(dirname "$0")/emulation/setup.sh"
+fi

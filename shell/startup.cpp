@@ -17,6 +17,7 @@
 #include "fpu_faults.h"
 #include "instance_check.h"
 #include "math_libraries.h"
+#include "mathlink_win32.h"
 #include "memory.h"
 #include "messages.h"
 #include "msgbox_win32.h"
@@ -118,6 +119,7 @@ HWND CreateFrame() {
 }
 
 void ReleaseShellResources() {
+    UnloadMathLink();
     UnloadMathLibraries();
     CloseSolverDll();
     if (gCaretBitmap) DeleteObject(gCaretBitmap);
@@ -216,6 +218,7 @@ int Body(void *context) {
     DragAcceptFiles(gFrameWindow, TRUE);
     ApplyFpuOptions();
     AllocStrokeFontTable();
+    ReadMathLinkSettings();
     LoadMathLibraries();
     ShowWindow(gFrameWindow, gFrameMaximized ? SW_MAXIMIZE : args->showCommand);
     LayoutFrame(0, 0, 1);

@@ -425,9 +425,12 @@ TEST_F(InterpreterTest, PluginFunctionsGetTheirArgumentsInOrderAndBalanceTheStac
     EXPECT_EQ(gEvalError, kEvalSilentAbort);
 }
 
-TEST_F(InterpreterTest, MathLinkCallsWithoutALinkAbortSilently) {
+// The link's own message, then the abort without one of the evaluator's.
+TEST_F(InterpreterTest, MathLinkCallsWithoutTheLinkLibrariesAbortAfterTheLinksMessage) {
     gMathLinkOn = 1;
-    EXPECT_EQ(ErrorText("1 + $Sin(2)", kSilentJump), "");
+    EXPECT_EQ(ErrorText("1 + $Sin(2)", kSilentJump),
+              "Could not find Mathematica interface libraries\nCheck Configuration/Mathematica interface"
+              " | Vantorel Error");
     EXPECT_EQ(gEvalError, kEvalSilentAbort);
 }
 

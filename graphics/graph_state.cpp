@@ -11,8 +11,6 @@
 #include "string_ids.h"
 #include "workspace.h"
 
-// The view of a new window until one is copied in.
-ViewPoint gViewPoint = {30, 60, 90, 0, 0, 2.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 GraphicsElement gElementWorkCopy;
 double gElementT;
 GraphicsElement gElementDialogCopy;
@@ -24,14 +22,6 @@ GraphWindowState gGraphWorkCopy;
 const char *const kElementKindNames[kElementKindCount] = {
     "Segment", "Circle", "Ellipse", "Arrow", "Text", "2-curve", "3-curve",
     "Special", "Data", "Fractal", "Axes", "Initial values", "Parameters"};
-
-void SetDefaultViewPoint(ViewPoint &v) {
-    v = ViewPoint();
-    v.phi = 30;
-    v.theta = 60;
-    v.psi = 90;
-    v.setupMarker = 2.0;
-}
 
 namespace {
 

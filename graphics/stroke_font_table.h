@@ -29,7 +29,7 @@ int AllocStrokeFontTable();
 // files". Non-zero on success, and also when the section has fewer entries
 // (nothing loaded, nothing shown); 0 when the file could not be opened or
 // read. Marks the font as tried in every case. Win32 (settings files):
-// engine/win32/stroke_font_files.cpp.
+// win32/stroke_font_files.cpp.
 int LoadStrokeFont(int n);
 
 // The part of LoadStrokeFont after the path is known: opens the file, reads

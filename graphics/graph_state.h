@@ -9,26 +9,10 @@
 #include <cstdint>
 
 #include "compiler.h"
+#include "projection.h"
 
 // A window handle as the core sees it; 0 = none.
 typedef uint32_t WindowId;
-
-// The 3-D view of a window ("Phi" .. "Distance", angles in degrees).
-struct ViewPoint {
-    double phi, theta, psi;
-    double origin, distance;
-    // 2.0 until the projection has been set up for these angles; whoever
-    // changes an angle stores 2.0 here (SetupProjection, projection.h).
-    double setupMarker;
-    // Cached by SetupProjection.
-    double sinTheta, cosTheta, sinPhi, cosPhi, sinPsi, cosPsi;
-    double sinThetaSinPhi, sinThetaCosPhi, sinPhiCosTheta, cosPhiCosTheta;
-};
-
-extern ViewPoint gViewPoint;
-
-// Fills a view point with the defaults of a new window.
-void SetDefaultViewPoint(ViewPoint &v);
 
 // ---- Graphics elements
 
