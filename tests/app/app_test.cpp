@@ -223,7 +223,8 @@ std::string DecayProblem(double last, const std::string &outputFile, const char 
                   "Point                     = 0\r\nIterations                = 0\r\nError                     = 1e-08\r\n"
                   "Boundary functions:\r\n\r\n;\r\n[Range]\r\nFirst value               = 0\r\n"
                   "Last value                = %g\r\nInfinity                  = 10000000000\r\n"
-                  "Interpolate               = Yes\r\nStep                      = 0.25\r\n;\r\n[Method]\r\n"
+                  "Interpolate               = Yes\r\nStep                      = 0.25\r\n"
+                  "Retarded points           = 1\r\n;\r\n[Method]\r\n"
                   "Tolerance                 = 1e-10\r\nh                         = 0.01\r\n"
                   "h max.                    = 1\r\n;\r\n[Graphics window]     = 0,0,0.5,0.5,0\r\n"
                   "Title                 = Decay graph\r\nMin. X                = 0\r\nX axis                = t\r\n"
@@ -357,13 +358,14 @@ TEST_F(AppTest, ATextWindowWritesItsPointsAsDoublesWithANanBeforeEachTrajectory)
     const std::string data = ReadFile(Path("decay.double"));
     ASSERT_GE(data.size(), 8u * 5);
     ASSERT_EQ(data.size() % 16, 8u);  // the NaN, then pairs
+    ASSERT_EQ(data.size(), 8u * (1 + 2 * 9));  // t = 0, 0.25, ..., 2
     std::vector<double> v(data.size() / 8);
     std::memcpy(v.data(), data.data(), data.size());
     EXPECT_TRUE(std::isnan(v[0]));
     for (size_t i = 1; i + 1 < v.size(); i += 2) {
         EXPECT_NEAR(v[i + 1], std::exp(-v[i]), 1e-7) << "t = " << v[i];
     }
-    EXPECT_DOUBLE_EQ(v[v.size() - 2], 2.0);
+    for (size_t i = 1; i + 1 < v.size(); i += 2) EXPECT_DOUBLE_EQ(v[i], 0.25 * (i / 2)) << i;
 }
 
 TEST_F(AppTest, RunStaysOpenAndRefusesNewWindowsWhileRunningAndClosingAsksToSave) {
