@@ -507,6 +507,48 @@ TEST_F(AppTest, ASecondInstanceOnTheSameProblemIsOfferedTheFirstAndEndsWithOne) 
     EXPECT_EQ(first.WaitExit(), 0u);
 }
 
+// The tip of the day at a start without a file: the stored tip, Next, and
+// the number stored at the end; the about box shows the version block's
+// version; the updater's absence is reported.
+TEST_F(AppTest, TipsAboutBoxAndUpdater) {
+    WriteSettings("");
+    std::string ini = ReadFile(Folder() + "Vantorel.ini");
+    ini.replace(ini.find("Tip=0"), 5, "Tip=31");
+    // A start without a file would otherwise offer any other running copy.
+    ini.replace(ini.find("Check previous=1"), 16, "Check previous=0");
+    WriteFile(Folder() + "Vantorel.ini", ini);
+    Program p("");
+    Box tips = p.WaitBox();
+    ASSERT_NE(tips.window, nullptr);
+    EXPECT_EQ(tips.caption, "Tip of the Day");
+    EXPECT_EQ(IsDlgButtonChecked(tips.window, IDC_TIP_SHOW), BST_CHECKED);
+    const std::string last = Text(GetDlgItem(tips.window, IDC_TIP_TEXT));
+    EXPECT_FALSE(last.empty());
+    PostMessageA(tips.window, WM_COMMAND, IDC_TIP_NEXT, 0);  // past the last: the first again
+    Sleep(1000);
+    const std::string first = Text(GetDlgItem(tips.window, IDC_TIP_TEXT));
+    EXPECT_NE(first.find("Show tips at startup"), std::string::npos) << first;
+    p.Press(tips, IDC_TIP_CLOSE);
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    Sleep(1000);
+    EXPECT_NE(ReadFile(Folder() + "Vantorel.ini").find("Tip=2"), std::string::npos);
+
+    PostMessageA(p.Frame(), WM_COMMAND, CMD_ABOUT, 0);
+    Box about = p.WaitBox();
+    ASSERT_NE(about.window, nullptr);
+    EXPECT_EQ(Text(GetDlgItem(about.window, IDC_ABOUT_VERSION)), "2.00");
+    PostMessageA(about.window, WM_COMMAND, IDC_ABOUT_UPDATES, 0);
+    Box missing = p.WaitBox(30000, about.window);
+    ASSERT_NE(missing.window, nullptr);
+    EXPECT_NE(missing.text.find("Updater program not found"), std::string::npos) << missing.text;
+    p.Press(missing, IDOK);
+    Sleep(500);
+    p.Press(about, IDOK);
+    Sleep(500);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
 // An atom holds at most 255 characters: a longer path is offered by its
 // short form, and the instances still find each other.
 TEST_F(AppTest, AProblemPathLongerThanAnAtomStillFindsTheFirstInstance) {
