@@ -417,4 +417,48 @@
 #define IDC_NEW_COPY 28603
 #define IDC_INSTANCE_TEXT 28604
 
+/* Resources of the main program: accelerator table and frame menu 1, the
+   editor context menu 2, icons, cursors, bitmaps and the tips text. */
+#define IDR_FRAME 1
+#define IDR_EDITOR_POPUP 2
+#define IDI_GRAPH 12
+#define IDI_TEXT 13
+#define IDI_EDITOR 14
+#define IDI_TIPS 15
+#define IDI_PROGRAM 20
+#define IDCUR_GRAPH 1
+#define IDCUR_HELP 3
+#define IDCUR_LINK 4
+#define IDB_SPLASH 512
+#define IDB_ABOUT 513
+#define IDB_CARET 514
+#define IDR_TIPS 16000
+#define VR_VERSION_INFO 1
+
+/* Dialog 10 "About". */
+#define IDD_ABOUT 10
+#define IDC_ABOUT_PRODUCT 20101
+#define IDC_ABOUT_VERSION 20102
+#define IDC_ABOUT_COPYRIGHT 20103
+#define IDC_ABOUT_PICTURE 20105
+#define IDC_ABOUT_WEB 20107
+#define IDC_ABOUT_MAIL 20108
+#define IDC_ABOUT_UPDATES 20109
+#define IDC_DIALOG_HELP 9
+
+/* Dialog 30 "Tip of the Day". */
+#define IDD_TIPS 30
+#define IDC_TIP_PICTURE 20301
+#define IDC_TIP_HEADING 20302
+#define IDC_TIP_PANEL 20303
+#define IDC_TIP_TEXT 20304
+#define IDC_TIP_NEXT 20305
+#define IDC_TIP_SHOW 20306
+#define IDC_TIP_CLOSE 20307
+
+/* First child-window id of the Window menu's list. */
+#define VR_FIRST_CHILD_ID 9001
+
+#include "command_ids.h"
+
 #endif

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 binutils-mingw-w64-i686
-          wine wine32 wine64 xvfb googletest imagemagick ghostscript
+          wine wine32 wine64 xvfb x11-utils googletest imagemagick ghostscript
           libfmt-dev)
 
 sudo_cmd=()

@@ -965,3 +965,43 @@ TEST_F(LorenzExampleTest, ExampleLoadsCompilesAndRuns) {
 }
 
 }  // namespace
+
+// The other examples are the writer's own text too, and the boundary-value
+// example meets its conditions: the Bratu problem's lower solution starts
+// with the slope 0.549353 (reference value of the problem's literature).
+TEST_F(LorenzExampleTest, EveryExampleIsTheWritersText) {
+    for (const char *name : {"logistic.vr", "mackey_glass.vr", "bratu.vr"}) {
+        SCOPED_TRACE(name);
+        const std::string file = ReadExample(name);
+        ASSERT_FALSE(file.empty());
+        gIdentifier[0] = 0;
+        NewProblem(kSingleOde, 2);
+        ASSERT_EQ(Parse(file), kParseLoaded) << "line " << gProblemErrorLine;
+        const std::string built = Build();
+        if (std::getenv("VR_WRITE_EXAMPLES")) {
+            FILE *out = std::fopen((std::string(VR_SOURCE_DIR) + "/examples/" + name).c_str(), "wb");
+            ASSERT_NE(out, nullptr);
+            std::fwrite(built.data(), 1, built.size(), out);
+            std::fclose(out);
+            continue;
+        }
+        EXPECT_EQ(built, file);
+        EXPECT_EQ(host.children.size(), 2u);
+    }
+}
+
+TEST_F(LorenzExampleTest, TheBoundaryValueExampleFindsTheBratuSlope) {
+    const std::string file = ReadExample("bratu.vr");
+    gIdentifier[0] = 0;
+    NewProblem(kSingleOde, 2);
+    ASSERT_EQ(Parse(file), kParseLoaded);
+    gRunHost = RunHost{};
+    gRunHost.compileProblem = CompileProblem;
+    gRunState = RunState{};
+    StartSolving();
+    gRunHost = RunHost{};
+    EXPECT_TRUE(gRecorder.boxes.empty());
+    EXPECT_NEAR(gInitialValues[0], 0, 1e-10);
+    EXPECT_NEAR(gInitialValues[1], 0.5493528, 1e-6);
+    EXPECT_NEAR(gVariables[0], 0, 1e-8);  // y(1)
+}

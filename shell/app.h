@@ -1,0 +1,123 @@
+// What the main program holds for its whole life: the command line's flags,
+// the problem path, the caption, the pending placement of the next window,
+// and the handles that start-up loads for the frame and its children.
+#pragma once
+#include <windows.h>
+
+#include "command_line.h"
+#include "run_host_win32.h"  // kTextWindowClass
+#include "test_hooks.h"
+#include "window_helpers.h"  // gFrameWindow, gMdiClient
+
+extern HINSTANCE gInstance;
+extern CommandLine gCommandLine;
+extern int gFileNamePending;  // a file waits for the posted Load (102)
+
+// The problem file (260 characters); "" for an unnamed problem.
+constexpr int kPathSize = MAX_PATH;
+extern char gProblemPath[kPathSize];
+// String 512, and the frame's title: the caption, or "caption - file".
+extern char gCaption[kPathSize];
+
+// Placement of the next frame or child window: used when width and height
+// are both non-zero, cleared by each creation. Show state -1 minimised,
+// 1 maximised.
+struct PendingPlacement {
+    int x, y, width, height;
+    int showState;
+};
+extern PendingPlacement gPending;
+
+extern HMENU gFrameMenu, gDrawMenu, gEditorPopupMenu;
+extern HCURSOR gHelpCursor;
+extern HBITMAP gCaretBitmap;
+extern HWND gStatusBar;
+
+// Flags of the frame: context-help mode, closing (and closing all windows
+// without asking), a redraw or a graph cursor action in progress.
+extern int gHelpMode;
+extern int gClosing;
+extern int gClosingAll;
+extern int gRedrawInProgress;
+extern int gCursorActionInProgress;
+
+// Program-wide texts of the version block.
+extern char gProductName[64];
+extern char gProductVersion[32];
+extern char gLegalCopyright[128];
+
+// The start-up and shut-down of the program; WinMain's body.
+int RunVantorel(HINSTANCE instance, HINSTANCE previous, int showCommand);
+
+// ---- The frame (frame.cpp).
+LRESULT CALLBACK FrameWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK MdiClientWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK StatusBarWndProc(HWND, UINT, WPARAM, LPARAM);
+void LayoutFrame(int width, int height, int fromClient);
+HWND CreateChildWindow(int isGraph, int problemBitmapMode);
+void ShowMenuHelp(HWND frame, HMENU menu, UINT item, HMENU submenu, UINT flags);
+int FindHtmlNotesFile();
+extern char gHtmlNotesFile[kPathSize];
+// Status line: the string of stringId (0: the recent slot's path, or empty
+// when the slot is negative; -1: only the font of the mode changes); mode 0
+// is menu help, any other the read-out of runs and windows.
+void SetStatusText(int recentSlot, int stringId, int mode);
+void SetStatusFont();
+// Sets the frame's title to the caption, followed by " - " and the
+// problem path when there is one.
+void UpdateFrameTitle();
+// Greys what is not there yet or not allowed now, in the frame's menus.
+void UpdateFrameMenuStates();
+// 1 while a run, a redraw or a graph cursor action is on.
+int IsBusy();
+
+// ---- Window classes.
+bool RegisterFrameClass();
+bool RegisterGraphClass();
+bool RegisterTextWindowClass();
+bool RegisterBitmapClass();
+// Graph windows' own commands (601-667) reach a graph window once its full
+// window procedure is there.
+extern const bool kGraphCommandsBuilt;
+
+// ---- The problem's windows on real windows (window_host_win32.cpp).
+// Installs the problem file's window host and the compile walk over the
+// children's expressions.
+void InstallWin32WindowHost();
+// A graph window's mapping from its client size (size changes, a section read).
+void UpdateGraphWindowMapping(HWND window);
+
+// ---- Text windows (text_window.cpp).
+LRESULT CALLBACK TextWndProc(HWND, UINT, WPARAM, LPARAM);
+void InstallTextWindows();
+void ShowTextCaretPosition(HWND window);
+void EraseTextWindow(HWND window);
+// The record of a text window; null for any other window.
+struct TextWindowState;
+TextWindowState *TextStateOf(HWND window);
+extern HMODULE gRichEditLibrary;
+extern int gChildWindowCount;
+
+// ---- Splash, about box, tips, updater (splash_about.cpp).
+void ReadVersionInfo();
+void ShowSplashWindow(HWND window);
+void CloseSplashWindow();
+LRESULT CALLBACK BitmapWndProc(HWND, UINT, WPARAM, LPARAM);
+void CenterWindowOnScreen(HWND window);
+INT_PTR CALLBACK AboutDlgProc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK TipDlgProc(HWND, UINT, WPARAM, LPARAM);
+void RunUpdater();
+extern int gProgramVersionNumber;
+
+// ---- Problem-file commands (problem_commands.cpp).
+int LoadProblemFile(HWND owner, int isExample);
+int SaveProblemFile(HWND owner, int askName);
+int QuerySaveProblem(HWND owner);
+void AddDefaultExtension(char *path);
+// Print mode ("/p", "/pt"): prints the problem file's text; the exit code.
+int PrintProblemFromCommandLine();
+// Writes the whole problem to path in one step; 1 when written.
+int WriteProblemTo(const char *path);
+
+// ---- Hooks for the program's own tests (test_hooks.h), on when set.
+extern int gTestHooks;

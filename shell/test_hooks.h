@@ -1,0 +1,18 @@
+// Hooks through which the program's own tests query and disturb a running
+// Vantorel: the frame answers them only when the environment variable
+// VR_TEST_HOOKS is "1" at start-up.
+#pragma once
+#include <windows.h>
+
+constexpr UINT kTestHookMessage = WM_APP + 0x3A5;
+
+enum TestHook {
+    kTestHookControlWord = 1,     // answers the x87 control word
+    kTestHookFault = 2,           // faults (a write through a null pointer)
+    kTestHookProblemChanged = 3,  // answers whether the problem changed
+    kTestHookRunning = 4,         // answers whether a run is in progress
+    kTestHookChildCount = 5,      // answers the number of child windows
+    // The frame menu's state of command lParam, or with lParam -1 - i of its
+    // popup i (GetMenuState's answer).
+    kTestHookMenuState = 6,
+};

@@ -1,0 +1,658 @@
+// The whole program under Wine: Vantorel.exe is started as a process of its
+// own from a folder with its own settings file, driven through its windows
+// (commands posted to the frame, texts read from its controls, boxes
+// answered), and its files and exit codes are read back. Test hooks of the
+// frame (VR_TEST_HOOKS=1) answer the x87 control word and inject a fault.
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "crash_recovery.h"
+#include "resource_ids.h"
+#include "test_hooks.h"
+
+namespace {
+
+std::string Folder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string s(path);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+std::string ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string &path, const std::string &text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string Text(HWND w) {
+    const int n = static_cast<int>(SendMessageA(w, WM_GETTEXTLENGTH, 0, 0));
+    std::string s(n + 1, '\0');
+    SendMessageA(w, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(&s[0]));
+    s.resize(std::strlen(s.c_str()));
+    return s;
+}
+
+std::string ClassOf(HWND w) {
+    char cls[64] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    return cls;
+}
+
+DWORD ProcessOf(HWND w) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    return pid;
+}
+
+struct Search {
+    DWORD pid;
+    const char *cls;
+    HWND found;
+    HWND skip;
+};
+
+BOOL CALLBACK FindTopLevel(HWND w, LPARAM data) {
+    Search *s = reinterpret_cast<Search *>(data);
+    if (w != s->skip && IsWindowVisible(w) && ProcessOf(w) == s->pid && ClassOf(w) == s->cls) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindOf(DWORD pid, const char *cls, HWND skip = nullptr) {
+    Search s = {pid, cls, nullptr, skip};
+    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// A frame of a process other than the given ones.
+struct NewFrame {
+    std::vector<DWORD> known;
+    HWND found;
+};
+
+BOOL CALLBACK FindNewFrame(HWND w, LPARAM data) {
+    NewFrame *s = reinterpret_cast<NewFrame *>(data);
+    if (ClassOf(w) != "VR_Frame") return TRUE;
+    for (DWORD pid : s->known)
+        if (ProcessOf(w) == pid) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+struct Box {
+    HWND window = nullptr;
+    std::string caption, text;
+    std::vector<std::string> controls;
+};
+
+BOOL CALLBACK ReadBoxChild(HWND w, LPARAM data) {
+    Box *b = reinterpret_cast<Box *>(data);
+    if (GetDlgCtrlID(w) == 0xFFFF) b->text = Text(w);
+    b->controls.push_back(Text(w));
+    return TRUE;
+}
+
+// The frame's children: graph and text windows, topmost first.
+std::vector<HWND> Children(HWND frame) {
+    std::vector<HWND> out;
+    HWND client = FindWindowExA(frame, nullptr, "MDICLIENT", nullptr);
+    for (HWND c = client ? GetWindow(client, GW_CHILD) : nullptr; c; c = GetWindow(c, GW_HWNDNEXT)) out.push_back(c);
+    return out;
+}
+
+HWND ChildOfClass(HWND frame, const char *cls) {
+    for (HWND c : Children(frame))
+        if (ClassOf(c) == cls) return c;
+    return nullptr;
+}
+
+class Program {
+public:
+    explicit Program(const std::string &arguments) {
+        std::string command = "\"" + Folder() + "Vantorel.exe\" " + arguments;
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        std::vector<char> buffer(command.begin(), command.end());
+        buffer.push_back(0);
+        if (CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, Folder().c_str(), &si, &pi_)) {
+            started_ = GetTickCount();
+        }
+    }
+    ~Program() {
+        if (pi_.hProcess) {
+            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
+            WaitForSingleObject(pi_.hProcess, 10000);
+            CloseHandle(pi_.hProcess);
+            CloseHandle(pi_.hThread);
+        }
+    }
+    bool Started() const { return pi_.hProcess != nullptr; }
+    DWORD Pid() const { return pi_.dwProcessId; }
+    DWORD Elapsed() const { return GetTickCount() - started_; }
+
+    HWND WaitFrame(DWORD timeoutMs = 120000) {
+        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs && Alive(); Sleep(100))
+            if (HWND f = FindOf(Pid(), "VR_Frame")) return frame_ = f;
+        return nullptr;
+    }
+    HWND Frame() const { return frame_; }
+
+    // The frame's children as a loaded problem has them.
+    bool WaitChildren(size_t count, DWORD timeoutMs = 120000) {
+        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs && Alive(); Sleep(200))
+            if (frame_ && Children(frame_).size() >= count) return true;
+        return false;
+    }
+
+    LRESULT Hook(int hook, LPARAM argument = 0) {
+        DWORD_PTR answer = 0;
+        if (!SendMessageTimeoutA(frame_, kTestHookMessage, hook, argument, SMTO_ABORTIFHUNG, 30000, &answer))
+            return -1;
+        return static_cast<LRESULT>(answer);
+    }
+
+    bool WaitRunning(bool running, DWORD timeoutMs = 240000) {
+        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs && Alive(); Sleep(200))
+            if (Hook(kTestHookRunning) == (running ? 1 : 0)) return true;
+        return false;
+    }
+
+    // A visible dialog box of this process; its texts once they are filled.
+    Box WaitBox(DWORD timeoutMs = 120000, HWND skip = nullptr) {
+        Box b;
+        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(100)) {
+            if ((b.window = FindOf(Pid(), "#32770", skip)) != nullptr) break;
+            if (!Alive()) return b;
+        }
+        if (!b.window) return b;
+        Sleep(300);
+        b.caption = Text(b.window);
+        EnumChildWindows(b.window, ReadBoxChild, reinterpret_cast<LPARAM>(&b));
+        return b;
+    }
+
+    void Press(const Box &b, int id) { PostMessageA(b.window, WM_COMMAND, id, 0); }
+
+    bool Alive() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+    DWORD WaitExit(DWORD timeoutMs = 240000) {
+        if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return 999;
+        DWORD code = 999;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION pi_ = {};
+    DWORD started_ = 0;
+    HWND frame_ = nullptr;
+};
+
+// A one-dimensional problem x' = -x, x(0) = 1 from 0 to last, listed by a
+// text window that may also write a point-data file.
+std::string DecayProblem(double last, const std::string &outputFile, const char *equation = "-x") {
+    char text[4096];
+    std::snprintf(text, sizeof text,
+                  "Version = 200\r\nIdentifier      = \r\n;\r\n[Type]\r\nSingle ODE      = No\r\n"
+                  "System of ODEs  = Yes\r\nMap             = No\r\nDimension/Order = 1\r\n"
+                  "Stack length    = 1000\r\nP-code length   = 10000\r\nHeaviside(0)    = 0.5\r\n;\r\n"
+                  "[Variables]\r\nIndependent variable      = t\r\nDependent variable(s)     = v\r\n"
+                  "Individual names:\r\nx\r\nIndependent variable(0)   = t0\r\nDependent variable(0)     = x0\r\n"
+                  "Individual names(0):\r\n\r\n\r\n\r\n;\r\n[Parameters]\r\nParameters                = 0\r\n"
+                  "Poincare/Bifurcation time = tp\r\n;\r\n[Equations]\r\nDefinitions:\r\n%s\r\n"
+                  "Delay                     = 0\r\nDiscontinuities           = \r\n;\r\n[Initial values]\r\n"
+                  "Independent variable      = 0\r\nDependent variable(s):\r\n1\r\n0\r\n0\r\nInitial functions:\r\n\r\n"
+                  "Point                     = 0\r\nIterations                = 0\r\nError                     = 1e-08\r\n"
+                  "Boundary functions:\r\n\r\n;\r\n[Range]\r\nFirst value               = 0\r\n"
+                  "Last value                = %g\r\nInfinity                  = 10000000000\r\n"
+                  "Interpolate               = Yes\r\nStep                      = 0.25\r\n"
+                  "Retarded points           = 1\r\n;\r\n[Method]\r\n"
+                  "Tolerance                 = 1e-10\r\nh                         = 0.01\r\n"
+                  "h max.                    = 1\r\n;\r\n[Graphics window]     = 0,0,0.5,0.5,0\r\n"
+                  "Title                 = Decay graph\r\nMin. X                = 0\r\nX axis                = t\r\n"
+                  "Max. X                = %g\r\nMin. Y                = 0\r\nY axis                = x\r\n"
+                  "Max. Y                = 1\r\n;\r\n[Text window]  = 0.5,0,0.5,0.5,0\r\nTitle          = Decay\r\n"
+                  "Expressions    = 2\r\nt\r\nx\r\nFormat strings:\r\n%%g \r\n%%.9g\r\nSeparator      = \\r\\\\n\r\n"
+                  "Frequency      = 1\r\nLines          = 0\r\nCapture        = %s\r\nOutput file    = %s\r\n",
+                  equation, last, last, outputFile.empty() ? "No" : "Yes", outputFile.c_str());
+    return text;
+}
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetEnvironmentVariableA("VR_TEST_HOOKS", "1");
+        WriteSettings("");
+        DeleteFileA(Path("decay.double").c_str());
+    }
+
+    // The settings file beside the program serves it alone: no tips, the
+    // single-instance check on, no plug-ins, and whatever a test adds.
+    void WriteSettings(const std::string &options) {
+        WriteFile(Folder() + "Vantorel.ini", "[Options]\r\nTip=0\r\nCheck previous=1\r\nSave position=0\r\n" +
+                                                 options + "[Math libraries]\r\n");
+    }
+
+    static std::string Path(const std::string &name) { return Folder() + name; }
+
+    static std::string Source(const std::string &relative) {
+        std::string s = VR_SOURCE_DIR "/" + relative;
+        char windows[MAX_PATH];
+        // The source tree is reached through Wine's drive for the root.
+        std::snprintf(windows, sizeof windows, "Z:%s", s.c_str());
+        for (char *p = windows; *p; ++p)
+            if (*p == '/') *p = '\\';
+        return windows;
+    }
+};
+
+// Pixels of the window's client area on the screen that differ from white:
+// the screen is read, as the window belongs to another process.
+int InkPixels(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    const int w = r.right, h = r.bottom;
+    if (w <= 0 || h <= 0) return 0;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    int ink = 0;
+    const DWORD *pixel = static_cast<const DWORD *>(bits);
+    for (int i = 0; i < w * h; ++i)
+        if ((pixel[i] & 0xFFFFFF) != 0xFFFFFF) ++ink;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ink;
+}
+
+TEST_F(AppTest, ExitAfterRunDrawsAndListsTheLorenzAttractorAndEndsWithZero) {
+    Program p("/x \"" + Source("examples/lorenz.vr") + "\"");
+    ASSERT_TRUE(p.Started());
+    HWND frame = p.WaitFrame();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    ASSERT_TRUE(p.WaitRunning(true));
+    Sleep(8000);  // mid-run
+
+    EXPECT_NE(Text(frame).find("lorenz.vr"), std::string::npos) << Text(frame);
+    // Menus and status texts of another process, through the hooks and
+    // the status bar's own text.
+    EXPECT_NE(p.Hook(kTestHookMenuState, -2) & MF_GRAYED, 0);  // Edit is locked during the run
+    EXPECT_EQ(p.Hook(kTestHookMenuState, -1) & MF_GRAYED, 0);  // File is not
+    EXPECT_EQ(p.Hook(kTestHookMenuState, IDM_STOP) & MF_GRAYED, 0);
+    EXPECT_NE(p.Hook(kTestHookMenuState, IDM_START) & MF_GRAYED, 0);
+    HWND status = FindWindowExA(frame, nullptr, "msctls_statusbar32", nullptr);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(Text(status).substr(0, 4), "t = ") << Text(status);
+
+    HWND graph = ChildOfClass(frame, "VR_Graph");
+    HWND text = ChildOfClass(frame, "VR_Text");
+    ASSERT_NE(graph, nullptr);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(Text(graph), "Lorenz attractor");
+    EXPECT_EQ(Text(text), "Lorenz values");
+    EXPECT_GT(InkPixels(graph), 100);
+
+    // Every tenth point, four columns of "%10.4f", t going up by 0.1.
+    HWND control = FindWindowExA(text, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control, nullptr);
+    // Mid-run: twenty lines listed, however slow the machine.
+    std::string listed;
+    for (int i = 0; i < 600 && std::count(listed.begin(), listed.end(), '\n') < 20; ++i) {
+        Sleep(200);
+        listed = Text(control);
+    }
+    std::istringstream lines(listed);
+    std::string row;
+    double previous = -1;
+    int rows = 0;
+    while (std::getline(lines, row) && rows < 20) {
+        if (!row.empty() && row.back() == '\r') row.pop_back();
+        double t, x, y, z;
+        ASSERT_EQ(std::sscanf(row.c_str(), "%lf %lf %lf %lf", &t, &x, &y, &z), 4) << row;
+        EXPECT_EQ(row.size(), 43u) << row;
+        if (previous >= 0) {
+            EXPECT_NEAR(t - previous, 0.1, 1e-9) << row;
+        }
+        previous = t;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 20);
+
+    EXPECT_EQ(p.WaitExit(600000), 0u);
+}
+
+TEST_F(AppTest, ATextWindowWritesItsPointsAsDoublesWithANanBeforeEachTrajectory) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, Path("decay.double")));
+    Program p("/x \"" + problem + "\"");
+    ASSERT_TRUE(p.Started());
+    EXPECT_EQ(p.WaitExit(), 0u);
+
+    const std::string data = ReadFile(Path("decay.double"));
+    ASSERT_GE(data.size(), 8u * 5);
+    ASSERT_EQ(data.size() % 16, 8u);  // the NaN, then pairs
+    ASSERT_EQ(data.size(), 8u * (1 + 2 * 9));  // t = 0, 0.25, ..., 2
+    std::vector<double> v(data.size() / 8);
+    std::memcpy(v.data(), data.data(), data.size());
+    EXPECT_TRUE(std::isnan(v[0]));
+    for (size_t i = 1; i + 1 < v.size(); i += 2) {
+        EXPECT_NEAR(v[i + 1], std::exp(-v[i]), 1e-7) << "t = " << v[i];
+    }
+    for (size_t i = 1; i + 1 < v.size(); i += 2) EXPECT_DOUBLE_EQ(v[i], 0.25 * (i / 2)) << i;
+}
+
+TEST_F(AppTest, RunStaysOpenAndRefusesNewWindowsWhileRunningAndClosingAsksToSave) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(1e6, ""));
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    ASSERT_TRUE(p.WaitRunning(true));
+
+    // The set of windows that the run serves does not change under it.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NEW_TEXT, 0);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NEW_GRAPH, 0);
+    Sleep(2000);
+    EXPECT_EQ(p.Hook(kTestHookChildCount), 2);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
+    ASSERT_TRUE(p.WaitRunning(false));
+    EXPECT_TRUE(p.Alive());
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NEW_TEXT, 0);
+    for (int i = 0; i < 100 && p.Hook(kTestHookChildCount) != 3; ++i) Sleep(100);
+    EXPECT_EQ(p.Hook(kTestHookChildCount), 3);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+
+    // Cancel keeps the program; No ends it without a save.
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    Box ask = p.WaitBox();
+    ASSERT_NE(ask.window, nullptr);
+    EXPECT_NE(ask.text.find("The problem has been changed"), std::string::npos) << ask.text;
+    p.Press(ask, IDCANCEL);
+    Sleep(2000);
+    EXPECT_TRUE(p.Alive());
+    const std::string before = ReadFile(problem);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    ask = p.WaitBox();
+    ASSERT_NE(ask.window, nullptr);
+    p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+    EXPECT_EQ(ReadFile(problem), before);
+}
+
+TEST_F(AppTest, APlainFileOpensWithoutRunningAndTheControlWordFollowsTheOptions) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    {
+        Program p("\"" + problem + "\"");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        ASSERT_TRUE(p.WaitChildren(2));
+        Sleep(2000);
+        EXPECT_EQ(p.Hook(kTestHookRunning), 0);
+        HWND text = ChildOfClass(p.Frame(), "VR_Text");
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(Text(FindWindowExA(text, nullptr, "RICHEDIT", nullptr)), "");
+        EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+        // Commands whose parts are not there yet are greyed, never dead.
+        for (int id : {IDM_OPEN, IDM_SAVE_AS, IDM_PRINT, IDM_PREFERENCES, IDM_CALCULATOR, IDM_GRAPHICS_FORMAT})
+            EXPECT_NE(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
+        for (int id : {IDM_NEW, IDM_SAVE, IDM_NEW_GRAPH, IDM_NEW_TEXT, IDM_START, IDM_CASCADE, IDM_ABOUT})
+            EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
+        // "Control 87" 0x32 with 64-bit precision: invalid, zero-divide and
+        // overflow trap.
+        EXPECT_EQ(p.Hook(kTestHookControlWord) & 0x33F, 0x332);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(), 0u);
+    }
+    WriteSettings("Mask 87=1\r\n");
+    {
+        Program p("\"" + problem + "\"");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        EXPECT_EQ(p.Hook(kTestHookControlWord) & 0x3F, 0x3F);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(), 0u);
+    }
+}
+
+TEST_F(AppTest, AMissingFileIsReportedAndLeavesAnEmptyUnnamedProblem) {
+    Program p("\"" + Path("no such problem") + "\"");
+    Box box = p.WaitBox();
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_FALSE(box.text.empty());
+    p.Press(box, IDOK);
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    Sleep(1000);
+    EXPECT_EQ(Text(p.Frame()), "Vantorel");
+    EXPECT_EQ(p.Hook(kTestHookChildCount), 0);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+// No printer in the test prefix: both forms end in the same report, without
+// a frame.
+TEST_F(AppTest, PrintSwitchWithThreeArgumentsActsAsPrint) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    std::string texts[2];
+    const char *switches[2] = {"/p", "/pt"};
+    for (int i = 0; i < 2; ++i) {
+        Program p(std::string(switches[i]) + " \"" + problem + "\"");
+        Box box = p.WaitBox();
+        ASSERT_NE(box.window, nullptr) << switches[i];
+        texts[i] = box.text;
+        EXPECT_EQ(FindOf(p.Pid(), "VR_Frame"), nullptr);
+        p.Press(box, IDOK);
+        EXPECT_EQ(p.WaitExit(), 0u) << switches[i];
+    }
+    EXPECT_FALSE(texts[0].empty());
+    EXPECT_EQ(texts[0], texts[1]);
+}
+
+TEST_F(AppTest, ASecondInstanceOnTheSameProblemIsOfferedTheFirstAndEndsWithOne) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program first("\"" + problem + "\"");
+    ASSERT_NE(first.WaitFrame(), nullptr);
+    ASSERT_TRUE(first.WaitChildren(2));
+
+    // The same file by its short name, in another case.
+    char shortPath[MAX_PATH] = "";
+    ASSERT_GT(GetShortPathNameA(problem.c_str(), shortPath, sizeof shortPath), 0u);
+    CharLowerA(shortPath);
+    Program second(std::string("\"") + shortPath + "\"");
+    Box offer = second.WaitBox();
+    ASSERT_NE(offer.window, nullptr);
+    EXPECT_NE(GetDlgItem(offer.window, 28601), nullptr);
+    const std::string listed = [&] {
+        // Wide: the list box belongs to another process, and its text
+        // crosses in the list's own form.
+        wchar_t entry[MAX_PATH] = L"";
+        SendDlgItemMessageW(offer.window, 28601, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(entry));
+        char narrow[MAX_PATH] = "";
+        WideCharToMultiByte(CP_ACP, 0, entry, -1, narrow, sizeof narrow, nullptr, nullptr);
+        return std::string(narrow);
+    }();
+    EXPECT_NE(listed.find("decay.vr"), std::string::npos) << listed;
+    second.Press(offer, 28602);
+    EXPECT_EQ(second.WaitExit(), 1u);
+    EXPECT_EQ(FindOf(second.Pid(), "VR_Frame"), nullptr);
+    PostMessageA(first.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitExit(), 0u);
+}
+
+// The tip of the day at a start without a file: the stored tip, Next, and
+// the number stored at the end; the about box shows the version block's
+// version; the updater's absence is reported.
+TEST_F(AppTest, TipsAboutBoxAndUpdater) {
+    WriteSettings("");
+    std::string ini = ReadFile(Folder() + "Vantorel.ini");
+    ini.replace(ini.find("Tip=0"), 5, "Tip=31");
+    // A start without a file would otherwise offer any other running copy.
+    ini.replace(ini.find("Check previous=1"), 16, "Check previous=0");
+    WriteFile(Folder() + "Vantorel.ini", ini);
+    Program p("");
+    Box tips = p.WaitBox();
+    ASSERT_NE(tips.window, nullptr);
+    EXPECT_EQ(tips.caption, "Tip of the Day");
+    EXPECT_EQ(IsDlgButtonChecked(tips.window, IDC_TIP_SHOW), BST_CHECKED);
+    const std::string last = Text(GetDlgItem(tips.window, IDC_TIP_TEXT));
+    EXPECT_FALSE(last.empty());
+    PostMessageA(tips.window, WM_COMMAND, IDC_TIP_NEXT, 0);  // past the last: the first again
+    Sleep(1000);
+    const std::string first = Text(GetDlgItem(tips.window, IDC_TIP_TEXT));
+    EXPECT_NE(first.find("Show tips at startup"), std::string::npos) << first;
+    p.Press(tips, IDC_TIP_CLOSE);
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    Sleep(1000);
+    EXPECT_NE(ReadFile(Folder() + "Vantorel.ini").find("Tip=2"), std::string::npos);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ABOUT, 0);
+    Box about = p.WaitBox();
+    ASSERT_NE(about.window, nullptr);
+    EXPECT_EQ(Text(GetDlgItem(about.window, IDC_ABOUT_VERSION)), "2.00");
+    PostMessageA(about.window, WM_COMMAND, IDC_ABOUT_UPDATES, 0);
+    Box missing = p.WaitBox(30000, about.window);
+    ASSERT_NE(missing.window, nullptr);
+    EXPECT_NE(missing.text.find("Updater program not found"), std::string::npos) << missing.text;
+    p.Press(missing, IDOK);
+    Sleep(500);
+    p.Press(about, IDOK);
+    Sleep(500);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+// An atom holds at most 255 characters: a longer path is offered by its
+// short form, and the instances still find each other.
+TEST_F(AppTest, AProblemPathLongerThanAnAtomStillFindsTheFirstInstance) {
+    std::string folder = Folder() + "long";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const size_t wanted = 257;  // the whole path, below MAX_PATH
+    while (folder.size() + 1 + std::strlen("decay.vr") < wanted) {
+        const size_t room = wanted - folder.size() - 1 - std::strlen("decay.vr") - 1;
+        folder += "\\" + std::string(room > 40 ? 40 : room < 1 ? 1 : room, 'd');
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    const std::string problem = folder + "\\decay.vr";
+    ASSERT_GT(problem.size(), 255u);
+    ASSERT_LT(problem.size(), static_cast<size_t>(MAX_PATH));
+    WriteFile(problem, DecayProblem(2, ""));
+    ASSERT_EQ(ReadFile(problem).empty(), false);
+
+    Program first("\"" + problem + "\"");
+    ASSERT_NE(first.WaitFrame(), nullptr);
+    ASSERT_TRUE(first.WaitChildren(2));
+    Program second("\"" + problem + "\"");
+    Box offer = second.WaitBox();
+    ASSERT_NE(offer.window, nullptr);
+    EXPECT_NE(GetDlgItem(offer.window, 28601), nullptr);
+    second.Press(offer, 28602);
+    EXPECT_EQ(second.WaitExit(), 1u);
+    PostMessageA(first.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitExit(), 0u);
+}
+
+// The fault is injected while a run is on; the recovery copy goes to a
+// temporary folder whose name has a blank.
+TEST_F(AppTest, AFaultDuringARunRestartsOnTheSavedProblemUnnamedAndChanged) {
+    const std::string temp = Path("vr temp");
+    CreateDirectoryA(temp.c_str(), nullptr);
+    SetEnvironmentVariableA("TMP", temp.c_str());
+    SetEnvironmentVariableA("TEMP", temp.c_str());
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(1e6, "", "-x*0.5"));
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitRunning(true));
+    PostMessageA(p.Frame(), kTestHookMessage, kTestHookFault, 0);
+    Box box = p.WaitBox();
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_NE(box.text.find("unexpected error"), std::string::npos) << box.text;
+    p.Press(box, IDOK);
+    EXPECT_EQ(p.WaitExit(), 0u);
+
+    // The restarted program: the same problem text, no name, changed.
+    NewFrame search = {{p.Pid()}, nullptr};
+    for (int i = 0; i < 1200 && !search.found; ++i) {
+        EnumWindows(FindNewFrame, reinterpret_cast<LPARAM>(&search));
+        Sleep(100);
+    }
+    ASSERT_NE(search.found, nullptr);
+    const DWORD pid = ProcessOf(search.found);
+    HANDLE restarted = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    ASSERT_NE(restarted, nullptr);
+    for (int i = 0; i < 600 && Children(search.found).size() < 2; ++i) Sleep(200);
+    HWND graph = ChildOfClass(search.found, "VR_Graph");
+    ASSERT_NE(graph, nullptr);
+    EXPECT_EQ(Text(graph), "Decay graph");
+    EXPECT_EQ(Text(search.found), "Vantorel");
+    DWORD_PTR changed = 0;
+    SendMessageTimeoutA(search.found, kTestHookMessage, kTestHookProblemChanged, 0, SMTO_ABORTIFHUNG, 30000, &changed);
+    EXPECT_EQ(changed, 1u);
+    // The recovery copy is gone once loaded.
+    WIN32_FIND_DATAA found;
+    HANDLE f = FindFirstFileA((temp + "\\VRG*").c_str(), &found);
+    EXPECT_EQ(f, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (f != INVALID_HANDLE_VALUE) FindClose(f);
+    TerminateProcess(restarted, 0);
+    WaitForSingleObject(restarted, 10000);
+    CloseHandle(restarted);
+}
+
+// A fault right after a "/g" start ends the program at once: no box, no save.
+TEST_F(AppTest, ASecondFaultSoonAfterARecoveryStartEndsWithoutASave) {
+    const std::string temp = Path("vr temp");
+    CreateDirectoryA(temp.c_str(), nullptr);
+    SetEnvironmentVariableA("TMP", temp.c_str());
+    SetEnvironmentVariableA("TEMP", temp.c_str());
+    const std::string copy = temp + "\\VRGtest.tmp";
+    WriteFile(copy, DecayProblem(2, ""));
+    Program p("/g \"" + copy + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), kTestHookMessage, kTestHookFault, 0);
+    const DWORD code = p.WaitExit();
+    if (p.Elapsed() > kRestartGuardMs) GTEST_SKIP() << "start-up took longer than the guard";
+    EXPECT_EQ(code, 1u);
+    EXPECT_EQ(FindOf(p.Pid(), "#32770"), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE f = FindFirstFileA((temp + "\\VRG*").c_str(), &found);
+    EXPECT_EQ(f, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (f != INVALID_HANDLE_VALUE) FindClose(f);
+}
+
+}  // namespace
