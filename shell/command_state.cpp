@@ -90,7 +90,7 @@ std::string AssignMenuMnemonics(const std::string &text, MnemonicSet &used) {
 
 const int kStatedCommands[] = {
     101, 102, 106, 108, 109, 111, 170, 171, 172, 173, 174, 175, 176, 177, 178, 201, 202, 203, 204, 205, 206,
-    207, 208, 209, 210, 211, 212, 213, 221, 222, 302, 303, 304, 306, 307, 308, 309, 310, 311, 312, 411, 412,
+    207, 208, 209, 210, 211, 212, 213, 221, 222, 301, 302, 303, 304, 305, 306, 307, 308, 309, 310, 311, 312, 411, 412,
     413, 414, 415, 416, 417, 418, 419, 420, 421, 422, 423, 424, 425, 426, 501, 502, 503, 504, 601, 602, 605,
     606, 607, 608, 609, 610, 611, 612, 613, 615, 616, 641, 642, 643, 644, 645, 646, 647, 648, 649, 661, 662,
     663, 664, 665, 666, 667, 0};
@@ -113,7 +113,8 @@ int CommandEnabledByState(int id, const CommandStateInputs &in) {
     case 421: return in.minimised != 0;
     case 422: case 423: case 424: case 425: return in.children != 0 && !running;
     case 101: case 102: case 108: case 109: case 201: case 202: case 203: case 204: case 205: case 206:
-    case 207: case 208: case 209: case 211: case 212: case 221: case 222: case 312: case 501:
+    case 207: case 208: case 209: case 211: case 212: case 221: case 222: case 301: case 305: case 312:
+    case 501:
         return !running;
     case 111: return in.hasFullPath != 0;
     case 213: return in.htmlNotesExists != 0;

@@ -4,6 +4,7 @@
 // answered), and its files and exit codes are read back. Test hooks of the
 // frame (VR_TEST_HOOKS=1) answer the x87 control word and inject a fault.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cmath>
 #include <cstdio>
@@ -605,3 +606,87 @@ TEST_F(AppTest, ASecondFaultSoonAfterARecoveryStartEndsWithoutASave) {
 }
 
 }  // namespace
+
+// A toolbar of the frame (control id index); its button state as the
+// toolbar answers it, -1 when the command has no button there.
+HWND ToolbarOf(HWND frame, int index) {
+    for (HWND w = FindWindowExA(frame, nullptr, "ToolbarWindow32", nullptr); w;
+         w = FindWindowExA(frame, w, "ToolbarWindow32", nullptr))
+        if (GetDlgCtrlID(w) == index) return w;
+    for (HWND holder = FindWindowExA(frame, nullptr, "static", nullptr); holder;
+         holder = FindWindowExA(frame, holder, "static", nullptr))
+        if (HWND w = FindWindowExA(holder, nullptr, "ToolbarWindow32", nullptr))
+            if (GetDlgCtrlID(w) == index) return w;
+    return nullptr;
+}
+
+int ButtonState(HWND toolbar, int command) {
+    return static_cast<int>(SendMessageA(toolbar, TB_GETSTATE, command, 0));
+}
+
+TEST_F(AppTest, ARunGreysExactlyTheRefusedCommandsInMenusAndOnTheToolbarAndGivesThemBack) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(1e6, ""));
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    ASSERT_TRUE(p.WaitRunning(true));
+    HWND bar = ToolbarOf(p.Frame(), 0);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(IsWindowVisible(bar));
+    // The default first row: 33 entries, 23 of them buttons.
+    EXPECT_EQ(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 33);
+    EXPECT_EQ(ToolbarOf(p.Frame(), 2), nullptr);  // the columns are not created
+
+    // Buttons of the first row whose commands a run refuses, and some it
+    // leaves alone (erasing, help).
+    const int refused[] = {CMD_NEW, CMD_START, CMD_CONTINUE, CMD_BACKWARD};
+    const int allowed[] = {CMD_STOP, CMD_ERASE_WINDOW, CMD_ERASE_ALL, CMD_HELP_INDEX};
+    for (int id : refused) {
+        EXPECT_NE(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
+        EXPECT_EQ(ButtonState(bar, id) & TBSTATE_ENABLED, 0) << id;
+    }
+    for (int id : allowed) {
+        EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
+        EXPECT_NE(ButtonState(bar, id) & TBSTATE_ENABLED, 0) << id;
+    }
+
+    PostMessageA(p.Frame(), WM_COMMAND, CMD_STOP, 0);
+    ASSERT_TRUE(p.WaitRunning(false));
+    Sleep(500);
+    for (int id : {CMD_NEW, CMD_START, CMD_BACKWARD, CMD_ERASE_WINDOW}) {
+        EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
+        EXPECT_NE(ButtonState(bar, id) & TBSTATE_ENABLED, 0) << id;
+    }
+    EXPECT_NE(p.Hook(kTestHookMenuState, CMD_STOP) & MF_GRAYED, 0);
+    EXPECT_EQ(ButtonState(bar, CMD_STOP) & TBSTATE_ENABLED, 0);
+}
+
+TEST_F(AppTest, ALayoutWithAnUnknownIndexBuildsTheRestAndHiddenDisabledButtonsFollowTheOption) {
+    // New, an unknown index, a separator, Start, Stop; the left column shown.
+    WriteSettings("TOOLBAR0=100-199-14142\r\nTOOLBAR2=14546\r\nTOOLBAR3=0\r\nDisabled buttons=0\r\n");
+    Program p("");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    Sleep(1500);
+    HWND bar = ToolbarOf(p.Frame(), 0);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 5);  // New, two separators, Start, Stop
+    EXPECT_GE(SendMessageA(bar, TB_COMMANDTOINDEX, CMD_START, 0), 0);
+    // Hidden, not greyed: Stop has nothing to stop.
+    EXPECT_NE(ButtonState(bar, CMD_STOP) & TBSTATE_HIDDEN, 0);
+    EXPECT_NE(ButtonState(bar, CMD_STOP) & TBSTATE_ENABLED, 0);
+    EXPECT_EQ(ButtonState(bar, CMD_START) & TBSTATE_HIDDEN, 0);
+    HWND column = ToolbarOf(p.Frame(), 2);
+    ASSERT_NE(column, nullptr);
+    EXPECT_TRUE(IsWindowVisible(column));
+    EXPECT_EQ(SendMessageA(column, TB_BUTTONCOUNT, 0, 0), 2);
+    // The client lies right of the column and below the row.
+    RECT client, columnRect, barRect;
+    GetWindowRect(FindWindowExA(p.Frame(), nullptr, "MDICLIENT", nullptr), &client);
+    GetWindowRect(column, &columnRect);
+    GetWindowRect(bar, &barRect);
+    EXPECT_GE(client.left, columnRect.right - 1);
+    EXPECT_GE(client.top, barRect.bottom - 1);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
