@@ -29,7 +29,6 @@
 #include "run_host.h"
 #include "settings.h"
 #include "settings_files.h"
-#include "shooting.h"
 #include "solver_dll.h"
 #include "string_ids.h"
 #include "stroke_font_table.h"
@@ -178,7 +177,6 @@ void InstallServices() {
     gUiLockHooks.updateCommandStates = UpdateCommandStates;
     gRefreshCommandStates = UpdateCommandStates;
     gStrokeFontLoader = LoadStrokeFont;
-    gSolveBoundaryConditions = SolveBoundaryConditions;
     gSolverHostInstance = gInstance;
     gCrashProblemWriter = WriteProblemTo;
     gCrashReleaseHook = ReleaseShellResources;

@@ -224,7 +224,8 @@ std::string DecayProblem(double last, const std::string &outputFile, const char 
                   "Point                     = 0\r\nIterations                = 0\r\nError                     = 1e-08\r\n"
                   "Boundary functions:\r\n\r\n;\r\n[Range]\r\nFirst value               = 0\r\n"
                   "Last value                = %g\r\nInfinity                  = 10000000000\r\n"
-                  "Interpolate               = Yes\r\nStep                      = 0.25\r\n;\r\n[Method]\r\n"
+                  "Interpolate               = Yes\r\nStep                      = 0.25\r\n"
+                  "Retarded points           = 1\r\n;\r\n[Method]\r\n"
                   "Tolerance                 = 1e-10\r\nh                         = 0.01\r\n"
                   "h max.                    = 1\r\n;\r\n[Graphics window]     = 0,0,0.5,0.5,0\r\n"
                   "Title                 = Decay graph\r\nMin. X                = 0\r\nX axis                = t\r\n"
@@ -358,13 +359,14 @@ TEST_F(AppTest, ATextWindowWritesItsPointsAsDoublesWithANanBeforeEachTrajectory)
     const std::string data = ReadFile(Path("decay.double"));
     ASSERT_GE(data.size(), 8u * 5);
     ASSERT_EQ(data.size() % 16, 8u);  // the NaN, then pairs
+    ASSERT_EQ(data.size(), 8u * (1 + 2 * 9));  // t = 0, 0.25, ..., 2
     std::vector<double> v(data.size() / 8);
     std::memcpy(v.data(), data.data(), data.size());
     EXPECT_TRUE(std::isnan(v[0]));
     for (size_t i = 1; i + 1 < v.size(); i += 2) {
         EXPECT_NEAR(v[i + 1], std::exp(-v[i]), 1e-7) << "t = " << v[i];
     }
-    EXPECT_DOUBLE_EQ(v[v.size() - 2], 2.0);
+    for (size_t i = 1; i + 1 < v.size(); i += 2) EXPECT_DOUBLE_EQ(v[i], 0.25 * (i / 2)) << i;
 }
 
 TEST_F(AppTest, RunStaysOpenAndRefusesNewWindowsWhileRunningAndClosingAsksToSave) {
@@ -504,6 +506,48 @@ TEST_F(AppTest, ASecondInstanceOnTheSameProblemIsOfferedTheFirstAndEndsWithOne) 
     EXPECT_EQ(FindOf(second.Pid(), "VR_Frame"), nullptr);
     PostMessageA(first.Frame(), WM_CLOSE, 0, 0);
     EXPECT_EQ(first.WaitExit(), 0u);
+}
+
+// The tip of the day at a start without a file: the stored tip, Next, and
+// the number stored at the end; the about box shows the version block's
+// version; the updater's absence is reported.
+TEST_F(AppTest, TipsAboutBoxAndUpdater) {
+    WriteSettings("");
+    std::string ini = ReadFile(Folder() + "Vantorel.ini");
+    ini.replace(ini.find("Tip=0"), 5, "Tip=31");
+    // A start without a file would otherwise offer any other running copy.
+    ini.replace(ini.find("Check previous=1"), 16, "Check previous=0");
+    WriteFile(Folder() + "Vantorel.ini", ini);
+    Program p("");
+    Box tips = p.WaitBox();
+    ASSERT_NE(tips.window, nullptr);
+    EXPECT_EQ(tips.caption, "Tip of the Day");
+    EXPECT_EQ(IsDlgButtonChecked(tips.window, IDC_TIP_SHOW), BST_CHECKED);
+    const std::string last = Text(GetDlgItem(tips.window, IDC_TIP_TEXT));
+    EXPECT_FALSE(last.empty());
+    PostMessageA(tips.window, WM_COMMAND, IDC_TIP_NEXT, 0);  // past the last: the first again
+    Sleep(1000);
+    const std::string first = Text(GetDlgItem(tips.window, IDC_TIP_TEXT));
+    EXPECT_NE(first.find("Show tips at startup"), std::string::npos) << first;
+    p.Press(tips, IDC_TIP_CLOSE);
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    Sleep(1000);
+    EXPECT_NE(ReadFile(Folder() + "Vantorel.ini").find("Tip=2"), std::string::npos);
+
+    PostMessageA(p.Frame(), WM_COMMAND, CMD_ABOUT, 0);
+    Box about = p.WaitBox();
+    ASSERT_NE(about.window, nullptr);
+    EXPECT_EQ(Text(GetDlgItem(about.window, IDC_ABOUT_VERSION)), "2.00");
+    PostMessageA(about.window, WM_COMMAND, IDC_ABOUT_UPDATES, 0);
+    Box missing = p.WaitBox(30000, about.window);
+    ASSERT_NE(missing.window, nullptr);
+    EXPECT_NE(missing.text.find("Updater program not found"), std::string::npos) << missing.text;
+    p.Press(missing, IDOK);
+    Sleep(500);
+    p.Press(about, IDOK);
+    Sleep(500);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
 }
 
 // An atom holds at most 255 characters: a longer path is offered by its
