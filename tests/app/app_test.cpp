@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -733,4 +734,72 @@ TEST_F(AppTest, ALayoutWithAnUnknownIndexBuildsTheRestAndHiddenDisabledButtonsFo
     EXPECT_GE(client.top, barRect.bottom - 1);
     PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+size_t CountOf(const std::string &text, const std::string &what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// The selection of a rich-edit control of another process.
+std::pair<int, int> SelectionOf(HWND control) {
+    const LRESULT r = SendMessageA(control, EM_GETSEL, 0, 0);
+    return {LOWORD(r), HIWORD(r)};
+}
+
+TEST_F(AppTest, FindNextMovesOnAndStopsAtTheLastHitAndReplaceAllReplacesEveryHit) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(1, ""));
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND text = nullptr, control = nullptr;
+    for (int i = 0; i < 300 && !control; ++i, Sleep(100))
+        if ((text = ChildOfClass(p.Frame(), "VR_Text")) != nullptr)
+            control = FindWindowExA(text, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control, nullptr);
+    for (int i = 0; i < 600 && (p.Hook(kTestHookRunning) || CountOf(Text(control), "5 ") < 3); ++i) Sleep(100);
+    // t = 0.25, 0.5 and 0.75 are each followed by a space.
+    const std::string before = Text(control);
+    ASSERT_EQ(CountOf(before, "5 "), 3u) << before;
+
+    SendMessageA(control, EM_SETSEL, 0, 0);
+    PostMessageA(text, WM_COMMAND, CMD_EDIT_FIND, 0);
+    Box find = p.WaitBox();
+    ASSERT_NE(find.window, nullptr);
+    SendMessageA(GetDlgItem(find.window, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("5 "));
+    int last = -1;
+    for (int hit = 0; hit < 3; ++hit) {
+        SendMessageA(find.window, WM_COMMAND, IDOK, 0);
+        Sleep(300);
+        const auto s = SelectionOf(control);
+        EXPECT_EQ(s.second - s.first, 2) << hit;
+        EXPECT_GT(s.first, last) << hit;
+        last = s.first;
+    }
+    const auto lastHit = SelectionOf(control);
+    SendMessageA(find.window, WM_COMMAND, IDOK, 0);  // no more: a beep, the selection stays
+    Sleep(300);
+    EXPECT_EQ(SelectionOf(control), lastHit);
+    // The same dialog again for the same window; Replace waits until Find is closed.
+    PostMessageA(text, WM_COMMAND, CMD_EDIT_REPLACE, 0);
+    Sleep(500);
+    EXPECT_EQ(FindOf(p.Pid(), "#32770", find.window), nullptr);
+    SendMessageA(find.window, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 50 && IsWindow(find.window); ++i) Sleep(100);
+
+    SendMessageA(control, EM_SETSEL, 0, 0);
+    PostMessageA(text, WM_COMMAND, CMD_EDIT_REPLACE, 0);
+    Box replace = p.WaitBox();
+    ASSERT_NE(replace.window, nullptr);
+    SendMessageA(GetDlgItem(replace.window, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("5 "));
+    SendMessageA(GetDlgItem(replace.window, 0x481), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("5|"));
+    SendMessageA(replace.window, WM_COMMAND, 0x401, 0);  // Replace All
+    Sleep(500);
+    const std::string after = Text(control);
+    EXPECT_EQ(CountOf(after, "5|"), 3u) << after;
+    EXPECT_EQ(CountOf(after, "5 "), 0u) << after;
+    EXPECT_EQ(after.size(), before.size());
+    SendMessageA(replace.window, WM_COMMAND, IDCANCEL, 0);
 }
