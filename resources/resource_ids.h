@@ -432,6 +432,12 @@
 #define IDB_SPLASH 512
 #define IDB_ABOUT 513
 #define IDB_CARET 514
+/* Toolbar buttons: 98 images side by side, small, medium and big; the
+   customise dialog's button frame. */
+#define IDB_TOOLBAR_SMALL 518
+#define IDB_TOOLBAR_MEDIUM 519
+#define IDB_TOOLBAR_BIG 520
+#define IDB_BUTTON_FRAME 521
 #define IDR_TIPS 16000
 #define VR_VERSION_INFO 1
 

@@ -26,6 +26,7 @@
 #include "settings_files.h"
 #include "solver_method.h"
 #include "string_ids.h"
+#include "toolbars.h"
 #include "ui_lock.h"
 #include "workspace.h"
 
@@ -381,6 +382,7 @@ void OnCreate(HWND frame) {
     if (gMdiClient)
         gPreviousClientProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(gMdiClient, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MdiClientWndProc)));
+    CreateToolbars(frame);
 }
 
 void OnDropFiles(HWND frame, HDROP drop) {
@@ -464,47 +466,9 @@ void UpdateFrameTitle() {
     SetWindowTextA(gFrameWindow, title);
 }
 
-void UpdateFrameMenuStates() {
-    HMENU bar = gFrameMenu;
-    if (!bar) return;
-    const bool hasChild = ChildCount() > 0;
-    struct State {
-        int id;
-        bool enabled;
-    };
-    for (int group = 0; group < 8; ++group) {
-        HMENU popup = GetSubMenu(bar, group);
-        if (!popup) continue;
-        const int count = GetMenuItemCount(popup);
-        for (int i = 0; i < count; ++i) {
-            const UINT id = GetMenuItemID(popup, i);
-            if (id == 0 || id == static_cast<UINT>(-1)) continue;
-            EnableMenuItem(popup, id, MF_BYCOMMAND | (CommandBuilt(static_cast<int>(id)) ? MF_ENABLED : MF_GRAYED));
-        }
-    }
-    if (gDrawMenu)
-        if (HMENU modes = GetSubMenu(gDrawMenu, 4))
-            for (int id = IDM_MODE_INITIAL_CONDITIONS; id <= IDM_MODE_ROTATE; ++id)
-                EnableMenuItem(modes, id, MF_BYCOMMAND | (GraphCommandAvailable(id) ? MF_ENABLED : MF_GRAYED));
-    const State states[] = {
-        {IDM_START, !gRunning},
-        {IDM_STOP, gRunning != 0},
-        {IDM_CONTINUE, gRunState.canContinue && !gRunning},
-        {IDM_BACKWARD, !(gProblemKind == kMap) && !gRunning},
-        {IDM_CLOSE, hasChild && !gRunning},
-        {IDM_CLOSE_ALL, hasChild && !gRunning},
-        {IDM_ERASE_WINDOW, hasChild},
-        {IDM_ERASE_ALL, hasChild},
-        {IDM_NEW_GRAPH, !gRunning},
-        {IDM_NEW_TEXT, !gRunning},
-        {IDM_NEW, !gRunning},
-        {IDM_SAVE, !gRunning},
-        {IDM_OPEN_COPY, *gProblemPath != 0},
-    };
-    for (const State &s : states)
-        EnableMenuItem(bar, s.id, MF_BYCOMMAND | (s.enabled ? MF_ENABLED : MF_GRAYED));
-    CheckMenuItem(bar, IDM_BACKWARD, MF_BYCOMMAND | (gBackward ? MF_CHECKED : MF_UNCHECKED));
-}
+void UpdateFrameMenuStates() { UpdateCommandStates(); }
+
+bool IsCommandBuilt(int id) { return CommandBuilt(id); }
 
 void LayoutFrame(int width, int height, int fromClient) {
     if (fromClient && gFrameWindow) {
@@ -514,12 +478,13 @@ void LayoutFrame(int width, int height, int fromClient) {
         height = r.bottom;
     }
     const int s = gStatusBar ? gStatusBarHeight : 0;
-    const int available = height - s;
-    HDWP defer = BeginDeferWindowPos(2);
+    HDWP defer = BeginDeferWindowPos(2 + kToolbarCount);
     if (gStatusBar && defer)
         defer = DeferWindowPos(defer, gStatusBar, nullptr, 0, height - s, width, s, SWP_SHOWWINDOW | SWP_NOZORDER);
+    const RECT free = LayoutToolbars(defer, width, height - s);
     if (gMdiClient && defer)
-        defer = DeferWindowPos(defer, gMdiClient, nullptr, 0, 0, width, available + 2, SWP_SHOWWINDOW | SWP_NOZORDER);
+        defer = DeferWindowPos(defer, gMdiClient, nullptr, free.left, free.top, free.right - free.left,
+                               free.bottom - free.top + (free.bottom == height - s ? 2 : 0), SWP_SHOWWINDOW | SWP_NOZORDER);
     if (defer) EndDeferWindowPos(defer);
     if (gStatusBar) {
         int parts[3] = {width / 2, width / 2 + width / 4, -1};
@@ -642,6 +607,8 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_DESTROY:
         gRedrawInProgress = 0;
+        DestroyToolbars();
+        DestroyCommandPopup();
         if (gSavePosition) SaveFramePlacement(frame);
         if (gHelpUsed) ShowHelp(frame, gHelpFile, kHelpQuit, 0);
         if (gNextClipboardViewer || GetClipboardViewer() == frame) ChangeClipboardChain(frame, gNextClipboardViewer);
@@ -695,7 +662,11 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
         break;
     case WM_MOUSEWHEEL: OnMouseWheel(wParam); return 0;
     case WM_DROPFILES: OnDropFiles(frame, reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_NOTIFY:
+        if (HandleToolbarTooltip(reinterpret_cast<NMHDR *>(lParam))) return 0;
+        break;
     case WM_DRAWCLIPBOARD:
+        UpdatePasteCommands();
         if (gNextClipboardViewer) SendMessageA(gNextClipboardViewer, message, wParam, lParam);
         return 0;
     case WM_CHANGECBCHAIN:
@@ -740,6 +711,18 @@ LRESULT CALLBACK MdiClientWndProc(HWND client, UINT message, WPARAM wParam, LPAR
     case WM_MOUSEWHEEL:
         if (!(GetWindowLongA(client, GWL_STYLE) & WS_VSCROLL)) return 0;
         break;
+    case WM_CONTEXTMENU: {
+        // A graph window passes its right click up here.
+        HWND source = reinterpret_cast<HWND>(wParam);
+        if (!IsClass(source, "VR_Graph")) break;
+        POINT p = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (p.x == -1 && p.y == -1) ShowCommandPopupMenu(source, -1, -1);
+        else {
+            ScreenToClient(source, &p);
+            ShowCommandPopupMenu(source, p.x, p.y);
+        }
+        return 0;
+    }
     }
     return CallWindowProcA(gPreviousClientProc, client, message, wParam, lParam);
 }

@@ -34,6 +34,7 @@
 #include "string_ids.h"
 #include "stroke_font_table.h"
 #include "text_layout.h"
+#include "toolbars.h"
 #include "ui_lock.h"
 #include "workspace.h"
 
@@ -176,8 +177,8 @@ void InstallServices() {
     gRunHost.getStatusText = GetStatusHook;
     InstallTextWindows();
     InstallWin32WindowHost();
-    gUiLockHooks.updateCommandStates = UpdateFrameMenuStates;
-    gRefreshCommandStates = UpdateFrameMenuStates;
+    gUiLockHooks.updateCommandStates = UpdateCommandStates;
+    gRefreshCommandStates = UpdateCommandStates;
     gStrokeFontLoader = LoadStrokeFont;
     gSolverHostInstance = gInstance;
     gCrashProblemWriter = WriteProblemTo;

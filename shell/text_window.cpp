@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app.h"
+#include "find_replace.h"
 #include "graph_window_win32.h"
 #include "memory.h"
 #include "problem_settings.h"
@@ -160,6 +161,8 @@ void OnEditCommand(HWND control, int id) {
     case IDM_EDIT_CLEAR: SendMessageA(control, WM_CLEAR, 0, 0); break;
     case IDM_EDIT_SELECT_ALL: SendMessageA(control, EM_SETSEL, 0, -1); break;
     case IDM_TEXT_WINDOW_HELP: ShowHelpTopic(kTextHelpTopic); break;
+    case IDM_EDIT_FIND:
+    case IDM_EDIT_REPLACE: OpenFindReplaceDialog(GetParent(control), id); break;
     }
 }
 
@@ -176,9 +179,8 @@ void ShowContextMenu(HWND control, LPARAM lParam) {
     enable(IDM_EDIT_COPY, selected);
     enable(IDM_EDIT_CLEAR, selected);
     enable(IDM_EDIT_PASTE, IsClipboardFormatAvailable(CF_TEXT) != 0);
-    // Find and Replace come with the editors' dialog.
-    enable(IDM_EDIT_FIND, false);
-    enable(IDM_EDIT_REPLACE, false);
+    enable(IDM_EDIT_FIND, FindReplaceAvailable(GetParent(control), IDM_EDIT_FIND));
+    enable(IDM_EDIT_REPLACE, FindReplaceAvailable(GetParent(control), IDM_EDIT_REPLACE));
     const UINT id = TrackPopupMenu(gEditorPopupMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, GetParent(control), nullptr);
     if (id) OnEditCommand(control, static_cast<int>(id));
 }
@@ -254,11 +256,15 @@ void EraseTextWindow(HWND window) {
 }
 
 LRESULT CALLBACK TextWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (HandleFindReplaceMessage(window, ControlOf(window), message, lParam)) return 0;
     switch (message) {
     case WM_CREATE:
         if (OnCreate(window) < 0) return -1;
         break;
-    case WM_DESTROY: OnDestroy(window); break;
+    case WM_DESTROY:
+        ForgetFindReplaceOwner(window);
+        OnDestroy(window);
+        break;
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED) UpdateFrameMenuStates();
         else if (HWND control = ControlOf(window)) MoveWindow(control, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);

@@ -4,6 +4,7 @@
 // answered), and its files and exit codes are read back. Test hooks of the
 // frame (VR_TEST_HOOKS=1) answer the x87 control word and inject a fault.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -656,3 +658,155 @@ TEST_F(AppTest, ASecondFaultSoonAfterARecoveryStartEndsWithoutASave) {
 }
 
 }  // namespace
+
+// A toolbar of the frame (control id index); its button state as the
+// toolbar answers it, -1 when the command has no button there.
+HWND ToolbarOf(HWND frame, int index) {
+    for (HWND w = FindWindowExA(frame, nullptr, "ToolbarWindow32", nullptr); w;
+         w = FindWindowExA(frame, w, "ToolbarWindow32", nullptr))
+        if (GetDlgCtrlID(w) == index) return w;
+    for (HWND holder = FindWindowExA(frame, nullptr, "static", nullptr); holder;
+         holder = FindWindowExA(frame, holder, "static", nullptr))
+        if (HWND w = FindWindowExA(holder, nullptr, "ToolbarWindow32", nullptr))
+            if (GetDlgCtrlID(w) == index) return w;
+    return nullptr;
+}
+
+int ButtonState(HWND toolbar, int command) {
+    return static_cast<int>(SendMessageA(toolbar, TB_GETSTATE, command, 0));
+}
+
+TEST_F(AppTest, ARunGreysExactlyTheRefusedCommandsInMenusAndOnTheToolbarAndGivesThemBack) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(1e6, ""));
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    ASSERT_TRUE(p.WaitRunning(true));
+    HWND bar = ToolbarOf(p.Frame(), 0);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(IsWindowVisible(bar));
+    // The default first row: 33 entries, 23 of them buttons.
+    EXPECT_EQ(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 33);
+    EXPECT_EQ(ToolbarOf(p.Frame(), 2), nullptr);  // the columns are not created
+
+    // Buttons of the first row whose commands a run refuses, and some it
+    // leaves alone (erasing, help).
+    const int refused[] = {IDM_NEW, IDM_START, IDM_CONTINUE, IDM_BACKWARD};
+    const int allowed[] = {IDM_STOP, IDM_ERASE_WINDOW, IDM_ERASE_ALL, IDM_HELP_INDEX};
+    for (int id : refused) {
+        EXPECT_NE(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
+        EXPECT_EQ(ButtonState(bar, id) & TBSTATE_ENABLED, 0) << id;
+    }
+    for (int id : allowed) {
+        EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
+        EXPECT_NE(ButtonState(bar, id) & TBSTATE_ENABLED, 0) << id;
+    }
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
+    ASSERT_TRUE(p.WaitRunning(false));
+    Sleep(500);
+    for (int id : {IDM_NEW, IDM_START, IDM_BACKWARD, IDM_ERASE_WINDOW}) {
+        EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
+        EXPECT_NE(ButtonState(bar, id) & TBSTATE_ENABLED, 0) << id;
+    }
+    EXPECT_NE(p.Hook(kTestHookMenuState, IDM_STOP) & MF_GRAYED, 0);
+    EXPECT_EQ(ButtonState(bar, IDM_STOP) & TBSTATE_ENABLED, 0);
+}
+
+TEST_F(AppTest, ALayoutWithAnUnknownIndexBuildsTheRestAndHiddenDisabledButtonsFollowTheOption) {
+    // New, an unknown index, a separator, Start, Stop; the left column shown.
+    WriteSettings("TOOLBAR0=100-199-14142\r\nTOOLBAR2=14546\r\nTOOLBAR3=0\r\nDisabled buttons=0\r\n");
+    Program p("");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    Sleep(1500);
+    HWND bar = ToolbarOf(p.Frame(), 0);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 5);  // New, two separators, Start, Stop
+    EXPECT_GE(SendMessageA(bar, TB_COMMANDTOINDEX, IDM_START, 0), 0);
+    // Hidden, not greyed: Stop has nothing to stop.
+    EXPECT_NE(ButtonState(bar, IDM_STOP) & TBSTATE_HIDDEN, 0);
+    EXPECT_NE(ButtonState(bar, IDM_STOP) & TBSTATE_ENABLED, 0);
+    EXPECT_EQ(ButtonState(bar, IDM_START) & TBSTATE_HIDDEN, 0);
+    HWND column = ToolbarOf(p.Frame(), 2);
+    ASSERT_NE(column, nullptr);
+    EXPECT_TRUE(IsWindowVisible(column));
+    EXPECT_EQ(SendMessageA(column, TB_BUTTONCOUNT, 0, 0), 2);
+    // The client lies right of the column and below the row.
+    RECT client, columnRect, barRect;
+    GetWindowRect(FindWindowExA(p.Frame(), nullptr, "MDICLIENT", nullptr), &client);
+    GetWindowRect(column, &columnRect);
+    GetWindowRect(bar, &barRect);
+    EXPECT_GE(client.left, columnRect.right - 1);
+    EXPECT_GE(client.top, barRect.bottom - 1);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+size_t CountOf(const std::string &text, const std::string &what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// The selection of a rich-edit control of another process.
+std::pair<int, int> SelectionOf(HWND control) {
+    const LRESULT r = SendMessageA(control, EM_GETSEL, 0, 0);
+    return {LOWORD(r), HIWORD(r)};
+}
+
+TEST_F(AppTest, FindNextMovesOnAndStopsAtTheLastHitAndReplaceAllReplacesEveryHit) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(1, ""));
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND text = nullptr, control = nullptr;
+    for (int i = 0; i < 300 && !control; ++i, Sleep(100))
+        if ((text = ChildOfClass(p.Frame(), "VR_Text")) != nullptr)
+            control = FindWindowExA(text, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control, nullptr);
+    for (int i = 0; i < 600 && (p.Hook(kTestHookRunning) || CountOf(Text(control), "5 ") < 3); ++i) Sleep(100);
+    // t = 0.25, 0.5 and 0.75 are each followed by a space.
+    const std::string before = Text(control);
+    ASSERT_EQ(CountOf(before, "5 "), 3u) << before;
+
+    SendMessageA(control, EM_SETSEL, 0, 0);
+    PostMessageA(text, WM_COMMAND, IDM_EDIT_FIND, 0);
+    Box find = p.WaitBox();
+    ASSERT_NE(find.window, nullptr);
+    SendMessageA(GetDlgItem(find.window, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("5 "));
+    int last = -1;
+    for (int hit = 0; hit < 3; ++hit) {
+        SendMessageA(find.window, WM_COMMAND, IDOK, 0);
+        Sleep(300);
+        const auto s = SelectionOf(control);
+        EXPECT_EQ(s.second - s.first, 2) << hit;
+        EXPECT_GT(s.first, last) << hit;
+        last = s.first;
+    }
+    const auto lastHit = SelectionOf(control);
+    SendMessageA(find.window, WM_COMMAND, IDOK, 0);  // no more: a beep, the selection stays
+    Sleep(300);
+    EXPECT_EQ(SelectionOf(control), lastHit);
+    // The same dialog again for the same window; Replace waits until Find is closed.
+    PostMessageA(text, WM_COMMAND, IDM_EDIT_REPLACE, 0);
+    Sleep(500);
+    EXPECT_EQ(FindOf(p.Pid(), "#32770", find.window), nullptr);
+    SendMessageA(find.window, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 50 && IsWindow(find.window); ++i) Sleep(100);
+
+    SendMessageA(control, EM_SETSEL, 0, 0);
+    PostMessageA(text, WM_COMMAND, IDM_EDIT_REPLACE, 0);
+    Box replace = p.WaitBox();
+    ASSERT_NE(replace.window, nullptr);
+    SendMessageA(GetDlgItem(replace.window, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("5 "));
+    SendMessageA(GetDlgItem(replace.window, 0x481), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("5|"));
+    SendMessageA(replace.window, WM_COMMAND, 0x401, 0);  // Replace All
+    Sleep(500);
+    const std::string after = Text(control);
+    EXPECT_EQ(CountOf(after, "5|"), 3u) << after;
+    EXPECT_EQ(CountOf(after, "5 "), 0u) << after;
+    EXPECT_EQ(after.size(), before.size());
+    SendMessageA(replace.window, WM_COMMAND, IDCANCEL, 0);
+}
