@@ -173,6 +173,7 @@ void InstallServices() {
     InstallWin32Platform(&gFrameAccelerators, gEditorTextControls);
     InstallGraphElementsWin32();
     gGraphWindowHooks.running = [] { return gRunning; };
+    gGraphWindowHooks.showPopupMenu = ShowCommandPopupMenu;
     gRunHost.setStatusText = StatusHook;
     gRunHost.getStatusText = GetStatusHook;
     InstallTextWindows();
