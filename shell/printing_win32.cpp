@@ -1302,19 +1302,18 @@ void PrintEditText(HWND owner, HWND control, const char *title) {
     pd.hDevNames = gDevNames;
     pd.Flags = PD_RETURNDC | PD_NOPAGENUMS | (start != end ? 0 : PD_NOSELECTION);
     if (gPrintWithoutDialog) {
-        pd.hDevMode = pd.hDevNames = nullptr;
-        pd.Flags |= PD_RETURNDEFAULT;
-    }
-    if (!PrintDlgA(&pd)) {
+        // The default printer, as the system's profile names it.
+        char device[128], driver[128], port[128];
+        ReadDefaultPrinter(device, driver, port);
+        pd.hDC = device[0] ? CreateDCA(driver, device, nullptr, nullptr) : nullptr;
+        pd.Flags &= ~PD_SELECTION;
+    } else if (!PrintDlgA(&pd)) {
         if (CommDlgExtendedError()) ShowErrorBox(IDS_INVALID_PRINTER);
         return;
     }
     if (!gPrintWithoutDialog) {
         gDevMode = pd.hDevMode;
         gDevNames = pd.hDevNames;
-    } else {
-        if (pd.hDevMode) GlobalFree(pd.hDevMode);
-        if (pd.hDevNames) GlobalFree(pd.hDevNames);
     }
     HDC dc = pd.hDC;
     if (!dc) {
