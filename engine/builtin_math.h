@@ -9,8 +9,7 @@
 #pragma once
 #include <cstdint>
 
-// "Heaviside(0)": the value of STEP at 0 (problem_settings.cpp, initially 0.5).
-extern double gHeavisideZero;
+#include "problem_settings.h"  // gHeavisideZero: the value of STEP at 0
 
 // POW reads gPowerDenominator ("Power denominator", settings.h): odd roots
 // are tried up to it for a negative base (0: none, so (-8)^(1/3) is a domain
@@ -61,6 +60,11 @@ double RANDOM3(double s, double a, double b); // one fixed RANDOM(a, b) per dist
 
 // Packed colours (red in the low byte, then green, then blue).
 typedef uint32_t PackedColor;
+
+// The program's 16 colours: PENCOLOR with a negative argument, the colour
+// dialog's palette and the colour chooser's custom colours. A double click
+// in the colour dialog changes an entry until the program ends.
+extern PackedColor gColorPalette[16];
 
 // "RGB": the integer parts of r, g, b, each modulo 256 into 0-255.
 PackedColor RgbToColor(double r, double g, double b);

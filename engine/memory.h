@@ -66,13 +66,19 @@ void SetNonEmptyStringCopy(char *&slot, const char *text);
 // the old pointer.
 void MakeOwnedCopy(char *&slot);
 
-// Copies text into one shared buffer with backslash escapes replaced; null
+// Copies text into one shared buffer with backslash escapes replaced
+// (DecodeEscapes, escapes.h); null
 // gives "". The result stays valid until the next call. A text longer than
 // any problem can store is cut at the buffer's end.
 const char *UnescapeFormat(const char *text);
 
-// Reads up to maxDigits digits of base (8, 10 or 16) at *pos, modulo 256, and
-// leaves *pos on the last digit read.
+// The number of conversions in a user's format when each is one of a double
+// (flags, at most three digits of width and of precision, an optional "l",
+// then e, f, g or a in either case) and the rest is text or "%%"; -1 for
+// anything else. Formats from files pass here before they reach printf.
+int CountDoubleConversions(const char *format);
+
+// ParseEscapeDigits (escapes.h), but leaves *pos on the last digit read.
 unsigned char ParseDigits(const char **pos, int base, int maxDigits);
 
 // Escapes only shorten a text, so this holds any value a problem-file line
