@@ -71,11 +71,15 @@ ProblemWindowHost *Host() { return gProblemWindowHost; }
 
 bool IsMap() { return gProblemKind == kMap; }
 
-// ---- Escaping. A text value is one line: CR LF inside it becomes "\n". A
-// run of backslashes before an "n" (or before a CR LF) is doubled so that a
-// literal "\n", as in x\n (x DIV n), does not read back as a line break.
-// Reading halves such a run; an odd run ends in the line break. A single
-// backslash before "n" still reads as a line break, as in older files.
+// ---- Escaping. A text value is one line: CR LF inside it becomes "\n".
+// Texts that the reader decodes (expressions, texts with line breaks, the
+// element texts other than a Text's) also double a run of backslashes before
+// an "n" (or before a CR LF), so that a literal "\n", as in x\n (x DIV n),
+// does not read back as a line break. Reading halves such a run; an odd run
+// ends in the line break. A single backslash before "n" still reads as a line
+// break, as in older files. Texts stored as read (titles, formats,
+// separators, the text-window lists, a Text element's layout codes) keep
+// their backslashes as they are: they are decoded where they are used.
 
 // Length of the line break at p: CR LF, or a lone CR or LF (written as the
 // same "\n"); 0 when there is none.
@@ -84,10 +88,10 @@ size_t BreakLength(const char *p) {
     return p[0] == '\r' || p[0] == '\n' ? 1 : 0;
 }
 
-size_t EscapedLength(const char *t) {
+size_t EscapedLength(const char *t, bool reversible) {
     size_t n = 0;
     for (const char *p = t; *p;) {
-        if (*p == '\\') {
+        if (reversible && *p == '\\') {
             const char *q = p;
             while (*q == '\\') ++q;
             size_t run = q - p;
@@ -105,10 +109,10 @@ size_t EscapedLength(const char *t) {
     return n;
 }
 
-void EscapeInto(const char *t, char *out) {
+void EscapeInto(const char *t, char *out, bool reversible) {
     char *o = out;
     for (const char *p = t; *p;) {
-        if (*p == '\\') {
+        if (reversible && *p == '\\') {
             const char *q = p;
             while (*q == '\\') ++q;
             size_t run = q - p;
@@ -154,12 +158,8 @@ void UnescapeInto(const char *t, char *out) {
     *o = 0;
 }
 
-// Values of strings, lists and Text elements are taken as read from files
-// older than the escaping of backslashes; from then on they are decoded.
-void SetRawString(char *&slot, const char *text) {
-    if (gFileVersion >= static_cast<unsigned>(kEscapedTextsVersion)) SetUnescapedString(slot, text);
-    else SetNonEmptyStringCopy(slot, text);
-}
+// Strings, the text-window lists and a Text element's text, as read.
+void SetRawString(char *&slot, const char *text) { SetNonEmptyStringCopy(slot, text); }
 
 // ---- Writer
 
@@ -228,16 +228,27 @@ int AppendFormat(const char *format, ...) {
     return Append(buffer, n);
 }
 
-int AppendEscaped(const char *text) {
+// How a text value is written: for the reader to decode, or to keep as read.
+enum TextForm { kTextDecoded, kTextAsRead };
+
+int AppendEscaped(const char *text, TextForm form = kTextDecoded) {
     if (!text) return 1;
-    size_t n = EscapedLength(text);
+    const bool reversible = form == kTextDecoded;
+    size_t n = EscapedLength(text, reversible);
     if (!Reserve(n)) return 0;
-    EscapeInto(text, gProblemTextBuffer + gProblemTextLength);
+    EscapeInto(text, gProblemTextBuffer + gProblemTextLength, reversible);
     gProblemTextLength += n;
     return 1;
 }
 
 int AppendLineEnd() { return Append("\r\n", 2); }
+
+// An expression line that began with ";" would read back as a comment: a
+// blank in front keeps it, and blanks mean nothing to the compiler.
+int AppendExpressionLine(const char *text, TextForm form = kTextDecoded) {
+    if (text && *text == ';' && !Append(" ", 1)) return 0;
+    return AppendEscaped(text, form) && AppendLineEnd();
+}
 
 // The notes: the reader takes them whole, so their lines may be of any length.
 int AppendNotes(const char *text) {
@@ -309,7 +320,8 @@ int WriteElements() {
         const int k = el->kind >= 0 && el->kind < kElementKindCount ? el->kind : 0;
         gElementWorkCopy = *el;
         if (!AppendFormat("Graphics element = %s\r\n", kElementKindNames[k])) return 0;
-        if (k >= kElementText && (!AppendEscaped(el->text1) || !AppendLineEnd())) return 0;
+        const TextForm first = k == kElementText ? kTextAsRead : kTextDecoded;
+        if (k >= kElementText && (!AppendEscaped(el->text1, first) || !AppendLineEnd())) return 0;
         const bool two = k == kElement2Curve || k == kElement3Curve || k >= kElementFractal;
         if (two && (!AppendEscaped(el->text2) || !AppendLineEnd())) return 0;
         if (k == kElement3Curve && (!AppendEscaped(el->text3) || !AppendLineEnd())) return 0;
@@ -331,7 +343,8 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
     case kKeyDouble: return AppendFormat("%-*s = %.15lg\r\n", width, e.name, Cell<double>(e));
     case kKeyString:
     case kKeyText:
-        return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(StringCell(e)) && AppendLineEnd();
+        return AppendFormat("%-*s = ", width, e.name) &&
+               AppendEscaped(StringCell(e), e.type == kKeyText ? kTextDecoded : kTextAsRead) && AppendLineEnd();
     case kKeyNotes: return StringCell(e) ? AppendNotes(StringCell(e)) : 1;
     case kKeyYesNo:
         return AppendFormat("%-*s = %s\r\n", width, e.name, Cell<int>(e) ? "Yes" : "No");
@@ -343,7 +356,7 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
     case kKeyLink: {
         const char *title = "";
         if (gGraphWorkCopy.linkedWindow && Host()) title = Host()->GraphTitle(gGraphWorkCopy.linkedWindow);
-        return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(title) && AppendLineEnd();
+        return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(title, kTextAsRead) && AppendLineEnd();
     }
     case kKeyParameters:
         if (!AppendFormat("%-*s = %d\r\n", width, e.name, gParameterCount)) return 0;
@@ -366,7 +379,7 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
         char **texts = ExpressionArray(e.arg);
         if (!AppendFormat("%s:\r\n", e.name)) return 0;
         for (int i = ExpressionFirst(e.arg); i < gTextArrayCount; ++i)
-            if (!AppendEscaped(texts ? texts[i] : nullptr) || !AppendLineEnd()) return 0;
+            if (!AppendExpressionLine(texts ? texts[i] : nullptr)) return 0;
         return 1;
     }
     case kKeyInitialValues:
@@ -379,8 +392,11 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
         char **texts = e.arg == kArgExpressions ? t.expressions : t.formats;
         int ok = e.arg == kArgExpressions ? AppendFormat("%-*s = %d\r\n", width, e.name, t.count)
                                           : AppendFormat("%-*s:\r\n", width, e.name);
-        for (int i = 0; ok && i < t.count; ++i)
-            ok = AppendEscaped(texts ? texts[i] : nullptr) && AppendLineEnd();
+        for (int i = 0; ok && i < t.count; ++i) {
+            const char *text = texts ? texts[i] : nullptr;
+            ok = e.arg == kArgExpressions ? AppendExpressionLine(text, kTextAsRead)
+                                          : AppendEscaped(text, kTextAsRead) && AppendLineEnd();
+        }
         return ok;
     }
     case kKeyMethod: return WriteMethod(e, width);
@@ -407,11 +423,11 @@ int AppendProblemLine(const char *text, int escape) {
 }
 
 void EscapeProblemText(const char *text, char *out, size_t size) {
-    if (EscapedLength(text) + 1 > size) {
+    if (EscapedLength(text, true) + 1 > size) {
         if (size) *out = 0;
         return;
     }
-    EscapeInto(text, out);
+    EscapeInto(text, out, true);
 }
 
 void SetUnescapedString(char *&slot, const char *text) {
@@ -552,7 +568,7 @@ void SplitLine() {
 // tab typed into a text survives); a longer run than the line buffer, any
 // other control character, or the end of the text before a line end is a
 // line error: nothing of a value is ever cut silently.
-int ReadProblemLine(int split) {
+int ReadProblemLine(int mode) {
     if (!gParseStatus) return 0;
     const char *t = gProblemTextBuffer;
     for (;;) {
@@ -570,8 +586,8 @@ int ReadProblemLine(int split) {
             return 0;
         }
         SkipLineEnd();
-        if (split && gLine[0] == ';') continue;
-        if (split) SplitLine();
+        if (mode != kLineVerbatim && gLine[0] == ';') continue;
+        if (mode == kLineSplit) SplitLine();
         return 1;
     }
 }
@@ -684,7 +700,7 @@ int ReadNames(const ProblemKeyDescriptor &e) {
     const int first = e.arg == kArgVariableNames ? kFixedColumnCount : kFixedColumnCount + n;
     const int count = e.arg == kArgVariableNames ? n : n + 2;
     for (int i = 0; i < count; ++i) {
-        if (!ReadProblemLine(1)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(kLineSplit)) return gParseStatus ? LineError() : 0;
         if (gColumnTable && first + i < gColumnCount) SetNonEmptyStringCopy(gColumnTable[first + i].name, gKey);
     }
     return 1;
@@ -693,7 +709,7 @@ int ReadNames(const ProblemKeyDescriptor &e) {
 int ReadExpressions(const ProblemKeyDescriptor &e) {
     char **texts = ExpressionArray(e.arg);
     for (int i = ExpressionFirst(e.arg); i < gTextArrayCount; ++i) {
-        if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(kLineValue)) return gParseStatus ? LineError() : 0;
         if (texts) SetUnescapedString(texts[i], gLine);
     }
     return 1;
@@ -702,7 +718,7 @@ int ReadExpressions(const ProblemKeyDescriptor &e) {
 int ReadInitialValues() {
     const int n = static_cast<int>(gDimension);
     for (int i = 0; i < n + 2; ++i) {
-        if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(kLineValue)) return gParseStatus ? LineError() : 0;
         double v;
         if (std::sscanf(gLine, "%lg", &v) != 1) return LineError();
         if (gInitialValues) gInitialValues[i] = v;
@@ -720,7 +736,7 @@ int ReadParameters(const ProblemKeyDescriptor &e) {
     AllocArray(gParameters, static_cast<size_t>(count));
     if (gParameters) gParameterCount = static_cast<int>(count);
     for (long long i = 0; i < count; ++i) {
-        if (!ReadProblemLine(1)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(kLineSplit)) return gParseStatus ? LineError() : 0;
         if (!gParameters) continue;
         ParameterEntry &p = gParameters[i];
         p.value = 0;
@@ -755,8 +771,10 @@ int ReadTextList(const ProblemKeyDescriptor &e) {
         }
     }
     char **texts = e.arg == kArgExpressions ? t.expressions : t.formats;
+    // A format may begin with ";": format lines are taken verbatim.
+    const int mode = e.arg == kArgExpressions ? kLineValue : kLineVerbatim;
     for (int i = 0; i < t.count; ++i) {
-        if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(mode)) return gParseStatus ? LineError() : 0;
         SetRawString(texts[i], gLine);
     }
     return 1;
@@ -781,7 +799,7 @@ int ReadMethod() {
     else gCodeLibraryIndex = index;
     if (!index) return 1;
     for (int i = 0; const char *name = h->LibraryParamName(i); ++i) {
-        if (!ReadProblemLine(1)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(kLineSplit)) return gParseStatus ? LineError() : 0;
         if (strcasecmp(gKey, name) != 0) return LineError();
         double v = 0;
         if (gValue) std::sscanf(gValue, "%lg", &v);
@@ -794,7 +812,7 @@ int ReadElements() {
     gCurrentGraph = &gGraphWorkCopy;
     while (gParseStatus) {
         if (!gLinePending) {
-            if (!ReadProblemLine(1)) return gParseStatus;
+            if (!ReadProblemLine(kLineSplit)) return gParseStatus;
             gLinePending = 1;
         }
         if (strcasecmp(gKey, "Graphics element") != 0) return 1;
@@ -809,16 +827,16 @@ int ReadElements() {
         el->kind = kind;
         const bool two = kind == kElement2Curve || kind == kElement3Curve || kind >= kElementFractal;
         if (kind >= kElementText) {
-            if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+            if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
             if (kind == kElementText) SetRawString(el->text1, gLine);
             else SetUnescapedString(el->text1, gLine);
         }
         if (two) {
-            if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+            if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
             SetUnescapedString(el->text2, gLine);
         }
         if (kind == kElement3Curve) {
-            if (!ReadProblemLine(0)) return gParseStatus ? LineError() : 0;
+            if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
             SetUnescapedString(el->text3, gLine);
         }
         gElementWorkCopy = *el;
@@ -931,7 +949,7 @@ int ReadKeyTable(const ProblemKeyDescriptor *table, int count) {
             continue;
         }
         if (!gLinePending) {
-            if (!ReadProblemLine(1)) return gParseStatus;
+            if (!ReadProblemLine(kLineSplit)) return gParseStatus;
             gLinePending = 1;
         }
         if (strcasecmp(gKey, e.name) != 0) continue;
@@ -969,7 +987,7 @@ void FinishSection(int kind) {
 void ReadWindowSections() {
     while (gParseStatus) {
         if (!gLinePending) {
-            if (!ReadProblemLine(1)) return;
+            if (!ReadProblemLine(kLineSplit)) return;
             gLinePending = 1;
         }
         int kind;
@@ -1066,6 +1084,6 @@ int ParseProblemText() {
     if (gParseStatus) ReadWindowSections();
     ResolveLinkedWindows();
     if (gParseStatus) ReadKeyTable(kNotesTable, kNotesTableCount);
-    if (gParseStatus && (gLinePending || ReadProblemLine(1))) LineError();
+    if (gParseStatus && (gLinePending || ReadProblemLine(kLineSplit))) LineError();
     return FinishParse();
 }

@@ -24,10 +24,6 @@ extern size_t gProblemTextLength;
 
 // The longest line the reader takes.
 constexpr int kProblemLineSize = 20480;
-// Files from this version on escape backslashes before "n" in every text
-// value, so that texts read back byte for byte; older files are read by
-// their own rules.
-constexpr int kEscapedTextsVersion = 200;
 // Files of this version or older ask for a new name at the next save.
 constexpr unsigned kAskNameMaxVersion = 64;
 
@@ -50,9 +46,13 @@ int ParseProblemText();
 int WriteKeyTable(const ProblemKeyDescriptor *table, int count, const char *headerValue);
 // Reads lines against one table; 0 after a reported line error.
 int ReadKeyTable(const ProblemKeyDescriptor *table, int count);
-// Reads the next line into the line buffer (split: also into key and value,
-// skipping comment lines); 0 at the end of the text or after a line error.
-int ReadProblemLine(int split);
+// How ReadProblemLine takes a line: verbatim (a text stored as written, where
+// a leading ";" is part of it), as a value line (comment lines skipped), or
+// split into key and value (comment lines skipped).
+enum ProblemLineMode { kLineVerbatim = 0, kLineSplit = 1, kLineValue = 2 };
+// Reads the next line into the line buffer; 0 at the end of the text or
+// after a line error.
+int ReadProblemLine(int mode);
 void SkipLineEnd();
 // Appends text, with escape 1 in the escaped form of text values, then CR LF.
 int AppendProblemLine(const char *text, int escape);
@@ -66,5 +66,6 @@ int WriteWindowSection(WindowId window, int withHandles, int offset);
 int ParseWindowPlacement(const char *value);
 void ResolveLinkedWindows();
 
-// The escaped form of a text value and its inverse, exposed for tests.
+// The escaped form of a text value that the reader decodes, exposed for
+// tests; SetUnescapedString is its inverse.
 void EscapeProblemText(const char *text, char *out, size_t size);

@@ -1,17 +1,42 @@
 #include "builtin_tables.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
 #include "builtin_math.h"
 #include "drawing_commands.h"
+#include "eval_errors.h"
 #include "math_routines.h"
 #include "file_channels.h"
 #include "run_control.h"
 #include "solver_dll.h"
 
 namespace {
+
+#if defined(_WIN32)
+// The runtime reports failed calls through its math-error hook.
+#define LIB(f) std::f
+#else
+// The host's library sets errno instead: wrappers hand it to the report.
+#define LIB(f) Checked_##f
+#define CHECKED1(f)                                                   \
+    double Checked_##f(double x) {                                    \
+        errno = 0;                                                    \
+        return CheckLibraryResult(#f, x, 0, std::f(x));               \
+    }
+#define CHECKED2(f)                                                   \
+    double Checked_##f(double a, double b) {                          \
+        errno = 0;                                                    \
+        return CheckLibraryResult(#f, a, b, std::f(a, b));            \
+    }
+CHECKED1(acos) CHECKED1(asin) CHECKED1(cos) CHECKED1(cosh) CHECKED1(exp) CHECKED1(log)
+CHECKED1(log10) CHECKED1(sin) CHECKED1(sinh) CHECKED1(sqrt) CHECKED1(tan)
+CHECKED2(atan2) CHECKED2(hypot)
+#undef CHECKED1
+#undef CHECKED2
+#endif
 
 // Each entry's function is checked against its table's signature here.
 #define FN0(name, f) {name, reinterpret_cast<BuiltinFunction>(static_cast<BuiltinFunction0>(f))}
@@ -40,30 +65,30 @@ BuiltinFunctionEntry gBuiltins0[] = {
 
 // The standard functions are the C library's own (double overloads).
 BuiltinFunctionEntry gBuiltins1[] = {
-    FN1("ABS", std::fabs),          FN1("ACOS", std::acos),         FN1("ACOSH", ARCCOSH),
-    FN1("ARCCOS", std::acos),       FN1("ARCCOSH", ARCCOSH),        FN1("ARCSIN", std::asin),
+    FN1("ABS", std::fabs),          FN1("ACOS", LIB(acos)),         FN1("ACOSH", ARCCOSH),
+    FN1("ARCCOS", LIB(acos)),       FN1("ARCCOSH", ARCCOSH),        FN1("ARCSIN", LIB(asin)),
     FN1("ARCSINH", ARCSINH),        FN1("ARCTAN", std::atan),       FN1("ARCTANH", ARCTANH),
-    FN1("ASIN", std::asin),         FN1("ASINH", ARCSINH),          FN1("ATAN", std::atan),
+    FN1("ASIN", LIB(asin)),         FN1("ASINH", ARCSINH),          FN1("ATAN", std::atan),
     FN1("ATANH", ARCTANH),          FN1("CEIL", std::ceil),         FN1("CEILING", std::ceil),
-    FN1("CHOP", CHOP),              FN1("COS", std::cos),           FN1("COSH", std::cosh),
-    FN1("ERF", ERF),                FN1("ERFC", ERFC),              FN1("EXP", std::exp),
+    FN1("CHOP", CHOP),              FN1("COS", LIB(cos)),           FN1("COSH", LIB(cosh)),
+    FN1("ERF", ERF),                FN1("ERFC", ERFC),              FN1("EXP", LIB(exp)),
     FN1("FABS", std::fabs),         FN1("FACTORIAL", FACTORIAL),    FN1("FINITE", FINITE),
     FN1("FLOOR", std::floor),       FN1("FRACC", FRACC),            FN1("GAMMA", GAMMA),
     FN1("INPUT", ChannelInput),     FN1("INT", std::floor),         FN1("ISNAN", ISNAN),
-    FN1("LAMBERTW", LAMBERTW),      FN1("LAMBERTW1", LAMBERTW1),    FN1("LN", std::log),
-    FN1("LNGAMMA", LNGAMMA),        FN1("LOG", std::log),           FN1("LOG10", std::log10),
+    FN1("LAMBERTW", LAMBERTW),      FN1("LAMBERTW1", LAMBERTW1),    FN1("LN", LIB(log)),
+    FN1("LNGAMMA", LNGAMMA),        FN1("LOG", LIB(log)),           FN1("LOG10", LIB(log10)),
     FN1("MESSAGE", ChannelMessage), FN1("PAUSE", PAUSE),            FN1("PENCOL7O3R1", DrawPenColor),
     FN1("PENWID7T3H1", DrawPenWidth), FN1("READ", ChannelRead),     FN1("ROUND", ROUND),
     FN1("SEED", SEED),              FN1("SGN", SGN),                FN1("SIGN", SGN),
-    FN1("SIN", std::sin),           FN1("SINGLE", SINGLE),          FN1("SINH", std::sinh),
-    FN1("SQR", SQR),                FN1("SQRT", std::sqrt),         FN1("STEP", STEP),
-    FN1("TAN", std::tan),           FN1("TANH", std::tanh),         FN1("TIME", TIME),
+    FN1("SIN", LIB(sin)),           FN1("SINGLE", SINGLE),          FN1("SINH", LIB(sinh)),
+    FN1("SQR", SQR),                FN1("SQRT", LIB(sqrt)),         FN1("STEP", STEP),
+    FN1("TAN", LIB(tan)),           FN1("TANH", std::tanh),         FN1("TIME", TIME),
 };
 
 BuiltinFunctionEntry gBuiltins2[] = {
-    FN2("ARCTAN2", std::atan2),     FN2("ATAN2", std::atan2),        FN2("BMP", ChannelBmp),
+    FN2("ARCTAN2", LIB(atan2)),     FN2("ATAN2", LIB(atan2)),        FN2("BMP", ChannelBmp),
     FN2("BREAK", BREAK),            FN2("CHOP2", CHOP2),             FN2("CONTINUE", CONTINUE),
-    FN2("DELETEWRITE", ChannelDeleteWrite), FN2("DIV", DIV),         FN2("HYPOT", std::hypot),
+    FN2("DELETEWRITE", ChannelDeleteWrite), FN2("DIV", DIV),         FN2("HYPOT", LIB(hypot)),
     FN2("LINE7T3O1", DrawLineTo),   FN2("MOD", MOD),                 FN2("MOVE7T3O1", DrawMoveTo),
     FN2("NEWPATH7N3Y1", DrawNewPath), FN2("NROOT", NROOT),           FN2("OPENBMP", ChannelOpenBmp),
     FN2("OPENREAD", ChannelOpenRead), FN2("OPENWRITE", ChannelOpenWrite), FN2("POW", POW),
@@ -79,6 +104,7 @@ BuiltinFunctionEntry gBuiltins3[] = {
     FN3("RANDOM3", RANDOM3),
 };
 
+#undef LIB
 #undef FN0
 #undef FN1
 #undef FN2

@@ -1,5 +1,7 @@
 #include "eval_errors.h"
 
+#include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <math.h>  // the runtime's math-error hook (Win32)
 #include <cstdio>
@@ -120,6 +122,21 @@ int __cdecl OnMathLibraryError(struct _exception *e) {
 }
 
 }  // namespace
+#endif
+
+#if !defined(_WIN32)
+double CheckLibraryResult(const char *name, double a1, double a2, double result) {
+    const int error = errno;
+    if (!error || gRecoveryDepth == 0) return result;
+    int type;
+    if (error == EDOM) type = kMathDomain;
+    else if (error != ERANGE) return result;
+    else if (!std::isinf(result)) type = kMathUnderflow;
+    else type = kMathOverflow;  // log(0) too, as the Win32 runtime reports it
+    MathErrorRecord record = {type, name, a1, a2, result};
+    ReportMathError(&record);  // returns for underflow only
+    return record.retval;
+}
 #endif
 
 void InstallEvalAbortHandler() {

@@ -131,6 +131,17 @@ struct MathErrorRecord {
 // "name(arg1,arg2)\nmessage." and aborts the evaluation.
 int ReportMathError(MathErrorRecord *record);
 
+#if !defined(_WIN32)
+// The host's C library has no math-error hook: the built-in tables call the
+// library through wrappers that clear errno and pass the result here. A
+// domain error (EDOM) or an overflow (ERANGE with an infinite result; log(0)
+// counts as one, as on Win32) reaches ReportMathError as the Win32 runtime's
+// hook would; an underflow gives 0.
+// Outside an evaluation the library's result stands. a2 is 0 for functions
+// of one argument.
+double CheckLibraryResult(const char *name, double a1, double a2, double result);
+#endif
+
 // 1 when name is a keyword of the one-argument built-in table (any case).
 // Provided by the built-in function tables.
 int IsOneArgumentBuiltin(const char *name);

@@ -153,3 +153,40 @@ const char *UnescapeFormat(const char *text) {
     *out = 0;
     return buffer;
 }
+
+namespace {
+
+// One printf conversion of a double at p (just past '%'); returns the end of
+// it, or null when it is anything else.
+const char *SkipDoubleConversion(const char *p) {
+    while (*p && std::strchr("-+ #0", *p)) ++p;
+    int digits = 0;
+    while (*p >= '0' && *p <= '9') ++p, ++digits;
+    if (digits > 3) return nullptr;
+    if (*p == '.') {
+        ++p;
+        digits = 0;
+        while (*p >= '0' && *p <= '9') ++p, ++digits;
+        if (digits > 3) return nullptr;
+    }
+    if (*p == 'l') ++p;
+    return *p && std::strchr("eEfFgGaA", *p) ? p + 1 : nullptr;
+}
+
+}  // namespace
+
+int CountDoubleConversions(const char *format) {
+    int conversions = 0;
+    for (const char *p = format; *p; ++p) {
+        if (*p != '%') continue;
+        if (p[1] == '%') {
+            ++p;
+            continue;
+        }
+        const char *end = SkipDoubleConversion(p + 1);
+        if (!end) return -1;
+        ++conversions;
+        p = end - 1;
+    }
+    return conversions;
+}

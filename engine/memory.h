@@ -71,6 +71,12 @@ void MakeOwnedCopy(char *&slot);
 // any problem can store is cut at the buffer's end.
 const char *UnescapeFormat(const char *text);
 
+// The number of conversions in a user's format when each is one of a double
+// (flags, at most three digits of width and of precision, an optional "l",
+// then e, f, g or a in either case) and the rest is text or "%%"; -1 for
+// anything else. Formats from files pass here before they reach printf.
+int CountDoubleConversions(const char *format);
+
 // Reads up to maxDigits digits of base (8, 10 or 16) at *pos, modulo 256, and
 // leaves *pos on the last digit read.
 unsigned char ParseDigits(const char **pos, int base, int maxDigits);

@@ -115,26 +115,12 @@ void GetStatusText(char *buffer) {
 }
 
 // The status format may come from a problem file: it is used only when it
-// holds at most two conversions, each of a double (flags, width, precision,
-// then one of e f g a in either case), so that a stray "%s" or "%n" cannot
-// read or write through the arguments.
+// holds at most two conversions, each of a double with a bounded width and
+// precision, so that a stray "%s" or "%n" cannot read or write through the
+// arguments and "%999999999g" cannot pad for ever.
 bool IsStatusFormatSafe(const char *format) {
-    int conversions = 0;
-    for (const char *p = format; *p; ++p) {
-        if (*p != '%') continue;
-        ++p;
-        if (*p == '%') continue;
-        while (*p && std::strchr("-+ #0", *p)) ++p;
-        while (*p >= '0' && *p <= '9') ++p;
-        if (*p == '.') {
-            ++p;
-            while (*p >= '0' && *p <= '9') ++p;
-        }
-        if (*p == 'l' || *p == 'L') ++p;
-        if (!*p || !std::strchr("eEfFgGaA", *p)) return false;
-        if (++conversions > 2) return false;
-    }
-    return true;
+    const int conversions = CountDoubleConversions(format);
+    return conversions >= 0 && conversions <= 2;
 }
 
 void RefreshStatusLine() {

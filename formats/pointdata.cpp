@@ -32,6 +32,16 @@ int GetDataFileKind(const char *name) {
     return kPointText;
 }
 
+// Widths and precisions of up to three digits: enough for any number, and a
+// format cannot ask for a gigabyte of padding per point.
+constexpr int kMaxFieldDigits = 3;
+
+static bool SkipFieldDigits(const char *&p) {
+    int digits = 0;
+    while (isdigit(static_cast<unsigned char>(*p))) ++p, ++digits;
+    return digits <= kMaxFieldDigits;
+}
+
 // One conversion after its '%'; p is left on the conversion letter. Returns
 // 0 for anything but a floating conversion of the allowed shape.
 static int ScanConversion(const char *&p, PointFormatUse use, int *assigns) {
@@ -39,7 +49,7 @@ static int ScanConversion(const char *&p, PointFormatUse use, int *assigns) {
         int suppressed = *p == '*';
         if (suppressed) ++p;
         if (*p == '0') return 0;  // a width of zero means nothing to scanf
-        while (isdigit(static_cast<unsigned char>(*p))) ++p;
+        if (!SkipFieldDigits(p)) return 0;
         int longForm = *p == 'l';
         if (longForm) ++p;
         // Assigned values go to doubles, so they need the "l".
@@ -47,11 +57,8 @@ static int ScanConversion(const char *&p, PointFormatUse use, int *assigns) {
         *assigns += !suppressed;
     } else {
         while (*p && strchr("-+ #0", *p)) ++p;
-        while (isdigit(static_cast<unsigned char>(*p))) ++p;
-        if (*p == '.') {
-            ++p;
-            while (isdigit(static_cast<unsigned char>(*p))) ++p;
-        }
+        if (!SkipFieldDigits(p)) return 0;
+        if (*p == '.' && !SkipFieldDigits(++p)) return 0;
         if (*p == 'l') ++p;
         ++*assigns;
     }
@@ -350,8 +357,9 @@ void EmitPoint(PointFilter *f) {
 
 void StartPolyline(PointFilter *f) {
     if (!f->clip || InRectangle(f, f->x, f->y)) {
-        // The very first polyline needs nothing to set it apart.
-        if (f->started) f->penUpPending = 1;
+        // The very first polyline needs nothing to set it apart; a point of
+        // its own always has a break before it, the first one too.
+        if (f->started || f->pointsOnly) f->penUpPending = 1;
         f->previousOutside = 0;
         EmitPoint(f);
     } else {

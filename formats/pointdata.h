@@ -29,6 +29,7 @@ constexpr size_t kToolLineLimit = 1023;
 //   kFormatWrite  at most two floating conversions of a double ("%g",
 //                 "%.3lf", "%-12e"), "%%";
 //   kFormatBreak  no conversion at all, "%%" only.
+// Widths and precisions have at most three digits.
 // Returns 1 when the format is safe for that use.
 enum PointFormatUse { kFormatRead, kFormatWrite, kFormatBreak };
 int CheckPointFormat(const char *format, PointFormatUse use);

@@ -49,23 +49,6 @@ void CloseOutput(TextWindowState *s, int report) {
 
 bool HasSeparator(const TextWindowState *s) { return s->separator && s->separator[0]; }
 
-// One printf conversion of a double at p (just past '%'); returns the end of
-// it, or null when it is anything else.
-const char *SkipDoubleConversion(const char *p) {
-    while (*p && std::strchr("-+ #0", *p)) ++p;
-    int digits = 0;
-    while (*p >= '0' && *p <= '9') ++p, ++digits;
-    if (digits > 3) return nullptr;
-    if (*p == '.') {
-        ++p;
-        digits = 0;
-        while (*p >= '0' && *p <= '9') ++p, ++digits;
-        if (digits > 3) return nullptr;
-    }
-    if (*p == 'l') ++p;
-    return *p && std::strchr("eEfFgGaA", *p) ? p + 1 : nullptr;
-}
-
 enum LineResult { kLineReady = 0, kLineSkipped = 1, kLineFailed = -1 };
 
 // Formats the columns at (t, y) into line; the values go to values[] for the
@@ -140,25 +123,7 @@ char *NewLineBuffer(double **values, int count) {
 
 }  // namespace
 
-// Conversions of a format that passes the check of IsTextColumnFormatSafe
-// but for their number; -1 for anything unsafe.
-static int CountSafeConversions(const char *format) {
-    int conversions = 0;
-    for (const char *p = format; *p; ++p) {
-        if (*p != '%') continue;
-        if (p[1] == '%') {
-            ++p;
-            continue;
-        }
-        const char *end = SkipDoubleConversion(p + 1);
-        if (!end) return -1;
-        ++conversions;
-        p = end - 1;
-    }
-    return conversions;
-}
-
-int IsTextColumnFormatSafe(const char *format) { return CountSafeConversions(format) == 1; }
+int IsTextColumnFormatSafe(const char *format) { return CountDoubleConversions(format) == 1; }
 
 void WriteTextWindowBinary(TextWindowState *s, double value) {
     TextOutputFile *out = OutputOf(s);
@@ -399,7 +364,7 @@ int WriteHistogram(TextWindowState *s) {
     }
     if (!s->formats || !s->formats[0] || !s->formats[0][0]) return 0;
     const char *format = UnescapeFormat(s->formats[0]);
-    const int conversions = CountSafeConversions(format);
+    const int conversions = CountDoubleConversions(format);
     if (conversions < 1 || conversions > 2) {
         ShowErrorBoxFormatted(IDS_BAD_TEXT_FORMAT, s->formats[0]);
         return StopRun(-1);

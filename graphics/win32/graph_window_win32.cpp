@@ -141,9 +141,9 @@ void OnGraphDestroy(HWND window) {
     GraphWindowState *s = GraphStateOf(window);
     if (!s) return;
     --gGraphWindowCount;
-    // A replay of this window's display list stops at its next record; the
-    // plotter session of the window closes and its off-screen bitmap goes,
-    // once those parts exist.
+    // A replay of this window's display list stops at its next record (the
+    // window procedure has closed the plotter session and dropped the
+    // off-screen bitmap before).
     EndReplayOf(s);
     DropRecord(window, s);
     RefreshCommandStates();

@@ -39,3 +39,72 @@ void OnSyncState(HWND window, WPARAM wParam);
 // GDI drawing, the screen's pixel aspect and graph windows among the
 // multi-document client's children.
 GraphSurface *GdiGraphSurface();
+
+// ---- The window procedure of VR_Graph and the graph commands
+
+// Registers the class "VR_Graph" (double clicks, its record's window word,
+// class device context with the option "Own DC") and makes the caret's
+// cross-hair bitmap. False when the class could not be registered.
+bool RegisterGraphWindowClass(HINSTANCE instance);
+LRESULT CALLBACK GraphWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Commands 601-667 for the active graph window (the caller has made its
+// record current); always 0.
+LRESULT GraphWindowCommand(int id);
+// False for a graph command whose dialog or element operation is not in
+// the program yet: the frame greys it.
+bool GraphCommandAvailable(int id);
+
+// What the graph windows need from the frame; null entries do without.
+struct GraphWindowHooks {
+    int (*running)();                               // a run is in progress
+    void (*showPopupMenu)(HWND window, int x, int y);  // client coordinates
+    void (*refreshInitialValueRows)(int columnX, int columnY);
+    // An element's mouse action is in progress: commands and closing wait.
+    int (*elementActionInProgress)();
+    // Element commands 605-608 and 610-612 (their dialogs and list
+    // operations); null greys them.
+    void (*elementCommand)(HWND window, int id);
+};
+extern GraphWindowHooks gGraphWindowHooks;
+
+// The frame's status bar: part 0 the shared text, 1 the cursor, 2 the mouse.
+extern HWND gStatusBar;
+// Shift+F1 was pressed: the next click asks for help.
+extern int gContextHelpMode;
+extern int gFullScreen;
+
+// The full redraw of the current graph: with a window into a context of its
+// own (plotter output begun around it when the window takes part), with
+// null into the caller's gDrawDc.
+void RedrawGraphWindow(HWND window);
+// Sets bitmapMode and creates, resizes or drops the off-screen bitmap.
+void SetBackingBitmapMode(GraphWindowState *state, int mode);
+// A screen-compatible bitmap of the current graph's client size.
+HBITMAP CreateClientBitmap();
+// XOR-draws (or, drawn again, erases) the zoom band with its world corners.
+void DrawZoomRectangle(HWND window, int x1, int y1, int x2, int y2);
+
+// Erasing and refreshing a graph window (frame command 411 and the drawing
+// commands): mode 0 drops the display list and clears the bitmap; modes 0
+// and 1 mark the window for redraw. The window is invalidated.
+void EraseGraphWindow(HWND window, int mode);
+void RefreshGraphWindow(HWND window);
+
+void SetMouseMode(int mode);
+// The drawing commands' target: the graph window being served by a run.
+const struct DrawingTarget *GraphDrawingTarget();
+void ShowCursorCaret(HWND window);
+void HideCursorCaret(HWND window);
+void ShowWindowSizeStatus(HWND window);
+void ToggleFullScreen();
+// Help topic of a non-client hit-test code; 0 when none.
+int HitTestHelpTopic(int hitTest);
+
+// Plotter output of all graph windows that take part (plotterOutput):
+// action -1 closes a window's session, 0 ends output, 1 begins it.
+BOOL CALLBACK PlotterEnumProc(HWND window, LPARAM action);
+void BeginPlotterOutput();
+void EndPlotterOutput();
+void FinishPlotterOutput(int close);
+void RedrawPlotterGraphs();

@@ -1,6 +1,8 @@
 #include "plotting_win32.h"
 
 #include "display_list.h"
+#include "drawing_commands.h"
+#include "graph_drawing.h"
 #include "graph_window_win32.h"
 #include "plotting.h"
 #include "run_engine.h"
@@ -28,6 +30,8 @@ HCURSOR gCursorBeforeReplay;
 void BeginWait() { gCursorBeforeReplay = SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
 void EndWait() { SetCursor(gCursorBeforeReplay); }
 
+void DrawFieldOfCurrentGraph() { DrawDirectionField(); }
+
 // Like a failed step: the message, and the family goes on with the next
 // trajectory rather than repeat the message at every point.
 void Serve(void *window, int first, int map) {
@@ -35,7 +39,11 @@ void Serve(void *window, int first, int map) {
     GraphWindowState *g = GraphStateOf(w);
     if (!g) return;
     gCurrentGraph = g;
+    // The drawing commands of the axis expressions act on this window.
+    const DrawingTarget *target = gDrawingTarget;
+    gDrawingTarget = GraphDrawingTarget();
     const int rc = map ? PlotMapPoint(FromHwnd(w), first) : PlotOdePoint(FromHwnd(w), first);
+    gDrawingTarget = target;
     if (rc < 0) {
         ReportStepResult(rc, map);
         gRunState.trajectoryAborted = 1;
@@ -53,6 +61,7 @@ void InstallGraphPlotting() {
     gPlotHost.releaseDc = ReleaseWindowDc;
     gPlotHost.invalidate = Invalidate;
     gPlotHost.postKeyDown = PostKeyDown;
+    gPlotHost.drawDirectionField = DrawFieldOfCurrentGraph;
     gRunHost.plotOdePoint = PlotOdePointProc;
     gRunHost.plotMapPoint = PlotMapPointProc;
     gDisplayReplayHooks.beginWait = BeginWait;

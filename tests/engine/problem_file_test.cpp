@@ -185,7 +185,10 @@ TEST_F(ProblemFileTest, RichProblemsBuildParseBuildIdentically) {
     for (int kind : {kOdeSystem, kMap}) {
         SCOPED_TRACE(kind);
         MakeRichProblem(kind);
-        const std::vector<std::string> stacking = GraphTitlesTopFirst();
+        std::vector<std::string> stacking = GraphTitlesTopFirst();
+        // A title's line break reads back as its escape.
+        for (std::string &title : stacking)
+            for (size_t at; (at = title.find("\r\n")) != std::string::npos;) title.replace(at, 2, "\\n");
         const std::string first = Build();
         NewProblem(kSingleOde, 2);
         ASSERT_EQ(Parse(first), kParseLoaded) << (gRecorder.boxes.empty() ? "" : gRecorder.boxes[0].text);
@@ -208,8 +211,11 @@ TEST_F(ProblemFileTest, RichProblemsBuildParseBuildIdentically) {
         EXPECT_DOUBLE_EQ(upper->graph->viewPoint.distance, 7);
         EXPECT_EQ(lower->rect.left, 100);
         EXPECT_EQ(lower->showState, 1);
-        EXPECT_STREQ(text->text->title, "Table\r\nTwo");
-        EXPECT_STREQ(text->text->formats[1], "%g\r\n");
+        // Strings are kept as read: a line break typed into one comes back
+        // as its escape, which the places that use the text decode.
+        EXPECT_STREQ(text->text->title, "Table\\nTwo");
+        EXPECT_STREQ(text->text->formats[0], "%g\\t");
+        EXPECT_STREQ(text->text->formats[1], "%g\\n");
         EXPECT_STREQ(text->text->expressions[1], "y\\n");
         EXPECT_DOUBLE_EQ(text->text->viewPoint.phi, 12.5);
         ASSERT_EQ(lower->graph->elementCount, kElementKindCount);
@@ -516,6 +522,41 @@ TEST_F(ProblemFileTest, EmptyTextLinesReadAsNoText) {
     EXPECT_STREQ(gEquationTexts[1], "x[1]");
 }
 
+// Comment lines may stand anywhere, also between the lines of a list: the
+// equations, initial values, initial functions and text-window expressions.
+// Format lines are texts of their own, where a leading ";" is kept.
+TEST_F(ProblemFileTest, CommentLinesInsideListsAreSkipped) {
+    NewProblem(kOdeSystem, 2);
+    ASSERT_EQ(Parse("Version = 200\r\n[Type]\r\nSystem of ODEs = Yes\r\nDimension/Order = 2\r\n"
+                    "[Equations]\r\nDefinitions:\r\n; the first equation\r\nx[1]\r\n;\r\n-x[0]\r\n"
+                    "[Initial values]\r\nDependent variable(s):\r\n; four lines\r\n1\r\n2\r\n;\r\n3\r\n4\r\n"
+                    "Initial functions:\r\n;\r\nsin(t)\r\ncos(t)\r\n"
+                    "[Text window]\r\nExpressions = 2\r\n; columns\r\nt\r\nx\r\nFormat strings:\r\n;%g\r\n%g\r\n"),
+              kParseLoaded)
+        << (gRecorder.boxes.empty() ? "" : gRecorder.boxes[0].text);
+    EXPECT_STREQ(gEquationTexts[0], "x[1]");
+    EXPECT_STREQ(gEquationTexts[1], "-x[0]");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(gInitialValues[i], i + 1);
+    EXPECT_STREQ(gInitialFunctionTexts[0], "sin(t)");
+    EXPECT_STREQ(gInitialFunctionTexts[1], "cos(t)");
+    TextWindowState *t = Child(0)->text;
+    EXPECT_STREQ(t->expressions[0], "t");
+    EXPECT_STREQ(t->expressions[1], "x");
+    EXPECT_STREQ(t->formats[0], ";%g");
+
+    // An expression that begins with ";" is written so that it is no comment.
+    SetText(gEquationTexts[0], ";x");
+    SetText(t->expressions[1], ";y");
+    const std::string first = Build();
+    NewProblem(kOdeSystem, 2);
+    ASSERT_EQ(Parse(first), kParseLoaded);
+    EXPECT_STREQ(gEquationTexts[0], " ;x");
+    EXPECT_STREQ(gEquationTexts[1], "-x[0]");
+    EXPECT_STREQ(Child(0)->text->expressions[1], " ;y");
+    EXPECT_STREQ(Child(0)->text->formats[0], ";%g");
+    EXPECT_EQ(Build(), first);
+}
+
 // A text that would make a line longer than the reader takes is refused at
 // saving, with the line's number, rather than written unreadable.
 TEST_F(ProblemFileTest, ALineTooLongToReadBackFailsTheBuild) {
@@ -562,12 +603,53 @@ TEST_F(ProblemFileTest, EscapingRoundTripsAndOlderFilesReadAsBefore) {
               kParseLoaded);
     EXPECT_STREQ(gMathematicaInit, "a\r\nb");
     EXPECT_STREQ(Child(0)->text->separator, "\\r\\n");
-    // The default separator written now reads back the same.
+    // The default separator is written as it is and reads back the same.
     const std::string built = Build();
-    EXPECT_TRUE(HasLine(built, "Separator      = \\r\\\\n\r\n"));
+    EXPECT_TRUE(HasLine(built, "Separator      = \\r\\n\r\n"));
     NewProblem(kSingleOde, 2);
     ASSERT_EQ(Parse(built), kParseLoaded);
     EXPECT_STREQ(Child(0)->text->separator, "\\r\\n");
+}
+
+// Strings, the text-window lists and a Text element's layout codes are kept
+// exactly as read, in a current file too: their escapes are decoded where
+// they are used, never twice. The texts the reader decodes keep x\n.
+TEST_F(ProblemFileTest, StringsAndTextElementsAreKeptAsRead) {
+    NewProblem(kOdeSystem, 1);
+    const std::string text =
+        "Version = 200\r\n[Type]\r\nSystem of ODEs = Yes\r\nDimension/Order = 1\r\n"
+        "[Equations]\r\nDefinitions:\r\nx\\n\r\n[Status line]\r\nNumerical format = t=%g\\tx=%g\r\n"
+        "[Text window]\r\nTitle = a\\nb\r\nExpressions = 1\r\nx\\n\r\nFormat strings:\r\n%g\\n\r\n"
+        "Separator = \\r\\n\r\n"
+        "[Graphics window]\r\nTitle = Phase\\\\n\r\nX axis = \\b{x}\\n\r\n"
+        "Graphics element = Text\r\n\\b{Bold}\\n\\\\n\r\n"
+        "Graphics element = Special\r\nS\\\\nT\r\n";
+    ASSERT_EQ(Parse(text), kParseLoaded) << (gRecorder.boxes.empty() ? "" : gRecorder.boxes[0].text);
+    EXPECT_STREQ(gEquationTexts[0], "x\r\n");  // an expression text is decoded
+    EXPECT_STREQ(gStatusFormat, "t=%g\\tx=%g");
+    FakeChild *table = Child(0)->text ? Child(0) : Child(1);
+    FakeChild *graph = Child(0)->graph ? Child(0) : Child(1);
+    ASSERT_TRUE(table && table->text && graph && graph->graph);
+    EXPECT_STREQ(table->text->title, "a\\nb");
+    EXPECT_STREQ(table->text->expressions[0], "x\\n");
+    EXPECT_STREQ(table->text->formats[0], "%g\\n");
+    EXPECT_STREQ(table->text->separator, "\\r\\n");
+    EXPECT_STREQ(graph->graph->title, "Phase\\\\n");
+    EXPECT_STREQ(graph->graph->axisText[0], "\\b{x}\\n");
+    ASSERT_EQ(graph->graph->elementCount, 2);
+    EXPECT_STREQ(graph->graph->elements->text1, "\\b{Bold}\\n\\\\n");
+    EXPECT_STREQ(graph->graph->elements->next->text1, "S\\nT");  // other element texts are decoded
+
+    // Written back unchanged, and x DIV n still survives a save.
+    SetNonEmptyStringCopy(gEquationTexts[0], "x\\n");
+    const std::string first = Build();
+    EXPECT_TRUE(HasLine(first, "x\\\\n\r\n"));
+    EXPECT_NE(first.find("Separator      = \\r\\n\r\n"), std::string::npos);
+    EXPECT_NE(first.find("\r\n\\b{Bold}\\n\\\\n\r\n"), std::string::npos);
+    NewProblem(kOdeSystem, 1);
+    ASSERT_EQ(Parse(first), kParseLoaded);
+    EXPECT_STREQ(gEquationTexts[0], "x\\n");
+    EXPECT_EQ(Build(), first);
 }
 
 TEST_F(ProblemFileTest, UnknownLibraryOrElementKindAndFailedWindowAreLineErrors) {

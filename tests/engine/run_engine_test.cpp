@@ -651,11 +651,19 @@ TEST_F(RunEngineTest, StatusLineEveryFrequencyPoints) {
     for (const std::string &l : fakeHost_.log) shown += l.rfind("status a=0 b=0.0", 0) == 0;
     EXPECT_EQ(shown, 3);  // 5 points: the 1st, 3rd and 5th
 
-    // A format that would read a string argument is not used.
+    // A format that would read a string argument, pad or print with more
+    // than three digits, or take a long double is not used: the default is.
+    for (const char *bad : {"%s %n", "%1000g", "%.1000g", "x=%Lg", "%g %g %g", "%1234.5g"}) {
+        SCOPED_TRACE(bad);
+        fakeHost_.log.clear();
+        SetNonEmptyStringCopy(gStatusFormat, bad);
+        Start();
+        EXPECT_TRUE(Logged("status t = 0   x = 0"));
+    }
     fakeHost_.log.clear();
-    SetNonEmptyStringCopy(gStatusFormat, "%s %n");
+    SetNonEmptyStringCopy(gStatusFormat, "%-+#999.999lg%%");
     Start();
-    EXPECT_TRUE(Logged("status t = 0   x = 0"));
+    EXPECT_FALSE(Logged("status t = 0   x = 0"));
 }
 
 // ---- The run's frame: priority, lock, files, faults.

@@ -48,6 +48,11 @@ TEST(PointFormat, TakesOnlyConversionsThatMatchTheArguments) {
         {"\n", kFormatBreak, 1},           {"-- 50%% --\n", kFormatBreak, 1},
         {"%g\n", kFormatBreak, 0},         {"%s", kFormatBreak, 0},
         {"%", kFormatBreak, 0},
+        // Widths and precisions of at most three digits.
+        {"%999lg%999lg", kFormatRead, 1},  {"%1000lg%lg", kFormatRead, 0},
+        {"%*9999g%lg%lg", kFormatRead, 0}, {"%-999.999lg %g\n", kFormatWrite, 1},
+        {"%999999999lg %lg\n", kFormatWrite, 0}, {"%.1000g", kFormatWrite, 0},
+        {"%0001g", kFormatWrite, 1},
     };
     for (const auto &c : cases)
         EXPECT_EQ(CheckPointFormat(c.format, c.use), c.ok) << c.format << " use " << c.use;
@@ -236,8 +241,8 @@ TEST(PointFilter, ThinsAndClipsPolylines) {
          {"1 1", "|", "1.5 1.5", "3 3"}, {"1 1", "|", "1.5 1.5", "3 3"}},
         {"breaks at the start are kept, repeated breaks are one", -1, false, {}, false,
          {"|", "|", "1 1", "|", "|", "2 2", "|"}, {"|", "1 1", "|", "2 2"}},
-        {"points only: a break between all points, none before the first", -1, false, {}, true,
-         {"1 1", "2 2", "|", "3 3"}, {"1 1", "|", "2 2", "|", "3 3"}},
+        {"points only: a break before every point, the first included", -1, false, {}, true,
+         {"1 1", "2 2", "|", "3 3"}, {"|", "1 1", "|", "2 2", "|", "3 3"}},
         {"leaving and entering the rectangle", -1, true, {0, 0, 10, 10}, false,
          {"5 5", "15 5", "5 5"}, {"5 5", "10 5", "|", "10 5", "5 5"}},
         {"corners in any order", -1, true, {10, 10, 0, 0}, false,
@@ -260,7 +265,7 @@ TEST(PointFilter, ThinsAndClipsPolylines) {
         {"thinning against the last point read outside", 1, true, {0, 0, 10, 10}, false,
          {"5 5", "20 5", "20.5 5.5", "5 5"}, {"5 5", "10 5", "|", "10 5", "5 5"}},
         {"points only with clipping drops the outside points", -1, true, {0, 0, 1, 1}, true,
-         {"0.5 0.5", "2 2", "0.2 0.2"}, {"0.5 0.5", "|", "0.2 0.2"}},
+         {"0.5 0.5", "2 2", "0.2 0.2"}, {"|", "0.5 0.5", "|", "0.2 0.2"}},
         {"infinite sides clip in one direction only", -1, true, {-INFINITY, 0, INFINITY, 1}, false,
          {"-1e9 0.5", "1e9 0.5", "1e9 2"}, {"-1e+09 0.5", "1e+09 0.5", "1e+09 1"}},
     };
