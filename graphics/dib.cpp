@@ -211,6 +211,12 @@ BmpStatus ReadBmpFile(const char *path, DibBlock *dib) {
     dib->size = 0;
     FILE *file = fopen(path, "rb");
     if (!file) return kBmpCannotOpen;
+    BmpStatus status = ReadBmpStream(file, dib);
+    fclose(file);
+    return status;
+}
+
+BmpStatus ReadBmpStream(FILE *file, DibBlock *dib) {
     uint32_t image = 0;
     BmpStatus status = ReadBmpHeader(file, dib, &image);
     if (status == kBmpOk) {
@@ -228,7 +234,6 @@ BmpStatus ReadBmpFile(const char *path, DibBlock *dib) {
         }
         if (status != kBmpOk) FreeDib(dib);
     }
-    fclose(file);
     return status;
 }
 

@@ -83,6 +83,8 @@ BmpStatus ReadBmpHeader(FILE *file, DibBlock *dib, uint32_t *imageBytes);
 // A whole BMP file into a packed block (rows beyond the file's end are an
 // error, never zeros passed off as a picture).
 BmpStatus ReadBmpFile(const char *path, DibBlock *dib);
+// The same from an open stream's current position (the caller closes it).
+BmpStatus ReadBmpStream(FILE *file, DibBlock *dib);
 
 // The header of a checked block, with a zero image size and colour count
 // filled in.
