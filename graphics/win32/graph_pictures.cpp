@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "display_list.h"
+#include "file_channels.h"
 #include "graph_window_win32.h"
 #include "image_library.h"
 #include "messages.h"
@@ -15,6 +16,7 @@
 #include "save_points.h"
 #include "settings.h"
 #include "string_ids.h"
+#include "window_helpers.h"
 
 PasteOptions gPasteOptions = {kPasteBitmap, 0, kResizeFigure, 0};
 int (*gPasteDialog)(HWND owner, PasteOptions *options, unsigned enabledFormats);
@@ -80,7 +82,33 @@ int Fail(int stringId) {
     return 0;
 }
 
+// The C library's rename does not replace an existing file here.
+int ReplaceFileWin32(const char *from, const char *to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+HWND ActiveGraphWindow() {
+    HWND active = gMdiClient ? reinterpret_cast<HWND>(SendMessageA(gMdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+    return active && GraphStateOf(active) ? active : nullptr;
+}
+
+bool ActiveChildIsGraph() { return ActiveGraphWindow() != nullptr; }
+
+bool SaveActivePicture(const char *path) {
+    HWND window = ActiveGraphWindow();
+    return window && SaveScreenBmp(window, path);
+}
+
 }  // namespace
+
+void InstallGraphPictures() {
+    gReplaceFile = ReplaceFileWin32;
+    gGraphPictureHooks.activeChildIsGraph = ActiveChildIsGraph;
+    gGraphPictureHooks.saveActivePicture = SaveActivePicture;
+}
+
+// Saves made before the shell installs anything replace files too.
+static const bool gReplaceInstalled = (gReplaceFile = ReplaceFileWin32, true);
 
 DWORD PasteRasterOperation(int colors) {
     return colors >= 0 && colors < 7 ? kRasterOperations[colors] : SRCCOPY;
@@ -428,6 +456,7 @@ HGLOBAL DibToGlobal(const DibBlock &dib) {
 
 int SaveScreenBmp(HWND window, const char *path) {
     WaitCursor wait;
+    HiddenCaret caret(window);
     HGLOBAL block = CaptureGraphDib(window, nullptr);
     if (!block) return Fail(IDS_CANNOT_SAVE_SCREEN);
     DibBlock dib = {static_cast<unsigned char *>(GlobalLock(block)), GlobalSize(block)};

@@ -73,6 +73,10 @@ int LoadGraphBmp(HWND window, const char *path);
 int SaveScreenBmp(HWND window, const char *path);
 int SaveScreenWmf(HWND window, const char *path);
 
+// Files are replaced in one step even where they exist; the BMP function of
+// the expression language saves the active graph window.
+void InstallGraphPictures();
+
 // Copies a packed bitmap block into movable global memory (for the
 // clipboard), and back.
 HGLOBAL DibToGlobal(const DibBlock &dib);

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "dib.h"
+#include "file_channels.h"
 #include "display_list.h"
 #include "graph_pictures.h"
 #include "graph_window_win32.h"
@@ -219,6 +220,18 @@ TEST_F(Pictures, SavedBmpLoadsBackAsTheSamePixels) {
     ASSERT_NE(LoadGraphPicture(b, "picture_test.bmp", kPictureFileBmp), 0);
     EXPECT_EQ(gEnabledSeen, 1u << kPasteDib);
     EXPECT_EQ(Pixels(b), Pixels(a));
+    // Saving again replaces the file.
+    ASSERT_EQ(SaveGraphPicture(b, "picture_test.bmp", kPictureFileBmp), 1);
+
+    // The expression language's BMP function saves the active child.
+    InstallGraphPictures();
+    ASSERT_TRUE(gGraphPictureHooks.activeChildIsGraph);
+    HWND mdi = CreateWindowA("MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, client, nullptr, Instance(), nullptr);
+    HWND saved = gMdiClient;
+    gMdiClient = mdi;
+    EXPECT_FALSE(gGraphPictureHooks.activeChildIsGraph()) << "no active child";
+    gMdiClient = saved;
+    DestroyWindow(mdi);
 
     // A broken file: a message, nothing drawn.
     FILE *f = std::fopen("picture_bad.bmp", "wb");
@@ -280,7 +293,14 @@ TEST_F(Pictures, EnhancedMetafilePlaysWithoutOpenGl) {
     DeleteObject(green);
     HENHMETAFILE metafile = CloseEnhMetaFile(dc);
     ASSERT_TRUE(metafile);
-    EXPECT_TRUE(CopyEnhMetaFileA(metafile, "picture_test.emf"));
+    DeleteEnhMetaFile(CopyEnhMetaFileA(metafile, "picture_test.emf"));
+    // Without OpenGL records there is no pixel format to set up, and the
+    // libraries go again.
+    HDC window = GetDC(b);
+    EXPECT_EQ(InitMetafileOpenGL(window, metafile), 0);
+    EXPECT_EQ(FreeMetafileOpenGL(), 1);
+    EXPECT_FALSE(MetafileOpenGLLoaded());
+    ReleaseDC(b, window);
     DeleteEnhMetaFile(metafile);
     gAnswer = {kPasteMetafile, 0, kResizeFigure, 0};
     EXPECT_NE(LoadGraphPicture(b, "picture_test.emf", kPictureFileWmf), 0);
