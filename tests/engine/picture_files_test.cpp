@@ -21,7 +21,20 @@
 #include "safe_save.h"
 #include "save_points.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
+
+#ifdef _WIN32
+// As the program's Win32 side installs it: the C library's rename refuses
+// an existing target there.
+int ReplaceWithMove(const char *from, const char *to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+const bool kReplaceInstalled = (gReplaceFile = ReplaceWithMove, true);
+#endif
 
 using Bytes = std::vector<unsigned char>;
 
