@@ -5,6 +5,7 @@
 
 #include "builtin_tables.h"
 #include "eval_errors.h"
+#include "fused_equations.h"
 #include "interpreter.h"
 #include "math_routines.h"
 #include "solver_method.h"
@@ -46,7 +47,7 @@ inline void Copy(double *to, const double *from, int n) {
     for (int i = 0; i < n; ++i) to[i] = from[i];
 }
 
-bool SaveAreaInUse(const double *area) {
+inline bool SaveAreaInUse(const double *area) {
     for (const BridgeRecord *r = gActiveBridge; r; r = r->outer)
         if (r->variables == area || r->initialValues == area) return true;
     return false;
@@ -66,7 +67,11 @@ double *SaveArea(double *own, BridgeRecord *r) {
     return area;
 }
 
-void Enter(BridgeRecord *r, unsigned cells) {
+// Inlined: with the constant set of cells each caller passes, what remains
+// is the copying itself.
+#define VR_BRIDGE_INLINE inline __attribute__((always_inline))
+
+VR_BRIDGE_INLINE void Enter(BridgeRecord *r, unsigned cells) {
     r->outer = gActiveBridge;
     r->cells = cells;
     r->time = gTime;
@@ -83,13 +88,13 @@ void Enter(BridgeRecord *r, unsigned cells) {
     gActiveBridge = r;
 }
 
-void Restore(const BridgeRecord *r) {
+VR_BRIDGE_INLINE void Restore(const BridgeRecord *r) {
     if (r->cells & kSavedTime) gTime = r->time;
     if (r->variables) Copy(gVariables, r->variables, VariableCount());
     if (r->initialValues) Copy(gInitialValues, r->initialValues, VariableCount());
 }
 
-void Leave(BridgeRecord *r) {
+VR_BRIDGE_INLINE void Leave(BridgeRecord *r) {
     Restore(r);
     if (r->stackTop) gValueStack.top = r->stackTop;
     gActiveBridge = r->outer;
@@ -137,12 +142,14 @@ void EvaluateExpressionsAt(int count, double t, const double *y, double *out,
 void VR_PLUGIN_CALL RhsCallback(double t, double *y, double *dydt) {
     EnsureAbortHook();
     const int n = VariableCount();
+    // Only an outermost evaluation may rebuild the fused form: a nested one
+    // could be running inside it.
+    const int mayRebuild = gActiveBridge == nullptr;
     BridgeRecord r;
     Enter(&r, kSavedTime | kSavedVariables);
-    PcodeProgram *const *const code = gEquationCode;
     gTime = t;
     Copy(gVariables, y, n);
-    for (int i = 0; i < n; ++i) dydt[i] = RunPcode(code[i]);
+    EvaluateEquations(gEquationCode, n, dydt, mayRebuild);
     Leave(&r);
 }
 

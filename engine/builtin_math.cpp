@@ -455,12 +455,12 @@ double UnitInterval(double x) {
 // would truncate to 152.
 inline uint32_t Channel(double c) { return static_cast<uint32_t>(Rounded(c * 255.0)); }
 
-const PackedColor kPenPalette[16] = {
+}  // namespace
+
+PackedColor gColorPalette[16] = {
     0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00, 0xC0C0C0,
     0x000000, 0x000080, 0x008000, 0x800000, 0x008080, 0x800080, 0x808000, 0x808080,
 };
-
-}  // namespace
 
 PackedColor RgbToColor(double r, double g, double b) {
     return Pack(IntegerPartModulo(r, 256), IntegerPartModulo(g, 256), IntegerPartModulo(b, 256));
@@ -491,6 +491,6 @@ PackedColor HsvToColor(double h, double s, double v) {
 
 PackedColor PenColorFromValue(double x) {
     if (x >= 0) return IntegerPartModulo(x, 16777216.0);
-    if (std::isnan(x)) return kPenPalette[0];
-    return kPenPalette[IntegerPartModulo(Rounded(-x - 1.0), 16)];
+    if (std::isnan(x)) return gColorPalette[0];
+    return gColorPalette[IntegerPartModulo(Rounded(-x - 1.0), 16)];
 }

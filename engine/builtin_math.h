@@ -62,6 +62,11 @@ double RANDOM3(double s, double a, double b); // one fixed RANDOM(a, b) per dist
 // Packed colours (red in the low byte, then green, then blue).
 typedef uint32_t PackedColor;
 
+// The program's 16 colours: PENCOLOR with a negative argument, the colour
+// dialog's palette and the colour chooser's custom colours. A double click
+// in the colour dialog changes an entry until the program ends.
+extern PackedColor gColorPalette[16];
+
 // "RGB": the integer parts of r, g, b, each modulo 256 into 0-255.
 PackedColor RgbToColor(double r, double g, double b);
 

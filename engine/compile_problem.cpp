@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "builtin_tables.h"
+#include "fused_equations.h"
 #include "memory.h"
 #include "messages.h"
 #include "platform.h"
@@ -326,6 +327,8 @@ int CompileProblem() {
     }
     if (ok) ok = CompileAllWindowExpressions();
     UnbindProblemNames();
+    // The equations' fast form; when it cannot be had they run as P-code.
+    if (ok) BuildFusedEquations(gEquationCode, n);
     return ok;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "builtin_tables.h"
+#include "fused_equations.h"
 #include "math_plugins.h"
 #include "mathlink.h"
 #include "opcodes.h"
@@ -603,6 +604,7 @@ void ParseConditional() {
 }  // namespace
 
 int CompileExpression(const char *text, PcodeProgram *buffer, int size) {
+    ++gPcodeGeneration;
     gEvalError = 0;
     gCompileErrorPos = nullptr;
     gCompileCursor = text;

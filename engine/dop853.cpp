@@ -3,172 +3,11 @@
 #include <climits>
 #include <cmath>
 
+#include "dop853_coefficients.h"
 #include "memory.h"
 #include "solver_dll.h"
 
 namespace {
-
-// The published tables, as doubles: nodes cN, a-matrix aI_J (stage I from
-// stage J), order-8 weights bN, 5th-order estimator erN, 3rd-order estimator
-// bhhN, dense-output sums dI_J (cont I from stage J). Stage 13 is f(t + h, y1)
-// with the weights b; 14..16 are the extra stages of the dense output.
-namespace coef {
-constexpr double c2 = 0.05260015195876773;
-constexpr double c3 = 0.0789002279381516;
-constexpr double c4 = 0.1183503419072274;
-constexpr double c5 = 0.2816496580927726;
-constexpr double c6 = 0.3333333333333333;
-constexpr double c7 = 0.25;
-constexpr double c8 = 0.3076923076923077;
-constexpr double c9 = 0.6512820512820513;
-constexpr double c10 = 0.6;
-constexpr double c11 = 0.8571428571428571;
-constexpr double c12 = 1.0;
-constexpr double c14 = 0.1;
-constexpr double c15 = 0.2;
-constexpr double c16 = 0.7777777777777778;
-constexpr double a2_1 = 0.05260015195876773;
-constexpr double a3_1 = 0.0197250569845379;
-constexpr double a3_2 = 0.0591751709536137;
-constexpr double a4_1 = 0.02958758547680685;
-constexpr double a4_3 = 0.08876275643042054;
-constexpr double a5_1 = 0.2413651341592667;
-constexpr double a5_3 = -0.8845494793282861;
-constexpr double a5_4 = 0.924834003261792;
-constexpr double a6_1 = 0.037037037037037035;
-constexpr double a6_4 = 0.17082860872947386;
-constexpr double a6_5 = 0.12546768756682242;
-constexpr double a7_1 = 0.037109375;
-constexpr double a7_4 = 0.17025221101954405;
-constexpr double a7_5 = 0.06021653898045596;
-constexpr double a7_6 = -0.017578125;
-constexpr double a8_1 = 0.03709200011850479;
-constexpr double a8_4 = 0.17038392571223998;
-constexpr double a8_5 = 0.10726203044637328;
-constexpr double a8_6 = -0.015319437748624402;
-constexpr double a8_7 = 0.008273789163814023;
-constexpr double a9_1 = 0.6241109587160757;
-constexpr double a9_4 = -3.3608926294469414;
-constexpr double a9_5 = -0.868219346841726;
-constexpr double a9_6 = 27.59209969944671;
-constexpr double a9_7 = 20.154067550477894;
-constexpr double a9_8 = -43.48988418106996;
-constexpr double a10_1 = 0.47766253643826434;
-constexpr double a10_4 = -2.4881146199716677;
-constexpr double a10_5 = -0.590290826836843;
-constexpr double a10_6 = 21.230051448181193;
-constexpr double a10_7 = 15.279233632882423;
-constexpr double a10_8 = -33.28821096898486;
-constexpr double a10_9 = -0.020331201708508627;
-constexpr double a11_1 = -0.9371424300859873;
-constexpr double a11_4 = 5.186372428844064;
-constexpr double a11_5 = 1.0914373489967295;
-constexpr double a11_6 = -8.149787010746927;
-constexpr double a11_7 = -18.52006565999696;
-constexpr double a11_8 = 22.739487099350505;
-constexpr double a11_9 = 2.4936055526796523;
-constexpr double a11_10 = -3.0467644718982196;
-constexpr double a12_1 = 2.273310147516538;
-constexpr double a12_4 = -10.53449546673725;
-constexpr double a12_5 = -2.0008720582248625;
-constexpr double a12_6 = -17.9589318631188;
-constexpr double a12_7 = 27.94888452941996;
-constexpr double a12_8 = -2.8589982771350235;
-constexpr double a12_9 = -8.87285693353063;
-constexpr double a12_10 = 12.360567175794303;
-constexpr double a12_11 = 0.6433927460157636;
-constexpr double a14_1 = 0.056167502283047954;
-constexpr double a14_7 = 0.25350021021662483;
-constexpr double a14_8 = -0.2462390374708025;
-constexpr double a14_9 = -0.12419142326381637;
-constexpr double a14_10 = 0.15329179827876568;
-constexpr double a14_11 = 0.00820105229563469;
-constexpr double a14_12 = 0.007567897660545699;
-constexpr double a14_13 = -0.008298;
-constexpr double a15_1 = 0.03183464816350214;
-constexpr double a15_6 = 0.028300909672366776;
-constexpr double a15_7 = 0.053541988307438566;
-constexpr double a15_8 = -0.05492374857139099;
-constexpr double a15_11 = -0.00010834732869724932;
-constexpr double a15_12 = 0.0003825710908356584;
-constexpr double a15_13 = -0.00034046500868740456;
-constexpr double a15_14 = 0.1413124436746325;
-constexpr double a16_1 = -0.42889630158379194;
-constexpr double a16_6 = -4.697621415361164;
-constexpr double a16_7 = 7.683421196062599;
-constexpr double a16_8 = 4.06898981839711;
-constexpr double a16_9 = 0.3567271874552811;
-constexpr double a16_13 = -0.0013990241651590145;
-constexpr double a16_14 = 2.9475147891527724;
-constexpr double a16_15 = -9.15095847217987;
-constexpr double b1 = 0.054293734116568765;
-constexpr double b6 = 4.450312892752409;
-constexpr double b7 = 1.8915178993145003;
-constexpr double b8 = -5.801203960010585;
-constexpr double b9 = 0.3111643669578199;
-constexpr double b10 = -0.1521609496625161;
-constexpr double b11 = 0.20136540080403034;
-constexpr double b12 = 0.04471061572777259;
-constexpr double er1 = 0.01312004499419488;
-constexpr double er6 = -1.2251564463762044;
-constexpr double er7 = -0.4957589496572502;
-constexpr double er8 = 1.6643771824549864;
-constexpr double er9 = -0.35032884874997366;
-constexpr double er10 = 0.3341791187130175;
-constexpr double er11 = 0.08192320648511571;
-constexpr double er12 = -0.022355307863886294;
-constexpr double bhh1 = 0.244094488188976377952755905512;
-constexpr double bhh2 = 0.733846688281611857341361741547;
-constexpr double bhh3 = 0.220588235294117647058823529412e-1;
-constexpr double d4_1 = -8.428938276109013;
-constexpr double d4_6 = 0.5667149535193777;
-constexpr double d4_7 = -3.0689499459498917;
-constexpr double d4_8 = 2.38466765651207;
-constexpr double d4_9 = 2.117034582445028;
-constexpr double d4_10 = -0.871391583777973;
-constexpr double d4_11 = 2.2404374302607883;
-constexpr double d4_12 = 0.6315787787694688;
-constexpr double d4_13 = -0.08899033645133331;
-constexpr double d4_14 = 18.148505520854727;
-constexpr double d4_15 = -9.194632392478356;
-constexpr double d4_16 = -4.436036387594894;
-constexpr double d5_1 = 10.427508642579134;
-constexpr double d5_6 = 242.28349177525817;
-constexpr double d5_7 = 165.20045171727028;
-constexpr double d5_8 = -374.5467547226902;
-constexpr double d5_9 = -22.113666853125306;
-constexpr double d5_10 = 7.733432668472264;
-constexpr double d5_11 = -30.674084731089398;
-constexpr double d5_12 = -9.332130526430229;
-constexpr double d5_13 = 15.697238121770845;
-constexpr double d5_14 = -31.139403219565178;
-constexpr double d5_15 = -9.35292435884448;
-constexpr double d5_16 = 35.81684148639408;
-constexpr double d6_1 = 19.985053242002433;
-constexpr double d6_6 = -387.0373087493518;
-constexpr double d6_7 = -189.17813819516758;
-constexpr double d6_8 = 527.8081592054236;
-constexpr double d6_9 = -11.57390253995963;
-constexpr double d6_10 = 6.8812326946963;
-constexpr double d6_11 = -1.0006050966910838;
-constexpr double d6_12 = 0.7777137798053443;
-constexpr double d6_13 = -2.778205752353508;
-constexpr double d6_14 = -60.19669523126412;
-constexpr double d6_15 = 84.32040550667716;
-constexpr double d6_16 = 11.99229113618279;
-constexpr double d7_1 = -25.69393346270375;
-constexpr double d7_6 = -154.18974869023643;
-constexpr double d7_7 = -231.5293791760455;
-constexpr double d7_8 = 357.6391179106141;
-constexpr double d7_9 = 93.40532418362432;
-constexpr double d7_10 = -37.45832313645163;
-constexpr double d7_11 = 104.0996495089623;
-constexpr double d7_12 = 29.8402934266605;
-constexpr double d7_13 = -43.53345659001114;
-constexpr double d7_14 = 96.32455395918828;
-constexpr double d7_15 = -39.17726167561544;
-constexpr double d7_16 = -149.72683625798564;
-}  // namespace coef
 
 constexpr int kStageArrays = 11;  // k1..k10 and the stage argument
 constexpr int kHistories = 8;     // state at the step's start and cont1..cont7
@@ -195,10 +34,12 @@ struct Integrator {
     double *k[kStageArrays - 1];
     double *arg;  // argument of the stage being evaluated
 
-    // Ring: start time of each record, and per history per variable a block
-    // of depth doubles. Record of step number r lies in slot r mod depth.
+    // Ring: start time of each record, and one block of depth records of
+    // n x 8 doubles (per variable the state at the step's start and cont1..
+    // cont7 side by side, so that a step writes and a lookup reads one
+    // stretch of memory). Record of step number r lies in slot r mod depth.
     double *startTime;
-    double **history[kHistories];
+    double *history;
 
     int count;          // records stored; in [depth, 2 depth) once wrapped
     int oldest;         // step number of the oldest valid record
@@ -224,7 +65,7 @@ inline bool SameDouble(double a, double b) {
 // Twelve stages from k1 = f(t, y); leaves the new state in k5, the order-8
 // weighted sum in k4, stages 11 and 12 in k2 and k3.
 void ComputeStages(double t, const double *y, double h) {
-    using namespace coef;
+    using namespace dop853::coef;
     const int n = s.n;
     double *k1 = K(1), *k2 = K(2), *k3 = K(3), *k4 = K(4), *k5 = K(5), *k6 = K(6),
            *k7 = K(7), *k8 = K(8), *k9 = K(9), *k10 = K(10), *a = s.arg;
@@ -271,7 +112,7 @@ void ComputeStages(double t, const double *y, double h) {
 // Scaled error of the step just computed (both estimators combined); NaN
 // when a stage was not finite.
 double ErrorNorm(const double *y, double h, double tol) {
-    using namespace coef;
+    using namespace dop853::coef;
     double *k1 = K(1), *k2 = K(2), *k3 = K(3), *k4 = K(4), *k5 = K(5), *k6 = K(6),
            *k7 = K(7), *k8 = K(8), *k9 = K(9), *k10 = K(10);
     double e5 = 0, e3 = 0;
@@ -288,7 +129,12 @@ double ErrorNorm(const double *y, double h, double tol) {
     return std::fabs(h) * e5 * std::sqrt(1.0 / (s.n * deno));
 }
 
-inline double StartOf(int record) { return s.startTime[record % s.depth]; }
+// Step numbers stay below 2 depth, so a subtraction finds the slot.
+inline int SlotOf(int record) { return record < s.depth ? record : record - s.depth; }
+inline double StartOf(int record) { return s.startTime[SlotOf(record)]; }
+
+// The coefficients of ring slot slot: n groups of kHistories doubles.
+inline double *Record(int slot) { return s.history + static_cast<size_t>(slot) * s.n * kHistories; }
 
 // a lies before b in the direction of integration.
 inline bool Before(double a, double b) { return s.backward ? a > b : a < b; }
@@ -331,7 +177,7 @@ void SplitIndex(int j, int *var, int *order) {
 // Value (order 0) or t-derivative of the dense polynomial
 //   c0 + s (c1 + s1 (c2 + s (c3 + s1 (c4 + s (c5 + s1 (c6 + s c7))))))
 // for the step of length step.
-double EvalDense(const double c[kHistories], double sv, double step, int order) {
+double EvalDense(const double *c, double sv, double step, int order) {
     if (order == 0) {
         double s1 = 1 - sv;
         return c[0] + sv * (c[1] + s1 * (c[2] + sv * (c[3] + s1 * (c[4] + sv * (c[5] + s1 * (c[6] + sv * c[7]))))));
@@ -365,13 +211,20 @@ int AnswerFromRing(int first, int countWanted, double t, double *out) {
     double end = r < s.count - 1 ? StartOf(r + 1) : s.newestEnd;
     double step = end - start;
     double sv = step != 0 ? (t - start) / step : 0;
-    int slot = r % s.depth;
+    const double *record = Record(SlotOf(r));
+    // Values only, the usual request: the polynomial written out.
+    if (first + countWanted <= s.n) {
+        const double s1 = 1 - sv;
+        for (int j = 0; j < countWanted; ++j) {
+            const double *c = record + (first + j) * kHistories;
+            out[j] = c[0] + sv * (c[1] + s1 * (c[2] + sv * (c[3] + s1 * (c[4] + sv * (c[5] + s1 * (c[6] + sv * c[7]))))));
+        }
+        return 0;
+    }
     for (int j = 0; j < countWanted; ++j) {
         int var, order;
         SplitIndex(first + j, &var, &order);
-        double c[kHistories];
-        for (int h = 0; h < kHistories; ++h) c[h] = s.history[h][var][slot];
-        out[j] = EvalDense(c, sv, step, order);
+        out[j] = EvalDense(record + var * kHistories, sv, step, order);
     }
     return 0;
 }
@@ -416,27 +269,23 @@ int Dop853Init() {
     for (double *&stage : s.k) AllocArray(stage, n);
     AllocArray(s.arg, n);
     AllocArray(s.startTime, s.depth);
-    for (double **&h : s.history) AllocArray(h, n);
-    // Each block goes through a local slot: a failure's reset frees the
-    // pointer arrays under our feet.
-    for (int h = 0; h < kHistories && s.depth > 0 && !gOutOfMemory; ++h) {
-        for (int i = 0; i < n; ++i) {
-            double *block = nullptr;
-            AllocArray(block, s.depth);
-            if (gOutOfMemory) break;
-            s.history[h][i] = block;
-        }
+    // Through a local slot: a failure's reset frees the stage arrays under
+    // our feet. A ring too large to count is a failure too.
+    double *ring = nullptr;
+    if (s.depth > 0 && n > 0 && !gOutOfMemory) {
+        const size_t records = static_cast<size_t>(s.depth);
+        if (static_cast<size_t>(n) * kHistories > static_cast<size_t>(-1) / sizeof(double) / records)
+            ReportOutOfMemory();
+        else
+            AllocArray(ring, records * static_cast<size_t>(n) * kHistories);
     }
+    if (!gOutOfMemory) s.history = ring;
     Dop853BeginTrajectory(s.trajectoryStart);
     return gOutOfMemory ? 0 : 1;
 }
 
 void Dop853End() {
-    for (int h = kHistories - 1; h >= 0; --h) {
-        if (s.history[h])
-            for (int i = s.n - 1; i >= 0; --i) FreeAndNull(s.history[h][i]);
-    }
-    for (int h = kHistories - 1; h >= 0; --h) FreeAndNull(s.history[h]);
+    FreeAndNull(s.history);
     FreeAndNull(s.startTime);
     FreeAndNull(s.arg);
     for (int i = kStageArrays - 2; i >= 0; --i) FreeAndNull(s.k[i]);
@@ -448,7 +297,7 @@ void Dop853End() {
 }
 
 void StoreDenseOutput(double tOld, double tNew, const double *yOld) {
-    using namespace coef;
+    using namespace dop853::coef;
     const int n = s.n, depth = s.depth;
     if (depth <= 0) return;
     if (s.count == 0) s.backward = tNew < tOld;
@@ -460,21 +309,22 @@ void StoreDenseOutput(double tOld, double tNew, const double *yOld) {
     const double h = tNew - tOld;
     double *k1 = K(1), *k2 = K(2), *k3 = K(3), *k4 = K(4), *k5 = K(5), *k6 = K(6),
            *k7 = K(7), *k8 = K(8), *k9 = K(9), *k10 = K(10), *a = s.arg;
-    double ***c = s.history;
+    double *const record = Record(slot);
     for (int i = 0; i < n; ++i) {
+        double *c = record + i * kHistories;
         double c1 = k5[i] - yOld[i];
         double c2 = h * k1[i] - c1;
-        c[0][i][slot] = yOld[i];
-        c[1][i][slot] = c1;
-        c[2][i][slot] = c2;
-        c[3][i][slot] = c1 - h * k4[i] - c2;
-        c[4][i][slot] = d4_1 * k1[i] + d4_6 * k6[i] + d4_7 * k7[i] + d4_8 * k8[i] + d4_9 * k9[i] +
+        c[0] = yOld[i];
+        c[1] = c1;
+        c[2] = c2;
+        c[3] = c1 - h * k4[i] - c2;
+        c[4] = d4_1 * k1[i] + d4_6 * k6[i] + d4_7 * k7[i] + d4_8 * k8[i] + d4_9 * k9[i] +
                         d4_10 * k10[i] + d4_11 * k2[i] + d4_12 * k3[i] + d4_13 * k4[i];
-        c[5][i][slot] = d5_1 * k1[i] + d5_6 * k6[i] + d5_7 * k7[i] + d5_8 * k8[i] + d5_9 * k9[i] +
+        c[5] = d5_1 * k1[i] + d5_6 * k6[i] + d5_7 * k7[i] + d5_8 * k8[i] + d5_9 * k9[i] +
                         d5_10 * k10[i] + d5_11 * k2[i] + d5_12 * k3[i] + d5_13 * k4[i];
-        c[6][i][slot] = d6_1 * k1[i] + d6_6 * k6[i] + d6_7 * k7[i] + d6_8 * k8[i] + d6_9 * k9[i] +
+        c[6] = d6_1 * k1[i] + d6_6 * k6[i] + d6_7 * k7[i] + d6_8 * k8[i] + d6_9 * k9[i] +
                         d6_10 * k10[i] + d6_11 * k2[i] + d6_12 * k3[i] + d6_13 * k4[i];
-        c[7][i][slot] = d7_1 * k1[i] + d7_6 * k6[i] + d7_7 * k7[i] + d7_8 * k8[i] + d7_9 * k9[i] +
+        c[7] = d7_1 * k1[i] + d7_6 * k6[i] + d7_7 * k7[i] + d7_8 * k8[i] + d7_9 * k9[i] +
                         d7_10 * k10[i] + d7_11 * k2[i] + d7_12 * k3[i] + d7_13 * k4[i];
     }
     // Extra stages 14, 15, 16 into k10, k2, k3 (no longer needed by then).
@@ -491,10 +341,11 @@ void StoreDenseOutput(double tOld, double tNew, const double *yOld) {
                               a16_9 * k9[i] + a16_13 * k4[i] + a16_14 * k10[i] + a16_15 * k2[i]);
     s.rhs(tOld + c16 * h, a, k3);
     for (int i = 0; i < n; ++i) {
-        c[4][i][slot] = h * (c[4][i][slot] + d4_14 * k10[i] + d4_15 * k2[i] + d4_16 * k3[i]);
-        c[5][i][slot] = h * (c[5][i][slot] + d5_14 * k10[i] + d5_15 * k2[i] + d5_16 * k3[i]);
-        c[6][i][slot] = h * (c[6][i][slot] + d6_14 * k10[i] + d6_15 * k2[i] + d6_16 * k3[i]);
-        c[7][i][slot] = h * (c[7][i][slot] + d7_14 * k10[i] + d7_15 * k2[i] + d7_16 * k3[i]);
+        double *c = record + i * kHistories;
+        c[4] = h * (c[4] + d4_14 * k10[i] + d4_15 * k2[i] + d4_16 * k3[i]);
+        c[5] = h * (c[5] + d5_14 * k10[i] + d5_15 * k2[i] + d5_16 * k3[i]);
+        c[6] = h * (c[6] + d6_14 * k10[i] + d6_15 * k2[i] + d6_16 * k3[i]);
+        c[7] = h * (c[7] + d7_14 * k10[i] + d7_15 * k2[i] + d7_16 * k3[i]);
     }
     s.startTime[slot] = tOld;
     s.newestEnd = tNew;

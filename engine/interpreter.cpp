@@ -57,16 +57,7 @@ F FunctionAt(const unsigned char *pc) {
 // Opcode 16 at pc (just past the opcode byte), sp the stack top. Returns the
 // new top.
 __attribute__((noinline)) double *RunMathCall(const unsigned char *pc, double *sp, double *limit) {
-    const int count = pc[0];
-    if (count > kMaxMathFunctionArguments) RaiseEvalError(kEvalStackOverflow);
-    gValueStack.top = sp;  // as for the built-ins: the callee may lead to more evaluation
-    double *first = sp - count;
-    sp = first + 1;  // a call without arguments claims a slot
-    if (sp > limit) StackOverflow();
-    const double r = MathCallers::kByCount[count](FunctionAt<MathFunction>(pc + 1), first);
-    if (r == kPlusInfinity) RaiseEvalError(kEvalSilentAbort);
-    *first = r;
-    return sp;
+    return CallMathOnStack(FunctionAt<MathFunction>(pc + 1), pc[0], sp, limit);
 }
 
 // Opcode 31 with its operands at pc (the caller steps over them: pc stays
@@ -87,6 +78,18 @@ __attribute__((noinline)) double *RunMathLinkCall(const unsigned char *pc, doubl
 }
 
 }  // namespace
+
+double *CallMathOnStack(MathFunction function, int count, double *sp, double *limit) {
+    if (count > kMaxMathFunctionArguments) RaiseEvalError(kEvalStackOverflow);
+    gValueStack.top = sp;  // as for the built-ins: the callee may lead to more evaluation
+    double *first = sp - count;
+    sp = first + 1;  // a call without arguments claims a slot
+    if (sp > limit) StackOverflow();
+    const double r = MathCallers::kByCount[count](function, first);
+    if (r == kPlusInfinity) RaiseEvalError(kEvalSilentAbort);
+    *first = r;
+    return sp;
+}
 
 double CallMathFunction(MathFunction function, int count, const double *args) {
     if (count < 0 || count > kMaxMathFunctionArguments) RaiseEvalError(kEvalStackOverflow);

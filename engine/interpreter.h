@@ -15,3 +15,9 @@ double RunPcode(const PcodeProgram *code);
 // Calls a plug-in function with count arguments (0 to 20) taken in order
 // from args, in the plug-in calling convention (the callee removes them).
 double CallMathFunction(MathFunction function, int count, const double *args);
+
+// Opcode 16 on the stack whose top (next free slot) is sp: the count values
+// below sp are the arguments; the result replaces them. Returns the new top.
+// Raises as RunPcode does (count above 20, overflow past limit, a result of
+// +infinity). Shared with the fused right-hand side, so both agree exactly.
+double *CallMathOnStack(MathFunction function, int count, double *sp, double *limit);

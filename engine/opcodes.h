@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <cstring>
 
+#ifndef VR_LOW_ADDRESSES
 static_assert(sizeof(void *) == 4, "P-code stores addresses in 4 bytes");
+#endif
 
 // Operand layouts.
 enum PcodeOperands {

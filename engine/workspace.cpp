@@ -8,6 +8,7 @@
 #include "bridges.h"
 #include "compiler.h"
 #include "eval_errors.h"
+#include "fused_equations.h"
 #include "memory.h"
 #include "messages.h"
 #include "platform.h"
@@ -178,6 +179,7 @@ void FreeProblemArrays() {
 int NewProblemWorkspace() {
     ResetSolverMethod(1);
     gOutOfMemory = 0;
+    FreeFusedEquations();
     FreeProblemArrays();
     const unsigned n = gDimension;
     AllocArray(gVariables, n);
@@ -198,6 +200,7 @@ int NewProblemWorkspace() {
 
 void FreeProblemWorkspace() {
     ResetSolverMethod(1);
+    FreeFusedEquations();
     FreeProblemArrays();
     FreeAndNull(gVariables);
     FreeAndNull(gSavedVariables);

@@ -9,6 +9,7 @@
 #include "bridges.h"
 #include "memory.h"
 #include "messages.h"
+#include "number_format.h"
 #include "platform.h"
 #include "pointdata.h"
 #include "projection.h"
@@ -80,7 +81,7 @@ int BuildLine(TextWindowState *s, double t, const double *y, char *line, double 
             result = kLineFailed;
             break;
         }
-        const int written = std::snprintf(line + used, kTextLineSize - used, format, v);
+        const int written = FormatColumnValue(line + used, kTextLineSize - used, format, v);
         if (written < 0 || static_cast<size_t>(written) >= kTextLineSize - used) {
             ShowErrorBox(IDS_TEXT_LINE_TOO_LONG);
             result = kLineFailed;
@@ -109,7 +110,18 @@ int StopRun(int code) {
     return code;
 }
 
+// One line buffer serves every point; a point reached while it is in use
+// (an evaluation that pumps messages) gets blocks of its own.
+char gLineBuffer[kTextLineSize];
+double gLineValues[64];
+bool gLineBufferBusy;
+
 char *NewLineBuffer(double **values, int count) {
+    if (!gLineBufferBusy && count <= static_cast<int>(sizeof gLineValues / sizeof *gLineValues)) {
+        gLineBufferBusy = true;
+        *values = gLineValues;
+        return gLineBuffer;
+    }
     char *line = static_cast<char *>(std::malloc(kTextLineSize));
     *values = static_cast<double *>(std::malloc(sizeof(double) * (count ? count : 1)));
     if (!line || !*values) {
@@ -119,6 +131,15 @@ char *NewLineBuffer(double **values, int count) {
         return nullptr;
     }
     return line;
+}
+
+void FreeLineBuffer(char *line, double *values) {
+    if (line == gLineBuffer) {
+        gLineBufferBusy = false;
+        return;
+    }
+    std::free(line);
+    std::free(values);
 }
 
 }  // namespace
@@ -156,21 +177,28 @@ void OutputTextWindowLine(TextWindowState *s, const char *line) {
             const size_t length = std::strlen(separator);
             ok = std::fwrite(separator, 1, length, out->file) == length;
         }
+        // Buffered: a flush per line would cost a system call per point. A
+        // failed write shows when the buffer goes out, or at the close.
         const size_t length = std::strlen(line);
-        if (ok) ok = std::fwrite(line, 1, length, out->file) == length && std::fflush(out->file) == 0;
+        if (ok) ok = std::fwrite(line, 1, length, out->file) == length;
         if (!ok) ShowErrorBox(IDS_OUTPUT_TO_FILE_FAILED);
     }
     // The window shows one line per point whatever the formats hold.
     size_t n = std::strlen(line);
-    char *shown = static_cast<char *>(std::malloc(n + 1));
+    static char shownBuffer[kTextLineSize];
+    static bool shownBufferBusy;
+    const bool own = n < sizeof shownBuffer && !shownBufferBusy;
+    char *shown = own ? shownBuffer : static_cast<char *>(std::malloc(n + 1));
     if (!shown) ReportOutOfMemory();
     else {
+        if (own) shownBufferBusy = true;
         std::memcpy(shown, line, n + 1);
         for (size_t i = 0; i < n; ++i)
             if (static_cast<unsigned char>(shown[i]) < 32) shown[i] = ' ';
         while (n > 0 && shown[n - 1] == ' ') shown[--n] = 0;
         AppendTextWindowLine(s, shown);
-        std::free(shown);
+        if (own) shownBufferBusy = false;
+        else std::free(shown);
     }
     s->firstLineWritten = 1;
 }
@@ -196,6 +224,7 @@ void TextWindowRunEnumProc(TextWindowState *s, int close) {
     }
     // Binary mode: the text goes out exactly as formatted.
     out->file = std::fopen(s->outputFile, "ab");
+    if (out->file) std::setvbuf(out->file, nullptr, _IOFBF, 1 << 16);
     if (!out->file) {
         const int error = errno;
         char caption[kMessageBufferSize];
@@ -252,8 +281,7 @@ int OutputPoint(TextWindowState *s, double t, const double *y) {
     int valueCount = 0;
     const int r = BuildLine(s, t, y, line, values, &valueCount);
     if (r == kLineReady) EmitLine(s, line, values, valueCount);
-    std::free(line);
-    std::free(values);
+    FreeLineBuffer(line, values);
     return r == kLineFailed ? StopRun(-1) : 0;
 }
 
@@ -430,7 +458,6 @@ int AddTextWindowMapPoint(TextWindowState *s, int first) {
     const char *timeName = gColumnTable ? gColumnTable[kColumnTrajectory].name : nullptr;
     const bool waiting = s->average && timeName && timeName[0] && !(gOutputTime + 1 > gLastValue);
     if (r == kLineReady && listed && !waiting) EmitLine(s, line, values, valueCount);
-    std::free(line);
-    std::free(values);
+    FreeLineBuffer(line, values);
     return r == kLineFailed ? StopRun(-1) : 0;
 }

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 binutils-mingw-w64-i686
-          wine wine32 wine64 xvfb googletest imagemagick ghostscript)
+          wine wine32 wine64 xvfb googletest imagemagick ghostscript
+          libfmt-dev)
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)

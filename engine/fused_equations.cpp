@@ -1,0 +1,605 @@
+#include "fused_equations.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "builtin_math.h"
+#include "builtin_tables.h"
+#include "eval_errors.h"
+#include "interpreter.h"
+#include "math_plugins.h"
+#include "opcodes.h"
+#include "workspace.h"
+
+unsigned gPcodeGeneration;
+
+// Every error leaves by a jump to the caller's recovery point: the
+// evaluation loop holds nothing with a destructor.
+
+namespace {
+
+// Where doubles are evaluated in a wider format (x87), each result goes
+// through memory once, as a stack slot would take it, so that the next
+// operation sees the same double the interpreter's slot holds.
+#if defined(__FLT_EVAL_METHOD__) && __FLT_EVAL_METHOD__ != 0
+#define VR_ROUND(x) __asm__("" : "+m"(x))
+#else
+#define VR_ROUND(x) static_cast<void>(0)
+#endif
+
+// The instructions. "acc" is the top of the stack, held in a register; sp
+// is where RunPcode's stack top would be (one past the top value), so the
+// values under the top sit in the slots RunPcode gives them and a built-in
+// sees the same gValueStack.top. Load and Pair variants come in two kinds:
+// the first value of an equation (nothing to keep) and a further push
+// (the old top goes to its slot). Pair: two operands pushed and combined.
+// TriYX: a Y (b X c); PmXY: (a X b) Y c, all three operands from memory.
+#define VR_FUSED_OPS(X)                                                             \
+    X(Load) X(LoadPush)                                                             \
+    X(PairAdd) X(PairSub) X(PairMul) X(PairDiv)                                     \
+    X(PairAddPush) X(PairSubPush) X(PairMulPush) X(PairDivPush)                     \
+    X(MemAdd) X(MemSub) X(MemMul) X(MemDiv) X(MemPow)                               \
+    X(MemAddStore) X(MemSubStore) X(MemMulStore) X(MemDivStore)                     \
+    X(AddStore) X(SubStore) X(MulStore) X(DivStore)                                 \
+    X(TriAddAdd) X(TriAddAddPush) X(TriAddSub) X(TriAddSubPush) X(TriAddMul)        \
+    X(TriAddMulPush) X(TriAddDiv) X(TriAddDivPush) X(TriSubAdd) X(TriSubAddPush)    \
+    X(TriSubSub) X(TriSubSubPush) X(TriSubMul) X(TriSubMulPush) X(TriSubDiv)        \
+    X(TriSubDivPush) X(TriMulAdd) X(TriMulAddPush) X(TriMulSub) X(TriMulSubPush)    \
+    X(TriMulMul) X(TriMulMulPush) X(TriMulDiv) X(TriMulDivPush) X(TriDivAdd)        \
+    X(TriDivAddPush) X(TriDivSub) X(TriDivSubPush) X(TriDivMul) X(TriDivMulPush)    \
+    X(TriDivDiv) X(TriDivDivPush)                                                   \
+    X(PmAddAdd) X(PmAddAddPush) X(PmAddSub) X(PmAddSubPush) X(PmAddMul)             \
+    X(PmAddMulPush) X(PmAddDiv) X(PmAddDivPush) X(PmSubAdd) X(PmSubAddPush)         \
+    X(PmSubSub) X(PmSubSubPush) X(PmSubMul) X(PmSubMulPush) X(PmSubDiv)             \
+    X(PmSubDivPush) X(PmMulAdd) X(PmMulAddPush) X(PmMulSub) X(PmMulSubPush)         \
+    X(PmMulMul) X(PmMulMulPush) X(PmMulDiv) X(PmMulDivPush) X(PmDivAdd)             \
+    X(PmDivAddPush) X(PmDivSub) X(PmDivSubPush) X(PmDivMul) X(PmDivMulPush)         \
+    X(PmDivDiv) X(PmDivDivPush)                                                     \
+    X(Add) X(Sub) X(Mul) X(Div) X(IntDiv) X(Mod) X(Pow) X(NthRoot)                   \
+    X(Less) X(Greater) X(LessEqual) X(GreaterEqual) X(Equal) X(NotEqual)            \
+    X(Max) X(Min) X(Negate) X(Not)                                                  \
+    X(Call0) X(Call0Push) X(Call1) X(Call2) X(Call3)                                \
+    X(CallMath) X(CallMath0) X(CallMath0Push) X(CalculatorResult)                   \
+    X(Store) X(Pcode) X(Stop)
+
+enum FusedOp : uint16_t {
+#define VR_FUSED_ENUM(name) kF##name,
+    VR_FUSED_OPS(VR_FUSED_ENUM)
+#undef VR_FUSED_ENUM
+};
+
+// Threaded: each instruction holds the address of its code. A second
+// word carries a further operand (Pair, Store variants, Pcode, CallMath).
+struct FusedInstruction {
+    const void *label;
+    union {
+        const double *cell;  // a problem cell or a constant of the pool
+        BuiltinFunction0 f0;
+        BuiltinFunction1 f1;
+        BuiltinFunction2 f2;
+        BuiltinFunction3 f3;
+        MathFunction math;
+        const PcodeProgram *code;  // Pcode
+        intptr_t index;            // Store, second words of Pcode and the Store variants
+        intptr_t count;            // second word of CallMath
+    } a;
+};
+
+// The addresses of the loop's instructions, by FusedOp; set by RunForm.
+const void *const *gLabels;
+
+struct FusedForm {
+    FusedInstruction *code = nullptr;
+    double *constants = nullptr;
+    unsigned char *covered = nullptr;
+    int count = 0;
+    int maxDepth = 0;  // stack slots the fused equations need at once
+    PcodeProgram *const *source = nullptr;
+    const PcodeProgram *firstCode = nullptr;
+    unsigned generation = 0;
+    bool built = false;
+};
+FusedForm gForm;
+
+// One P-code operation of an equation, decoded.
+struct Step {
+    int op;          // opcode
+    int count;       // CallMath
+    int constant;    // PushConst: index into the pool, else -1
+    const void *p;   // PushCell: the cell; calls: the function
+};
+
+template <class F>
+F PointerAt(const unsigned char *pc) {
+    return reinterpret_cast<F>(static_cast<uintptr_t>(ReadPcodeWord(pc)));
+}
+
+// The stack effect of op, and how many values it needs there first.
+bool StackEffect(const Step &s, int *needs, int *effect) {
+    switch (s.op) {
+    case kOpPushConst:
+    case kOpPushCell:
+    case kOpCall0: *needs = 0; *effect = 1; return true;
+    case kOpNegate:
+    case kOpNot:
+    case kOpCall1:
+    case kOpCalculatorResult: *needs = 1; *effect = 0; return true;
+    case kOpCall3: *needs = 3; *effect = -2; return true;
+    case kOpCallMath: *needs = s.count; *effect = 1 - s.count; return true;
+    case kOpAdd: case kOpSub: case kOpMul: case kOpDiv: case kOpIntDiv: case kOpMod: case kOpPow:
+    case kOpNthRoot: case kOpLess: case kOpGreater: case kOpLessEqual: case kOpGreaterEqual:
+    case kOpEqual: case kOpNotEqual: case kOpMax: case kOpMin: case kOpCall2:
+        *needs = 2; *effect = -1; return true;
+    default: return false;
+    }
+}
+
+// Decodes one equation into steps; false when the form does not cover it
+// (an opcode with jumps or a name, an invalid one, a count RunPcode refuses,
+// or a stack that would not end with exactly one value).
+bool Decode(const PcodeProgram *code, std::vector<Step> &steps, std::vector<double> &pool, int *maxDepth) {
+    steps.clear();
+    int depth = 0, deepest = 0;
+    for (const unsigned char *pc = code;; ) {
+        const int op = *pc;
+        if (op == kOpEnd) break;
+        Step s{op, 0, -1, nullptr};
+        switch (op) {
+        case kOpPushConst:
+            s.constant = static_cast<int>(pool.size());
+            pool.push_back(ReadPcodeDouble(pc + 1));
+            break;
+        case kOpPushCell:
+        case kOpCall0: case kOpCall1: case kOpCall2: case kOpCall3:
+            s.p = PointerAt<const void *>(pc + 1);
+            break;
+        case kOpCallMath:
+            s.count = pc[1];
+            if (s.count > kMaxMathFunctionArguments) return false;
+            s.p = PointerAt<const void *>(pc + 2);
+            break;
+        default: break;
+        }
+        int needs, effect;
+        if (!StackEffect(s, &needs, &effect) || depth < needs) return false;
+        depth += effect;
+        if (depth > deepest) deepest = depth;
+        steps.push_back(s);
+        pc += PcodeInstructionLength(pc);
+    }
+    if (depth != 1) return false;
+    if (deepest > *maxDepth) *maxDepth = deepest;
+    return true;
+}
+
+// The instruction of a binary arithmetic opcode in one of the fused shapes;
+// -1 when that shape has none.
+int PairOp(int op, bool push) {
+    switch (op) {
+    case kOpAdd: return push ? kFPairAddPush : kFPairAdd;
+    case kOpSub: return push ? kFPairSubPush : kFPairSub;
+    case kOpMul: return push ? kFPairMulPush : kFPairMul;
+    case kOpDiv: return push ? kFPairDivPush : kFPairDiv;
+    default: return -1;
+    }
+}
+// 0 to 3 for + - * /, else -1: the order of the Tri and Pm instructions.
+int ArithIndex(int op) {
+    switch (op) {
+    case kOpAdd: return 0;
+    case kOpSub: return 1;
+    case kOpMul: return 2;
+    case kOpDiv: return 3;
+    default: return -1;
+    }
+}
+int MemOp(int op) {
+    switch (op) {
+    case kOpAdd: return kFMemAdd;
+    case kOpSub: return kFMemSub;
+    case kOpMul: return kFMemMul;
+    case kOpDiv: return kFMemDiv;
+    case kOpPow: return kFMemPow;
+    default: return -1;
+    }
+}
+int PlainOp(int op) {
+    switch (op) {
+    case kOpAdd: return kFAdd;
+    case kOpSub: return kFSub;
+    case kOpMul: return kFMul;
+    case kOpDiv: return kFDiv;
+    case kOpIntDiv: return kFIntDiv;
+    case kOpMod: return kFMod;
+    case kOpPow: return kFPow;
+    case kOpNthRoot: return kFNthRoot;
+    case kOpLess: return kFLess;
+    case kOpGreater: return kFGreater;
+    case kOpLessEqual: return kFLessEqual;
+    case kOpGreaterEqual: return kFGreaterEqual;
+    case kOpEqual: return kFEqual;
+    case kOpNotEqual: return kFNotEqual;
+    case kOpMax: return kFMax;
+    case kOpMin: return kFMin;
+    case kOpNegate: return kFNegate;
+    case kOpNot: return kFNot;
+    case kOpCall1: return kFCall1;
+    case kOpCall2: return kFCall2;
+    case kOpCall3: return kFCall3;
+    case kOpCalculatorResult: return kFCalculatorResult;
+    default: return -1;
+    }
+}
+
+// An operand during the build: a cell address, or a constant's pool index
+// (the pool moves until the form is final).
+struct Operand {
+    const double *cell;
+    int constant;
+};
+Operand OperandOf(const Step &s) { return {static_cast<const double *>(s.p), s.constant}; }
+
+struct Emitter {
+    std::vector<FusedInstruction> code;
+    std::vector<int> ops;         // per instruction: its FusedOp
+    std::vector<int> constantOf;  // per instruction: pool index, or -1
+
+    void Add(int op, const Operand &o) {
+        FusedInstruction i{};
+        i.a.cell = o.cell;
+        Push(op, i, o.constant);
+    }
+    void AddFunction(int op, const void *f) {
+        FusedInstruction i{};
+        i.a.f0 = reinterpret_cast<BuiltinFunction0>(const_cast<void *>(f));
+        Push(op, i, -1);
+    }
+    void AddWord(int op, intptr_t index, const PcodeProgram *program = nullptr) {
+        FusedInstruction i{};
+        if (program) i.a.code = program;
+        else i.a.index = index;
+        Push(op, i, -1);
+    }
+    void Push(int op, const FusedInstruction &i, int constant) {
+        code.push_back(i);
+        ops.push_back(op);
+        constantOf.push_back(constant);
+    }
+};
+
+// The fused instructions of one decoded equation.
+void EmitEquation(const std::vector<Step> &steps, Emitter &e) {
+    int depth = 0;
+    const size_t n = steps.size();
+    for (size_t k = 0; k < n; ++k) {
+        const Step &s = steps[k];
+        const bool isPush = s.op == kOpPushCell || s.op == kOpPushConst;
+        if (isPush) {
+            auto pushAt = [&](size_t j) { return j < n && (steps[j].op == kOpPushCell || steps[j].op == kOpPushConst); };
+            auto arithAt = [&](size_t j) { return j < n ? ArithIndex(steps[j].op) : -1; };
+            // push, push, push, arithmetic, arithmetic: a Y (b X c)
+            if (pushAt(k + 1) && pushAt(k + 2) && arithAt(k + 3) >= 0 && arithAt(k + 4) >= 0) {
+                e.Add(kFTriAddAdd + (arithAt(k + 4) * 4 + arithAt(k + 3)) * 2 + (depth > 0), OperandOf(s));
+                e.Add(kFStop, OperandOf(steps[k + 1]));  // further words: the operands only
+                e.Add(kFStop, OperandOf(steps[k + 2]));
+                depth += 1;
+                k += 4;
+                continue;
+            }
+            // push, push, arithmetic, push, arithmetic: (a X b) Y c
+            if (pushAt(k + 1) && arithAt(k + 2) >= 0 && pushAt(k + 3) && arithAt(k + 4) >= 0) {
+                e.Add(kFPmAddAdd + (arithAt(k + 2) * 4 + arithAt(k + 4)) * 2 + (depth > 0), OperandOf(s));
+                e.Add(kFStop, OperandOf(steps[k + 1]));
+                e.Add(kFStop, OperandOf(steps[k + 3]));
+                depth += 1;
+                k += 4;
+                continue;
+            }
+            // push, push, arithmetic: both operands at once
+            if (k + 2 < n && (steps[k + 1].op == kOpPushCell || steps[k + 1].op == kOpPushConst) &&
+                PairOp(steps[k + 2].op, false) >= 0) {
+                e.Add(PairOp(steps[k + 2].op, depth > 0), OperandOf(s));
+                e.Add(kFStop, OperandOf(steps[k + 1]));  // second word: the operand only
+                depth += 1;
+                k += 2;
+                continue;
+            }
+            // push, arithmetic: the operand straight from its cell
+            if (k + 1 < n && depth > 0 && MemOp(steps[k + 1].op) >= 0) {
+                e.Add(MemOp(steps[k + 1].op), OperandOf(s));
+                k += 1;
+                continue;
+            }
+            e.Add(depth > 0 ? kFLoadPush : kFLoad, OperandOf(s));
+            depth += 1;
+            continue;
+        }
+        int needs = 0, effect = 0;
+        StackEffect(s, &needs, &effect);
+        switch (s.op) {
+        case kOpCall0: e.AddFunction(depth > 0 ? kFCall0Push : kFCall0, s.p); break;
+        case kOpCallMath:
+            if (s.count == 0) e.AddFunction(depth > 0 ? kFCallMath0Push : kFCallMath0, s.p);
+            else {
+                e.AddFunction(kFCallMath, s.p);
+                e.AddWord(kFStop, s.count);  // second word: the count only
+            }
+            break;
+        case kOpCall1: case kOpCall2: case kOpCall3: e.AddFunction(PlainOp(s.op), s.p); break;
+        default: e.AddWord(PlainOp(s.op), 0); break;
+        }
+        depth += effect;
+    }
+}
+
+void Release() {
+    std::free(gForm.code);
+    gForm = FusedForm{};
+}
+
+// The loop. Returns 0 without evaluating anything when the stack has not
+// the room the fused equations need (RunPcode then raises where it would).
+// Called with a null out once, it only hands out its labels.
+int RunForm(double *out) {
+#define VR_FUSED_LABEL(name) &&L##name,
+    static const void *const kLabels[] = {VR_FUSED_OPS(VR_FUSED_LABEL)};
+#undef VR_FUSED_LABEL
+    if (!out) {
+        gLabels = kLabels;
+        return 0;
+    }
+    double *const entry = gValueStack.top;
+    if (gForm.maxDepth > gValueStack.limit - entry) return 0;
+    double *sp = entry;
+    double acc = 0, a, m;
+    const FusedInstruction *ip = gForm.code;
+    gEvalError = 0;
+#define NEXT goto *ip->label
+#define BINARY(name, expr) \
+    L##name: a = sp[-2]; acc = (expr); VR_ROUND(acc); --sp; ++ip; NEXT;
+#define MEM(name, expr) \
+    L##name: acc = (expr); VR_ROUND(acc); ++ip; NEXT;
+#define PAIR(name, oper)                                                          \
+    L##name: acc = *ip[0].a.cell oper *ip[1].a.cell; VR_ROUND(acc); ++sp; ip += 2; NEXT; \
+    L##name##Push: sp[-1] = acc; acc = *ip[0].a.cell oper *ip[1].a.cell; VR_ROUND(acc); ++sp; ip += 2; NEXT;
+    NEXT;
+
+LLoad: acc = *ip->a.cell; ++sp; ++ip; NEXT;
+LLoadPush: sp[-1] = acc; acc = *ip->a.cell; ++sp; ++ip; NEXT;
+PAIR(PairAdd, +)
+PAIR(PairSub, -)
+PAIR(PairMul, *)
+PAIR(PairDiv, /)
+MEM(MemAdd, acc + *ip->a.cell)
+MEM(MemSub, acc - *ip->a.cell)
+MEM(MemMul, acc * *ip->a.cell)
+MEM(MemDiv, acc / *ip->a.cell)
+MEM(MemPow, POW(acc, *ip->a.cell))
+// The last operation of an equation with its store.
+#define MEM_STORE(name, oper) \
+    L##name: acc = acc oper *ip->a.cell; VR_ROUND(acc); out[ip[1].a.index] = acc; sp = entry; gEvalError = 0; ip += 2; NEXT;
+MEM_STORE(MemAddStore, +)
+MEM_STORE(MemSubStore, -)
+MEM_STORE(MemMulStore, *)
+MEM_STORE(MemDivStore, /)
+#undef MEM_STORE
+#define BINARY_STORE(name, oper) \
+    L##name: acc = sp[-2] oper acc; VR_ROUND(acc); out[ip[1].a.index] = acc; sp = entry; gEvalError = 0; ip += 2; NEXT;
+BINARY_STORE(AddStore, +)
+BINARY_STORE(SubStore, -)
+BINARY_STORE(MulStore, *)
+BINARY_STORE(DivStore, /)
+#undef BINARY_STORE
+// a Y (b X c) and (a X b) Y c, the inner result rounded as its slot holds it.
+#define TRI(name, opY, opX)                                                                   \
+    L##name: m = *ip[1].a.cell opX *ip[2].a.cell; VR_ROUND(m);                               \
+        acc = *ip[0].a.cell opY m; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
+    L##name##Push: sp[-1] = acc; m = *ip[1].a.cell opX *ip[2].a.cell; VR_ROUND(m);           \
+        acc = *ip[0].a.cell opY m; VR_ROUND(acc); ++sp; ip += 3; NEXT;
+#define PM(name, opX, opY)                                                                    \
+    L##name: m = *ip[0].a.cell opX *ip[1].a.cell; VR_ROUND(m);                               \
+        acc = m opY *ip[2].a.cell; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
+    L##name##Push: sp[-1] = acc; m = *ip[0].a.cell opX *ip[1].a.cell; VR_ROUND(m);           \
+        acc = m opY *ip[2].a.cell; VR_ROUND(acc); ++sp; ip += 3; NEXT;
+TRI(TriAddAdd, +, +)
+TRI(TriAddSub, +, -)
+TRI(TriAddMul, +, *)
+TRI(TriAddDiv, +, /)
+TRI(TriSubAdd, -, +)
+TRI(TriSubSub, -, -)
+TRI(TriSubMul, -, *)
+TRI(TriSubDiv, -, /)
+TRI(TriMulAdd, *, +)
+TRI(TriMulSub, *, -)
+TRI(TriMulMul, *, *)
+TRI(TriMulDiv, *, /)
+TRI(TriDivAdd, /, +)
+TRI(TriDivSub, /, -)
+TRI(TriDivMul, /, *)
+TRI(TriDivDiv, /, /)
+PM(PmAddAdd, +, +)
+PM(PmAddSub, +, -)
+PM(PmAddMul, +, *)
+PM(PmAddDiv, +, /)
+PM(PmSubAdd, -, +)
+PM(PmSubSub, -, -)
+PM(PmSubMul, -, *)
+PM(PmSubDiv, -, /)
+PM(PmMulAdd, *, +)
+PM(PmMulSub, *, -)
+PM(PmMulMul, *, *)
+PM(PmMulDiv, *, /)
+PM(PmDivAdd, /, +)
+PM(PmDivSub, /, -)
+PM(PmDivMul, /, *)
+PM(PmDivDiv, /, /)
+#undef TRI
+#undef PM
+BINARY(Add, a + acc)
+BINARY(Sub, a - acc)
+BINARY(Mul, a * acc)
+BINARY(Div, a / acc)
+BINARY(IntDiv, DIV(a, acc))
+BINARY(Mod, MOD(a, acc))
+BINARY(Pow, POW(a, acc))
+BINARY(NthRoot, NROOT(a, 1 / acc))
+BINARY(Less, a < acc ? 1.0 : 0.0)
+BINARY(Greater, a > acc ? 1.0 : 0.0)
+BINARY(LessEqual, a <= acc ? 1.0 : 0.0)
+BINARY(GreaterEqual, a >= acc ? 1.0 : 0.0)
+BINARY(Equal, a == acc ? 1.0 : 0.0)
+BINARY(NotEqual, a != acc ? 1.0 : 0.0)
+// The lower operand stays unless the top is greater (smaller): NaN keeps it.
+BINARY(Max, acc > a ? acc : a)
+BINARY(Min, acc < a ? acc : a)
+LNegate: acc = -acc; ++ip; NEXT;
+LNot: acc = acc == 0 ? 1.0 : 0.0; ++ip; NEXT;
+LCall0Push: sp[-1] = acc;
+LCall0:
+    gValueStack.top = sp;
+    acc = ip->a.f0();
+    VR_ROUND(acc);
+    ++sp;
+    ++ip;
+    NEXT;
+LCall1:
+    gValueStack.top = sp;
+    acc = ip->a.f1(acc);
+    VR_ROUND(acc);
+    ++ip;
+    NEXT;
+LCall2:
+    gValueStack.top = sp;
+    acc = ip->a.f2(sp[-2], acc);
+    VR_ROUND(acc);
+    --sp;
+    ++ip;
+    NEXT;
+LCall3:
+    gValueStack.top = sp;
+    acc = ip->a.f3(sp[-3], sp[-2], acc);
+    VR_ROUND(acc);
+    sp -= 2;
+    ++ip;
+    NEXT;
+LCallMath:
+    sp[-1] = acc;
+    sp = CallMathOnStack(ip->a.math, static_cast<int>(ip[1].a.count), sp, gValueStack.limit);
+    acc = sp[-1];
+    ip += 2;
+    NEXT;
+LCallMath0Push: sp[-1] = acc;
+LCallMath0:
+    sp = CallMathOnStack(ip->a.math, 0, sp, gValueStack.limit);
+    acc = sp[-1];
+    ++ip;
+    NEXT;
+LCalculatorResult:
+    acc = GetCalculatorOutput(acc);
+    VR_ROUND(acc);
+    ++ip;
+    NEXT;
+LStore:
+    out[ip->a.index] = acc;
+    sp = entry;
+    gEvalError = 0;  // as each RunPcode starts
+    ++ip;
+    NEXT;
+LPcode:
+    gValueStack.top = entry;
+    out[ip[1].a.index] = RunPcode(ip->a.code);
+    ip += 2;
+    NEXT;
+LStop:
+    gValueStack.top = entry;
+    return 1;
+#undef NEXT
+#undef BINARY
+#undef MEM
+#undef PAIR
+}
+
+}  // namespace
+
+int BuildFusedEquations(PcodeProgram *const *code, int count) {
+    Release();
+    if (!code || count <= 0) return 0;
+    try {
+        Emitter e;
+        std::vector<double> pool;
+        std::vector<Step> steps;
+        std::vector<unsigned char> covered(static_cast<size_t>(count));
+        int maxDepth = 0;
+        for (int i = 0; i < count; ++i) {
+            const size_t poolSize = pool.size();
+            if (code[i] && Decode(code[i], steps, pool, &maxDepth)) {
+                const size_t start = e.code.size();
+                EmitEquation(steps, e);
+                const int last = e.code.size() > start ? e.ops.back() : -1;
+                if ((last >= kFMemAdd && last <= kFMemDiv) || (last >= kFAdd && last <= kFDiv)) {
+                    e.ops.back() = last >= kFAdd ? last - kFAdd + kFAddStore : last - kFMemAdd + kFMemAddStore;
+                    e.AddWord(kFStop, i);  // second word: the index only
+                } else {
+                    e.AddWord(kFStore, i);
+                }
+                covered[static_cast<size_t>(i)] = 1;
+            } else {
+                pool.resize(poolSize);
+                if (code[i]) {
+                    e.AddWord(kFPcode, 0, code[i]);
+                    e.AddWord(kFStop, i);  // second word: the index only
+                } else {
+                    // the bridges evaluate a missing program as 0
+                    static const double kZero = 0;
+                    e.Add(kFLoad, Operand{&kZero, -1});
+                    e.AddWord(kFStore, i);
+                    covered[static_cast<size_t>(i)] = 1;
+                }
+            }
+        }
+        e.AddWord(kFStop, 0);
+        // One block: instructions, then the constants, then the flags.
+        const size_t codeBytes = e.code.size() * sizeof(FusedInstruction);
+        const size_t poolBytes = pool.size() * sizeof(double);
+        char *block = static_cast<char *>(std::malloc(codeBytes + poolBytes + covered.size()));
+        if (!block) return 0;
+        gForm.code = reinterpret_cast<FusedInstruction *>(block);
+        gForm.constants = reinterpret_cast<double *>(block + codeBytes);
+        gForm.covered = reinterpret_cast<unsigned char *>(block + codeBytes + poolBytes);
+        std::memcpy(gForm.code, e.code.data(), codeBytes);
+        if (poolBytes) std::memcpy(gForm.constants, pool.data(), poolBytes);
+        std::memcpy(gForm.covered, covered.data(), covered.size());
+        if (!gLabels) RunForm(nullptr);
+        for (size_t k = 0; k < e.code.size(); ++k) {
+            gForm.code[k].label = gLabels[e.ops[k]];
+            if (e.constantOf[k] >= 0) gForm.code[k].a.cell = gForm.constants + e.constantOf[k];
+        }
+        gForm.count = count;
+        gForm.maxDepth = maxDepth;
+        gForm.source = code;
+        gForm.firstCode = code[0];
+        gForm.generation = gPcodeGeneration;
+        gForm.built = true;
+        return 1;
+    } catch (const std::bad_alloc &) {
+        Release();
+        return 0;
+    }
+}
+
+void FreeFusedEquations() { Release(); }
+
+void EvaluateEquations(PcodeProgram *const *code, int count, double *out, int mayRebuild) {
+    const bool current = gForm.built && gForm.generation == gPcodeGeneration && gForm.source == code &&
+                         gForm.count == count && gForm.firstCode == code[0];
+    if ((current || (mayRebuild && BuildFusedEquations(code, count))) && RunForm(out)) return;
+    for (int i = 0; i < count; ++i) out[i] = code[i] ? RunPcode(code[i]) : 0;
+}
+
+int FusedEquationCovered(int index) {
+    if (!gForm.built || index < 0 || index >= gForm.count) return -1;
+    return gForm.covered[index];
+}

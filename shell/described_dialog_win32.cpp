@@ -1,0 +1,581 @@
+// DescribedDlgProc: the portable engine on a real dialog's controls.
+#include "described_dialog_win32.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "code_libraries.h"
+#include "graph_window_win32.h"
+#include "help_engine.h"
+#include "memory.h"
+#include "messages.h"
+#include "platform_win32.h"
+#include "resource_ids.h"
+#include "settings_files.h"
+#include "settings_tables.h"
+#include "platform.h"
+#include "problem_settings.h"
+#include "string_ids.h"
+#include "text_window_state.h"
+#include "view_color_dialogs.h"
+#include "workspace.h"
+
+DialogSession *gOpenDialogSession;
+Win32DialogShell gWin32DialogShell;
+
+namespace {
+
+// ---- Controls of the open dialog
+
+class Win32Controls : public DialogControls {
+public:
+    explicit Win32Controls(HWND dialog) : dialog_(dialog) {}
+    HWND Item(int id) { return GetDlgItem(dialog_, id); }
+    bool Exists(int id) override { return Item(id) != nullptr; }
+    bool Enabled(int id) override { return Item(id) && IsWindowEnabled(Item(id)); }
+    void Enable(int id, bool on) override {
+        if (HWND w = Item(id)) EnableWindow(w, on);
+    }
+    void Show(int id, bool on) override {
+        if (HWND w = Item(id)) ShowWindow(w, on ? SW_SHOWNA : SW_HIDE);
+    }
+    std::string Text(int id) override {
+        HWND w = Item(id);
+        if (!w) return "";
+        const int n = GetWindowTextLengthA(w);
+        std::string text(n + 1, '\0');
+        GetWindowTextA(w, &text[0], n + 1);
+        text.resize(std::strlen(text.c_str()));
+        return text;
+    }
+    void SetText(int id, const std::string &text) override {
+        if (HWND w = Item(id)) SetWindowTextA(w, text.c_str());
+    }
+    bool Checked(int id) override { return IsDlgButtonChecked(dialog_, id) == BST_CHECKED; }
+    void SetChecked(int id, bool on) override { CheckDlgButton(dialog_, id, on ? BST_CHECKED : BST_UNCHECKED); }
+    void ClearCombo(int id) override { SendDlgItemMessageA(dialog_, id, CB_RESETCONTENT, 0, 0); }
+    void AddComboString(int id, const std::string &text) override {
+        SendDlgItemMessageA(dialog_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    std::string ComboString(int id, int index) override {
+        const LRESULT n = SendDlgItemMessageA(dialog_, id, CB_GETLBTEXTLEN, index, 0);
+        if (n == CB_ERR) return "";
+        std::string text(n + 1, '\0');
+        SendDlgItemMessageA(dialog_, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(std::strlen(text.c_str()));
+        return text;
+    }
+    int ComboSelection(int id) override {
+        const LRESULT sel = SendDlgItemMessageA(dialog_, id, CB_GETCURSEL, 0, 0);
+        return sel == CB_ERR ? -1 : static_cast<int>(sel);
+    }
+    void SetComboSelection(int id, int index) override { SendDlgItemMessageA(dialog_, id, CB_SETCURSEL, index, 0); }
+    void Focus(int id) override {
+        if (HWND w = Item(id)) {
+            SendMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(w), TRUE);
+            SetFocus(w);
+        }
+    }
+    void Beep() override { MessageBeep(MB_ICONEXCLAMATION); }
+    bool IsLabelLike(int id) override {
+        HWND w = Item(id);
+        if (!w) return false;
+        const LRESULT code = SendMessageA(w, WM_GETDLGCODE, 0, 0);
+        if (code & DLGC_STATIC) return !(code & DLGC_WANTCHARS) && !(GetWindowLongA(w, GWL_STYLE) & SS_NOPREFIX);
+        return !(code & DLGC_WANTCHARS);
+    }
+    void SetRowRange(int id, int first, int last, int pos) override {
+        HWND w = Item(id);
+        if (!w) return;
+        char cls[32] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (lstrcmpiA(cls, UPDOWN_CLASSA) == 0) {
+            // The up arrow goes to earlier rows.
+            SendMessageA(w, UDM_SETRANGE32, static_cast<WPARAM>(last), static_cast<LPARAM>(first));
+            SendMessageA(w, UDM_SETPOS32, 0, pos);
+        } else {
+            SCROLLINFO info = {};
+            info.cbSize = sizeof info;
+            info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+            info.nMin = first;
+            info.nMax = last;
+            info.nPage = 1;
+            info.nPos = pos;
+            SendMessageA(w, SBM_SETSCROLLINFO, TRUE, reinterpret_cast<LPARAM>(&info));
+        }
+    }
+    void SetRowPosition(int id, int pos) override {
+        HWND w = Item(id);
+        if (!w) return;
+        char cls[32] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (lstrcmpiA(cls, UPDOWN_CLASSA) == 0) SendMessageA(w, UDM_SETPOS32, 0, pos);
+        else SendMessageA(w, SBM_SETPOS, pos, TRUE);
+    }
+    void SelectTab(int index) override { SendDlgItemMessageA(dialog_, IDC_PAGE_TABS, TCM_SETCURSEL, index, 0); }
+    void SetFixedFont(int id) override {
+        SendDlgItemMessageA(dialog_, id, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), TRUE);
+    }
+    void SetWantReturn(int id) override {
+        if (HWND w = Item(id)) SetWindowLongA(w, GWL_STYLE, GetWindowLongA(w, GWL_STYLE) | ES_WANTRETURN);
+    }
+
+private:
+    HWND dialog_;
+};
+
+// What the next DescribedDlgProc opens.
+struct PendingDialog {
+    const DialogItem *table;
+    int dialogId;
+    int helpContext;
+    const DialogPage *pages;
+    int pageCount;
+    int firstPage;
+};
+PendingDialog gPending;
+DialogSession gSession;
+Win32Controls *gControls;
+
+// ---- Pages: the tab control and the stacked page areas
+
+RECT ControlRect(HWND dialog, int id) {
+    RECT r = {};
+    if (HWND w = GetDlgItem(dialog, id)) {
+        GetWindowRect(w, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&r), 2);
+    }
+    return r;
+}
+
+void MoveControlRange(HWND dialog, int first, int last, int fromId, int toId) {
+    const RECT from = ControlRect(dialog, fromId), to = ControlRect(dialog, toId);
+    const int dx = to.left - from.left, dy = to.top - from.top;
+    if (!dx && !dy) return;
+    for (int id = first; id <= last; ++id) {
+        HWND w = GetDlgItem(dialog, id);
+        if (!w) continue;
+        const RECT r = ControlRect(dialog, id);
+        SetWindowPos(w, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void InitDialogPages(HWND dialog, DialogSession &s) {
+    HWND tabs = GetDlgItem(dialog, IDC_PAGE_TABS);
+    if (!tabs) return;
+    SendMessageA(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)), FALSE);
+    // Below every page control, so that it never paints over them.
+    SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowLongA(tabs, GWL_STYLE, GetWindowLongA(tabs, GWL_STYLE) | WS_CLIPSIBLINGS);
+    for (int i = 0; i < static_cast<int>(s.pages.size()); ++i) {
+        char text[101] = {};
+        GetDlgItemTextA(dialog, s.pages[i].selector, text, sizeof text);
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+        MoveControlRange(dialog, s.pages[i].first, s.pages[i].last, s.pages[i].selector, IDC_PAGE_FIRST);
+    }
+    SendMessageA(tabs, TCM_SETCURSEL, s.currentPage, 0);
+    // The template lays the pages side by side; stacked they need only the
+    // width of the first one.
+    const RECT t = ControlRect(dialog, IDC_PAGE_TABS);
+    RECT client;
+    GetClientRect(dialog, &client);
+    RECT window;
+    GetWindowRect(dialog, &window);
+    const int extra = (window.right - window.left) - client.right;
+    SetWindowPos(dialog, nullptr, 0, 0, t.right + t.left + extra, window.bottom - window.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool IsSelector(const DialogSession &s, int id) {
+    for (const DialogPage &p : s.pages)
+        if (p.selector == id) return true;
+    return false;
+}
+
+void ShowPage(HWND dialog, int index) {
+    if (index < 0 || index == gSession.currentPage) return;
+    UpdateWindow(dialog);
+    SendMessageA(dialog, WM_SETREDRAW, FALSE, 0);
+    ShowDialogPage(gSession, index);
+    SendMessageA(dialog, WM_SETREDRAW, TRUE, 0);
+    SetFocus(dialog);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// ---- Row lists
+
+WNDPROC gRowEditProcs[64];
+int gRowEditIds[64];
+int gRowEditCount;
+
+WNDPROC OriginalProc(int id) {
+    for (int i = 0; i < gRowEditCount; ++i)
+        if (gRowEditIds[i] == id) return gRowEditProcs[i];
+    return DefWindowProcA;
+}
+
+LRESULT CALLBACK DialogRowEditWndProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    const int id = GetDlgCtrlID(edit);
+    if (message == WM_KEYDOWN && (wParam == VK_PRIOR || wParam == VK_NEXT || wParam == kRowGoto) &&
+        gOpenDialogSession) {
+        int index = RowItemOfControl(gSession, id);
+        // The second edit pages the row list it belongs to.
+        if (index >= 0) {
+            const int key = wParam == VK_PRIOR ? kRowBack : wParam == VK_NEXT ? kRowOn : kRowGoto;
+            MoveRow(gSession, index, key, static_cast<int>(lParam));
+            return 0;
+        }
+    }
+    return CallWindowProcA(OriginalProc(id), edit, message, wParam, lParam);
+}
+
+void SubclassRowEdits(HWND dialog) {
+    gRowEditCount = 0;
+    for (auto &entry : gSession.rows) {
+        const DialogItem &item = gSession.items[entry.first];
+        const bool second = item.type == kItemParameterRows || item.type == kItemExpressionRows;
+        for (int id : {item.control, second ? item.control + 1 : 0}) {
+            HWND w = id ? GetDlgItem(dialog, id) : nullptr;
+            if (!w || gRowEditCount == 64) continue;
+            gRowEditIds[gRowEditCount] = id;
+            gRowEditProcs[gRowEditCount++] = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DialogRowEditWndProc)));
+        }
+    }
+}
+
+void RestoreRowEdits(HWND dialog) {
+    for (int i = 0; i < gRowEditCount; ++i)
+        if (HWND w = GetDlgItem(dialog, gRowEditIds[i]))
+            SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gRowEditProcs[i]));
+    gRowEditCount = 0;
+}
+
+void OnRowScroll(HWND dialog, HWND bar, int code, int position) {
+    const int id = GetDlgCtrlID(bar) + 1;
+    const int index = RowItemOfControl(gSession, id);
+    if (index < 0) return;
+    (void)dialog;
+    switch (code) {
+    case SB_LINEUP:
+    case SB_PAGEUP: MoveRow(gSession, index, kRowBack); break;
+    case SB_LINEDOWN:
+    case SB_PAGEDOWN: MoveRow(gSession, index, kRowOn); break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: MoveRow(gSession, index, kRowGoto, position); break;
+    }
+}
+
+// ---- The dialog procedure
+
+void EndSession(HWND dialog, int result) {
+    RestoreRowEdits(dialog);
+    gOpenDialogSession = nullptr;
+    delete gControls;
+    gControls = nullptr;
+    EndDialog(dialog, result);
+}
+
+BOOL OnInit(HWND dialog) {
+    HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    CenterDialogInFrame(dialog);
+    gControls = new Win32Controls(dialog);
+    gOpenDialogSession = &gSession;
+    OpenDescribedDialog(gSession, gPending.table, gPending.dialogId, gPending.helpContext, gPending.pages,
+                        gPending.pageCount, gPending.firstPage, gControls);
+    for (const DialogItem &item : gSession.items)
+        if (item.type == kItemCharArray)
+            SendDlgItemMessageA(dialog, item.control, EM_LIMITTEXT, item.targetSize - 1, 0);
+    SubclassRowEdits(dialog);
+    if (!gSession.pages.empty()) InitDialogPages(dialog, gSession);
+    EnableAutoCompleteAll(dialog);
+    SetCursor(old);
+    return TRUE;
+}
+
+// A file name for the edit, chosen in the open or save dialog.
+void BrowseInto(HWND dialog, int edit, bool save) {
+    char file[MAX_PATH + 1] = {};
+    GetDlgItemTextTrimmed(dialog, edit, file, sizeof file);
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = "*.*\0*.*\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? 0 : OFN_FILEMUSTEXIST);
+    if (save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, edit, file);
+}
+
+// Help of a code library or a plotter driver: its file from the settings
+// section, or a beep when it has none.
+void LibraryHelp(HWND dialog, int combo, int section) {
+    char key[MAX_PATH + 1] = {};
+    GetDlgItemTextTrimmed(dialog, combo, key, sizeof key);
+    const std::string file = key[0] ? gDialogShell->SectionValue(section, key) : std::string();
+    if (file.empty()) MessageBeep(MB_ICONEXCLAMATION);
+    else ShowHelp(dialog, file.c_str(), HELP_CONTENTS, 0);
+}
+
+void OnCommand(HWND dialog, int id, int code) {
+    switch (id) {
+    case IDOK:
+        if (OkDescribedDialog(gSession)) EndSession(dialog, 1);
+        return;
+    case IDCANCEL:
+        CancelDescribedDialog(gSession);
+        EndSession(dialog, 0);
+        return;
+    case IDHELP: HelpDescribedDialog(gSession); return;
+    case IDC_GRAPH_COLORS:
+        gCenterReference = {};
+        ShowColorsDialog(dialog, &gGraphWorkCopy);
+        return;
+    case IDC_GRAPH_VIEW_POINT: ShowViewPointDialog(dialog, &gGraphWorkCopy.viewPoint); return;
+    case IDC_TEXT_VIEW_POINT: ShowViewPointDialog(dialog, &gTextWorkCopy.viewPoint); return;
+    case IDC_PLOTTER_BROWSE: BrowseInto(dialog, IDC_PLOTTER_DEVICE, true); return;
+    case IDC_TEXT_BROWSE: BrowseInto(dialog, IDC_TEXT_OUTPUT_FILE, true); return;
+    case IDC_METHOD_LIBRARY_HELP: LibraryHelp(dialog, IDC_METHOD_LIBRARY, IDS_SECTION_CODE_HELP); return;
+    case IDC_PLOTTER_DRIVER_HELP: LibraryHelp(dialog, IDC_PLOTTER_DRIVER, IDS_SECTION_PLOTTER_HELP); return;
+    }
+    if (IsSelector(gSession, id)) {
+        if (code == BN_CLICKED) {
+            for (size_t p = 0; p < gSession.pages.size(); ++p)
+                if (gSession.pages[p].selector == id) ShowPage(dialog, static_cast<int>(p));
+        } else if (code == 2) {
+            SetFocus(GetDlgItem(dialog, IDC_PAGE_TABS));
+        }
+        return;
+    }
+    SettingsDialogCommand(gSession, id, code);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK DescribedDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: return OnInit(dialog);
+    case WM_COMMAND:
+        if (!gOpenDialogSession) return FALSE;
+        OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR *h = reinterpret_cast<const NMHDR *>(lParam);
+        if (gOpenDialogSession && h->idFrom == IDC_PAGE_TABS && h->code == TCN_SELCHANGE)
+            ShowPage(dialog, static_cast<int>(SendMessageA(h->hwndFrom, TCM_GETCURSEL, 0, 0)));
+        return TRUE;
+    }
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+        if (gOpenDialogSession && lParam) {
+            int position = HIWORD(wParam);
+            char cls[32] = {};
+            GetClassNameA(reinterpret_cast<HWND>(lParam), cls, sizeof cls);
+            if (lstrcmpiA(cls, UPDOWN_CLASSA) == 0)
+                position = static_cast<int>(SendMessageA(reinterpret_cast<HWND>(lParam), UDM_GETPOS32, 0, 0));
+            OnRowScroll(dialog, reinterpret_cast<HWND>(lParam), LOWORD(wParam), position);
+        }
+        return TRUE;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE && gOpenDialogSession) {
+            CancelDescribedDialog(gSession);
+            EndSession(dialog, 0);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_HELP:
+    case WM_CONTEXTMENU: return OnDialogHelpMessage(dialog, message, wParam, lParam);
+    }
+    return FALSE;
+}
+
+bool OnDialogHelpMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HELP) {
+        OnDialogHelp(dialog, reinterpret_cast<const HELPINFO *>(lParam));
+        return true;
+    }
+    if (message != WM_CONTEXTMENU) return false;
+    OnDialogContextMenu(dialog, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
+                        reinterpret_cast<HWND>(wParam));
+    return true;
+}
+
+namespace {
+
+HWND OwnerFor(HWND owner) {
+    if (owner && owner == gFrameWindow) return GetLastActivePopup(owner);
+    return owner;
+}
+
+}  // namespace
+
+INT_PTR RunModalDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM param) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(resourceId), reinterpret_cast<LPCSTR>(RT_DIALOG));
+    if (!found) return -1;
+    HGLOBAL loaded = LoadResource(instance, found);
+    if (!loaded) return -1;
+    const INT_PTR result = DialogBoxIndirectParamA(
+        instance, static_cast<LPCDLGTEMPLATEA>(LockResource(loaded)), OwnerFor(owner), procedure, param);
+    FreeResource(loaded);
+    return result;
+}
+
+HWND CreateModelessDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM param) {
+    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), OwnerFor(owner), procedure,
+                              param);
+}
+
+int RunPagedDescribedDialog(const DialogItem *table, int dialogId, const DialogPage *pages, int pageCount,
+                            int firstPage) {
+    if (gOpenDialogSession) return 0;  // one described dialog at a time
+    gDialogShell = &gWin32DialogShell;
+    gPending = {table, dialogId, 0, pages, pageCount, firstPage};
+    const INT_PTR result = RunModalDialog(dialogId, gFrameWindow, DescribedDlgProc);
+    return result == 1 ? 1 : 0;
+}
+
+int RunDescribedDialog(const DialogItem *table, int dialogId, int helpContext) {
+    if (gOpenDialogSession) return 0;
+    gDialogShell = &gWin32DialogShell;
+    gPending = {table, dialogId, helpContext, nullptr, 0, 0};
+    const INT_PTR result = RunModalDialog(dialogId, gFrameWindow, DescribedDlgProc);
+    return result == 1 ? 1 : 0;
+}
+
+int GetDlgItemTextTrimmed(HWND dialog, int id, char *buffer, int size) {
+    GetDlgItemTextA(dialog, id, buffer, size);
+    int n = static_cast<int>(std::strlen(buffer));
+    while (n > 0 && static_cast<unsigned char>(buffer[n - 1]) <= 32) buffer[--n] = 0;
+    return n;
+}
+
+// ---- The frame's side
+
+namespace {
+
+HWND ActiveChild() {
+    return gMdiClient ? reinterpret_cast<HWND>(SendMessageA(gMdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+}
+
+struct GraphList {
+    HWND exclude;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectGraphs(HWND w, LPARAM param) {
+    GraphList *list = reinterpret_cast<GraphList *>(param);
+    if (w != list->exclude && GraphStateOf(w) && !GetWindow(w, GW_OWNER) && GetParent(w) == gMdiClient)
+        list->windows.push_back(w);
+    return TRUE;
+}
+
+GraphList OtherGraphs() {
+    GraphList list{ActiveChild(), {}};
+    if (gMdiClient) EnumChildWindows(gMdiClient, CollectGraphs, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
+const char *SectionName(int id) { return LoadTextResource(id); }
+
+}  // namespace
+
+void Win32DialogShell::SyncActiveChild(int toWindow) {
+    if (HWND w = ActiveChild()) SendMessageA(w, SyncStateMessage, toWindow, 0);
+}
+
+void Win32DialogShell::SetActiveChildTitle(const char *title) {
+    if (HWND w = ActiveChild()) SetWindowTextA(w, title);
+}
+
+void Win32DialogShell::ShowHelp(int topic) { ShowHelpTopic(topic); }
+
+std::vector<std::string> Win32DialogShell::OtherGraphTitles() {
+    std::vector<std::string> titles;
+    for (HWND w : OtherGraphs().windows) {
+        char text[256] = {};
+        GetWindowTextA(w, text, sizeof text);
+        titles.push_back(text);
+    }
+    return titles;
+}
+
+int Win32DialogShell::LinkedGraphIndex() {
+    const GraphList list = OtherGraphs();
+    for (size_t i = 0; i < list.windows.size(); ++i)
+        if (FromHwnd(list.windows[i]) == gGraphWorkCopy.linkedWindow) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+void Win32DialogShell::LinkGraph(int index) {
+    const GraphList list = OtherGraphs();
+    gGraphWorkCopy.linkedWindow = 0;
+    if (index > 0 && index <= static_cast<int>(list.windows.size()))
+        gGraphWorkCopy.linkedWindow = FromHwnd(list.windows[index - 1]);
+}
+
+std::vector<std::string> Win32DialogShell::SectionKeys(int sectionStringId) {
+    std::vector<std::string> keys;
+    for (const char *k = EnumSettingsKeys(SectionName(sectionStringId), 0, kSettingsShared); k && *k;
+         k = EnumSettingsKeys(SectionName(sectionStringId), 1, kSettingsShared))
+        keys.push_back(k);
+    return keys;
+}
+
+std::string Win32DialogShell::SectionValue(int sectionStringId, const std::string &key) {
+    char value[MAX_PATH + 1] = {};
+    ReadSettingString(SectionName(sectionStringId), key.c_str(), "", value, sizeof value, kSettingsShared);
+    return value;
+}
+
+void Win32DialogShell::SetBackwardButton(bool checked, bool enabled) {
+    PlatformSetCommandState(kCmdBackward, enabled);
+    if (gFrameWindow)
+        if (HMENU menu = GetMenu(gFrameWindow))
+            CheckMenuItem(menu, kCmdBackward, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void Win32DialogShell::GraphFormatApplied() {
+    HWND w = ActiveChild();
+    GraphWindowState *state = w ? GraphStateOf(w) : nullptr;
+    if (!state) return;
+    GraphWindowState *saved = gCurrentGraph;
+    gCurrentGraph = state;
+    UpdateGraphMapping();
+    state->zoomed = 0;
+    gCurrentGraph = saved;
+}
+
+int Win32DialogShell::AvailablePictureFormats() {
+    return (IsClipboardFormatAvailable(CF_BITMAP) ? 1 : 0) | (IsClipboardFormatAvailable(CF_DIB) ? 2 : 0) |
+           (IsClipboardFormatAvailable(CF_METAFILEPICT) ? 4 : 0);
+}
+
+void Win32DialogShell::SelectCodeLibrary(int index, const std::string &) { SelectSolverLibrary(index); }
+
+namespace {
+
+BOOL CALLBACK DropElementCode(HWND w, LPARAM) {
+    if (GraphWindowState *g = GraphStateOf(w))
+        for (GraphicsElement *e = g->elements; e; e = e->next) {
+            FreeAndNull(e->code1);
+            FreeAndNull(e->code2);
+            FreeAndNull(e->code3);
+        }
+    return TRUE;
+}
+
+}  // namespace
+
+// Parameter values are compiled into the elements' code: it is compiled
+// again at the next drawing.
+void Win32DialogShell::ParametersChanged() {
+    if (gMdiClient) EnumChildWindows(gMdiClient, DropElementCode, 0);
+}

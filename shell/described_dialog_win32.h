@@ -1,0 +1,50 @@
+// The described-dialog engine on real dialogs: DescribedDlgProc adapts the
+// dialog's controls to the portable engine, stacks the pages of a tabbed
+// dialog under a tab control, and runs the row lists' edits and spins.
+#pragma once
+#include <windows.h>
+
+#include "described_dialog.h"
+
+// The session of the described dialog that is open (one at a time); null
+// when none is.
+extern DialogSession *gOpenDialogSession;
+
+INT_PTR CALLBACK DescribedDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Finds the template in the resources and runs it modally; an owner that is
+// the frame is replaced by the frame's last active popup.
+INT_PTR RunModalDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM param = 0);
+HWND CreateModelessDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM param = 0);
+
+// WM_HELP and WM_CONTEXTMENU of a dialog: the help of the control; true
+// when the message was one of them.
+bool OnDialogHelpMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// One-page dialog: 1 after OK, 0 after Cancel.
+int RunDescribedDialog(const DialogItem *table, int dialogId, int helpContext);
+int RunPagedDescribedDialog(const DialogItem *table, int dialogId, const DialogPage *pages, int pageCount,
+                            int firstPage);
+
+// GetDlgItemText with trailing characters up to code 32 cut; the length.
+int GetDlgItemTextTrimmed(HWND dialog, int id, char *buffer, int size);
+
+// The frame's side of the dialogs on real windows: the active child of the
+// multi-document client, help topics, the picture formats on the clipboard.
+class Win32DialogShell : public DialogShell {
+public:
+    void SyncActiveChild(int toWindow) override;
+    void SetActiveChildTitle(const char *title) override;
+    void ShowHelp(int topic) override;
+    std::vector<std::string> OtherGraphTitles() override;
+    int LinkedGraphIndex() override;
+    void LinkGraph(int index) override;
+    std::vector<std::string> SectionKeys(int sectionStringId) override;
+    std::string SectionValue(int sectionStringId, const std::string &key) override;
+    void SetBackwardButton(bool checked, bool enabled) override;
+    void GraphFormatApplied() override;
+    int AvailablePictureFormats() override;
+    void SelectCodeLibrary(int index, const std::string &entry) override;
+    void ParametersChanged() override;
+};
+extern Win32DialogShell gWin32DialogShell;

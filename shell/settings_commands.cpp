@@ -1,0 +1,64 @@
+// Menu commands of the settings dialogs.
+#include "settings_commands.h"
+
+#include "described_dialog_win32.h"
+#include "graph_window_win32.h"
+#include "platform_win32.h"
+#include "settings_tables.h"
+#include "text_window_state.h"
+#include "ui_lock.h"
+#include "view_color_dialogs.h"
+
+namespace {
+
+HWND ActiveChild() {
+    return gMdiClient ? reinterpret_cast<HWND>(SendMessageA(gMdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+}
+
+bool ActiveIsText() {
+    char cls[32] = {};
+    HWND w = ActiveChild();
+    return w && GetClassNameA(w, cls, sizeof cls) && lstrcmpiA(cls, "VR_Text") == 0;
+}
+
+}  // namespace
+
+int RunSettingsDialog(const DialogItem *table, int dialogId, const DialogPage *pages, int pageCount, int firstPage) {
+    const bool definitions = dialogId == kDialogDefinitions;
+    if (definitions) HideToolWindows();
+    const int result = RunPagedDescribedDialog(table, dialogId, pages, pageCount, firstPage);
+    if (definitions) RestoreToolWindows(1);
+    return result;
+}
+
+int RunSettingsCommand(HWND owner, int command) {
+    RegisterViewColorClasses();
+    if (command == 303 || command == 304) {
+        HWND w = ActiveChild();
+        GraphWindowState *state = w ? GraphStateOf(w) : nullptr;
+        if (!state) {
+            MessageBeep(MB_ICONEXCLAMATION);
+            return 0;
+        }
+        SendMessageA(w, SyncStateMessage, 0, 0);
+        const int result = command == 303 ? ShowColorsDialog(owner, &gGraphWorkCopy)
+                                          : ShowViewPointDialog(owner, &gGraphWorkCopy.viewPoint);
+        if (result) {
+            SendMessageA(w, SyncStateMessage, 1, 0);
+            InvalidateRect(w, nullptr, TRUE);
+        }
+        return result;
+    }
+    SettingsDialogChoice c;
+    if (!FindSettingsDialog(command, &c)) return -1;
+    if ((c.target == kForGraph && !(ActiveChild() && GraphStateOf(ActiveChild()))) ||
+        (c.target == kForText && !ActiveIsText())) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return 0;
+    }
+    int result;
+    if (c.pages) result = RunSettingsDialog(c.table, c.dialogId, c.pages, c.pageCount, c.firstPage);
+    else result = RunDescribedDialog(c.table, c.dialogId, c.helpContext);
+    if (result && c.target == kForGraph) InvalidateRect(ActiveChild(), nullptr, TRUE);
+    return result;
+}

@@ -1,0 +1,309 @@
+// The fused right-hand side against the interpreter it is derived from:
+// every value bit for bit, every error with its code, box and stack state.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "bridges.h"
+#include "compile_problem.h"
+#include "eval_errors.h"
+#include "fused_equations.h"
+#include "interpreter.h"
+#include "math_plugins.h"
+#include "memory.h"
+#include "opcodes.h"
+#include "platform_recorder.h"
+#include "problem_settings.h"
+#include "workspace.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+uint64_t Bits(double v) {
+    uint64_t b;
+    std::memcpy(&b, &v, sizeof b);
+    return b;
+}
+
+// What one way of evaluating the equations left behind.
+struct Result {
+    int jump = 0;
+    int error = 0;
+    std::vector<uint64_t> out;
+    std::string boxes;
+    double *top = nullptr;
+};
+
+// The equations code[0..n-1] at the workspace's current cells, either
+// through the form or one RunPcode each, inside a recovery point.
+Result Evaluate(PcodeProgram *const *code, int n, bool fused) {
+    gRecorder.Reset();
+    std::vector<double> out(static_cast<size_t>(n), -7.0);
+    double *volatile data = out.data();
+    EvalRecovery r;
+    BeginEvalRecovery(&r);
+    volatile int jump = VR_SETJMP(gEvalJmpBuf);
+    if (jump == 0) {
+        if (fused) EvaluateEquations(code, n, data, 1);
+        else for (int i = 0; i < n; ++i) data[i] = RunPcode(code[i]);
+    }
+    EndEvalRecovery(&r);
+    Result res;
+    res.jump = jump;
+    res.error = gEvalError;
+    for (double v : out) res.out.push_back(Bits(v));
+    for (const auto &b : gRecorder.boxes) res.boxes += b.text + " | " + b.caption + "\n";
+    res.top = gValueStack.top;
+    return res;
+}
+
+void ExpectSame(PcodeProgram *const *code, int n, const std::string &what) {
+    const Result reference = Evaluate(code, n, false);
+    const Result fused = Evaluate(code, n, true);
+    EXPECT_EQ(fused.jump, reference.jump) << what;
+    EXPECT_EQ(fused.error, reference.error) << what;
+    EXPECT_EQ(fused.out, reference.out) << what;
+    EXPECT_EQ(fused.boxes, reference.boxes) << what;
+    EXPECT_EQ(fused.top, reference.top) << what;
+}
+
+// Stand-ins for plug-in functions.
+double VR_PLUGIN_CALL Plugin0() { return 42; }
+double VR_PLUGIN_CALL Plugin2(double a, double b) { return a * 10 + b; }
+double VR_PLUGIN_CALL PluginFails(double a) { return a > 0 ? HUGE_VAL : -a; }
+
+// Three variables x[1..3], parameters k and big; the problem's own compile.
+class FusedEquationsTest : public ::testing::Test {
+protected:
+    MathFunctionEntry plugins[3] = {
+        {"p0", 0, reinterpret_cast<MathFunction>(Plugin0)},
+        {"p2", 2, reinterpret_cast<MathFunction>(Plugin2)},
+        {"fails", 1, reinterpret_cast<MathFunction>(PluginFails)},
+    };
+
+    void SetUp() override { MakeWorkspace(1000); }
+    void TearDown() override {
+        gMathFunctions = nullptr;
+        gMathFunctionCount = 0;
+        ClearCalculatorResults();
+        FreeProblemWorkspace();
+        gProblemKind = kSingleOde;
+        gDimension = 2;
+        gStackLength = 1000;
+        gStatusFrequency = 0;
+        gShootingIterations = 0;
+        gRecorder.Reset();
+    }
+    void MakeWorkspace(unsigned stack) {
+        gRecorder.Reset();
+        InstallEvalAbortHandler();
+        gShootingIterations = 0;
+        gStatusFrequency = 0;
+        gProblemKind = kOdeSystem;
+        gDimension = 3;
+        gStackLength = stack;
+        gParameterCount = 0;
+        ASSERT_EQ(NewProblemWorkspace(), 1);
+        gMathFunctions = plugins;
+        gMathFunctionCount = 3;
+    }
+    // Compiles the three equations as a run does; false on a compile error.
+    bool CompileEquations(const char *a, const char *b, const char *c) {
+        const char *texts[] = {a, b, c};
+        for (int i = 0; i < 3; ++i) SetNonEmptyStringCopy(gEquationTexts[i], texts[i]);
+        return CompileProblem() == 1;
+    }
+    void SetState(double t, double a, double b, double c) {
+        gTime = t;
+        gVariables[0] = a;
+        gVariables[1] = b;
+        gVariables[2] = c;
+    }
+};
+
+// Each expression covers opcodes of its own; "fused" says whether the form
+// runs it itself or hands it to RunPcode.
+struct OpcodeCase {
+    const char *text;
+    bool fused;
+};
+const OpcodeCase kOpcodeCases[] = {
+    {"1.5", true},                                   // PushConst
+    {"x[1]", true},                                  // PushCell
+    {"x[1] + x[2] - x[3] * 2 / t", true},            // Add Sub Mul Div (pairs, memory operands)
+    {"(x[1] + 1) * (x[2] - 2) / (x[3] + t)", true},  // stack operands
+    {"x[1] \\ 3 + x[2] % 4 + x[3] ^ 2", true},       // IntDiv Mod Pow
+    {"x[1] ^ x[2] + 2 ^ -x[3]", true},               // Pow on the stack, Negate
+    {"-x[1] + !x[2] + !0", true},                    // Negate Not
+    {"(-8) ^^ (1 / 3) + x[2] ^^ 2", true},           // NthRoot
+    {"(x[1] < x[2]) + (x[1] > x[2]) * 2 + (x[1] <= x[3]) * 4 + (x[1] >= x[3]) * 8", true},
+    {"(x[1] == x[2]) + (x[1] != x[2]) * 2", true},   // Equal NotEqual
+    {"MAX(x[1], x[2], x[3]) - MIN(x[3], x[2], x[1])", true},
+    {"RANDOM(0, 1) * 0 + PI", true},                 // Call2
+    {"INF() - x[1]", true},                          // Call0
+    {"sin(x[1]) + atan2(x[2], x[3]) + RANDOM3(1, 2, 3) * 0", true},  // Call1 Call2 Call3
+    {"p0() + p2(x[1], x[2]) + 1 + p0()", true},      // CallMath 0 and 2, first and further push
+    {"%[1] + %[2] * x[1]", true},                    // CalculatorResult
+    // the fused shapes, first in an equation and over a value already there
+    {"x[1] * (x[2] - x[3])", true},
+    {"t + x[1] / (x[2] + 2) * 3", true},
+    {"(x[1] - x[2]) * x[3] + 8", true},
+    {"t - (x[1] / x[2] - x[3]) - (1 + t) * (x[1] - 2)", true},
+    {"(x[2] - x[3]) * x[1] - x[2] + 8", true},
+    {"IF(x[1], 1, 2)", false},                       // If
+    {"IF(x[1] - 5, 1, 2, 3)", false},
+    {"x[1] && x[2]", false},                         // And
+    {"x[1] || x[2]", false},                         // Or
+    {"x[1] ? x[2] : x[3]", false},                   // JumpIfZero Jump
+};
+
+// States that touch the awkward values: NaN, zero, signs, huge and tiny.
+const double kStates[][4] = {
+    {0.5, 1, 2, 3},
+    {-1, -2.5, 0, 7},
+    {1e-300, 1e-200, 1e-160, 1e300},
+    {2, kNaN, 1, -1},
+    {3, 1.7976931348623157e308, 10, 0.1},
+    {0.25, 4.9406564584124654e-324, 2.2250738585072014e-308, -0.0},
+};
+
+TEST_F(FusedEquationsTest, EveryOpcodeGivesTheInterpretersBitsAndErrors) {
+    for (double v : {0.125, -3.0}) {
+        ASSERT_TRUE(gCalculatorResultCount < gCalculatorResultCapacity || GrowCalculatorResults());
+        gCalculatorResults[gCalculatorResultCount++] = v;
+    }
+    for (const OpcodeCase &c : kOpcodeCases) {
+        ASSERT_TRUE(CompileEquations(c.text, "x[1] * 10 / 10", "x[2] * x[3] * x[3]")) << c.text;
+        ASSERT_EQ(FusedEquationCovered(0), c.fused ? 1 : 0) << c.text;
+        EXPECT_EQ(FusedEquationCovered(1), 1);
+        for (const auto &s : kStates) {
+            SetState(s[0], s[1], s[2], s[3]);
+            ExpectSame(gEquationCode, 3, std::string(c.text) + " at x[1] = " + std::to_string(s[1]));
+        }
+    }
+}
+
+// Each fails in its own way at run time; the form must fail the same way,
+// after the same equations were written.
+TEST_F(FusedEquationsTest, ErrorsAreTheInterpretersAtTheSamePoint) {
+    const char *failing[] = {
+        "LAMBERTW(-1)",     // a built-in's own error
+        "fails(1) + 1",     // a plug-in's +infinity: silent
+        "%[5]",             // no such calculator result
+        "x[1] + fails(x[1])",
+    };
+    for (const char *text : failing) {
+        ASSERT_TRUE(CompileEquations("x[1] + 1", text, "x[3]")) << text;
+        EXPECT_EQ(FusedEquationCovered(1), 1) << text;
+        SetState(0, 1, 2, 3);
+        ExpectSame(gEquationCode, 3, text);
+        SetState(0, -1, 2, 3);
+        ExpectSame(gEquationCode, 3, text);
+    }
+}
+
+// A stack too short for the equations: RunPcode raises "Stack overflow" at
+// the push that fills it, after the equations before it were written.
+TEST_F(FusedEquationsTest, StackOverflowIsRaisedByTheInterpreterWhereItWould) {
+    FreeProblemWorkspace();
+    MakeWorkspace(5);
+    ASSERT_TRUE(CompileEquations("x[1]", "1 + (1 + (1 + (1 + x[2])))", "x[3]"));
+    SetState(0, 1, 2, 3);
+    const Result fused = Evaluate(gEquationCode, 3, true);
+    EXPECT_EQ(fused.error, kEvalStackOverflow);
+    EXPECT_NE(fused.boxes.find("Stack overflow"), std::string::npos);
+    EXPECT_EQ(fused.out[0], Bits(1));
+    ExpectSame(gEquationCode, 3, "overflow");
+    ASSERT_TRUE(CompileEquations("x[1]", "1 + (1 + (1 + x[2]))", "x[3]"));  // L - 1 values fit
+    ExpectSame(gEquationCode, 3, "fits");
+    EXPECT_EQ(Evaluate(gEquationCode, 3, true).out[1], Bits(5));
+}
+
+// Programs that only hand-made code can hold: the form leaves them to the
+// interpreter, which reports them as ever.
+TEST_F(FusedEquationsTest, InvalidCodeRunsThroughTheInterpreter) {
+    static unsigned char unbalanced[] = {kOpPushCell, 0, 0, 0, 0, kOpPushCell, 0, 0, 0, 0, kOpEnd};
+    static unsigned char invalid[] = {kOpPushCell, 0, 0, 0, 0, 40, kOpEnd};
+    const uint32_t cell = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&gVariables[0]));
+    for (unsigned char *p : {unbalanced, invalid}) std::memcpy(p + 1, &cell, 4);
+    std::memcpy(unbalanced + 6, &cell, 4);
+    PcodeProgram *code[3] = {gPcodeBuffer, unbalanced, invalid};
+    ASSERT_GT(CompileExpression("x[1] + 1", gPcodeBuffer, 100), 0);
+    ASSERT_EQ(BuildFusedEquations(code, 3), 1);
+    EXPECT_EQ(FusedEquationCovered(0), 1);
+    EXPECT_EQ(FusedEquationCovered(1), 0);
+    EXPECT_EQ(FusedEquationCovered(2), 0);
+    SetState(0, 1, 2, 3);
+    ExpectSame(code, 3, "unbalanced");
+    // Code changed without a compile: whoever changes it builds the form anew.
+    code[1] = invalid;
+    ASSERT_EQ(BuildFusedEquations(code, 3), 1);
+    ExpectSame(code, 3, "invalid");
+}
+
+// The right-hand side as the integrators call it: the form is rebuilt when
+// the code changes, and the bridge's cells come back unchanged.
+TEST_F(FusedEquationsTest, RhsCallbackFollowsRecompiledCode) {
+    ASSERT_TRUE(CompileEquations("x[2]", "-x[1]", "x[3] * t"));
+    double y[3] = {1, 2, 3}, dydt[3];
+    SetState(9, 7, 8, 9);
+    RhsCallback(2, y, dydt);
+    EXPECT_EQ(std::vector<double>(dydt, dydt + 3), std::vector<double>({2, -1, 6}));
+    EXPECT_EQ(gTime, 9);
+    EXPECT_EQ(gVariables[0], 7);
+    // Code compiled straight into a slot, as a test or a tool might.
+    PcodeProgram *spare = gPcodeBuffer + gPcodeLength - 100;
+    ASSERT_GT(CompileExpression("x[1] + 100", spare, 100), 0);
+    gEquationCode[0] = spare;
+    RhsCallback(2, y, dydt);
+    EXPECT_EQ(dydt[0], 101);
+}
+
+// Every compiled expression of a whole problem (equations, initial
+// functions, boundary conditions, status line): the form built over each
+// array gives the interpreter's bits.
+TEST_F(FusedEquationsTest, EveryExpressionOfAProblemAgrees) {
+    FreeProblemWorkspace();
+    gProblemKind = kOdeSystem;
+    gDimension = 4;
+    gParameterCount = 0;
+    ASSERT_EQ(NewProblemWorkspace(), 1);
+    const char *equations[] = {"-0.5 * x[1] + x[2] * x[3] - x[4] ^ 3", "sqrt(abs(x[1])) - cos(t) * x[2]",
+                               "MAX(x[1], 0) * MIN(x[2], 1) + exp(-x[3] * x[3] / 2)",
+                               "(x[1] + x[2]) * (x[3] - x[4]) / (1 + t * t) + x[1] % 2 - x[2] \\ 3"};
+    const char *initial[] = {"sin(t)", "cos(t) * 2", "t ^ 2 - 1", "1 / (1 + t)"};
+    const char *boundary[] = {"x0[1] - 1", "x0[2] * x0[3]", "x0[3] + x0[4] * 2", "x0[4] ^ 2 - 3"};
+    for (int i = 0; i < 4; ++i) {
+        SetNonEmptyStringCopy(gEquationTexts[i], equations[i]);
+        SetNonEmptyStringCopy(gInitialFunctionTexts[i], initial[i]);
+        SetNonEmptyStringCopy(gBoundaryTexts[i], boundary[i]);
+    }
+    gShootingIterations = 3;
+    gStatusFrequency = 1;
+    SetNonEmptyStringCopy(gStatusFirstExpression, "t * 1000 + x[1]");
+    SetNonEmptyStringCopy(gStatusSecondExpression, "x[2] ^ 2 + x[3] ^ 2");
+    ASSERT_EQ(CompileProblem(), 1);
+    struct Array {
+        PcodeProgram *const *code;
+        int count;
+        const char *what;
+    } arrays[] = {{gEquationCode, 4, "equations"}, {gInitialFunctionCode, 4, "initial functions"},
+                  {gBoundaryCode, 4, "boundary conditions"}, {gStatusLineCode, 2, "status line"}};
+    for (const Array &a : arrays) {
+        for (int i = 0; i < a.count; ++i) ASSERT_NE(a.code[i], nullptr) << a.what;
+        ASSERT_EQ(BuildFusedEquations(a.code, a.count), 1);
+        for (const auto &s : kStates) {
+            gTime = s[0];
+            for (int i = 0; i < 4; ++i) gVariables[i] = gInitialValues[i] = s[1 + i % 3] * (i + 1);
+            ExpectSame(a.code, a.count, std::string(a.what) + " at t = " + std::to_string(s[0]));
+        }
+    }
+}
+
+}  // namespace
