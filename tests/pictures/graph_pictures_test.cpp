@@ -81,7 +81,9 @@ protected:
             ASSERT_TRUE(RegisterClassA(&wc));
             registered = true;
         }
-        client = CreateWindowA("VrPictureFrame", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 500, nullptr,
+        // Hidden: the pictures live in the windows' off-screen bitmaps, and
+        // tests running beside these read the shared screen.
+        client = CreateWindowA("VrPictureFrame", "", WS_OVERLAPPEDWINDOW, 0, 0, 700, 500, nullptr,
                                nullptr, Instance(), nullptr);
         ASSERT_TRUE(client);
         gMdiClient = client;
