@@ -9,8 +9,7 @@
 #pragma once
 #include <cstdint>
 
-// "Heaviside(0)": the value of STEP at 0 (problem_settings.cpp, initially 0.5).
-extern double gHeavisideZero;
+#include "problem_settings.h"  // gHeavisideZero: the value of STEP at 0
 
 // POW reads gPowerDenominator ("Power denominator", settings.h): odd roots
 // are tried up to it for a negative base (0: none, so (-8)^(1/3) is a domain

@@ -24,8 +24,9 @@ enum ExpressionKind {
 // and gStatusFrequency of problem_settings.h.
 #include "problem_settings.h"
 
-// Code of the status line's "First expression" and "Second expression".
-extern PcodeProgram *gStatusLineCode[2];
+// Code of the status line's "First expression" and "Second expression":
+// gStatusLineCode of bridges.h.
+#include "bridges.h"
 
 // The failing compile, for the dialog: kind, index within its array, element
 // number (kind 7), the text slot, and the free position in the shared buffer.

@@ -94,7 +94,7 @@ bool FormatBitmapFileName(char *out, int size, const char *folder, const char *p
 bool ParseInputValue(const char *text, double *value);
 
 // Picture capture of the active graph window, installed by the graphics
-// side once graph windows exist. While unset, BMP finds no graph window:
+// side (InstallWin32Platform) once graph windows exist; both entries required. While unset, BMP finds no graph window:
 // it returns the error value and saves nothing.
 struct GraphPictureHooks {
     bool (*activeChildIsGraph)();      // the active child is a graph window

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "escapes.h"
 #include "heap.h"
 #include "messages.h"
 #include "solver_method.h"
@@ -99,58 +100,14 @@ void MakeOwnedCopy(char *&slot) {
 }
 
 unsigned char ParseDigits(const char **pos, int base, int maxDigits) {
-    unsigned value = 0;
-    const char *p = *pos;
-    const char *last = p - 1;
-    for (int n = 0; n < maxDigits; ++n, ++p) {
-        int c = static_cast<unsigned char>(*p), digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else break;
-        if (digit >= base) break;
-        value = (value * base + digit) & 0xFF;
-        last = p;
-    }
-    *pos = last;
-    return static_cast<unsigned char>(value);
+    unsigned char value = ParseEscapeDigits(pos, base, maxDigits);
+    --*pos;
+    return value;
 }
 
 const char *UnescapeFormat(const char *text) {
     static char buffer[kUnescapeBufferSize];
-    char *out = buffer;
-    char *const end = buffer + sizeof buffer - 1;
-    for (const char *p = text ? text : ""; *p && out < end; ++p) {
-        if (*p != '\\') {
-            *out++ = *p;
-            continue;
-        }
-        char c = *++p;
-        if (!c) break;  // a backslash at the very end ends the text
-        const char *digits = p + 1;
-        switch (c) {
-        case 'o': *out++ = static_cast<char>(ParseDigits(&digits, 8, 3)); p = digits; break;
-        case 'x': *out++ = static_cast<char>(ParseDigits(&digits, 16, 2)); p = digits; break;
-        case 'a': *out++ = 7; break;
-        case 'b': *out++ = 8; break;
-        case 'e': *out++ = 27; break;
-        case 'f': *out++ = 12; break;
-        case 'n': *out++ = 10; break;
-        case 'r': *out++ = 13; break;
-        case 't': *out++ = 9; break;
-        case 'v': *out++ = 11; break;
-        case 'z': *out++ = 0; break;
-        default:
-            if (c >= '0' && c <= '9') {
-                digits = p;
-                *out++ = static_cast<char>(ParseDigits(&digits, 10, 3));
-                p = digits;
-            } else {
-                *out++ = c;
-            }
-        }
-    }
-    *out = 0;
+    DecodeEscapes(text ? text : "", buffer, sizeof buffer);
     return buffer;
 }
 

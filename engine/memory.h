@@ -66,7 +66,8 @@ void SetNonEmptyStringCopy(char *&slot, const char *text);
 // the old pointer.
 void MakeOwnedCopy(char *&slot);
 
-// Copies text into one shared buffer with backslash escapes replaced; null
+// Copies text into one shared buffer with backslash escapes replaced
+// (DecodeEscapes, escapes.h); null
 // gives "". The result stays valid until the next call. A text longer than
 // any problem can store is cut at the buffer's end.
 const char *UnescapeFormat(const char *text);
@@ -77,8 +78,7 @@ const char *UnescapeFormat(const char *text);
 // anything else. Formats from files pass here before they reach printf.
 int CountDoubleConversions(const char *format);
 
-// Reads up to maxDigits digits of base (8, 10 or 16) at *pos, modulo 256, and
-// leaves *pos on the last digit read.
+// ParseEscapeDigits (escapes.h), but leaves *pos on the last digit read.
 unsigned char ParseDigits(const char **pos, int base, int maxDigits);
 
 // Escapes only shorten a text, so this holds any value a problem-file line

@@ -3,6 +3,7 @@
 // the Win32 unit tests link a recorder (tests/support/platform_recorder.cpp)
 // that captures what was shown and answers as the test scripted.
 #pragma once
+#include "resource_ids.h"
 
 // Message box style bits and results carry the Windows values, so the Win32
 // side passes them through unchanged.
@@ -64,9 +65,9 @@ constexpr int kChannelTextSize = 260;
 // for a file name and a number format, 855 "BMP Files" for a folder and a
 // file-name pattern.
 enum ChannelDialogId : int {
-    kDialogOutputFile = 840,
-    kDialogInputFile = 850,
-    kDialogBmpFiles = 855,
+    kDialogOutputFile = IDD_OUTPUT_FILE,
+    kDialogInputFile = IDD_INPUT_FILE,
+    kDialogBmpFiles = IDD_BMP_FILES,
 };
 
 struct ChannelDialogRequest {

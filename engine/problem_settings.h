@@ -2,6 +2,7 @@
 // status-line values, texts and flags that the problem file carries and the
 // run engine reads. Initial values are those of a new problem.
 #pragma once
+#include "command_ids.h"
 
 extern double gHeavisideZero;         // "Heaviside(0)": value of STEP at 0, 0.5
 extern int gPhaseXMin, gPhaseXMax;    // "Phase-portrait x min/max"
@@ -36,9 +37,6 @@ extern char *gProjectNotes;           // [Notes], owned
 // Problem flags of the file commands.
 extern int gProblemChanged;
 extern int gAskForProblemName;        // the next save asks for a file name
-
-// Command greyed for maps, checked while "Backward" is set.
-constexpr int kCmdBackward = 504;
 
 // Back to the values of a new problem (texts freed).
 void ResetProblemSettings();

@@ -16,6 +16,7 @@
 // parameter), gFamilyX and gFamilyY (nx, ny).
 #pragma once
 #include "plugin_abi.h"
+#include "command_ids.h"
 
 // The point being handed out; between points gOutputTime is the next
 // output mark. gOutputValues holds n doubles (the workspace's first work
@@ -98,4 +99,3 @@ int PrepareSolverMethod();
 
 // Timer id of pauses on the frame.
 constexpr unsigned kPauseTimerId = 117;
-constexpr int kCmdExit = 108;

@@ -1,9 +1,11 @@
 // Everything a run needs from the windowing side, as one record of function
 // pointers. The run engine is portable and never sees a window handle: the
-// Win32 shell fills the record (shell/run_host_win32.cpp, InstallWin32RunHost)
+// Win32 shell fills the record (InstallWin32Platform, shell/install_win32.h)
 // and the graph and text windows add their per-point procedures; host tests
-// install a recording fake. Any entry may be null: the run then does without
-// that service (no priority change, no status line, no windows to serve).
+// install a recording fake. The program sets every entry except those marked
+// optional (a Win32 test checks it); a test double may leave any entry null,
+// and the run then does without that service (no priority change, no status
+// line, no windows to serve).
 //
 // For the graph and text windows: a child window is an opaque pointer (the
 // Win32 host passes the HWND). The engine visits every child through
@@ -51,7 +53,7 @@ struct RunHost {
     void (*setThreadPriority)(int priority);  // -15 .. 15
     int (*processorCount)();
     void (*setIdealProcessor)(int processor); // 32: no preference
-    unsigned (*tickCount)();                  // null: TickCount()
+    unsigned (*tickCount)();                  // optional; null: TickCount()
 
     // ---- Pause timer 117 on the frame: returns the timer's id, 0 when no
     // timer was available. When it fires the host calls EndPause.

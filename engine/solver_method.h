@@ -2,6 +2,7 @@
 // window procedures, built-in functions and error boxes steer it.
 #pragma once
 #include "plugin_abi.h"
+#include "command_ids.h"
 
 // Value of initial function j (or one of its time derivatives) at a time
 // before the trajectory start; handed through to solver plug-ins.
@@ -40,7 +41,6 @@ struct RunState {
 
 extern RunState gRunState;
 
-constexpr int kCmdContinue = 503;
 
 // Marks the method not ready and runs its cleanup hook. forgetTrajectory also
 // clears canContinue and greys Continue. While a run is in progress the

@@ -3,6 +3,7 @@
 // here by address, so everything compiled becomes invalid when the
 // workspace is rebuilt.
 #pragma once
+#include "command_ids.h"
 
 // The problem's kind and sizes (the [Type] section of a problem file).
 enum ProblemKind { kSingleOde = 0, kOdeSystem = 1, kMap = 2 };
@@ -103,8 +104,6 @@ extern char *gEditorTextBuffer;
 // The last NewProblemWorkspace succeeded; tested before a run.
 extern int gWorkspaceReady;
 
-// Menu command greyed for a map, which has no choice of method.
-constexpr int kCmdMethod = 210;
 
 // Rebuilds the workspace for the current kind and dimension; 1 on success,
 // 0 when an allocation failed (reported once).

@@ -62,7 +62,8 @@ int WalkDisplayList(const GraphWindowState *state, DisplayRecordProc proc, void 
 
 // ---- Screen replay
 
-// What a replay needs from the windowing side; null entries are skipped.
+// What a replay needs from the windowing side. The program sets every entry
+// (InstallWin32Platform); a test double may leave some null, which are skipped.
 struct DisplayReplayHooks {
     void (*beginWait)();       // wait cursor on
     void (*endWait)();         // cursor back

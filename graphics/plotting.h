@@ -20,7 +20,8 @@ extern double gPlotBuffer[2];
 // The next line goes horizontally to the diagonal first (staircase).
 extern int gStaircasePending;
 
-// What plotting needs from the windowing side; null entries do without.
+// What plotting needs from the windowing side. The program sets every entry
+// (InstallWin32Platform); a test double may leave some null, which do without.
 struct PlotHost {
     // The record of a graph window; null when w is no (longer a) graph window.
     GraphWindowState *(*stateOf)(WindowId w);

@@ -1,6 +1,6 @@
 /* Ids of dialogs and their controls, shared by the resource script and the
-   code so that the two cannot drift. Plain #defines: the resource compiler
-   reads this file too. */
+   code so that the two cannot drift (commands: command_ids.h). Plain
+   #defines: the resource compiler reads this file too. */
 #ifndef VR_RESOURCE_IDS_H
 #define VR_RESOURCE_IDS_H
 
@@ -28,39 +28,6 @@
 #define IDC_INPUT_PROMPT IDC_CHANNEL_FILE
 #define IDC_INPUT_VALUE IDC_CHANNEL_FORMAT
 
-/* Graph-window commands (menu Draw), forwarded by the frame to the active
-   graph window. */
-#define IDM_REFRESH_WINDOW 601
-#define IDM_REFRESH_ALL 602
-#define IDM_FULL_SCREEN 603
-#define IDM_NEW_ELEMENT 605
-#define IDM_EDIT_ELEMENT 606
-#define IDM_NEXT_ELEMENT 607
-#define IDM_PREVIOUS_ELEMENT 608
-#define IDM_COPY_ELEMENT 609
-#define IDM_ELEMENT_TO_CLIPBOARD 610
-#define IDM_ELEMENT_FROM_CLIPBOARD 611
-#define IDM_REMOVE_ELEMENT 612
-#define IDM_REMOVE_ALL_ELEMENTS 613
-#define IDM_MODE_INITIAL_CONDITIONS 641
-#define IDM_MODE_SELECT 642
-#define IDM_MODE_MOVE 643
-#define IDM_MODE_ORIGIN 644
-#define IDM_MODE_POINT 645
-#define IDM_MODE_THIRD 646
-#define IDM_MODE_FIRST 647
-#define IDM_MODE_LAST 648
-#define IDM_MODE_ROTATE 649
-#define IDM_ZOOM_IN 661
-#define IDM_ZOOM_OUT 662
-#define IDM_ACTUAL_SIZE 663
-#define IDM_LARGER_STEP 664
-#define IDM_SMALLER_STEP 665
-#define IDM_NEXT_FRACTAL_ORDER 666
-#define IDM_PREVIOUS_FRACTAL_ORDER 667
-/* Frame commands the graph windows send. */
-#define IDM_ERASE_WINDOW 411
-#define IDM_STOP 502
 /* The settings dialogs of the described-dialog engine (resources/dialogs/
    settings.rc). Row lists are three controls: label N - 2, spin N - 1 and
    edit N. IDC_PAGE_TABS is the tab control of a tabbed dialog and
@@ -443,5 +410,11 @@
 #define IDC_COLOR_WIDTH_6 25430
 #define IDC_COLOR_WIDTH_7 25431
 #define IDC_COLOR_PALETTE_HINT 25432
+/* Dialog 870: other running instances of the program. */
+#define IDD_ALREADY_RUNNING 870
+#define IDC_INSTANCE_LIST 28601
+#define IDC_OPEN_SELECTED 28602
+#define IDC_NEW_COPY 28603
+#define IDC_INSTANCE_TEXT 28604
 
 #endif

@@ -2,6 +2,7 @@
 // reason below it; OK hands the edited text back for another compile.
 #include <cstring>
 
+#include "help_engine.h"
 #include "memory.h"
 #include "platform.h"
 #include "platform_win32.h"
@@ -108,9 +109,8 @@ void OnOk(HWND dialog, CompilerErrorDialog *state) {
     EndDialog(dialog, IDOK);
 }
 
-void ShowDialogHelp(HWND dialog, UINT command, ULONG_PTR data) {
-    if (gHelpFile[0]) WinHelpA(dialog, gHelpFile, command, data);
-}
+// Through the one help routine, which picks the engine the file needs.
+void ShowDialogHelp(HWND dialog, UINT command, ULONG_PTR data) { ShowHelp(dialog, gHelpFile, command, data); }
 
 INT_PTR CALLBACK CompilerErrorDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     CompilerErrorDialog *state = StateOf(dialog);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "window_helpers.h"  // gFrameWindow, gMdiClient
+#include "command_ids.h"
 
 // Windows the lock and the pump act on. Each owner sets its handle when it
 // creates the window and clears it when the window goes; null: not there.
@@ -22,7 +23,8 @@ extern int gRunning;
 extern int gUserAbort;
 
 // Services of the frame, toolbars, browsers and child windows that the lock
-// calls; each owner installs its own. Null entries are skipped.
+// calls; each owner installs its own through InstallWin32Platform, which must
+// set every entry. Null entries (test doubles) are skipped.
 struct UiLockHooks {
     void (*endPause)();                                                // the run's pause
     void (*updateCommandStates)();                                     // menus and buttons from the state
@@ -42,9 +44,6 @@ extern UiLockHooks gUiLockHooks;
 // child: Edit, Output, Action.
 constexpr int kRunLockedMenus[] = {1, 2, 6};
 
-// Menu commands of a run (Continue, 503, is kCmdContinue).
-constexpr int kCmdStart = 501;
-constexpr int kCmdStop = 502;
 
 void LockUiForRun();
 void UnlockUiAfterRun();

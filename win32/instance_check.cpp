@@ -13,10 +13,10 @@ int gOtherFrameSeen;
 
 namespace {
 
-constexpr int kListBox = 28601;
-constexpr int kOpenSelected = 28602;
-constexpr int kNewCopy = 28603;
-constexpr int kDialogText = 28604;
+constexpr int kListBox = IDC_INSTANCE_LIST;
+constexpr int kOpenSelected = IDC_OPEN_SELECTED;
+constexpr int kNewCopy = IDC_NEW_COPY;
+constexpr int kDialogText = IDC_INSTANCE_TEXT;
 constexpr int kHelpButton = 9;
 constexpr int kDialogHelpTopic = 2830;
 constexpr UINT kHelpQuit = 2;

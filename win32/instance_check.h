@@ -4,10 +4,12 @@
 #pragma once
 #include <windows.h>
 
+#include "resource_ids.h"
+
 constexpr UINT kInstanceQueryMessage = WM_USER + 561;  // 1585
 constexpr WPARAM kInstanceQueryWParam = 17940;
 constexpr LPARAM kInstanceQueryLParam = static_cast<LPARAM>(0xE99ADBBDUL);
-constexpr int kAlreadyRunningDialog = 870;
+constexpr int kAlreadyRunningDialog = IDD_ALREADY_RUNNING;
 
 // Set when the check saw another frame of the program (start-up then lets
 // the system place this instance's frame).

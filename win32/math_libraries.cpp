@@ -23,8 +23,6 @@ int gMathLibraryCount;
 
 namespace {
 
-typedef const MathFunctionEntry *(VR_PLUGIN_CALL *GetParamDllProc)(int32_t index);
-
 // Longer than any path Windows loads, so that an overlong value still reaches
 // the loader and gets the not-found message rather than a cut name.
 constexpr int kLibraryPathSize = 1024;
@@ -105,10 +103,10 @@ bool IsUsableRecord(const MathFunctionEntry *e) {
 }
 
 // The plain export name first, then the stdcall-decorated one.
-GetParamDllProc FindGetParamDll(HMODULE module) {
-    FARPROC found = GetProcAddress(module, "GetParamDLL");
-    if (!found) found = GetProcAddress(module, "_GetParamDLL@4");
-    return reinterpret_cast<GetParamDllProc>(reinterpret_cast<void *>(found));
+GetParamDllFunction FindGetParamDll(HMODULE module) {
+    FARPROC found = GetProcAddress(module, VR_MATH_ENTRY_NAME);
+    if (!found) found = GetProcAddress(module, VR_MATH_ENTRY_DECORATED_NAME);
+    return reinterpret_cast<GetParamDllFunction>(reinterpret_cast<void *>(found));
 }
 
 // Appends the plug-in's usable records to gMathFunctions. The list is
@@ -116,7 +114,7 @@ GetParamDllProc FindGetParamDll(HMODULE module) {
 // grows once per library. False when the table could not grow: it is then
 // empty.
 bool CollectFunctions(HMODULE module) {
-    GetParamDllProc get = FindGetParamDll(module);
+    GetParamDllFunction get = FindGetParamDll(module);
     if (!get) return true;
     int listed = 0;
     while (listed < kMaxMathFunctionsPerLibrary && get(listed)) ++listed;

@@ -7,6 +7,7 @@
 // an item in the frame's Help menu.
 #pragma once
 #include <windows.h>
+#include "command_ids.h"
 
 // Settings sections of the list (key: display name, value: library path, ":"
 // for the program folder) and of the help files (same keys), in file 1.
@@ -17,10 +18,6 @@ extern const char kMathHelpSection[];
 extern const char kDefaultMathLibraryKey[];
 extern const char kDefaultMathLibraryPath[];
 
-// Help menu commands: the separator before the first plug-in item, then one
-// item per plug-in with a help file, command kMathHelpFirstCommand + index.
-constexpr int kMathHelpSeparatorCommand = 941;
-constexpr int kMathHelpFirstCommand = 942;
 constexpr int kMathHelpSubmenu = 7;
 
 // A plug-in is asked for at most this many records; one whose list never

@@ -7,6 +7,7 @@
 
 #include "messages.h"
 #include "platform.h"
+#include "command_ids.h"
 #include "string_ids.h"
 
 namespace {
@@ -15,7 +16,7 @@ constexpr int kKeyTextSize = 64;
 // The longest value the program reads (a font path may take 20,479
 // characters) and the key-name list of a section.
 constexpr int kSettingsTextSize = 20480;
-constexpr int kFullScreenCommand = 603;
+constexpr int kFullScreenCommand = IDM_FULL_SCREEN;
 
 // Two spare bytes: a value of the longest length must not look cut.
 char gRawValue[kSettingsTextSize + 2];

@@ -5,14 +5,13 @@
 #include <windows.h>
 
 #include "graph_pipeline.h"
+#include "command_ids.h"
 
 constexpr char kGraphWindowClass[] = "VR_Graph";
 // Window word 0 of the class holds the GraphWindowState pointer.
 constexpr int kGraphWindowExtraBytes = sizeof(LONG_PTR);
 // wParam 0: the window's record into gGraphWorkCopy; any other: back.
 constexpr UINT SyncStateMessage = WM_USER + 10;  // 1034
-// Frame command that erases a graph window (lParam: the window).
-constexpr WPARAM kEraseWindowCommand = 411;
 
 extern int gGraphWindowCount;
 // Refreshes menus and toolbars after a graph window comes or goes; set by

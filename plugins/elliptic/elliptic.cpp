@@ -185,7 +185,7 @@ JACOBI_FUNCTION(JacobiSN, sn)
 
 namespace {
 
-#define ENTRY(name, count) {#name, count, reinterpret_cast<MathFunctionAddress>(name)}
+#define ENTRY(name, count) {#name, count, reinterpret_cast<MathFunction>(name)}
 // Order and names are what problem files and the host rely on.
 const MathFunctionEntry kFunctions[kEllipticFunctionCount] = {
     ENTRY(EllipticE, 2),  ENTRY(EllipticE1, 1), ENTRY(EllipticF, 2), ENTRY(EllipticK, 1),

@@ -1,6 +1,7 @@
 // Trimvex: the console filter that thins point data and clips its polylines
 // to a rectangle. The program's main only calls RunTrimvex.
 #pragma once
+#include "escapes.h"  // ParseEscapeDigits, DecodeEscapes
 
 // Exit status of the program, and the codes of PrintReport.
 enum TrimvexCode {
@@ -22,9 +23,5 @@ int RunTrimvex(int argc, char **argv);
 int PrintReport(int code, const char *text);
 
 // Decodes backslash escapes in place ("\n", "\t", "\x41", "\o101", "\65",
-// "\z" ends the text, any other character stands for itself).
+// "\z" ends the text, any other character stands for itself): DecodeEscapes.
 void UnescapeString(char *text);
-
-// Reads up to maxDigits digits of base (8, 10 or 16) at *pos into a byte
-// value, modulo 256, and leaves *pos after the last digit read.
-unsigned char ParseEscapeDigits(const char **pos, int base, int maxDigits);

@@ -8,31 +8,30 @@
 #pragma once
 #include <stdint.h>
 
-// Plug-in functions remove their own arguments on Win32 (stdcall); the host
-// tree has no such convention and builds them as plain functions.
-#if defined(_WIN32)
-#define VR_MATH_CALL __stdcall
-#else
-#define VR_MATH_CALL
-#endif
+#include "plugin_abi.h"
+
+// Plug-in functions remove their own arguments on Win32 (plugin_abi.h).
+#define VR_MATH_CALL VR_PLUGIN_CALL
 
 // The function takes argumentCount doubles by value, first argument first,
 // and returns a double; the host casts this generic function pointer to the
 // signature the count gives before calling it.
-typedef void(VR_MATH_CALL *MathFunctionAddress)(void);
+typedef void(VR_MATH_CALL *MathFunction)(void);
 
 // Crosses the library boundary: three 32-bit fields, no padding, whatever the
 // compiler on either side would choose.
 #pragma pack(push, 4)
 struct MathFunctionEntry {
     const char *name;         // expression-language identifier, case-sensitive
-    int32_t argumentCount;    // the host accepts 0 to 20
-    MathFunctionAddress function;
+    int32_t argumentCount;    // 0 to kMaxMathFunctionArguments
+    MathFunction function;
 };
 #pragma pack(pop)
 
 static_assert(sizeof(void *) != 4 || sizeof(MathFunctionEntry) == 12,
               "MathFunctionEntry must be three packed 32-bit fields");
+
+constexpr int kMaxMathFunctionArguments = 20;
 
 // Name of the entry point the host looks up, and the decorated name it tries
 // when the plain one is missing.

@@ -1,0 +1,12 @@
+// The one place where the portable parts meet their Win32 implementations:
+// InstallWin32Platform fills every host record (run_host.h, plotting.h,
+// display_list.h, file_channels.h, ui_lock.h) and every service pointer
+// (graph surface, stroke-font loader, plotter drivers, problem windows, text
+// windows). Entries a record marks optional may stay null; a test checks
+// that no other entry does.
+#pragma once
+#include <windows.h>
+
+// Start-up, before the first window: accelerators and editorControls are
+// the frame's (see InstallWin32RunHost); null while it has none.
+void InstallWin32Platform(HACCEL *accelerators = nullptr, HWND *editorControls = nullptr);

@@ -1,0 +1,181 @@
+// The seam between the portable parts and Win32: after InstallWin32Platform
+// every entry of every host record is set, except those the record marks
+// optional and those whose Win32 side does not exist yet (kNotYetProvided,
+// which must shrink: an entry listed there that is set fails the test too).
+// Records are structs of function pointers only, so they are walked slot by
+// slot and a new entry is checked without touching this test.
+#include <windows.h>
+
+#include <cstddef>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "display_list.h"
+#include "file_channels.h"
+#include "graph_pipeline.h"
+#include "graph_window_win32.h"
+#include "install_win32.h"
+#include "plotter.h"
+#include "plotting.h"
+#include "problem_windows.h"
+#include "run_host.h"
+#include "text_layout.h"
+#include "text_window_output.h"
+#include "ui_lock.h"
+
+namespace {
+
+typedef void (*AnyEntry)();
+
+#define ENTRY(Record, field) (std::string(#Record ".") + #field)
+
+// What the records themselves call optional.
+const std::set<std::string> kOptional = {
+    ENTRY(RunHost, tickCount),
+};
+
+// Entries whose Win32 side is still to be written (frame, status line, text
+// windows, graph-element actions, plotter output, graph pictures, browsers).
+// Remove an entry here when its owner installs it in InstallWin32Platform.
+const std::set<std::string> kNotYetProvided = {
+    ENTRY(RunHost, elementActionInProgress), ENTRY(RunHost, setStatusText),
+    ENTRY(RunHost, getStatusText), ENTRY(RunHost, addTextOdePoint),
+    ENTRY(RunHost, addTextMapPoint), ENTRY(RunHost, textWindowFiles),
+    ENTRY(RunHost, beginPlotterOutput), ENTRY(RunHost, endPlotterOutput),
+    ENTRY(GraphPictureHooks, activeChildIsGraph), ENTRY(GraphPictureHooks, saveActivePicture),
+    ENTRY(UiLockHooks, updateCommandStates), ENTRY(UiLockHooks, setToolbarButtonState),
+    ENTRY(UiLockHooks, refreshBrowsers), ENTRY(UiLockHooks, setGraphCaret),
+    ENTRY(UiLockHooks, makeChildCurrent), ENTRY(UiLockHooks, saveCurrentWindows),
+    ENTRY(UiLockHooks, restoreCurrentWindows),
+    "gRefreshCommandStates", "gProblemWindowHost", "gTextWindowControl",
+};
+
+// Entry names by offset, for the messages and the two lists.
+struct Field {
+    size_t offset;
+    const char *name;
+};
+#define FIELD(Record, field) {offsetof(Record, field), #field}
+
+const Field kRunHostFields[] = {
+    FIELD(RunHost, elementActionInProgress), FIELD(RunHost, lockUi), FIELD(RunHost, unlockUi),
+    FIELD(RunHost, compileProblem), FIELD(RunHost, runGuarded), FIELD(RunHost, installFaultHandlers),
+    FIELD(RunHost, setThreadPriority), FIELD(RunHost, processorCount), FIELD(RunHost, setIdealProcessor),
+    FIELD(RunHost, tickCount), FIELD(RunHost, startPauseTimer), FIELD(RunHost, killPauseTimer),
+    FIELD(RunHost, pumpOne), FIELD(RunHost, waitMessage), FIELD(RunHost, setStatusText),
+    FIELD(RunHost, getStatusText), FIELD(RunHost, forEachChild), FIELD(RunHost, childKind),
+    FIELD(RunHost, plotOdePoint), FIELD(RunHost, plotMapPoint), FIELD(RunHost, addTextOdePoint),
+    FIELD(RunHost, addTextMapPoint), FIELD(RunHost, textWindowFiles), FIELD(RunHost, beginPlotterOutput),
+    FIELD(RunHost, endPlotterOutput), FIELD(RunHost, postExit),
+};
+const Field kPlotHostFields[] = {
+    FIELD(PlotHost, stateOf), FIELD(PlotHost, getDc), FIELD(PlotHost, releaseDc),
+    FIELD(PlotHost, invalidate), FIELD(PlotHost, postKeyDown), FIELD(PlotHost, drawDirectionField),
+};
+const Field kReplayFields[] = {
+    FIELD(DisplayReplayHooks, beginWait), FIELD(DisplayReplayHooks, endWait),
+    FIELD(DisplayReplayHooks, pumpCheckEscape),
+};
+const Field kPictureFields[] = {
+    FIELD(GraphPictureHooks, activeChildIsGraph), FIELD(GraphPictureHooks, saveActivePicture),
+};
+const Field kUiLockFields[] = {
+    FIELD(UiLockHooks, endPause), FIELD(UiLockHooks, updateCommandStates),
+    FIELD(UiLockHooks, setToolbarButtonState), FIELD(UiLockHooks, refreshBrowsers),
+    FIELD(UiLockHooks, setGraphCaret), FIELD(UiLockHooks, makeChildCurrent),
+    FIELD(UiLockHooks, saveCurrentWindows), FIELD(UiLockHooks, restoreCurrentWindows),
+};
+
+std::string Expect(const std::string &name, bool set) {
+    if (kNotYetProvided.count(name))
+        return set ? name + " is installed now: take it off kNotYetProvided" : "";
+    if (!set && !kOptional.count(name)) return name + " is left null";
+    return "";
+}
+
+template <typename Record, size_t N>
+void CheckRecord(const char *recordName, const Record &record, const Field (&fields)[N], std::string *faults) {
+    static_assert(sizeof(Record) % sizeof(AnyEntry) == 0, "a host record holds function pointers only");
+    const size_t slots = sizeof(Record) / sizeof(AnyEntry);
+    for (size_t i = 0; i < slots; ++i) {
+        const size_t offset = i * sizeof(AnyEntry);
+        std::string name = std::string(recordName) + ".slot " + std::to_string(i) + " (unnamed here: add it)";
+        for (const Field &f : fields)
+            if (f.offset == offset) name = std::string(recordName) + "." + f.name;
+        AnyEntry entry;
+        std::memcpy(&entry, reinterpret_cast<const char *>(&record) + offset, sizeof entry);
+        std::string fault = Expect(name, entry != nullptr);
+        if (name.find("unnamed") != std::string::npos) fault = name;
+        if (!fault.empty()) *faults += fault + "\n";
+    }
+}
+
+void CheckPointer(const char *name, bool set, std::string *faults) {
+    std::string fault = Expect(name, set);
+    if (!fault.empty()) *faults += fault + "\n";
+}
+
+class SeamTest : public ::testing::Test {
+protected:
+    // Starts from nothing installed and leaves the process as it found it.
+    void SetUp() override {
+        run = gRunHost, plot = gPlotHost, replay = gDisplayReplayHooks;
+        picture = gGraphPictureHooks, uiLock = gUiLockHooks;
+        surface = gGraphSurface, windows = gProblemWindowHost, text = gTextWindowControl;
+        fonts = gStrokeFontLoader, drivers = gPlotterDriverLookup, commands = gRefreshCommandStates;
+        gRunHost = RunHost{}, gPlotHost = PlotHost{}, gDisplayReplayHooks = DisplayReplayHooks{};
+        gGraphPictureHooks = GraphPictureHooks{}, gUiLockHooks = UiLockHooks{};
+        gGraphSurface = nullptr, gProblemWindowHost = nullptr, gTextWindowControl = nullptr;
+        gStrokeFontLoader = nullptr, gPlotterDriverLookup = nullptr, gRefreshCommandStates = nullptr;
+    }
+    void TearDown() override {
+        gRunHost = run, gPlotHost = plot, gDisplayReplayHooks = replay;
+        gGraphPictureHooks = picture, gUiLockHooks = uiLock;
+        gGraphSurface = surface, gProblemWindowHost = windows, gTextWindowControl = text;
+        gStrokeFontLoader = fonts, gPlotterDriverLookup = drivers, gRefreshCommandStates = commands;
+    }
+    RunHost run;
+    PlotHost plot;
+    DisplayReplayHooks replay;
+    GraphPictureHooks picture;
+    UiLockHooks uiLock;
+    GraphSurface *surface;
+    ProblemWindowHost *windows;
+    TextWindowControl *text;
+    int (*fonts)(int);
+    int (*drivers)(const char *, char *, int);
+    void (*commands)();
+};
+
+TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
+    InstallWin32Platform();
+    std::string faults;
+    CheckRecord("RunHost", gRunHost, kRunHostFields, &faults);
+    CheckRecord("PlotHost", gPlotHost, kPlotHostFields, &faults);
+    CheckRecord("DisplayReplayHooks", gDisplayReplayHooks, kReplayFields, &faults);
+    CheckRecord("GraphPictureHooks", gGraphPictureHooks, kPictureFields, &faults);
+    CheckRecord("UiLockHooks", gUiLockHooks, kUiLockFields, &faults);
+    CheckPointer("gGraphSurface", gGraphSurface != nullptr, &faults);
+    CheckPointer("gProblemWindowHost", gProblemWindowHost != nullptr, &faults);
+    CheckPointer("gTextWindowControl", gTextWindowControl != nullptr, &faults);
+    CheckPointer("gStrokeFontLoader", gStrokeFontLoader != nullptr, &faults);
+    CheckPointer("gPlotterDriverLookup", gPlotterDriverLookup != nullptr, &faults);
+    CheckPointer("gRefreshCommandStates", gRefreshCommandStates != nullptr, &faults);
+    EXPECT_EQ(faults, "");
+}
+
+// The check itself: an installer that forgets an entry is caught.
+TEST_F(SeamTest, AForgottenEntryIsReported) {
+    InstallWin32Platform();
+    gRunHost.pumpOne = nullptr;
+    gStrokeFontLoader = nullptr;
+    std::string faults;
+    CheckRecord("RunHost", gRunHost, kRunHostFields, &faults);
+    CheckPointer("gStrokeFontLoader", gStrokeFontLoader != nullptr, &faults);
+    EXPECT_EQ(faults, "RunHost.pumpOne is left null\ngStrokeFontLoader is left null\n");
+}
+
+}  // namespace
