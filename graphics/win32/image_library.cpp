@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "graph_pictures.h"
+#include "library_loader.h"
 #include "messages.h"
 #include "string_ids.h"
 
@@ -73,13 +74,6 @@ FiBitmap ConvertForFormat(FiBitmap bitmap, int format) {
 int SaveFlagsForFormat(int format) { return format == kFifJpeg ? 128 : 0; }
 
 }  // namespace
-
-HMODULE LoadLibrarySilently(const char *path) {
-    UINT previous = SetErrorMode(SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS);
-    HMODULE module = LoadLibraryA(path);
-    SetErrorMode(previous);
-    return module;
-}
 
 int LoadFreeImage() {
     if (gFreeImageState >= 0) return gFreeImageState;

@@ -6,10 +6,6 @@
 
 #include "picture_filter.h"
 
-// Loads silently: no box from the system when a library or one it needs is
-// missing.
-HMODULE LoadLibrarySilently(const char *path);
-
 // -1 not tried, 0 failed, 1 ready. Tried once: later calls give the result.
 int LoadFreeImage();
 void UnloadFreeImage();
