@@ -1,5 +1,6 @@
 #include "install_win32.h"
 
+#include "graph_pictures.h"
 #include "plotter.h"
 #include "run_host_win32.h"
 #include "settings_files.h"
@@ -11,4 +12,5 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     InstallWin32RunHost(accelerators, editorControls);
     gStrokeFontLoader = LoadStrokeFont;
     gPlotterDriverLookup = LookUpPlotterDriver;
+    InstallGraphPictures();
 }

@@ -45,7 +45,6 @@ const std::set<std::string> kNotYetProvided = {
     ENTRY(RunHost, getStatusText), ENTRY(RunHost, addTextOdePoint),
     ENTRY(RunHost, addTextMapPoint), ENTRY(RunHost, textWindowFiles),
     ENTRY(RunHost, beginPlotterOutput), ENTRY(RunHost, endPlotterOutput),
-    ENTRY(GraphPictureHooks, activeChildIsGraph), ENTRY(GraphPictureHooks, saveActivePicture),
     ENTRY(UiLockHooks, updateCommandStates), ENTRY(UiLockHooks, setToolbarButtonState),
     ENTRY(UiLockHooks, refreshBrowsers), ENTRY(UiLockHooks, setGraphCaret),
     ENTRY(UiLockHooks, makeChildCurrent), ENTRY(UiLockHooks, saveCurrentWindows),
