@@ -112,6 +112,7 @@ TEST_F(CalculatorTest, OverlongInputIsRefusedWhole) {
 TEST_F(CalculatorTest, AFaultLeavesNoValue) {
     // Masked exceptions with the status word tested: the same in both trees.
     gMask87 = 1;
+    ApplyFpuOptions();
     EXPECT_EQ(Evaluate("1/0", kCalculatorTyping), "");
     EXPECT_EQ(Evaluate("1/0"), "");
     EXPECT_EQ(gCalculatorResultCount, 0);
