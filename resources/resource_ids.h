@@ -467,6 +467,43 @@
 
 #include "command_ids.h"
 
+/* Dialog 920, the calculator, and its menu VR_CALC. */
+#define IDD_CALCULATOR 920
+#define IDC_CALC_EVALUATE 31000
+#define IDC_CALC_INPUT 31002
+#define IDC_CALC_CURRENT 31006
+#define IDC_CALC_FORMAT 31010
+#define IDC_CALC_HISTORY 31012
+#define IDC_CALC_HELP 9
+#define IDM_CALC_SAVE 911
+#define IDM_CALC_PRINT 912
+#define IDM_CALC_CLEAR_ALL 913
+#define IDM_CALC_UNDO 914
+#define IDM_CALC_SELECT_ALL 915
+#define IDM_CALC_CUT 916
+#define IDM_CALC_COPY 917
+#define IDM_CALC_PASTE 918
+#define IDM_CALC_EVALUATE 919
+#define IDM_CALC_CLEAR 921
+#define IDM_CALC_HELP_TOPIC 922
+#define IDM_CALC_HELP_INDEX 923
+#define IDM_CALC_HELP_SEARCH 924
+
+/* Dialog 700, the extension lists. */
+#define IDD_EXTENSION_LISTS 700
+#define IDC_EXT_LIST 29301
+#define IDC_EXT_ADD 29302
+#define IDC_EXT_UP 29303
+#define IDC_EXT_DOWN 29304
+#define IDC_EXT_REMOVE 29305
+#define IDC_EXT_EXAMINE 29306
+#define IDC_EXT_RESTORE 29307
+#define IDC_EXT_NAME 29308
+#define IDC_EXT_FILE 29309
+#define IDC_EXT_HELP_FILE 29310
+#define IDC_EXT_FILE_BUTTON 29311
+#define IDC_EXT_HELP_BUTTON 29312
+
 #endif
 
 // Print dialog 600, progress dialog 610.

@@ -167,6 +167,11 @@ int ReadSettingString(const char *section, const char *key, const char *def, cha
     return ReadValue(section, key, def, buffer, size, file, true);
 }
 
+int ReadSettingStringAsStored(const char *section, const char *key, const char *def, char *buffer,
+                              int size, int file) {
+    return ReadValue(section, key, def, buffer, size, file, false);
+}
+
 int ReadSettingInt(const char *section, const char *key, int def, int file) {
     const char *path = FilePath(file);
     if (!path || !key) return def;

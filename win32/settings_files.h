@@ -27,6 +27,10 @@ int LocateSettingsFiles();
 int ReadSettingString(const char *section, const char *key, const char *def, char *buffer,
                       int size, int file);
 int ReadSettingInt(const char *section, const char *key, int def, int file);
+// The same, with the value as stored (a ":" path stays relative): for
+// dialogs that write the value back.
+int ReadSettingStringAsStored(const char *section, const char *key, const char *def, char *buffer,
+                              int size, int file);
 
 // A null key deletes the section, a null text deletes the key.
 void WriteSettingString(const char *section, const char *key, const char *text, int file);

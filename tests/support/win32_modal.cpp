@@ -8,9 +8,11 @@ std::string WindowText(HWND w) {
     return std::string(buffer, n > 0 ? n : 0);
 }
 
+HWND gModelessToIgnore;
+
 BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
     char cls[32];
-    if (IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0) {
+    if (w != gModelessToIgnore && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0) {
         *reinterpret_cast<HWND *>(found) = w;
         return FALSE;
     }
@@ -138,3 +140,5 @@ DWORD WINAPI ModalScript::Watch(LPVOID param) {
     }
     return 0;
 }
+
+void IgnoreModelessDialog(HWND dialog) { gModelessToIgnore = dialog; }

@@ -64,3 +64,8 @@ private:
     HANDLE thread_;
     std::vector<ModalCapture> captures_;
 };
+
+// A modeless dialog of the test's own thread (null: none) that the watchers
+// must not take for the box they wait for: reading its texts from the watcher
+// would wait on the test's thread, which waits on the watcher.
+void IgnoreModelessDialog(HWND dialog);
