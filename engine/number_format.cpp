@@ -12,7 +12,7 @@
 namespace {
 
 // A format taken apart once: the literal text around the conversion
-// ("%%" already made "%") and the conversion as an fmt specification.
+// ("%%" already made "%") and the conversion as an fmt format string.
 struct PreparedFormat {
     std::string text;    // the format itself, the key
     std::string prefix;
