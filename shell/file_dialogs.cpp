@@ -1,6 +1,7 @@
 #include "file_dialogs.h"
 
 #include <commdlg.h>
+#include <cstdlib>
 #include <cstring>
 
 #include "image_library.h"
