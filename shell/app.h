@@ -113,7 +113,6 @@ extern int gProgramVersionNumber;
 int LoadProblemFile(HWND owner, int isExample);
 int SaveProblemFile(HWND owner, int askName);
 int QuerySaveProblem(HWND owner);
-void AddDefaultExtension(char *path);
 // Print mode ("/p", "/pt"): prints the problem file's text; the exit code.
 int PrintProblemFromCommandLine();
 // Writes the whole problem to path in one step; 1 when written.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "file_dialogs.h"
 #include "app.h"
 #include "memory.h"
 #include "messages.h"
@@ -52,16 +53,6 @@ char *ReadWholeFile(const char *path, DWORD *size) {
 }
 
 }  // namespace
-
-void AddDefaultExtension(char *path) {
-    const char *slash = std::strrchr(path, '\\');
-    const char *dot = std::strrchr(path, '.');
-    if (dot && (!slash || dot > slash)) return;
-    // A name with no room for the extension stays as it is (the open then
-    // reports it), never cut.
-    const size_t n = std::strlen(path);
-    if (n + 3 < static_cast<size_t>(kPathSize)) std::memcpy(path + n, ".vr", 4);
-}
 
 // Through a temporary file in the same folder, replaced in one step: a
 // failure leaves the old file as it was.
