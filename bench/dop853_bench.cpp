@@ -364,7 +364,7 @@ int VR_PLUGIN_CALL OutputRows(double t, const double *y) {
         int rc = gSolverMethod.interpolate(-3, gOutputTime, gOutputValues, nullptr);
         if (rc != 0) return rc - 3;
         if (gBefore) BeforeLine(gOutputTime);
-        else if (AddTextWindowOdePoint(&gWindow, 0) != 0) return -1;
+        else if (AddTextWindowOdePoint(&gWindow, RunPoint{gOutputTime, gOutputValues, 0}) != 0) return -1;
         ++gMarks;
         gOutputTime = static_cast<double>(gMarks) * kOutputStep;
     }
@@ -412,13 +412,13 @@ double TextRun(bool before, const char *path) {
         TextWindowRunEnumProc(&gWindow, 0);
     }
     for (int i = 0; i < 3; ++i) gOutputValues[i] = y[i];
-    if (!before) AddTextWindowOdePoint(&gWindow, 1);
+    if (!before) AddTextWindowOdePoint(&gWindow, RunPoint{gOutputTime, gOutputValues, 1});
     int rc = Dop853Step(&t, y, gEnd, kTolerance, gEnd, 1e-3, kRetardedPoints);
     // the final point, as the run engine outputs it
     gOutputTime = t;
     for (int i = 0; i < 3; ++i) gOutputValues[i] = y[i];
     if (before) BeforeLine(t);
-    else AddTextWindowOdePoint(&gWindow, 0);
+    else AddTextWindowOdePoint(&gWindow, RunPoint{gOutputTime, gOutputValues, 0});
     ++gMarks;
     if (before) std::fclose(gBeforeFile);
     else TextWindowRunEnumProc(&gWindow, 1);

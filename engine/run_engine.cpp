@@ -597,10 +597,11 @@ void ProcessOutputPoint() {
 
 void DispatchPointProc(void *window, int first) {
     const int kind = gRunHost.childKind ? gRunHost.childKind(window) : kRunChildOther;
-    void (*proc)(void *, int) = nullptr;
+    RunPointProc proc = nullptr;
     if (kind == kRunChildGraph) proc = IsMap() ? gRunHost.plotMapPoint : gRunHost.plotOdePoint;
     else if (kind == kRunChildText) proc = IsMap() ? gRunHost.addTextMapPoint : gRunHost.addTextOdePoint;
-    if (proc) proc(window, first);
+    const RunPoint point = {gOutputTime, gOutputValues, first};
+    if (proc) proc(window, &point);
 }
 
 int PumpRunMessages() {

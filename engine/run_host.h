@@ -11,10 +11,11 @@
 // Win32 host passes the HWND). The engine visits every child through
 // forEachChild and asks childKind what it is; for a graph child it calls
 // plotOdePoint or plotMapPoint, for a text child addTextOdePoint or
-// addTextMapPoint, with first = 1 when a trajectory (or a bifurcation scan)
-// starts and 0 for every point after. The point is gOutputTime and
-// gOutputValues (run_engine.h) and the workspace cells; the procedure makes
-// the window current itself. textWindowFiles is called for every child with
+// addTextMapPoint, with the point: first = 1 when a trajectory (or a
+// bifurcation scan) starts and 0 for every point after; t and values are the
+// point being handed out (besides the workspace cells). A procedure may
+// change values in place (a Poincaré section interpolates there) but puts
+// them back before it returns. The procedure makes the window current itself. textWindowFiles is called for every child with
 // close = 0 before the family starts (text windows open their output files)
 // and close = 1 at every end of a run, also after a fault (the text windows'
 // TextWindowRunEnumProc). None of these may pump messages; the engine pumps
@@ -34,6 +35,14 @@ enum RunPumpResult {
 };
 
 typedef void (*RunChildProc)(void *window, int arg);
+
+// One point of a run, handed to every window.
+struct RunPoint {
+    double t;
+    double *values;  // n doubles
+    int first;       // 1: a trajectory starts (t and values are not a point yet)
+};
+typedef void (*RunPointProc)(void *window, const RunPoint *point);
 
 struct RunHost {
     // ---- Interface lock and compiling (frame and shell).
@@ -75,10 +84,10 @@ struct RunHost {
     int (*childKind)(void *window);  // RunChildKind
 
     // ---- Per-point procedures of the windows (see above).
-    void (*plotOdePoint)(void *window, int first);
-    void (*plotMapPoint)(void *window, int first);
-    void (*addTextOdePoint)(void *window, int first);
-    void (*addTextMapPoint)(void *window, int first);
+    RunPointProc plotOdePoint;
+    RunPointProc plotMapPoint;
+    RunPointProc addTextOdePoint;
+    RunPointProc addTextMapPoint;
     void (*textWindowFiles)(void *window, int close);
     void (*beginPlotterOutput)();
     void (*endPlotterOutput)();

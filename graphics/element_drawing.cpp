@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "graphics_host.h"
 #include "builtin_tables.h"
 #include "compile_problem.h"
 #include "display_list.h"
@@ -25,7 +26,6 @@ GraphicsElement *gDrawnElement;
 int gElementsBeingDrawn;
 int gElementDialogOpen;
 int gElementActionInProgress;
-const char *(*gElementDataFolder)();
 ElementDcHooks gElementDcHooks;
 
 namespace {
@@ -98,7 +98,7 @@ void CloseDataFile() {
 FILE *OpenDataFile(const char *name) {
     const char *mode = GetDataFileKind(name) == kPointText ? "r" : "rb";
     if (FILE *f = std::fopen(name, mode)) return f;
-    const char *folder = gElementDataFolder ? gElementDataFolder() : nullptr;
+    const char *folder = gGraphicsHost.elementDataFolder ? gGraphicsHost.elementDataFolder() : nullptr;
     if (!folder || !*folder) return nullptr;
     char path[kDataNameLimit + 512];
     const size_t n = std::strlen(folder);
@@ -125,7 +125,6 @@ void EmitDataPoint() {
 
 }  // namespace
 
-int (*gElementFaultGuard)(void (*work)(void *), void *context) = DefaultFaultGuard;
 
 void PlaceElementPoint(double *x, double *y) {
     const GraphicsElement *e = gDrawnElement;
@@ -841,7 +840,7 @@ void GuardedPass(void (*work)(void *), int compileIndex, int erase) {
     ResetUserAbort();
     if (CompileGraphicsElements(compileIndex, 1)) {
         Pass pass{nullptr, erase};
-        gElementFaultGuard(work, &pass);
+        (gGraphicsHost.elementFaultGuard ? gGraphicsHost.elementFaultGuard : DefaultFaultGuard)(work, &pass);
     }
     CloseDataFile();
     CompileGraphicsElements(compileIndex, 0);

@@ -1,11 +1,11 @@
 #include <cstring>
 
+#include "graphics_host.h"
 #include "compile_problem.h"
 #include "graph_elements.h"
 #include "memory.h"
 #include "problem_settings.h"
 
-void (*gForEachGraphState)(void (*visit)(GraphWindowState *state));
 
 namespace {
 
@@ -165,8 +165,8 @@ void FreeElementCodeOf(GraphWindowState *state) {
 
 void FreeElementCode() {
     // Empty slots are compiled again before the next drawing.
-    if (gForEachGraphState)
-        gForEachGraphState(FreeElementCodeOf);
+    if (gGraphicsHost.forEachGraphState)
+        gGraphicsHost.forEachGraphState(FreeElementCodeOf);
     else
         FreeElementCodeOf(gCurrentGraph);
 }

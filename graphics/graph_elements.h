@@ -34,11 +34,10 @@ GraphicsElement *CopyElementList(const GraphicsElement *head);
 void FreeElementList(GraphicsElement *head);
 
 // Releases the compiled code of every element of one window / of every
-// graph window (through gForEachGraphState; only the current graph when it
+// graph window (through gGraphicsHost.forEachGraphState; only the current graph when it
 // is not set).
 void FreeElementCodeOf(GraphWindowState *state);
 void FreeElementCode();
-extern void (*gForEachGraphState)(void (*visit)(GraphWindowState *state));
 
 // The compile walk of CompileGraphicsElements: the expressions of kinds 5
 // and 6 and the fractal lists of kind 9 (their count goes to steps).
@@ -54,11 +53,6 @@ extern int gElementsBeingDrawn;
 extern int gElementDialogOpen;
 extern int gElementActionInProgress;
 
-// Runs work(context) with a recovery point for evaluation errors and
-// arithmetic faults; 0 when it finished. The program installs its
-// structured guard; the default is a plain recovery point.
-extern int (*gElementFaultGuard)(void (*work)(void *), void *context);
-
 // A drawing context for drawing the current element outside a redraw (the
 // active window's); null hooks draw only where gDrawDc already points.
 struct ElementDcHooks {
@@ -66,8 +60,6 @@ struct ElementDcHooks {
     void (*give)(uint32_t dc);
 };
 extern ElementDcHooks gElementDcHooks;
-// The problem file's folder, where a data file is looked for second.
-extern const char *(*gElementDataFolder)();
 
 // Installs the drawing (gElementDrawer), the compile walk, the element
 // names' cells and the editing hooks of the cursor.

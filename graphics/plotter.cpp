@@ -1,3 +1,4 @@
+#include "graphics_host.h"
 #include "plotter.h"
 
 #include <cctype>
@@ -14,7 +15,6 @@
 #include "string_ids.h"
 
 int gPlotterOutputOn;
-int (*gPlotterDriverLookup)(const char *name, char *path, int size);
 
 namespace {
 
@@ -308,7 +308,7 @@ int ReadPlotterDriver() {
     const char *name = g->plotter.driver ? g->plotter.driver : "";
     char path[260];  // a settings value: at most 259 characters
     const char *use = name;
-    if (gPlotterDriverLookup && gPlotterDriverLookup(name, path, sizeof path) > 0) use = path;
+    if (gGraphicsHost.lookUpPlotterDriver && gGraphicsHost.lookUpPlotterDriver(name, path, sizeof path) > 0) use = path;
     std::FILE *file = std::fopen(use, "rb");
     if (!file) {
         ShowOpenError(errno);

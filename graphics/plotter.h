@@ -19,11 +19,6 @@ constexpr int kPlotterLineSize = 20480;
 // and redraw hooks.
 extern int gPlotterOutputOn;
 
-// Turns a driver name into the description's path (the value of the name in
-// the shared settings' "Plotter drivers"); writes at most size bytes and
-// returns the length, or 0 when the name has no entry and is itself the
-// path. Null: every name is a path.
-extern int (*gPlotterDriverLookup)(const char *name, char *path, int size);
 
 // 1 when format takes at most maxArgs integer arguments and nothing else:
 // conversions d i o u x X c, with flags, a width and a precision of at most

@@ -129,11 +129,11 @@ void StartTrajectory(WindowId window, GraphWindowState *g) {
 
 }  // namespace
 
-int PlotOdePoint(WindowId window, int first) {
+int PlotOdePoint(WindowId window, const RunPoint &point) {
     GraphWindowState *g = gCurrentGraph;
     if (!g) return 0;
     SelectWindowCode(g);
-    if (first) {
+    if (point.first) {
         StartTrajectory(window, g);
         g->conditionSign = 0;
         g->hasPreviousPoint = 0;
@@ -145,11 +145,11 @@ int PlotOdePoint(WindowId window, int first) {
     DrawPendingDirectionField(window, g);
     if (!PassesFrequency(g)) return 0;
 
-    const double t = gOutputTime;
+    const double t = point.t;
     double at = t;
-    const double *state = gOutputValues;
+    const double *state = point.values;
     if (g->increasing || g->decreasing) {
-        const double c = ConditionAtPoint(t, gOutputValues);
+        const double c = ConditionAtPoint(t, point.values);
         const int newSign = c < 0 || std::isnan(c) ? -1 : 1;
         const int oldSign = g->conditionSign;
         g->conditionSign = static_cast<int8_t>(newSign);
@@ -355,18 +355,18 @@ int HistogramBin(double v, double begin, double end, int bins) {
     return bin < 0 ? 0 : bin >= bins ? bins - 1 : bin;
 }
 
-int PlotMapPoint(WindowId window, int first) {
+int PlotMapPoint(WindowId window, const RunPoint &point) {
     GraphWindowState *g = gCurrentGraph;
     if (!g) return 0;
     SelectWindowCode(g);
-    if (first) {
+    if (point.first) {
         StartMapTrajectory(window, g);
         return 0;
     }
     gOutputWindow = window;
     gViewPoint = g->viewPoint;
     gSkipOutputPoint = 0;
-    const double t = gOutputTime, x = gOutputValues[0], t0 = gInitialTime;
+    const double t = point.t, x = point.values[0], t0 = gInitialTime;
     if (g->inversePower || g->directPower) {
         if (--g->powerCountdown > 0) {
             if (gRunState.pauseArmed) {
@@ -395,7 +395,7 @@ int PlotMapPoint(WindowId window, int first) {
         const unsigned next = g->inversePower && g->powerToggle ? g->inversePower : g->directPower;
         g->powerCountdown = next ? static_cast<int32_t>(next) : 1;
     } else {
-        EvaluateAxisExpressions(t, gOutputValues, gPlotBuffer);
+        EvaluateAxisExpressions(t, point.values, gPlotBuffer);
         if (g->average) {
             // The vertical coordinate is averaged; every point is plotted.
             g->averageSum += gPlotBuffer[1];

@@ -11,6 +11,7 @@
 // windowing side through gPlotHost.
 #pragma once
 #include "graph_pipeline.h"
+#include "run_host.h"  // RunPoint
 
 // The window being served: the drawing commands of the axis expressions
 // draw into it.
@@ -40,8 +41,8 @@ extern PlotHost gPlotHost;
 // first != 0 prepares a trajectory; otherwise the current output point is
 // processed. 0 = go on; negative: an error code of the step-result bands
 // (-7 no crossing found, r - 3 for an interpolation failure r).
-int PlotOdePoint(WindowId window, int first);
-int PlotMapPoint(WindowId window, int first);
+int PlotOdePoint(WindowId window, const RunPoint &point);
+int PlotMapPoint(WindowId window, const RunPoint &point);
 
 // Draws one plot point into the window, or into its linked window.
 int PlotSolutionStep(WindowId window, const double *point);

@@ -1,3 +1,4 @@
+#include "graphics_host.h"
 #include "safe_save.h"
 
 #include <cerrno>
@@ -6,7 +7,6 @@
 
 static int RenameFile(const char *from, const char *to) { return std::rename(from, to) == 0; }
 
-int (*gReplaceFile)(const char *from, const char *to) = RenameFile;
 
 static void ReleaseNames(SafeSave *save) {
     free(save->target);
@@ -62,7 +62,7 @@ int CommitSafeSave(SafeSave *save) {
     int ok = !ferror(save->file);
     ok = (fclose(save->file) == 0) && ok;
     save->file = nullptr;
-    ok = ok && gReplaceFile(save->temporary, save->target);
+    ok = ok && (gGraphicsHost.replaceFile ? gGraphicsHost.replaceFile : RenameFile)(save->temporary, save->target);
     if (!ok) remove(save->temporary);
     ReleaseNames(save);
     return ok;

@@ -4,10 +4,6 @@
 #pragma once
 #include <cstdio>
 
-// Replaces to with from in one step; 1 on success. The host's rename does
-// this already; the Win32 side installs a replacement that may overwrite.
-extern int (*gReplaceFile)(const char *from, const char *to);
-
 struct SafeSave {
     FILE *file;
     char *target;

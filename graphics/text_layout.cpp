@@ -1,3 +1,4 @@
+#include "graphics_host.h"
 #include "text_layout.h"
 
 #include <climits>
@@ -9,7 +10,6 @@
 #include "graph_pipeline.h"
 #include "stroke_font_table.h"
 
-int (*gStrokeFontLoader)(int n) = nullptr;
 
 void PipelineTextSink::Point(double x, double y) { PlotPoint(x, y); }
 void PipelineTextSink::LineTo(double x, double y) { PlotLineTo(x, y); }
@@ -100,8 +100,8 @@ void BeginTextLayout(TextLayoutState &s, const char *text, int font, double xSca
 
 bool EnsureStrokeFont(int n) {
     n = FontIndex(n);
-    if ((!gStrokeFontTable || !gStrokeFontTable->loadAttempted[n]) && gStrokeFontLoader)
-        gStrokeFontLoader(n);
+    if ((!gStrokeFontTable || !gStrokeFontTable->loadAttempted[n]) && gGraphicsHost.loadStrokeFont)
+        gGraphicsHost.loadStrokeFont(n);
     return gStrokeFontTable != nullptr;
 }
 

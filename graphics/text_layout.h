@@ -43,9 +43,6 @@ public:
     void LineTo(double x, double y) override;
 };
 
-// Reads font n when its tried mark is unset; LoadStrokeFont in the program.
-// Null: fonts are never read (only what the table already holds is drawn).
-extern int (*gStrokeFontLoader)(int n);
 
 struct TextLayoutState {
     const char *cursor;

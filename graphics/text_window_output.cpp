@@ -73,7 +73,7 @@ int BuildLine(TextWindowState *s, double t, const double *y, char *line, double 
         if (average && !averaged && !(timeName && std::strcmp(expression, timeName) == 0)) {
             averaged = true;
             s->averageSum += v;
-            v = s->averageSum / (gOutputTime - gFirstValue + 1);
+            v = s->averageSum / (t - gFirstValue + 1);
         }
         const char *format = UnescapeFormat(s->formats[i]);
         if (!IsTextColumnFormatSafe(format)) {
@@ -287,10 +287,10 @@ int OutputPoint(TextWindowState *s, double t, const double *y) {
 
 }  // namespace
 
-int AddTextWindowOdePoint(TextWindowState *s, int first) {
+int AddTextWindowOdePoint(TextWindowState *s, const RunPoint &point) {
     if (!s) return 0;
     MakeCurrent(s);
-    if (first) {
+    if (point.first) {
         StartTrajectory(s);
         gViewPoint = s->viewPoint;
         s->sign = 0;
@@ -301,18 +301,18 @@ int AddTextWindowOdePoint(TextWindowState *s, int first) {
     if (s->count == 0 || s->frequency == 0) return 0;
     if (!CountdownReached(s)) return 0;
     const int n = static_cast<int>(gDimension);
-    double t = gOutputTime;
+    double t = point.t;
     double *saved = nullptr;
     if (s->increasing || s->decreasing) {
-        const double value = EvaluateWindowCondition(gOutputTime);
+        const double value = EvaluateWindowCondition(point.t);
         const int8_t sign = value >= 0 ? 1 : -1;
         const bool crossing = (s->increasing && s->sign == -1 && sign == 1) ||
                               (s->decreasing && s->sign == 1 && sign == -1);
         s->sign = sign;
         if (crossing) {
-            double at = gOutputTime;
-            if (FindCrossing(EvaluateWindowCondition, s->previousTime, gOutputTime, s->crossingError, &at) != kCrossingFound)
-                at = gOutputTime;
+            double at = point.t;
+            if (FindCrossing(EvaluateWindowCondition, s->previousTime, point.t, s->crossingError, &at) != kCrossingFound)
+                at = point.t;
             s->crossingTime = at;
             if (s->poincare && gSolverMethod.interpolate) {
                 saved = static_cast<double *>(std::malloc(sizeof(double) * (n ? n : 1)));
@@ -320,26 +320,26 @@ int AddTextWindowOdePoint(TextWindowState *s, int first) {
                     ReportOutOfMemory();
                     return StopRun(-1);
                 }
-                std::memcpy(saved, gOutputValues, sizeof(double) * n);
-                const int r = gSolverMethod.interpolate(-n, at, gOutputValues,
+                std::memcpy(saved, point.values, sizeof(double) * n);
+                const int r = gSolverMethod.interpolate(-n, at, point.values,
                                                         gUseInitialFunctions ? EvaluateHistoryValue : nullptr);
                 if (r < 0) {
-                    std::memcpy(gOutputValues, saved, sizeof(double) * n);
+                    std::memcpy(point.values, saved, sizeof(double) * n);
                     std::free(saved);
-                    s->previousTime = gOutputTime;
+                    s->previousTime = point.t;
                     return StopRun(r - 3);
                 }
             }
             // A section line shows the state and the time of the crossing.
             if (s->poincare) t = at;
         }
-        s->previousTime = gOutputTime;
+        s->previousTime = point.t;
         gTrajectoryValue = s->crossingTime;
         if (!crossing && s->poincare) return 0;
     }
-    const int r = OutputPoint(s, t, gOutputValues);
+    const int r = OutputPoint(s, t, point.values);
     if (saved) {
-        std::memcpy(gOutputValues, saved, sizeof(double) * n);
+        std::memcpy(point.values, saved, sizeof(double) * n);
         std::free(saved);
     }
     return r;
@@ -361,10 +361,10 @@ void StartHistogram(TextWindowState *s) {
     if (!s->bins) s->histogram = 0;
 }
 
-void AddToHistogram(TextWindowState *s) {
+void AddToHistogram(TextWindowState *s, const RunPoint &point) {
     double v = 0;
     if (s->expressions && s->expressions[0] && s->expressions[0][0] && s->codes && s->codes[0])
-        EvaluateTextColumn(0, gOutputTime, gOutputValues, &v);
+        EvaluateTextColumn(0, point.t, point.values, &v);
     const double begin = gScanBegin, end = gScanEnd;
     if (s->bins && ((begin < end && begin <= v && v < end) || (begin > end && end <= v && v < begin))) {
         int bin = static_cast<int>(std::floor((v - begin) / (end - begin) * s->binCount));
@@ -427,10 +427,10 @@ int WriteHistogram(TextWindowState *s) {
     return result;
 }
 
-int AddTextWindowMapPoint(TextWindowState *s, int first) {
+int AddTextWindowMapPoint(TextWindowState *s, const RunPoint &point) {
     if (!s) return 0;
     MakeCurrent(s);
-    if (first) {
+    if (point.first) {
         StartTrajectory(s);
         gViewPoint = s->viewPoint;
         s->histogramPoints = 0;
@@ -441,7 +441,7 @@ int AddTextWindowMapPoint(TextWindowState *s, int first) {
     }
     if (s->count == 0) return 0;
     if (s->histogram) {
-        AddToHistogram(s);
+        AddToHistogram(s, point);
         if (s->histogramPoints % s->histogram == 0 && gProblemKind == kMap && s->bins && s->binCount > 1)
             return WriteHistogram(s);
         return 0;
@@ -453,10 +453,10 @@ int AddTextWindowMapPoint(TextWindowState *s, int first) {
     char *line = NewLineBuffer(&values, s->count);
     if (!line) return StopRun(-1);
     int valueCount = 0;
-    int r = BuildLine(s, gOutputTime, gOutputValues, line, values, &valueCount, s->average != 0);
+    int r = BuildLine(s, point.t, point.values, line, values, &valueCount, s->average != 0);
     // A named scan variable: one line per trajectory, with the final mean.
     const char *timeName = gColumnTable ? gColumnTable[kColumnTrajectory].name : nullptr;
-    const bool waiting = s->average && timeName && timeName[0] && !(gOutputTime + 1 > gLastValue);
+    const bool waiting = s->average && timeName && timeName[0] && !(point.t + 1 > gLastValue);
     if (r == kLineReady && listed && !waiting) EmitLine(s, line, values, valueCount);
     FreeLineBuffer(line, values);
     return r == kLineFailed ? StopRun(-1) : 0;

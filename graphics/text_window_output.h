@@ -4,6 +4,7 @@
 // control is reached through TextWindowControl, which the Win32 side
 // implements and tests record.
 #pragma once
+#include "run_host.h"  // RunPoint
 #include "text_window_state.h"
 
 // The window whose record is being served.
@@ -31,8 +32,8 @@ constexpr int kTextLineSize = 20480;
 // The per-point procedures; first = 1 at the start of a trajectory. 0 to go
 // on; negative stops the run: -1 a bad format or an overlong line, r - 3 when
 // the integrator could not give the state at a section crossing.
-int AddTextWindowOdePoint(TextWindowState *s, int first);
-int AddTextWindowMapPoint(TextWindowState *s, int first);
+int AddTextWindowOdePoint(TextWindowState *s, const RunPoint &point);
+int AddTextWindowMapPoint(TextWindowState *s, const RunPoint &point);
 
 // close = 0 at the start of a run (opens the output file when Capture is on),
 // 1 at its end (closes it).

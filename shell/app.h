@@ -31,7 +31,6 @@ extern PendingPlacement gPending;
 extern HMENU gFrameMenu, gDrawMenu, gEditorPopupMenu;
 extern HCURSOR gHelpCursor;
 extern HBITMAP gCaretBitmap;
-extern HWND gStatusBar;
 
 // Flags of the frame: context-help mode, closing (and closing all windows
 // without asking), a redraw or a graph cursor action in progress.
@@ -48,6 +47,8 @@ extern char gLegalCopyright[128];
 
 // The start-up and shut-down of the program; WinMain's body.
 int RunVantorel(HINSTANCE instance, HINSTANCE previous, int showCommand);
+// Unloads the libraries and frees what start-up loaded; also the crash path's.
+void ReleaseShellResources();
 
 // ---- The frame (frame.cpp).
 LRESULT CALLBACK FrameWndProc(HWND, UINT, WPARAM, LPARAM);

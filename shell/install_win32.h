@@ -1,8 +1,8 @@
 // The one place where the portable parts meet their Win32 implementations:
 // InstallWin32Platform fills every host record (run_host.h, plotting.h,
-// display_list.h, file_channels.h, ui_lock.h) and every service pointer
-// (graph surface, stroke-font loader, plotter drivers, problem windows, text
-// windows). Entries a record marks optional may stay null; a test checks
+// display_list.h, graphics_host.h, ui_lock.h, the graph windows' hooks) and
+// every service pointer (graph surface, problem windows, text windows, the
+// crash path). Entries a record marks optional may stay null; a test checks
 // that no other entry does.
 #pragma once
 #include <windows.h>

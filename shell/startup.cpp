@@ -120,17 +120,6 @@ HWND CreateFrame() {
                            gFrameMenu, gInstance, nullptr);
 }
 
-void ReleaseShellResources() {
-    UnloadMathLink();
-    UnloadMathLibraries();
-    CloseSolverDll();
-    if (gCaretBitmap) DeleteObject(gCaretBitmap);
-    gCaretBitmap = nullptr;
-    FreeStrokeFonts();
-    FreeAndNull(gStrokeFontTable);
-    if (gRichEditLibrary) FreeLibrary(gRichEditLibrary);
-    gRichEditLibrary = nullptr;
-}
 
 bool OfferToModeless(MSG *msg) {
     const HWND modeless[] = {gFindReplaceDialog, gBrowserDialogs[0], gBrowserDialogs[1], gCalculatorDialog};
@@ -159,34 +148,6 @@ int MessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
-void StatusHook(const char *text) {
-    if (gStatusBar) SendMessageA(gStatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-}
-
-void GetStatusHook(char *buffer, int size) {
-    if (size <= 0) return;
-    buffer[0] = 0;
-    if (gStatusBar && LOWORD(SendMessageA(gStatusBar, SB_GETTEXTLENGTHA, 0, 0)) < size)
-        SendMessageA(gStatusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer));
-}
-
-void InstallServices() {
-    InstallWin32Platform(&gFrameAccelerators, gEditorTextControls);
-    InstallGraphElementsWin32();
-    gGraphWindowHooks.running = [] { return gRunning; };
-    gGraphWindowHooks.showPopupMenu = ShowCommandPopupMenu;
-    gRunHost.setStatusText = StatusHook;
-    gRunHost.getStatusText = GetStatusHook;
-    InstallTextWindows();
-    InstallWin32WindowHost();
-    gUiLockHooks.updateCommandStates = UpdateCommandStates;
-    gRefreshCommandStates = UpdateCommandStates;
-    gStrokeFontLoader = LoadStrokeFont;
-    gSolverHostInstance = gInstance;
-    gCrashProblemWriter = WriteProblemTo;
-    gCrashReleaseHook = ReleaseShellResources;
-}
-
 int Body(void *context) {
     const StartArguments *args = static_cast<const StartArguments *>(context);
     if (!args->previous && !RegisterBitmapClass()) return StartFailed();
@@ -210,7 +171,7 @@ int Body(void *context) {
         return StartFailed();
     }
     InitCommonControls();
-    InstallServices();
+    InstallWin32Platform(&gFrameAccelerators, gEditorTextControls);
     if (c.printMode) return EndCom(PrintProblemFromCommandLine());
 
     LoadFrameResources();
@@ -254,6 +215,18 @@ int ExitAfterFatalError() {
 }
 
 }  // namespace
+
+void ReleaseShellResources() {
+    UnloadMathLink();
+    UnloadMathLibraries();
+    CloseSolverDll();
+    if (gCaretBitmap) DeleteObject(gCaretBitmap);
+    gCaretBitmap = nullptr;
+    FreeStrokeFonts();
+    FreeAndNull(gStrokeFontTable);
+    if (gRichEditLibrary) FreeLibrary(gRichEditLibrary);
+    gRichEditLibrary = nullptr;
+}
 
 int RunVantorel(HINSTANCE instance, HINSTANCE previous, int showCommand) {
     gInstance = instance;

@@ -71,17 +71,17 @@ public:
 RichEditControl gRichEdit;
 
 // ---- Run host entries: the child is an HWND.
-void Serve(void *window, int first, bool map) {
+void Serve(void *window, const RunPoint *point, bool map) {
     TextWindowState *s = TextStateOf(static_cast<HWND>(window));
     if (!s) return;
     gCurrentText = s;
-    const int rc = map ? AddTextWindowMapPoint(s, first) : AddTextWindowOdePoint(s, first);
+    const int rc = map ? AddTextWindowMapPoint(s, *point) : AddTextWindowOdePoint(s, *point);
     // -1 was reported where it arose; the others are the integrator's codes.
     if (rc < -1) ReportStepResult(rc, map);
 }
 
-void AddOdePoint(void *window, int first) { Serve(window, first, false); }
-void AddMapPoint(void *window, int first) { Serve(window, first, true); }
+void AddOdePoint(void *window, const RunPoint *point) { Serve(window, point, false); }
+void AddMapPoint(void *window, const RunPoint *point) { Serve(window, point, true); }
 
 void RunFiles(void *window, int close) {
     if (TextWindowState *s = TextStateOf(static_cast<HWND>(window))) TextWindowRunEnumProc(s, close);

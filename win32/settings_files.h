@@ -42,7 +42,7 @@ void DeleteSettingsSection(const char *section, int file);
 const char *EnumSettingsKeys(const char *section, int next, int file);
 
 // The description path of plotter driver name from section "Plotter drivers"
-// of the shared file (gPlotterDriverLookup); 0 when the name has no entry.
+// of the shared file (gGraphicsHost.lookUpPlotterDriver); 0 when the name has no entry.
 int LookUpPlotterDriver(const char *name, char *path, int size);
 
 // "Options" of file 0; the key is the text of string keyId.

@@ -8,6 +8,7 @@
 
 HWND gFrameWindow;
 HWND gMdiClient;
+HWND gStatusBar;
 RECT gCenterReference;
 
 namespace {

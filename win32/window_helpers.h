@@ -5,6 +5,8 @@
 // The frame window and its multi-document client, once created.
 extern HWND gFrameWindow;
 extern HWND gMdiClient;
+// The frame's status bar: part 0 the shared text, 1 the cursor, 2 the mouse.
+extern HWND gStatusBar;
 
 // string id + " #" + n with the first n from 1 to 100 that no unowned child
 // of the multi-document client has as its title (100 when all are taken).

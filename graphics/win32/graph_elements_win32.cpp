@@ -1,6 +1,7 @@
 // The Win32 side of graphics elements: the structured fault guard around
 // their drawing, a context of the element's window for drawing outside a
 // redraw, the element commands and the mode hooks of mouse editing.
+#include "graphics_host.h"
 #include "resource_ids.h"
 #include "fault_guard.h"
 #include "graph_cursor.h"
@@ -72,10 +73,10 @@ void PlaceCursorOnHandle() { PlaceElementCursor(0); }
 
 void InstallGraphElementsWin32() {
     InstallGraphicsElements();
-    gElementFaultGuard = RunFaultGuarded;
+    gGraphicsHost.elementFaultGuard = RunFaultGuarded;
     gElementDcHooks.take = TakeElementDc;
     gElementDcHooks.give = GiveElementDc;
-    gForEachGraphState = ForEachGraphState;
+    gGraphicsHost.forEachGraphState = ForEachGraphState;
     gGraphWindowHooks.elementCommand = ElementCommand;
     gGraphWindowHooks.elementCommandAvailable = ElementCommandAvailable;
     gGraphWindowHooks.elementActionInProgress = ElementActionInProgress;

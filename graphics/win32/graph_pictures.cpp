@@ -1,3 +1,4 @@
+#include "graphics_host.h"
 #include "graph_pictures.h"
 
 #include <cerrno>
@@ -102,13 +103,11 @@ bool SaveActivePicture(const char *path) {
 }  // namespace
 
 void InstallGraphPictures() {
-    gReplaceFile = ReplaceFileWin32;
+    gGraphicsHost.replaceFile = ReplaceFileWin32;
     gGraphPictureHooks.activeChildIsGraph = ActiveChildIsGraph;
     gGraphPictureHooks.saveActivePicture = SaveActivePicture;
 }
 
-// Saves made before the shell installs anything replace files too.
-static const bool gReplaceInstalled = (gReplaceFile = ReplaceFileWin32, true);
 
 DWORD PasteRasterOperation(int colors) {
     return colors >= 0 && colors < 7 ? kRasterOperations[colors] : SRCCOPY;

@@ -26,7 +26,6 @@
 #include "workspace.h"
 
 GraphWindowHooks gGraphWindowHooks;
-HWND gStatusBar;
 int gContextHelpMode;
 int gFullScreen;
 

@@ -6,6 +6,7 @@
 
 #include "graph_pipeline.h"
 #include "command_ids.h"
+#include "window_helpers.h"  // gStatusBar
 
 constexpr char kGraphWindowClass[] = "VR_Graph";
 // Window word 0 of the class holds the GraphWindowState pointer.
@@ -73,8 +74,6 @@ struct GraphWindowHooks {
 };
 extern GraphWindowHooks gGraphWindowHooks;
 
-// The frame's status bar: part 0 the shared text, 1 the cursor, 2 the mouse.
-extern HWND gStatusBar;
 // Shift+F1 was pressed: the next click asks for help.
 extern int gContextHelpMode;
 extern int gFullScreen;

@@ -34,7 +34,7 @@ void DrawFieldOfCurrentGraph() { DrawDirectionField(); }
 
 // Like a failed step: the message, and the family goes on with the next
 // trajectory rather than repeat the message at every point.
-void Serve(void *window, int first, int map) {
+void Serve(void *window, const RunPoint *point, int map) {
     HWND w = static_cast<HWND>(window);
     GraphWindowState *g = GraphStateOf(w);
     if (!g) return;
@@ -42,7 +42,7 @@ void Serve(void *window, int first, int map) {
     // The drawing commands of the axis expressions act on this window.
     const DrawingTarget *target = gDrawingTarget;
     gDrawingTarget = GraphDrawingTarget();
-    const int rc = map ? PlotMapPoint(FromHwnd(w), first) : PlotOdePoint(FromHwnd(w), first);
+    const int rc = map ? PlotMapPoint(FromHwnd(w), *point) : PlotOdePoint(FromHwnd(w), *point);
     gDrawingTarget = target;
     if (rc < 0) {
         ReportStepResult(rc, map);
@@ -52,8 +52,8 @@ void Serve(void *window, int first, int map) {
 
 }  // namespace
 
-void PlotOdePointProc(void *window, int first) { Serve(window, first, 0); }
-void PlotMapPointProc(void *window, int first) { Serve(window, first, 1); }
+void PlotOdePointProc(void *window, const RunPoint *point) { Serve(window, point, 0); }
+void PlotMapPointProc(void *window, const RunPoint *point) { Serve(window, point, 1); }
 
 void InstallGraphPlotting() {
     gPlotHost.stateOf = StateOf;

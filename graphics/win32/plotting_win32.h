@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "run_host.h"  // RunPoint
+
 // Fills gPlotHost, the run host's plotOdePoint and plotMapPoint, the wait
 // cursor of display-list replays, and the GDI surface when none is set.
 void InstallGraphPlotting();
@@ -10,5 +12,5 @@ void InstallGraphPlotting();
 // The run host's per-point procedures for a graph child (an HWND): the
 // child's record becomes the current graph; an error the plotting returns
 // is shown as a step result and ends the trajectory.
-void PlotOdePointProc(void *window, int first);
-void PlotMapPointProc(void *window, int first);
+void PlotOdePointProc(void *window, const RunPoint *point);
+void PlotMapPointProc(void *window, const RunPoint *point);

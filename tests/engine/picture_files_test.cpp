@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "graphics_host.h"
 #include "dib.h"
 #include "display_list.h"
 #include "picture_filter.h"
@@ -33,7 +34,7 @@ namespace {
 int ReplaceWithMove(const char *from, const char *to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
 }
-const bool kReplaceInstalled = (gReplaceFile = ReplaceWithMove, true);
+const bool kReplaceInstalled = (gGraphicsHost.replaceFile = ReplaceWithMove, true);
 #endif
 
 using Bytes = std::vector<unsigned char>;

@@ -156,14 +156,14 @@ protected:
         Circle(-2, t, values, nullptr);
         gVariables[0] = values[0];  // as the run engine leaves them
         gVariables[1] = values[1];
-        return PlotOdePoint(1, first);
+        return PlotOdePoint(1, RunPoint{t, values, first});
     }
     int Map(double t, double x, int first = 0) {
         gCurrentGraph = &g;
         gOutputTime = t;
         values[0] = x;
         if (t >= 0 && t < 16) gHistory[static_cast<int>(t)] = x;
-        return PlotMapPoint(1, first);
+        return PlotMapPoint(1, RunPoint{t, values, first});
     }
 };
 

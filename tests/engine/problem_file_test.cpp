@@ -935,8 +935,8 @@ TEST_F(LorenzExampleTest, ExampleLoadsCompilesAndRuns) {
     gRunHost.compileProblem = CompileProblem;
     gRunHost.forEachChild = [](RunChildProc proc, int arg) { proc(&gGraphChild, arg); };
     gRunHost.childKind = [](void *) { return static_cast<int>(kRunChildGraph); };
-    gRunHost.plotOdePoint = [](void *, int first) {
-        if (!first) gLorenzPoints.push_back({gOutputTime, gOutputValues[0], gOutputValues[1], gOutputValues[2]});
+    gRunHost.plotOdePoint = [](void *, const RunPoint *p) {
+        if (!p->first) gLorenzPoints.push_back({p->t, p->values[0], p->values[1], p->values[2]});
     };
     gLorenzPoints.clear();
     gRunState = RunState{};

@@ -66,11 +66,11 @@ void Record(int kind, int first) {
     host->points.push_back({kind, first, gOutputTime, gOutputValues ? gOutputValues[0] : 0, gFamilyX,
                             gFamilyY, gTrajectoryValue});
 }
-void FakePlotOde(void *, int first) {
-    Record(kRunChildGraph, first);
-    if (!first && host->onPoint) host->onPoint();
+void FakePlotOde(void *, const RunPoint *p) {
+    Record(kRunChildGraph, p->first);
+    if (!p->first && host->onPoint) host->onPoint();
 }
-void FakeTextOde(void *, int first) { Record(kRunChildText, first); }
+void FakeTextOde(void *, const RunPoint *p) { Record(kRunChildText, p->first); }
 
 void InstallFakeHost(FakeHost *h) {
     host = h;

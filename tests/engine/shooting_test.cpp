@@ -31,8 +31,8 @@ std::vector<int> *pumpScript;
 int graphChild;
 int boundaryPumps;  // pumps during the trial runs: a measure of their work
 
-void RecordPoint(void *, int first) {
-    points->push_back({first, gOutputTime, gOutputValues[0], gDimension > 1 ? gOutputValues[1] : 0});
+void RecordPoint(void *, const RunPoint *p) {
+    points->push_back({p->first, p->t, p->values[0], gDimension > 1 ? p->values[1] : 0});
 }
 
 class ShootingTest : public ::testing::Test {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "graphics_host.h"
 #include "fontfile.h"
 #include "graph_state.h"
 #include "memory.h"
@@ -74,7 +75,7 @@ protected:
         FreeStrokeFontTable();
         std::memcpy(savedMacros, gEscapeMacros, sizeof savedMacros);
         std::memset(gLoaderCalls, 0, sizeof gLoaderCalls);
-        gStrokeFontLoader = TestLoader;
+        gGraphicsHost.loadStrokeFont = TestLoader;
         for (int n = 0; n < kStrokeFontCount; ++n)
             gFontPaths[n] = ::testing::TempDir() + "text_layout_missing" + std::to_string(n) + ".ft";
 
@@ -94,7 +95,7 @@ protected:
         WriteFont(2, font2);
     }
     void TearDown() override {
-        gStrokeFontLoader = nullptr;
+        gGraphicsHost.loadStrokeFont = nullptr;
         gCurrentGraph = nullptr;
         FreeStrokeFontTable();
         std::memcpy(gEscapeMacros, savedMacros, sizeof savedMacros);
@@ -204,7 +205,7 @@ TEST_F(TextLayout, MeasureInUnitsOfTheRadius) {
     EXPECT_DOUBLE_EQ(MeasureStrokeText(nullptr, 0), 1.0);
     // No table and no way to read one.
     FreeStrokeFontTable();
-    gStrokeFontLoader = nullptr;
+    gGraphicsHost.loadStrokeFont = nullptr;
     EXPECT_DOUBLE_EQ(MeasureStrokeText("AB", 0), 0.0);
     EXPECT_TRUE(Draw("AB").empty());
 }

@@ -66,8 +66,8 @@ protected:
         gRunHost.compileProblem = CompileProblem;
         gRunHost.forEachChild = [](RunChildProc proc, int arg) { proc(&textChild, arg); };
         gRunHost.childKind = [](void *) { return int{kRunChildText}; };
-        gRunHost.addTextOdePoint = [](void *, int first) { AddTextWindowOdePoint(&window, first); };
-        gRunHost.addTextMapPoint = [](void *, int first) { AddTextWindowMapPoint(&window, first); };
+        gRunHost.addTextOdePoint = [](void *, const RunPoint *p) { AddTextWindowOdePoint(&window, *p); };
+        gRunHost.addTextMapPoint = [](void *, const RunPoint *p) { AddTextWindowMapPoint(&window, *p); };
         gRunHost.textWindowFiles = [](void *, int close) { TextWindowRunEnumProc(&window, close); };
         gWindowExpressionWalk = [] {
             return CompileTextWindowTexts(window.expressions, window.codes, window.count, &window.condition,
@@ -337,10 +337,10 @@ TEST_F(TextWindowOutputTest, AnIntegratorThatCannotGiveTheCrossingStopsTheRun) {
     window.poincare = window.increasing = 1;
     SetNonEmptyStringCopy(window.condition, "t - 0.3");
     gLastValue = 10;
-    gRunHost.addTextOdePoint = [](void *, int first) {
+    gRunHost.addTextOdePoint = [](void *, const RunPoint *p) {
         const SolverMethod method = gSolverMethod;
         gSolverMethod.interpolate = FailingInterpolate;
-        lastResult = AddTextWindowOdePoint(&window, first);
+        lastResult = AddTextWindowOdePoint(&window, *p);
         gSolverMethod.interpolate = method.interpolate;
     };
     Run();

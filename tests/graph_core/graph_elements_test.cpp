@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "graphics_host.h"
 #include "compile_problem.h"
 #include "display_list.h"
 #include "eval_errors.h"
@@ -97,7 +98,7 @@ protected:
         FreeProblemWorkspace();
         gProblemKind = kSingleOde;
         gDimension = 2;
-        gStrokeFontLoader = nullptr;
+        gGraphicsHost.loadStrokeFont = nullptr;
         FreeStrokeFontTable();
     }
     GraphicsElement *Add(int kind) {
@@ -588,7 +589,7 @@ TEST_F(Elements, RotatingATextByNinetyDegreesSwapsItsBoxAndItsPointEndsItAtTheCu
     ASSERT_EQ(StrokeFontFile::Write(path.c_str(), font.data()), kFontFileOk);
     static std::string gPath;
     gPath = path;
-    gStrokeFontLoader = [](int n) { return n == 1 ? LoadStrokeFontFile(1, gPath.c_str()) : 0; };
+    gGraphicsHost.loadStrokeFont = [](int n) { return n == 1 ? LoadStrokeFontFile(1, gPath.c_str()) : 0; };
 
     GraphicsElement *e = Add(kElementText);
     SetText(e->text1, "AA");
@@ -644,7 +645,7 @@ TEST_F(Elements, TablesDrawOneLinePerValueStepDownBySizeAndDistance) {
     font[' '].SetWidth(10);
     gTableFont = TempFile("elements_table.ft");
     ASSERT_EQ(StrokeFontFile::Write(gTableFont.c_str(), font.data()), kFontFileOk);
-    gStrokeFontLoader = [](int n) { return LoadStrokeFontFile(n, gTableFont.c_str()); };
+    gGraphicsHost.loadStrokeFont = [](int n) { return LoadStrokeFontFile(n, gTableFont.c_str()); };
     gParameterCount = 3;
     AllocArray(gParameters, 3);
     SetNonEmptyStringCopy(gParameters[0].name, "a");

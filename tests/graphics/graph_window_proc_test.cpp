@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "graphics_host.h"
 #include "builtin_tables.h"
 #include "compile_helper.h"
 #include "compiler.h"
@@ -761,7 +762,7 @@ struct ElementsInstalled {
         gElementWalk = nullptr;
         gElementEditHooks = ElementEditHooks{};
         gElementDcHooks = ElementDcHooks{};
-        gForEachGraphState = nullptr;
+        gGraphicsHost.forEachGraphState = nullptr;
         gGraphWindowHooks = GraphWindowHooks{};
     }
 };

@@ -46,7 +46,7 @@ LRESULT CALLBACK FrameProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, m, wp, lp);
 }
 
-void RecordPoint(void *window, int first) { gSeen.push_back({static_cast<HWND>(window), first, gOutputTime}); }
+void RecordPoint(void *window, const RunPoint *p) { gSeen.push_back({static_cast<HWND>(window), p->first, p->t}); }
 
 // Steps of 0.25 with x = t; a fault on request in the second step.
 int QuarterSteps(double *t, double *y, double target, double, double, double, int) {

@@ -17,6 +17,7 @@
 #include "file_channels.h"
 #include "graph_pipeline.h"
 #include "graph_window_win32.h"
+#include "graphics_host.h"
 #include "install_win32.h"
 #include "plotter.h"
 #include "plotting.h"
@@ -37,19 +38,13 @@ const std::set<std::string> kOptional = {
     ENTRY(RunHost, tickCount),
 };
 
-// Entries whose Win32 side is still to be written (frame, status line, text
-// windows, graph-element actions, plotter output, graph pictures, browsers).
-// Remove an entry here when its owner installs it in InstallWin32Platform.
+// Entries whose Win32 side is still to be written (browsers, the problem
+// file's folder for data curves). Remove an entry here when its owner
+// installs it in InstallWin32Platform.
 const std::set<std::string> kNotYetProvided = {
-    ENTRY(RunHost, elementActionInProgress), ENTRY(RunHost, setStatusText),
-    ENTRY(RunHost, getStatusText), ENTRY(RunHost, addTextOdePoint),
-    ENTRY(RunHost, addTextMapPoint), ENTRY(RunHost, textWindowFiles),
-    ENTRY(RunHost, beginPlotterOutput), ENTRY(RunHost, endPlotterOutput),
-    ENTRY(UiLockHooks, updateCommandStates), ENTRY(UiLockHooks, setToolbarButtonState),
-    ENTRY(UiLockHooks, refreshBrowsers), ENTRY(UiLockHooks, setGraphCaret),
-    ENTRY(UiLockHooks, makeChildCurrent), ENTRY(UiLockHooks, saveCurrentWindows),
-    ENTRY(UiLockHooks, restoreCurrentWindows),
-    "gRefreshCommandStates", "gProblemWindowHost", "gTextWindowControl",
+    ENTRY(UiLockHooks, refreshBrowsers),
+    ENTRY(GraphicsHost, elementDataFolder),
+    ENTRY(GraphWindowHooks, refreshInitialValueRows),
 };
 
 // Entry names by offset, for the messages and the two lists.
@@ -80,6 +75,17 @@ const Field kReplayFields[] = {
 };
 const Field kPictureFields[] = {
     FIELD(GraphPictureHooks, activeChildIsGraph), FIELD(GraphPictureHooks, saveActivePicture),
+};
+const Field kGraphicsFields[] = {
+    FIELD(GraphicsHost, loadStrokeFont), FIELD(GraphicsHost, lookUpPlotterDriver),
+    FIELD(GraphicsHost, replaceFile), FIELD(GraphicsHost, forEachGraphState),
+    FIELD(GraphicsHost, elementFaultGuard), FIELD(GraphicsHost, elementDataFolder),
+};
+const Field kGraphWindowFields[] = {
+    FIELD(GraphWindowHooks, running), FIELD(GraphWindowHooks, showPopupMenu),
+    FIELD(GraphWindowHooks, refreshInitialValueRows), FIELD(GraphWindowHooks, elementActionInProgress),
+    FIELD(GraphWindowHooks, elementCommand), FIELD(GraphWindowHooks, elementCommandAvailable),
+    FIELD(GraphWindowHooks, adjustMouseMode), FIELD(GraphWindowHooks, placeElementCursor),
 };
 const Field kUiLockFields[] = {
     FIELD(UiLockHooks, endPause), FIELD(UiLockHooks, updateCommandStates),
@@ -121,31 +127,32 @@ class SeamTest : public ::testing::Test {
 protected:
     // Starts from nothing installed and leaves the process as it found it.
     void SetUp() override {
-        run = gRunHost, plot = gPlotHost, replay = gDisplayReplayHooks;
-        picture = gGraphPictureHooks, uiLock = gUiLockHooks;
+        run = gRunHost, plot = gPlotHost, replay = gDisplayReplayHooks, graphics = gGraphicsHost;
+        picture = gGraphPictureHooks, uiLock = gUiLockHooks, graphWindow = gGraphWindowHooks;
         surface = gGraphSurface, windows = gProblemWindowHost, text = gTextWindowControl;
-        fonts = gStrokeFontLoader, drivers = gPlotterDriverLookup, commands = gRefreshCommandStates;
+        commands = gRefreshCommandStates;
         gRunHost = RunHost{}, gPlotHost = PlotHost{}, gDisplayReplayHooks = DisplayReplayHooks{};
-        gGraphPictureHooks = GraphPictureHooks{}, gUiLockHooks = UiLockHooks{};
+        gGraphicsHost = GraphicsHost{}, gGraphPictureHooks = GraphPictureHooks{}, gUiLockHooks = UiLockHooks{};
+        gGraphWindowHooks = GraphWindowHooks{};
         gGraphSurface = nullptr, gProblemWindowHost = nullptr, gTextWindowControl = nullptr;
-        gStrokeFontLoader = nullptr, gPlotterDriverLookup = nullptr, gRefreshCommandStates = nullptr;
+        gRefreshCommandStates = nullptr;
     }
     void TearDown() override {
-        gRunHost = run, gPlotHost = plot, gDisplayReplayHooks = replay;
-        gGraphPictureHooks = picture, gUiLockHooks = uiLock;
+        gRunHost = run, gPlotHost = plot, gDisplayReplayHooks = replay, gGraphicsHost = graphics;
+        gGraphPictureHooks = picture, gUiLockHooks = uiLock, gGraphWindowHooks = graphWindow;
         gGraphSurface = surface, gProblemWindowHost = windows, gTextWindowControl = text;
-        gStrokeFontLoader = fonts, gPlotterDriverLookup = drivers, gRefreshCommandStates = commands;
+        gRefreshCommandStates = commands;
     }
     RunHost run;
     PlotHost plot;
     DisplayReplayHooks replay;
+    GraphicsHost graphics;
     GraphPictureHooks picture;
     UiLockHooks uiLock;
+    GraphWindowHooks graphWindow;
     GraphSurface *surface;
     ProblemWindowHost *windows;
     TextWindowControl *text;
-    int (*fonts)(int);
-    int (*drivers)(const char *, char *, int);
     void (*commands)();
 };
 
@@ -157,11 +164,11 @@ TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
     CheckRecord("DisplayReplayHooks", gDisplayReplayHooks, kReplayFields, &faults);
     CheckRecord("GraphPictureHooks", gGraphPictureHooks, kPictureFields, &faults);
     CheckRecord("UiLockHooks", gUiLockHooks, kUiLockFields, &faults);
+    CheckRecord("GraphicsHost", gGraphicsHost, kGraphicsFields, &faults);
+    CheckRecord("GraphWindowHooks", gGraphWindowHooks, kGraphWindowFields, &faults);
     CheckPointer("gGraphSurface", gGraphSurface != nullptr, &faults);
     CheckPointer("gProblemWindowHost", gProblemWindowHost != nullptr, &faults);
     CheckPointer("gTextWindowControl", gTextWindowControl != nullptr, &faults);
-    CheckPointer("gStrokeFontLoader", gStrokeFontLoader != nullptr, &faults);
-    CheckPointer("gPlotterDriverLookup", gPlotterDriverLookup != nullptr, &faults);
     CheckPointer("gRefreshCommandStates", gRefreshCommandStates != nullptr, &faults);
     EXPECT_EQ(faults, "");
 }
@@ -170,11 +177,14 @@ TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
 TEST_F(SeamTest, AForgottenEntryIsReported) {
     InstallWin32Platform();
     gRunHost.pumpOne = nullptr;
-    gStrokeFontLoader = nullptr;
+    gGraphicsHost.loadStrokeFont = nullptr;
+    gTextWindowControl = nullptr;
     std::string faults;
     CheckRecord("RunHost", gRunHost, kRunHostFields, &faults);
-    CheckPointer("gStrokeFontLoader", gStrokeFontLoader != nullptr, &faults);
-    EXPECT_EQ(faults, "RunHost.pumpOne is left null\ngStrokeFontLoader is left null\n");
+    CheckRecord("GraphicsHost", gGraphicsHost, kGraphicsFields, &faults);
+    CheckPointer("gTextWindowControl", gTextWindowControl != nullptr, &faults);
+    EXPECT_EQ(faults, "RunHost.pumpOne is left null\nGraphicsHost.loadStrokeFont is left null\n"
+                      "gTextWindowControl is left null\n");
 }
 
 }  // namespace

@@ -1,0 +1,3 @@
+#include "graphics_host.h"
+
+GraphicsHost gGraphicsHost;
