@@ -11,6 +11,7 @@
 
 #include "app.h"
 #include "display_list.h"
+#include "editor_windows.h"
 #include "fpu_faults.h"
 #include "graph_pipeline.h"
 #include "graph_window_win32.h"
@@ -78,6 +79,7 @@ bool CommandBuilt(int id) {
     if (IsSettingsCommand(id)) return true;
     if (id >= IDM_REFRESH_WINDOW && id <= IDM_PREVIOUS_FRACTAL_ORDER) return GraphCommandAvailable(id);
     if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST) return false;
+    if (id == IDM_NOTES || id == IDM_ALL_SETTINGS) return true;
     if (id >= IDM_TYPE && id <= IDM_ALL_SETTINGS) return false;
     if (id >= IDM_GRAPHICS_FORMAT && id <= IDM_STATUS_LINE && id != IDM_NEW_TEXT) return false;
     if (id >= IDM_GET_SCREEN && id <= IDM_SAVE_POINTS) return false;
@@ -85,7 +87,7 @@ bool CommandBuilt(int id) {
     if (id >= IDM_PREFERENCES && id <= IDM_MATHEMATICA) return false;
     switch (id) {
     case IDM_OPEN: case IDM_OPEN_EXAMPLE: case IDM_SAVE_AS: case IDM_PRINTER_SETUP: case IDM_PRINT:
-    case IDM_MAIL: case IDM_EDITOR_NOTES_CLOSED: case IDM_EDITOR_ALL_CLOSED: case IDM_INITIAL_BROWSER:
+    case IDM_MAIL: case IDM_INITIAL_BROWSER:
     case IDM_PARAMETER_BROWSER: case IDM_CALCULATOR: case IDM_SHOW_FONTS: case IDM_CODE_LIBRARY_HELP:
         return false;
     }
@@ -161,6 +163,7 @@ void OpenCopy() {
 void NewProblem(HWND frame, bool silent) {
     if (IsBusy()) return;
     if (!silent && !QuerySaveProblem(frame)) return;
+    AbandonEditorChanges();
     CloseAllChildren();
     FreeProblemWorkspace();
     if (!silent) ResetProblemSettings();
@@ -342,6 +345,10 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     case IDM_HELP_ON_HELP: ShowHelpTopic(kHelpOnHelpTopic); return;
     case IDM_ABOUT: AboutCommand(frame); return;
     case IDM_UPDATES: RunUpdater(); return;
+    case IDM_NOTES: OpenNotesEditor(); return;
+    case IDM_ALL_SETTINGS: OpenAllSettingsEditor(); return;
+    case IDM_EDITOR_NOTES_CLOSED:
+    case IDM_EDITOR_ALL_CLOSED: ApplyEditorText(id - IDM_EDITOR_NOTES_CLOSED); return;
     }
     if (id >= kMathHelpFirstCommand && id < kMathHelpFirstCommand + gMathLibraryCount) {
         OpenMathLibraryHelp(id - kMathHelpFirstCommand);

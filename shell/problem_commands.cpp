@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "editor_windows.h"
 #include "file_dialogs.h"
 #include "app.h"
 #include "memory.h"
@@ -137,7 +138,10 @@ int LoadProblemFile(HWND owner, int) {
     gProblemTextBuffer = text;
     UpdateFrameTitle();
     if (gCommandLine.printMode) return 1;
-    if (ParseProblemText() == kParseLoaded) gProblemChanged = 0;
+    switch (ParseProblemText()) {
+    case kParseLoaded: gProblemChanged = 0; break;
+    case kParseCorrect: OpenAllSettingsAtError(); break;  // the user corrects the line there
+    }
     return 1;
 }
 

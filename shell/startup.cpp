@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app.h"
+#include "editor_windows.h"
 #include "code_libraries.h"
 #include "crash_recovery.h"
 #include "fault_guard.h"
@@ -205,7 +206,7 @@ int Body(void *context) {
     if (!c.printMode) ShowSplashWindow(nullptr);
 
     ReadDcAndFpuOptions();
-    if (!RegisterFrameClass() || !RegisterGraphClass() || !RegisterTextWindowClass()) {
+    if (!RegisterFrameClass() || !RegisterGraphClass() || !RegisterTextWindowClass() || !RegisterEditorClass()) {
         CloseSplashWindow();
         return StartFailed();
     }

@@ -820,3 +820,213 @@ TEST_F(AppTest, FindNextMovesOnAndStopsAtTheLastHitAndReplaceAllReplacesEveryHit
     EXPECT_EQ(after.size(), before.size());
     SendMessageA(replace.window, WM_COMMAND, IDCANCEL, 0);
 }
+
+// ---- The editor windows.
+
+// The top-level editor window of the process, once it is there; skip: one
+// that is not wanted (say, a window being destroyed).
+HWND WaitEditor(DWORD pid, HWND skip = nullptr, DWORD timeoutMs = 60000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(100))
+        if (HWND e = FindOf(pid, "VR_Edit", skip)) return e;
+    return nullptr;
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs = 60000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(100))
+        if (!IsWindow(window)) return true;
+    return false;
+}
+
+struct EditorCount {
+    DWORD pid;
+    int count;
+};
+
+BOOL CALLBACK CountEditors(HWND w, LPARAM data) {
+    auto *c = reinterpret_cast<EditorCount *>(data);
+    if (ProcessOf(w) == c->pid && ClassOf(w) == "VR_Edit") ++c->count;
+    return TRUE;
+}
+
+int EditorsOf(DWORD pid) {
+    EditorCount c = {pid, 0};
+    EnumWindows(CountEditors, reinterpret_cast<LPARAM>(&c));
+    return c.count;
+}
+
+// The decay problem with a rate parameter a: x' = -a x.
+std::string RateProblem(double a, const std::string &outputFile) {
+    std::string text = DecayProblem(2, outputFile, "-a*x");
+    const std::string none = "Parameters                = 0\r\n";
+    char with[128];
+    std::snprintf(with, sizeof with, "Parameters                = 1\r\na = %g\r\n", a);
+    text.replace(text.find(none), none.size(), with);
+    return text;
+}
+
+// What the user types replaces the control's text (the editor's own
+// control, in the other process) and marks it modified.
+void TypeInto(HWND control, const std::string &text) {
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(control, EM_SETMODIFY, TRUE, 0);
+}
+
+TEST_F(AppTest, AllSettingsOpensOnceAndItsAcceptedTextIsWhatTheNextRunUses) {
+    const std::string problem = Path("rate.vr");
+    DeleteFileA(Path("rate.double").c_str());
+    WriteFile(problem, RateProblem(0.5, Path("rate.double")));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ALL_SETTINGS, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(editor), "Vantorel: All Settings - " + problem);
+    HWND control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control, nullptr);
+    const std::string text = Text(control);
+    ASSERT_NE(text.find("\r\na = 0.5\r\n"), std::string::npos) << text;
+
+    // Opening it again, minimised, only brings the same window back.
+    ShowWindow(editor, SW_MINIMIZE);
+    Sleep(500);
+    ASSERT_TRUE(IsIconic(editor));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ALL_SETTINGS, 0);
+    for (int i = 0; i < 100 && IsIconic(editor); ++i) Sleep(100);
+    EXPECT_FALSE(IsIconic(editor));
+    EXPECT_EQ(EditorsOf(p.Pid()), 1);
+    EXPECT_EQ(Text(control), text);  // not built anew
+
+    std::string changed = text;
+    changed.replace(changed.find("\r\na = 0.5\r\n"), 11, "\r\na = 2\r\n");
+    TypeInto(control, changed);
+    PostMessageA(editor, WM_COMMAND, IDM_EXIT, 0);  // Accept changes
+    ASSERT_TRUE(WaitGone(editor));
+    for (int i = 0; i < 100 && p.Hook(kTestHookProblemChanged) != 1; ++i) Sleep(100);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    EXPECT_EQ(p.Hook(kTestHookChildCount), 2);  // the same windows, by their handles
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_START, 0);
+    std::string data;
+    for (int i = 0; i < 1200 && data.size() < 8u * 19; ++i, Sleep(100)) data = ReadFile(Path("rate.double"));
+    ASSERT_TRUE(p.WaitRunning(false));
+    data = ReadFile(Path("rate.double"));
+    ASSERT_EQ(data.size(), 8u * (1 + 2 * 9));
+    std::vector<double> v(data.size() / 8);
+    std::memcpy(v.data(), data.data(), data.size());
+    for (size_t i = 1; i + 1 < v.size(); i += 2) EXPECT_NEAR(v[i + 1], std::exp(-2 * v[i]), 1e-7) << "t = " << v[i];
+}
+
+TEST_F(AppTest, AnErrorAtLineTwelveReopensAllSettingsAtThatLineWithTheTextKept) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ALL_SETTINGS, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    HWND control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control, nullptr);
+
+    // Line 12 of this text lies in [Type]: a dimension out of range there.
+    std::string wrong = DecayProblem(2, "");
+    size_t at = 0;
+    for (int line = 1; line < 12; ++line) at = wrong.find("\r\n", at) + 2;
+    wrong.replace(at, wrong.find("\r\n", at) - at, "Dimension/Order = 10001");
+    TypeInto(control, wrong);
+    PostMessageA(editor, WM_COMMAND, IDM_EXIT, 0);
+    ASSERT_TRUE(WaitGone(editor));
+    Box box = p.WaitBox();
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_NE(box.text.find("line #12"), std::string::npos) << box.text;
+    p.Press(box, IDYES);
+
+    HWND again = WaitEditor(p.Pid(), editor);
+    ASSERT_NE(again, nullptr);
+    HWND control2 = FindWindowExA(again, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control2, nullptr);
+    EXPECT_EQ(Text(control2), wrong);
+    Sleep(500);
+    const auto s = SelectionOf(control2);
+    EXPECT_EQ(s.first, s.second);
+    EXPECT_EQ(SendMessageA(control2, EM_LINEFROMCHAR, s.first, 0), 11);
+    EXPECT_EQ(SendMessageA(control2, EM_LINEINDEX, 11, 0), s.first);
+    EXPECT_NE(SendMessageA(control2, EM_GETMODIFY, 0, 0), 0);
+    HWND status = FindWindowExA(again, nullptr, "msctls_statusbar32", nullptr);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(Text(status), "Line = 12  Col = 1");
+}
+
+TEST_F(AppTest, AbandonKeepsTheOldNotesAndAcceptStoresTheNewOnes) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, "") + "[Notes]\r\nOld notes of the project.\r\n");
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    ASSERT_EQ(p.Hook(kTestHookProblemChanged), 0);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(editor), "Vantorel: Project Notes - " + problem);
+    HWND control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    EXPECT_EQ(Text(control), "Old notes of the project.\r\n");
+    TypeInto(control, "New notes");
+    PostMessageA(editor, WM_COMMAND, IDM_EDITOR_ABANDON, 0);
+    ASSERT_TRUE(WaitGone(editor));
+    Sleep(500);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    editor = WaitEditor(p.Pid(), editor);
+    ASSERT_NE(editor, nullptr);
+    control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    EXPECT_EQ(Text(control), "Old notes of the project.\r\n");
+    TypeInto(control, "Accepted notes");
+    PostMessageA(editor, WM_CLOSE, 0, 0);  // the close box accepts
+    ASSERT_TRUE(WaitGone(editor));
+    for (int i = 0; i < 50 && p.Hook(kTestHookProblemChanged) != 1; ++i) Sleep(100);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    editor = WaitEditor(p.Pid(), editor);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(FindWindowExA(editor, nullptr, "RICHEDIT", nullptr)), "Accepted notes");
+}
+
+// Notes longer than the editor holds: accepting would store them cut, so
+// it is refused with a message and the notes stay whole.
+TEST_F(AppTest, NotesLongerThanTheEditorHoldsAreNeverStoredCut) {
+    const std::string problem = Path("decay.vr");
+    std::string notes;
+    const std::string line(62, 'n');
+    while (notes.size() <= 0x100000) notes += line + "\r\n";
+    WriteFile(problem, DecayProblem(2, "") + "[Notes]\r\n" + notes);
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    PostMessageA(editor, WM_COMMAND, IDM_EXIT, 0);
+    Box refused = p.WaitBox();
+    ASSERT_NE(refused.window, nullptr);
+    EXPECT_NE(refused.text.find("longer than the editor holds"), std::string::npos) << refused.text;
+    p.Press(refused, IDOK);
+    Sleep(500);
+    EXPECT_TRUE(IsWindow(editor));
+    PostMessageA(editor, WM_COMMAND, IDM_EDITOR_ABANDON, 0);
+    ASSERT_TRUE(WaitGone(editor));
+    Sleep(500);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+    // Saved whole: the notes come back as they were.
+    const std::string saved = Path("decay saved.vr");
+    DeleteFileA(saved.c_str());
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    Sleep(2000);
+    const std::string written = ReadFile(problem);
+    ASSERT_NE(written.find("[Notes]\r\n"), std::string::npos);
+    EXPECT_EQ(written.substr(written.find("[Notes]\r\n") + 9), notes);
+}
