@@ -79,7 +79,7 @@ bool CommandBuilt(int id) {
     if (IsSettingsCommand(id)) return true;
     if (id >= IDM_REFRESH_WINDOW && id <= IDM_PREVIOUS_FRACTAL_ORDER) return GraphCommandAvailable(id);
     if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST) return false;
-    if (id == IDM_NOTES || id == IDM_ALL_SETTINGS) return true;
+    if (id == IDM_NOTES || id == IDM_ALL_SETTINGS || id == IDM_TOOLBARS) return true;
     if (id >= IDM_TYPE && id <= IDM_ALL_SETTINGS) return false;
     if (id >= IDM_GRAPHICS_FORMAT && id <= IDM_STATUS_LINE && id != IDM_NEW_TEXT) return false;
     if (id >= IDM_GET_SCREEN && id <= IDM_SAVE_POINTS) return false;
@@ -346,6 +346,7 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     case IDM_ABOUT: AboutCommand(frame); return;
     case IDM_UPDATES: RunUpdater(); return;
     case IDM_NOTES: OpenNotesEditor(); return;
+    case IDM_TOOLBARS: CustomizeToolbars(); return;
     case IDM_ALL_SETTINGS: OpenAllSettingsEditor(); return;
     case IDM_EDITOR_NOTES_CLOSED:
     case IDM_EDITOR_ALL_CLOSED: ApplyEditorText(id - IDM_EDITOR_NOTES_CLOSED); return;

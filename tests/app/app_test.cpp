@@ -1030,3 +1030,105 @@ TEST_F(AppTest, NotesLongerThanTheEditorHoldsAreNeverStoredCut) {
     ASSERT_NE(written.find("[Notes]\r\n"), std::string::npos);
     EXPECT_EQ(written.substr(written.find("[Notes]\r\n") + 9), notes);
 }
+
+// ---- Dialog 750, customising the toolbars.
+
+std::string ListLine(HWND dialog, int id, int line) {
+    // Wide: the list belongs to another process (see the instance offer).
+    wchar_t entry[64] = L"";
+    if (SendDlgItemMessageW(dialog, id, LB_GETTEXTLEN, line, 0) >= 64) return "";
+    SendDlgItemMessageW(dialog, id, LB_GETTEXT, line, reinterpret_cast<LPARAM>(entry));
+    char narrow[64] = "";
+    WideCharToMultiByte(CP_ACP, 0, entry, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+int ListCount(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageA(dialog, id, LB_GETCOUNT, 0, 0)); }
+
+void PressButton(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+std::string IniValue(const std::string &key) {
+    const std::string ini = ReadFile(Folder() + "Vantorel.ini");
+    const size_t at = ini.find("\n" + key + "=");
+    if (at == std::string::npos) return "";
+    const size_t start = at + key.size() + 2;
+    return ini.substr(start, ini.find_first_of("\r\n", start) - start);
+}
+
+TEST_F(AppTest, CustomizingRemovesAButtonAddsASpaceShowsAColumnAndCancelLeavesNoTrace) {
+    Program p("");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    Sleep(1500);
+    const std::string defaultRow = "1000102-10525-11716-18485-10813-141424344-12021-12930192328-180-173";
+
+    // Cancel after removing a button: nothing changes.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_TOOLBARS, 0);
+    Box box = p.WaitBox();
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_EQ(box.caption, "Customize Toolbars and Popup Menu");
+    HWND d = box.window;
+    EXPECT_EQ(SendDlgItemMessageA(d, IDC_TOOLBAR_LINE, CB_GETCOUNT, 0, 0), 5);
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_TOOLBAR_VISIBLE), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_TOOLBAR_POPUP), BST_UNCHECKED);  // the left column is the popup
+    ASSERT_EQ(ListCount(d, IDC_TOOLBAR_CURRENT), 33);
+    EXPECT_EQ(ListCount(d, IDC_TOOLBAR_AVAILABLE), 98 - 24);  // 24 buttons, 9 separators
+    EXPECT_EQ(ListLine(d, IDC_TOOLBAR_CURRENT, 0), "000101");
+    EXPECT_EQ(ListLine(d, IDC_TOOLBAR_CURRENT, 3), "-1");
+    SendDlgItemMessageA(d, IDC_TOOLBAR_CURRENT, LB_SETCURSEL, 0, 0);
+    PressButton(d, IDC_TOOLBAR_REMOVE);
+    EXPECT_EQ(ListCount(d, IDC_TOOLBAR_CURRENT), 32);
+    EXPECT_EQ(ListLine(d, IDC_TOOLBAR_AVAILABLE, 0), "000101");  // back first, in table order
+    PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitGone(d));
+    HWND bar = ToolbarOf(p.Frame(), 0);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 33);
+    EXPECT_EQ(IniValue("TOOLBAR0"), "");
+
+    // OK: New removed, a space at the end; the left column shown with Stop
+    // added after its first button.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_TOOLBARS, 0);
+    box = p.WaitBox();
+    ASSERT_NE(box.window, nullptr);
+    d = box.window;
+    SendDlgItemMessageA(d, IDC_TOOLBAR_CURRENT, LB_SETCURSEL, 0, 0);
+    PressButton(d, IDC_TOOLBAR_REMOVE);
+    SendDlgItemMessageA(d, IDC_TOOLBAR_CURRENT, LB_SETCURSEL, 31, 0);
+    PressButton(d, IDC_TOOLBAR_SPACE);
+    EXPECT_EQ(ListLine(d, IDC_TOOLBAR_CURRENT, 32), "-1");
+    SendDlgItemMessageA(d, IDC_TOOLBAR_LINE, CB_SETCURSEL, 2, 0);
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_TOOLBAR_LINE, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_TOOLBAR_LINE)));
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_TOOLBAR_VISIBLE), BST_UNCHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_TOOLBAR_POPUP), BST_CHECKED);
+    ASSERT_EQ(ListCount(d, IDC_TOOLBAR_CURRENT), 16);  // "04546-16475-170-147484950-1525354"
+    CheckDlgButton(d, IDC_TOOLBAR_VISIBLE, BST_CHECKED);
+    int stop = -1;
+    for (int i = 0; i < ListCount(d, IDC_TOOLBAR_AVAILABLE); ++i)
+        if (ListLine(d, IDC_TOOLBAR_AVAILABLE, i) == "000502") stop = i;
+    ASSERT_GE(stop, 0);
+    SendDlgItemMessageA(d, IDC_TOOLBAR_AVAILABLE, LB_SETCURSEL, stop, 0);
+    SendDlgItemMessageA(d, IDC_TOOLBAR_CURRENT, LB_SETCURSEL, 0, 0);
+    PressButton(d, IDC_TOOLBAR_ADD);
+    EXPECT_EQ(ListLine(d, IDC_TOOLBAR_CURRENT, 1), "000502");
+    EXPECT_EQ(SendDlgItemMessageA(d, IDC_TOOLBAR_CURRENT, LB_GETCURSEL, 0, 0), 1);
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitGone(d));
+    Sleep(1000);
+
+    EXPECT_EQ(IniValue("TOOLBAR0"), "1" + defaultRow.substr(3) + "-1");
+    EXPECT_EQ(IniValue("TOOLBAR2"), "1454246-16475-170-147484950-1525354");
+    EXPECT_EQ(IniValue("TOOLBAR1"), "0");
+    bar = ToolbarOf(p.Frame(), 0);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 33);
+    EXPECT_LT(SendMessageA(bar, TB_COMMANDTOINDEX, IDM_NEW, 0), 0);
+    HWND column = ToolbarOf(p.Frame(), 2);
+    ASSERT_NE(column, nullptr);
+    EXPECT_TRUE(IsWindowVisible(column));
+    EXPECT_EQ(SendMessageA(column, TB_BUTTONCOUNT, 0, 0), 17);
+    // The new buttons have their states: nothing runs, so Stop is greyed.
+    EXPECT_EQ(ButtonState(column, IDM_STOP) & TBSTATE_ENABLED, 0);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
