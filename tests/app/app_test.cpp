@@ -1132,3 +1132,53 @@ TEST_F(AppTest, CustomizingRemovesAButtonAddsASpaceShowsAColumnAndCancelLeavesNo
     PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
 }
+
+TEST_F(AppTest, AnEditorSearchesItsOwnTextAndStaysOpenThroughARun) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(1e6, "") + "[Notes]\r\nalpha beta alpha gamma alpha\r\n");
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    HWND control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    HWND status = FindWindowExA(editor, nullptr, "msctls_statusbar32", nullptr);
+    ASSERT_NE(control, nullptr);
+    ASSERT_NE(status, nullptr);
+    SendMessageA(control, EM_SETSEL, 6, 10);
+    Sleep(300);
+    EXPECT_EQ(Text(status), "Line = 1  Col = 7  --  Line = 1  Col = 11");
+    SendMessageA(control, EM_SETSEL, 0, 0);
+    Sleep(300);
+    EXPECT_EQ(Text(status), "Line = 1  Col = 1");
+
+    PostMessageA(editor, WM_COMMAND, IDM_EDIT_REPLACE, 0);
+    Box replace = p.WaitBox();
+    ASSERT_NE(replace.window, nullptr);
+    SendMessageA(GetDlgItem(replace.window, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("alpha"));
+    SendMessageA(GetDlgItem(replace.window, 0x481), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("omega"));
+    SendMessageA(replace.window, WM_COMMAND, 0x401, 0);  // Replace All
+    Sleep(500);
+    EXPECT_EQ(Text(control), "omega beta omega gamma omega\r\n");
+    SendMessageA(replace.window, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitGone(replace.window));
+
+    // During a run the editor refuses to close and the editor commands are greyed.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_START, 0);
+    ASSERT_TRUE(p.WaitRunning(true));
+    EXPECT_NE(p.Hook(kTestHookMenuState, IDM_NOTES) & MF_GRAYED, 0);
+    EXPECT_NE(p.Hook(kTestHookMenuState, IDM_ALL_SETTINGS) & MF_GRAYED, 0);
+    PostMessageA(editor, WM_CLOSE, 0, 0);
+    Sleep(1000);
+    EXPECT_TRUE(IsWindow(editor));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
+    ASSERT_TRUE(p.WaitRunning(false));
+    EXPECT_EQ(p.Hook(kTestHookMenuState, IDM_NOTES) & MF_GRAYED, 0);
+    PostMessageA(editor, WM_CLOSE, 0, 0);  // accepts: the replaced notes are the problem's now
+    ASSERT_TRUE(WaitGone(editor));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    editor = WaitEditor(p.Pid(), editor);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(FindWindowExA(editor, nullptr, "RICHEDIT", nullptr)), "omega beta omega gamma omega\r\n");
+}
