@@ -382,11 +382,14 @@ LONG LineStart(HWND control, unsigned line) {
 
 bool RegisterEditorClass() {
     WNDCLASSA c = {};
+    c.style = CS_SAVEBITS;
     c.lpfnWndProc = EditorWndProc;
+    c.cbWndExtra = sizeof(LONG);
     c.hInstance = gInstance;
     c.hIcon = LoadIconA(gInstance, MAKEINTRESOURCEA(IDI_EDITOR));
     c.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    c.lpszMenuName = kEditorMenuName;
     c.lpszClassName = kEditorClass;
     return RegisterClassA(&c) != 0;
 }
@@ -407,14 +410,10 @@ void OpenEditorWindow(int index) {
     if (*gProblemPath) std::snprintf(caption, sizeof caption, "%s - %s", title, gProblemPath);
     else std::snprintf(caption, sizeof caption, "%s", title);
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    HMENU menu = LoadMenuA(gInstance, kEditorMenuName);
     HWND window = CreateWindowExA(WS_EX_ACCEPTFILES, kEditorClass, caption, WS_OVERLAPPEDWINDOW, cx / 8, cy / 8,
-                                  cx * 3 / 4, cy * 3 / 4, nullptr, menu, gInstance,
+                                  cx * 3 / 4, cy * 3 / 4, nullptr, nullptr, gInstance,
                                   reinterpret_cast<LPVOID>(static_cast<INT_PTR>(index)));
-    if (!window) {
-        if (menu) DestroyMenu(menu);
-        return;
-    }
+    if (!window) return;
     ShowWindow(window, SW_SHOW);
     if (e.pendingLine) {
         const LONG at = LineStart(e.control, e.pendingLine);
@@ -488,6 +487,17 @@ void ApplyEditorText(int index) {
     FreeAndNull(gProblemTextBuffer);
     FreeAndNull(e.text);
     UpdateFrameMenuStates();
+}
+
+bool AcceptEditorsBeforeClose() {
+    for (int index : {kNotesEditor, kSettingsEditor}) {
+        if (!gEditors[index].window) continue;
+        SendMessageA(gEditors[index].window, WM_CLOSE, 0, 0);
+        if (gEditors[index].window) return false;  // refused: its text would be cut
+        ApplyEditorText(index);
+        if (gEditors[index].window) return false;  // opened again at an error
+    }
+    return true;
 }
 
 void AbandonEditorChanges() {

@@ -26,6 +26,10 @@ void OpenAllSettingsEditor();
 void OpenAllSettingsAtError();
 // Commands 180 and 181, posted by an editor that has closed.
 void ApplyEditorText(int index);
+// Before the program closes: open editors store their text and it is
+// applied at once, so that the save question covers it. False when an
+// editor stays open (its text refused, or opened again at an error line).
+bool AcceptEditorsBeforeClose();
 // Before the problem is replaced: both editors drop what they hold.
 void AbandonEditorChanges();
 HWND EditorWindow(int index);

@@ -361,7 +361,7 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
 
 // Closing asks to save, then every child; one that stays keeps the frame.
 bool PrepareToClose(HWND frame) {
-    if (IsBusy() || !QuerySaveProblem(frame)) return false;
+    if (IsBusy() || !AcceptEditorsBeforeClose() || !QuerySaveProblem(frame)) return false;
     gClosing = 1;
     SendMessageA(frame, WM_COMMAND, IDM_CLOSE_ALL_SILENT, 0);
     if (ChildCount()) {

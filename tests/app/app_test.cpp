@@ -1182,3 +1182,25 @@ TEST_F(AppTest, AnEditorSearchesItsOwnTextAndStaysOpenThroughARun) {
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Text(FindWindowExA(editor, nullptr, "RICHEDIT", nullptr)), "omega beta omega gamma omega\r\n");
 }
+
+// Quitting with notes typed but not accepted: they are taken before the
+// save question, which then saves them.
+TEST_F(AppTest, QuittingWithAnOpenEditorAppliesItsTextBeforeTheSaveQuestion) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    TypeInto(FindWindowExA(editor, nullptr, "RICHEDIT", nullptr), "Typed, never accepted");
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    Box ask = p.WaitBox();
+    ASSERT_NE(ask.window, nullptr);
+    EXPECT_FALSE(IsWindow(editor));
+    p.Press(ask, IDYES);
+    EXPECT_EQ(p.WaitExit(), 0u);
+    const std::string written = ReadFile(problem);
+    EXPECT_NE(written.find("[Notes]\r\nTyped, never accepted"), std::string::npos) << written;
+}
