@@ -1204,3 +1204,25 @@ TEST_F(AppTest, QuittingWithAnOpenEditorAppliesItsTextBeforeTheSaveQuestion) {
     const std::string written = ReadFile(problem);
     EXPECT_NE(written.find("[Notes]\r\nTyped, never accepted"), std::string::npos) << written;
 }
+
+// Save in "All Settings" writes exactly the editor's text to the problem's
+// own file, without a question.
+TEST_F(AppTest, SaveInAllSettingsWritesExactlyTheEditorsText) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ALL_SETTINGS, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    HWND control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    const std::string text = DecayProblem(3, "");
+    TypeInto(control, text);
+    PostMessageA(editor, WM_COMMAND, IDM_SAVE, 0);
+    std::string written;
+    for (int i = 0; i < 100 && written != text; ++i, Sleep(100)) written = ReadFile(problem);
+    EXPECT_EQ(written, text);
+    EXPECT_EQ(FindOf(p.Pid(), "#32770"), nullptr);  // no question
+    EXPECT_TRUE(IsWindow(editor));
+}
