@@ -24,6 +24,7 @@
 #include "run_host_win32.h"
 #include "graph_window_win32.h"
 #include "platform_win32.h"
+#include "printing_win32.h"
 #include "file_dialogs.h"
 #include "install_win32.h"
 #include "resource_ids.h"
@@ -241,6 +242,7 @@ int Body(void *context) {
 
     FreeProblemWorkspace();
     ReleaseShellResources();
+    FreePrinterSelection();
     if (gEditorMenuResource) DestroyMenu(gEditorMenuResource);
     gEditorMenuResource = nullptr;
     FreeFileChannels();
