@@ -433,10 +433,10 @@ TEST_F(AppTest, APlainFileOpensWithoutRunningAndTheControlWordFollowsTheOptions)
         EXPECT_EQ(Text(FindWindowExA(text, nullptr, "RICHEDIT", nullptr)), "");
         EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
         // Commands whose parts are not there yet are greyed, never dead.
-        for (int id : {IDM_OPEN, IDM_SAVE_AS, IDM_PRINT, IDM_CALCULATOR})
+        for (int id : {IDM_OPEN, IDM_SAVE_AS, IDM_CALCULATOR})
             EXPECT_NE(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
         for (int id : {IDM_NEW, IDM_SAVE, IDM_NEW_GRAPH, IDM_NEW_TEXT, IDM_START, IDM_CASCADE, IDM_ABOUT,
-                       IDM_PREFERENCES, IDM_GRAPHICS_FORMAT})
+                       IDM_PREFERENCES, IDM_GRAPHICS_FORMAT, IDM_PRINT, IDM_PRINTER_SETUP})
             EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
         // "Control 87" 0x32 with 64-bit precision: invalid, zero-divide and
         // overflow trap.
