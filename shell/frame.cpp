@@ -19,6 +19,7 @@
 #include "instance_check.h"
 #include "math_libraries.h"
 #include "messages.h"
+#include "printing_win32.h"
 #include "problem_settings.h"
 #include "resource_ids.h"
 #include "settings_commands.h"
@@ -86,7 +87,7 @@ bool CommandBuilt(int id) {
     if (id >= IDM_CLONE && id <= IDM_PASTE_WINDOW) return false;
     if (id >= IDM_PREFERENCES && id <= IDM_MATHEMATICA) return false;
     switch (id) {
-    case IDM_OPEN: case IDM_OPEN_EXAMPLE: case IDM_SAVE_AS: case IDM_PRINTER_SETUP: case IDM_PRINT:
+    case IDM_OPEN: case IDM_OPEN_EXAMPLE: case IDM_SAVE_AS:
     case IDM_MAIL: case IDM_INITIAL_BROWSER:
     case IDM_PARAMETER_BROWSER: case IDM_CALCULATOR: case IDM_SHOW_FONTS: case IDM_CODE_LIBRARY_HELP:
         return false;
@@ -290,6 +291,8 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     case IDM_OPEN:
     case IDM_OPEN_EXAMPLE: LoadCommand(frame, id); return;
     case IDM_SAVE: SaveProblemFile(frame, 0); return;
+    case IDM_PRINTER_SETUP: ShowPrinterSetup(frame); return;
+    case IDM_PRINT: PrintActiveWindow(frame); return;
     case IDM_EXIT:
         if (!IsBusy()) SendMessageA(frame, WM_CLOSE, 0, 0);
         return;
@@ -627,6 +630,12 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
     case WM_TIMER:
         if (gRunState.pauseArmed) EndPause();
         break;
+    case WM_WININICHANGE:
+        // The system's printers changed: the kept selection may name one
+        // that is gone.
+        if (!lParam || lstrcmpiA(reinterpret_cast<const char *>(lParam), "windows") == 0) FreePrinterSelection();
+        break;
+    case WM_DEVMODECHANGE: FreePrinterSelection(); break;
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
         UpdateFrameMenuStates();

@@ -25,6 +25,7 @@
 #include "run_host_win32.h"
 #include "graph_window_win32.h"
 #include "platform_win32.h"
+#include "printing_win32.h"
 #include "file_dialogs.h"
 #include "install_win32.h"
 #include "resource_ids.h"
@@ -242,6 +243,7 @@ int Body(void *context) {
 
     FreeProblemWorkspace();
     ReleaseShellResources();
+    FreePrinterSelection();
     if (gEditorMenuResource) DestroyMenu(gEditorMenuResource);
     gEditorMenuResource = nullptr;
     FreeFileChannels();

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -22,6 +23,7 @@
 #include "crash_recovery.h"
 #include "resource_ids.h"
 #include "test_hooks.h"
+#include "test_printer.h"
 
 namespace {
 
@@ -431,10 +433,10 @@ TEST_F(AppTest, APlainFileOpensWithoutRunningAndTheControlWordFollowsTheOptions)
         EXPECT_EQ(Text(FindWindowExA(text, nullptr, "RICHEDIT", nullptr)), "");
         EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
         // Commands whose parts are not there yet are greyed, never dead.
-        for (int id : {IDM_OPEN, IDM_SAVE_AS, IDM_PRINT, IDM_CALCULATOR})
+        for (int id : {IDM_OPEN, IDM_SAVE_AS, IDM_CALCULATOR})
             EXPECT_NE(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
         for (int id : {IDM_NEW, IDM_SAVE, IDM_NEW_GRAPH, IDM_NEW_TEXT, IDM_START, IDM_CASCADE, IDM_ABOUT,
-                       IDM_PREFERENCES, IDM_GRAPHICS_FORMAT})
+                       IDM_PREFERENCES, IDM_GRAPHICS_FORMAT, IDM_PRINT, IDM_PRINTER_SETUP})
             EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
         // "Control 87" 0x32 with 64-bit precision: invalid, zero-divide and
         // overflow trap.
@@ -1225,4 +1227,105 @@ TEST_F(AppTest, SaveInAllSettingsWritesExactlyTheEditorsText) {
     EXPECT_EQ(written, text);
     EXPECT_EQ(FindOf(p.Pid(), "#32770"), nullptr);  // no question
     EXPECT_TRUE(IsWindow(editor));
+// Printer pixels of the test printer's page and its unprintable margin.
+struct PrinterPage {
+    int totalX = 0, totalY = 0, offsetX = 0, offsetY = 0;
+};
+
+PrinterPage ReadPrinterPage() {
+    PrinterPage page;
+    if (HDC dc = CreateDCA(nullptr, kPrinterName, nullptr, nullptr)) {
+        page.totalX = GetDeviceCaps(dc, HORZRES);
+        page.totalY = GetDeviceCaps(dc, VERTRES);
+        page.offsetX = GetDeviceCaps(dc, PHYSICALOFFSETX);
+        page.offsetY = GetDeviceCaps(dc, PHYSICALOFFSETY);
+        DeleteDC(dc);
+    }
+    return page;
+}
+
+// "&Print..." of the frame prints the active graph window on the default
+// printer after the print dialog; the dialog's "&Setup..." runs the printer
+// setup and brings the dialog back; with "&Encapsulated PostScript" the
+// same command writes the EPS file, and the choice is kept in the settings.
+TEST_F(AppTest, ThePrintCommandPrintsTheActiveGraphWindowAndWritesItsEps) {
+    ASSERT_TRUE(InstallTestPrinter(VR_SOURCE_DIR));
+    const PrinterPage page = ReadPrinterPage();
+    ASSERT_GT(page.totalX, 0);
+    DeleteFileA(kPortFile);
+    const std::string eps = Path("decay.eps");
+    DeleteFileA(eps.c_str());
+    // Vectors, in the default area of the first print: the middle 7/9.
+    WriteFile(Folder() + "Vantorel.ini",
+              "[Options]\r\nTip=0\r\nCheck previous=1\r\nSave position=0\r\n[Math libraries]\r\n[Printer]\r\nMode=1\r\n");
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND graph = ChildOfClass(p.Frame(), "VR_Graph");
+    HWND text = ChildOfClass(p.Frame(), "VR_Text");
+    ASSERT_NE(graph, nullptr);
+    ASSERT_NE(text, nullptr);
+    HWND control = FindWindowExA(text, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control, nullptr);
+    // The run has ended when its nine lines are listed and it says so.
+    for (int i = 0; i < 1200 && (p.Hook(kTestHookRunning) || CountOf(Text(control), "\n") < 8); ++i) Sleep(100);
+    ASSERT_EQ(p.Hook(kTestHookRunning), 0);
+    SendMessageA(FindWindowExA(p.Frame(), nullptr, "MDICLIENT", nullptr), WM_MDIACTIVATE,
+                 reinterpret_cast<WPARAM>(graph), 0);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PRINT, 0);
+    Box dialog = p.WaitBox();
+    ASSERT_NE(dialog.window, nullptr);
+    EXPECT_EQ(dialog.caption, "Print");
+    EXPECT_EQ(Text(GetDlgItem(dialog.window, IDC_PRINT_DEVICE)), kPrinterName);
+    p.Press(dialog, IDC_PRINT_SETUP);
+    Box setup = p.WaitBox(120000, dialog.window);
+    ASSERT_NE(setup.window, nullptr);
+    EXPECT_NE(setup.caption, "Print");
+    p.Press(setup, IDCANCEL);
+    Box again = p.WaitBox(120000, setup.window);
+    ASSERT_NE(again.window, nullptr);
+    EXPECT_EQ(again.caption, "Print");
+    const int left = std::atoi(Text(GetDlgItem(again.window, IDC_PRINT_LEFT)).c_str());
+    const int top = std::atoi(Text(GetDlgItem(again.window, IDC_PRINT_TOP)).c_str());
+    EXPECT_NEAR(left, page.totalX / 9, 1);
+    EXPECT_NEAR(top, page.totalY / 9, 1);
+    p.Press(again, IDOK);
+    ASSERT_TRUE(WaitForFile(kPortFile));
+    const std::string printed = ReadWholeFile(kPortFile);
+    EXPECT_EQ(printed.compare(0, 4, "%!PS"), 0);
+    EXPECT_NE(printed.find("Decay graph"), std::string::npos);
+    if (GhostscriptInstalled()) {
+        // At 60 dpi a printer pixel of 600 dpi is a tenth of a page pixel;
+        // the curve lies inside the area.
+        const Image picture = Render(kPortFile, 60, false);
+        ASSERT_GT(picture.width, 0);
+        EXPECT_GT(picture.Count(), 50);
+        const RECT box = picture.Box();
+        EXPECT_GE(box.left, (page.offsetX + left) / 10 - 1);
+        EXPECT_GE(box.top, (page.offsetY + top) / 10 - 1);
+        EXPECT_LE(box.right, (page.offsetX + page.totalX - left) / 10 + 1);
+        EXPECT_LE(box.bottom, (page.offsetY + page.totalY - top) / 10 + 1);
+    }
+
+    // The same command writes EPS when the dialog asks for it.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PRINT, 0);
+    Box epsDialog = p.WaitBox(120000, again.window);
+    ASSERT_NE(epsDialog.window, nullptr);
+    HWND check = GetDlgItem(epsDialog.window, IDC_PRINT_EPS);
+    SendMessageA(check, BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageA(epsDialog.window, WM_COMMAND, MAKEWPARAM(IDC_PRINT_EPS, BN_CLICKED), reinterpret_cast<LPARAM>(check));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(epsDialog.window, IDC_PRINT_SETUP)));
+    SendMessageA(GetDlgItem(epsDialog.window, IDC_PRINT_FILE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(eps.c_str()));
+    p.Press(epsDialog, IDOK);
+    ASSERT_TRUE(WaitForFile(eps.c_str()));
+    const std::string written = ReadWholeFile(eps.c_str());
+    EXPECT_EQ(written.compare(0, 25, "%!PS-Adobe-2.0 EPSF-2.0\r\n"), 0);
+    EXPECT_NE(written.find("%%Title: Decay graph\r\n"), std::string::npos);
+    EXPECT_NE(written.find(" l\r\n"), std::string::npos);  // the curve as lines
+    EXPECT_NE(written.find("%%Trailer"), std::string::npos);
+    // Confirmed settings go to the settings file.
+    EXPECT_NE(ReadWholeFile((Folder() + "Vantorel.ini").c_str()).find("EPS=1"), std::string::npos);
 }
