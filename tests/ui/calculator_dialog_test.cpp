@@ -3,12 +3,14 @@
 // watcher thread.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "calculator_logic.h"
 #include "calculator_win32.h"
+#include "drive_dialog.h"
 #include "eval_errors.h"
 #include "resource_ids.h"
 #include "settings.h"
@@ -34,6 +36,7 @@ protected:
         ASSERT_EQ(NewProblemWorkspace(), 1);
         frame_ = CreateWindowExA(0, "STATIC", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+        std::snprintf(gCalculator.format, sizeof gCalculator.format, "%s", kDefaultCalculatorFormat);
         dialog_ = ShowCalculator(frame_);
         ASSERT_NE(dialog_, nullptr);
         IgnoreModelessDialog(dialog_);
@@ -157,6 +160,39 @@ TEST_F(CalculatorDialogTest, InactiveTransparency) {
     SendMessageA(dialog_, WM_ACTIVATE, WA_INACTIVE, 0);
     EXPECT_FALSE(GetWindowLongA(dialog_, GWL_EXSTYLE) & WS_EX_LAYERED);
     gTransparency = saved;
+}
+
+}  // namespace
+
+namespace {
+
+// "Save..." writes exactly the history's text to the chosen file.
+TEST_F(CalculatorDialogTest, SaveWritesExactlyTheHistory) {
+    Type("2");
+    Command(IDC_CALC_EVALUATE);
+    Type("3");
+    Command(IDC_CALC_EVALUATE);
+    char temporary[MAX_PATH];
+    GetTempPathA(sizeof temporary, temporary);
+    const std::string path = std::string(temporary) + "calculator_history.txt";
+    DeleteFileA(path.c_str());
+    DialogDriver driver("Save as", [&](HWND d) {
+        Sleep(300);
+        for (int id : {0x47C, 0x480})  // the name's combo box or edit, whichever the dialog has
+            SendDlgItemMessageA(d, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        PostMessageA(d, WM_COMMAND, IDOK, 0);
+    });
+    Command(IDM_CALC_SAVE);
+    ASSERT_TRUE(driver.Wait());
+    std::string saved;
+    if (FILE *f = std::fopen(path.c_str(), "rb")) {
+        char buffer[256];
+        const size_t n = std::fread(buffer, 1, sizeof buffer, f);
+        saved.assign(buffer, n);
+        std::fclose(f);
+    }
+    EXPECT_EQ(saved, "I[1] = 2\r\nO[1] = 2\r\nI[2] = 3\r\nO[2] = 3");
+    DeleteFileA(path.c_str());
 }
 
 }  // namespace
