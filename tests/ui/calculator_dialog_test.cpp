@@ -10,6 +10,7 @@
 
 #include "calculator_logic.h"
 #include "calculator_win32.h"
+#include "described_dialog_win32.h"
 #include "drive_dialog.h"
 #include "eval_errors.h"
 #include "resource_ids.h"
@@ -159,6 +160,11 @@ TEST_F(CalculatorDialogTest, InactiveTransparency) {
     gTransparency = 0;
     SendMessageA(dialog_, WM_ACTIVATE, WA_INACTIVE, 0);
     EXPECT_FALSE(GetWindowLongA(dialog_, GWL_EXSTYLE) & WS_EX_LAYERED);
+    // A new value from the preferences reaches the open calculator at once.
+    gTransparency = 60;
+    gWin32DialogShell.ApplyTransparency();
+    EXPECT_TRUE(GetLayeredWindowAttributes(dialog_, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 102);
     gTransparency = saved;
 }
 
