@@ -127,10 +127,10 @@ void OnSave(HWND dialog) {
     HWND history = History(dialog);
     if (GetWindowTextLengthA(history) == 0) return;
     if (!AskFileName("", gFileDialogBuffer, IDS_TITLE_SAVE_AS, IDS_FILTER_TEXT, 1, dialog)) return;
-    if (FileExists(gFileDialogBuffer) && !AskOkCancel(IDS_EPS_OVERWRITE))
-        return;
+    if (FileExists(gFileDialogBuffer) && !AskOkCancel(IDS_EPS_OVERWRITE)) return;
     const std::string text = ControlText(history);
     SafeSave save;
+    SetLastError(0);  // the save reports by errno: no stale code in its message
     if (!BeginSafeSave(&save, gFileDialogBuffer, 0)) {
         ShowSystemError(GetLastError() ? GetLastError() : ERROR_CANNOT_MAKE);
         return;
