@@ -504,6 +504,12 @@
 #define IDC_EXT_FILE_BUTTON 29311
 #define IDC_EXT_HELP_BUTTON 29312
 
+/* Dialog 810, the escape-sequence macros. */
+#define IDD_ESCAPE_SEQUENCES 810
+#define IDC_ESC_LABEL 29501
+#define IDC_ESC_SCROLL 29502
+#define IDC_ESC_TEXT 29503
+
 #endif
 
 // Print dialog 600, progress dialog 610.

@@ -36,6 +36,8 @@ extern HWND gStatusBar;
 // Flags of the frame: context-help mode, closing (and closing all windows
 // without asking), a redraw or a graph cursor action in progress.
 extern int gHelpMode;
+// The system has simple mail: the Mail command is offered (set at start).
+extern int gMailOffered;
 extern int gClosing;
 extern int gClosingAll;
 extern int gRedrawInProgress;

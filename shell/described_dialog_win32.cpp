@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "code_libraries.h"
@@ -21,6 +22,8 @@
 #include "problem_settings.h"
 #include "string_ids.h"
 #include "text_window_state.h"
+#include "transparency_win32.h"
+#include "ui_lock.h"
 #include "view_color_dialogs.h"
 #include "workspace.h"
 
@@ -578,4 +581,13 @@ BOOL CALLBACK DropElementCode(HWND w, LPARAM) {
 // again at the next drawing.
 void Win32DialogShell::ParametersChanged() {
     if (gMdiClient) EnumChildWindows(gMdiClient, DropElementCode, 0);
+}
+
+// A new "Transparency" reaches the calculator and the browsers at once.
+void Win32DialogShell::ApplyTransparency() {
+    for (HWND window : {gCalculatorDialog, gBrowserDialogs[0], gBrowserDialogs[1]}) {
+        if (!window) continue;
+        SetInactiveTransparency(window, true);
+        SetInactiveTransparency(window, false);
+    }
 }

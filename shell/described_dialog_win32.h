@@ -46,5 +46,6 @@ public:
     int AvailablePictureFormats() override;
     void SelectCodeLibrary(int index, const std::string &entry) override;
     void ParametersChanged() override;
+    void ApplyTransparency() override;
 };
 extern Win32DialogShell gWin32DialogShell;

@@ -15,7 +15,11 @@
 #include "fpu_faults.h"
 #include "graph_pipeline.h"
 #include "graph_window_win32.h"
+#include "calculator_win32.h"
+#include "escape_sequences_win32.h"
+#include "extension_lists_win32.h"
 #include "help_engine.h"
+#include "mail_win32.h"
 #include "instance_check.h"
 #include "math_libraries.h"
 #include "messages.h"
@@ -33,6 +37,7 @@
 #include "workspace.h"
 
 int gHelpMode;
+int gMailOffered;
 int gClosing;
 int gClosingAll;
 int gRedrawInProgress;
@@ -85,12 +90,15 @@ bool CommandBuilt(int id) {
     if (id >= IDM_GRAPHICS_FORMAT && id <= IDM_STATUS_LINE && id != IDM_NEW_TEXT) return false;
     if (id >= IDM_GET_SCREEN && id <= IDM_SAVE_POINTS) return false;
     if (id >= IDM_CLONE && id <= IDM_PASTE_WINDOW) return false;
+    if (id >= IDM_EXTERNAL_CODES && id <= IDM_ESCAPE_SEQUENCES) return true;
     if (id >= IDM_PREFERENCES && id <= IDM_MATHEMATICA) return false;
     switch (id) {
     case IDM_OPEN: case IDM_OPEN_EXAMPLE: case IDM_SAVE_AS:
-    case IDM_MAIL: case IDM_INITIAL_BROWSER:
-    case IDM_PARAMETER_BROWSER: case IDM_CALCULATOR: case IDM_SHOW_FONTS: case IDM_CODE_LIBRARY_HELP:
+    case IDM_INITIAL_BROWSER:
+    case IDM_PARAMETER_BROWSER: case IDM_CODE_LIBRARY_HELP:
         return false;
+    // Offered only when the system has simple mail (found at start).
+    case IDM_MAIL: return gMailOffered != 0;
     }
     return true;
 }
@@ -347,6 +355,16 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     case IDM_HELP_SEARCH: ShowHelp(gMdiClient, gHelpFile, kHelpPartialKey, reinterpret_cast<ULONG_PTR>("")); return;
     case IDM_HELP_ON_HELP: ShowHelpTopic(kHelpOnHelpTopic); return;
     case IDM_ABOUT: AboutCommand(frame); return;
+    case IDM_CALCULATOR: ShowCalculator(frame); return;
+    case IDM_MAIL: MailProblem(frame); return;
+    case IDM_EXTERNAL_CODES:
+    case IDM_MATH_EXTENSIONS:
+    case IDM_PLOTTER_DRIVERS:
+    case IDM_FONT_FILES:
+        if (!IsBusy()) RunExtensionListsDialog(frame, id - IDM_EXTERNAL_CODES);
+        return;
+    case IDM_ESCAPE_SEQUENCES: EditEscapeSequences(frame); return;
+    case IDM_SHOW_FONTS: ShowFontsHelp(); return;
     case IDM_UPDATES: RunUpdater(); return;
     case IDM_NOTES: OpenNotesEditor(); return;
     case IDM_TOOLBARS: CustomizeToolbars(); return;

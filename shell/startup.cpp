@@ -17,6 +17,7 @@
 #include "file_channels.h"
 #include "fpu_faults.h"
 #include "instance_check.h"
+#include "mail_win32.h"
 #include "math_libraries.h"
 #include "mathlink_win32.h"
 #include "memory.h"
@@ -126,6 +127,7 @@ void ReleaseShellResources() {
     UnloadMathLink();
     UnloadMathLibraries();
     CloseSolverDll();
+    UnloadMail();
     if (gCaretBitmap) DeleteObject(gCaretBitmap);
     gCaretBitmap = nullptr;
     FreeStrokeFonts();
@@ -217,6 +219,7 @@ int Body(void *context) {
 
     LoadFrameResources();
     ReadOptions();
+    gMailOffered = IsMailAvailable();
     if (!CreateFrame()) {
         CloseSplashWindow();
         return StartFailed();

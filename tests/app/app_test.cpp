@@ -433,10 +433,10 @@ TEST_F(AppTest, APlainFileOpensWithoutRunningAndTheControlWordFollowsTheOptions)
         EXPECT_EQ(Text(FindWindowExA(text, nullptr, "RICHEDIT", nullptr)), "");
         EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
         // Commands whose parts are not there yet are greyed, never dead.
-        for (int id : {IDM_OPEN, IDM_SAVE_AS, IDM_CALCULATOR})
+        for (int id : {IDM_OPEN, IDM_SAVE_AS})
             EXPECT_NE(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
         for (int id : {IDM_NEW, IDM_SAVE, IDM_NEW_GRAPH, IDM_NEW_TEXT, IDM_START, IDM_CASCADE, IDM_ABOUT,
-                       IDM_PREFERENCES, IDM_GRAPHICS_FORMAT, IDM_PRINT, IDM_PRINTER_SETUP})
+                       IDM_PREFERENCES, IDM_GRAPHICS_FORMAT, IDM_PRINT, IDM_PRINTER_SETUP, IDM_CALCULATOR})
             EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
         // "Control 87" 0x32 with 64-bit precision: invalid, zero-divide and
         // overflow trap.
@@ -1328,4 +1328,58 @@ TEST_F(AppTest, ThePrintCommandPrintsTheActiveGraphWindowAndWritesItsEps) {
     EXPECT_NE(written.find("%%Trailer"), std::string::npos);
     // Confirmed settings go to the settings file.
     EXPECT_NE(ReadWholeFile((Folder() + "Vantorel.ini").c_str()).find("EPS=1"), std::string::npos);
+}
+// The calculator opens from the frame and takes keys through the program's
+// own message loop: characters reach its input, and Alt+V, a mnemonic of the
+// dialog, presses "Evaluate". Mail is offered only with the "MAPI" profile
+// value (Wine's own profile has it, and a simple mail library).
+TEST_F(AppTest, TheCalculatorWorksThroughTheProgramsLoopAndMailNeedsTheSystemsMail) {
+    char mapi[16];
+    GetProfileStringA("Mail", "MAPI", "", mapi, sizeof mapi);
+    WriteProfileStringA("Mail", "MAPI", "1");
+    {
+        Program p("");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        EXPECT_EQ(p.Hook(kTestHookMenuState, IDM_MAIL) & MF_GRAYED, 0);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(), 0u);
+    }
+    WriteProfileStringA("Mail", "MAPI", "0");
+    Program p("");
+    const HWND frame = p.WaitFrame();
+    WriteProfileStringA("Mail", "MAPI", *mapi ? mapi : nullptr);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_NE(p.Hook(kTestHookMenuState, IDM_MAIL) & MF_GRAYED, 0);
+    for (int id : {IDM_CALCULATOR, IDM_EXTERNAL_CODES, IDM_MATH_EXTENSIONS, IDM_PLOTTER_DRIVERS, IDM_FONT_FILES,
+                   IDM_ESCAPE_SEQUENCES, IDM_SHOW_FONTS})
+        EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_CALCULATOR, 0);
+    Box calculator = p.WaitBox();
+    ASSERT_NE(calculator.window, nullptr);
+    EXPECT_EQ(calculator.caption, "Vantorel calculator");
+    HWND input = GetDlgItem(calculator.window, IDC_CALC_INPUT);
+    HWND current = GetDlgItem(calculator.window, IDC_CALC_CURRENT);
+    for (const char *c = "6*7"; *c; ++c) PostMessageA(input, WM_CHAR, static_cast<unsigned char>(*c), 1);
+    for (int i = 0; i < 300 && Text(current) != "42"; ++i) Sleep(100);
+    EXPECT_EQ(Text(current), "42");
+    EXPECT_EQ(Text(input), "6*7");
+
+    // The character of Alt+V (its key-down would be translated into it).
+    PostMessageA(input, WM_SYSCHAR, 'v', 0x20000001);
+    HWND history = GetDlgItem(calculator.window, IDC_CALC_HISTORY);
+    for (int i = 0; i < 300 && Text(history).empty(); ++i) Sleep(100);
+    EXPECT_EQ(Text(history), "I[1] = 6*7\r\nO[1] = 42");
+
+    // Closing hides it; the command shows the same dialog again.
+    PostMessageA(calculator.window, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && IsWindowVisible(calculator.window); ++i) Sleep(100);
+    EXPECT_FALSE(IsWindowVisible(calculator.window));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_CALCULATOR, 0);
+    for (int i = 0; i < 100 && !IsWindowVisible(calculator.window); ++i) Sleep(100);
+    EXPECT_TRUE(IsWindowVisible(calculator.window));
+    EXPECT_EQ(Text(history), "I[1] = 6*7\r\nO[1] = 42");
+
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
 }
