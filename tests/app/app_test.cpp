@@ -1227,6 +1227,8 @@ TEST_F(AppTest, SaveInAllSettingsWritesExactlyTheEditorsText) {
     EXPECT_EQ(written, text);
     EXPECT_EQ(FindOf(p.Pid(), "#32770"), nullptr);  // no question
     EXPECT_TRUE(IsWindow(editor));
+}
+
 // Printer pixels of the test printer's page and its unprintable margin.
 struct PrinterPage {
     int totalX = 0, totalY = 0, offsetX = 0, offsetY = 0;
@@ -1329,6 +1331,7 @@ TEST_F(AppTest, ThePrintCommandPrintsTheActiveGraphWindowAndWritesItsEps) {
     // Confirmed settings go to the settings file.
     EXPECT_NE(ReadWholeFile((Folder() + "Vantorel.ini").c_str()).find("EPS=1"), std::string::npos);
 }
+
 // The calculator opens from the frame and takes keys through the program's
 // own message loop: characters reach its input, and Alt+V, a mnemonic of the
 // dialog, presses "Evaluate". Mail is offered only with the "MAPI" profile
