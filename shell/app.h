@@ -111,12 +111,21 @@ extern int gProgramVersionNumber;
 
 // ---- Problem-file commands (problem_commands.cpp).
 int LoadProblemFile(HWND owner, int isExample);
-int SaveProblemFile(HWND owner, int askName);
+// Save (saveAs 0: the problem's own name, unless it has none or a name is
+// due) and Save as; 1 when saved, 0 when cancelled, refused during a run or
+// failed (reported; the old file stays whole and the problem changed).
+int SaveProblemFile(HWND owner, int saveAs);
 int QuerySaveProblem(HWND owner);
 // Print mode ("/p", "/pt"): prints the problem file's text; the exit code.
 int PrintProblemFromCommandLine();
 // Writes the whole problem to path in one step; 1 when written.
 int WriteProblemTo(const char *path);
+// The editor windows' parts of the file commands; null does without:
+// both editors drop their pending edits before the problem is replaced
+// ("Abandon changes"), and a file with a line error the user will correct
+// opens in the "All settings" editor at that line.
+extern void (*gAbandonEditorEdits)();
+extern void (*gOpenSettingsEditorAtError)();
 
 // ---- Hooks for the program's own tests (test_hooks.h), on when set.
 extern int gTestHooks;

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app.h"
+#include "problem_files.h"
 #include "code_libraries.h"
 #include "crash_recovery.h"
 #include "fault_guard.h"
@@ -83,6 +84,8 @@ void TakeCommandLineFile(const char *file) {
     }
     std::snprintf(gProblemPath, sizeof gProblemPath, "%s", full);
     AddDefaultExtension(gProblemPath);
+    // A link names the problem it points to, also for the instance check.
+    ResolveShortcut(gProblemPath);
     gFileNamePending = 1;
 }
 
@@ -215,6 +218,7 @@ int Body(void *context) {
 
     LoadFrameResources();
     ReadOptions();
+    BuildRecentFilesMenu();
     if (!CreateFrame()) {
         CloseSplashWindow();
         return StartFailed();
@@ -245,6 +249,7 @@ int Body(void *context) {
     gEditorMenuResource = nullptr;
     FreeFileChannels();
     WriteRecentProblems();
+    ReleaseShellAllocator();
     return EndCom(code);
 }
 
