@@ -21,6 +21,15 @@ private:
     HCURSOR old_;
 };
 
+// Another program may hold the clipboard open for a moment.
+bool OpenClipboardSoon(HWND owner) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (OpenClipboard(owner)) return true;
+        Sleep(25);
+    }
+    return false;
+}
+
 // A zero-initialised moveable block holding the text and its terminator.
 HGLOBAL BlockOfText(const char *text, size_t n) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, n + 1);
@@ -41,7 +50,7 @@ int PutProblemText(HWND owner, UINT format) {
     const char *text = gProblemTextBuffer;
     const size_t n = gProblemTextLength;
     int ok = 0;
-    if (text && OpenClipboard(owner)) {
+    if (text && OpenClipboardSoon(owner)) {
         HGLOBAL own = BlockOfText(text, n);
         if (own && EmptyClipboard() && SetClipboardData(format, own)) {
             ok = 1;
@@ -61,7 +70,7 @@ int PutProblemText(HWND owner, UINT format) {
 // gets a terminator. The clipboard is closed before anything is parsed, so
 // that no message box keeps it open.
 int TakeProblemText(UINT format) {
-    if (!format || !IsClipboardFormatAvailable(format) || !OpenClipboard(gMdiClient)) return 0;
+    if (!format || !IsClipboardFormatAvailable(format) || !OpenClipboardSoon(gMdiClient)) return 0;
     char *copy = nullptr;
     if (HANDLE data = GetClipboardData(format)) {
         const SIZE_T size = GlobalSize(data);

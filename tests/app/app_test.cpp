@@ -1111,8 +1111,9 @@ TEST_F(AppTest, AGraphWindowCopiedPastesTwiceTenPixelsOnAlsoIntoASecondInstance)
     EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
 
     PostMessageA(p.Frame(), WM_COMMAND, IDM_COPY_WINDOW, 0);
+    Sleep(3000);  // the clipboard is not held open while the program copies
     std::string copied;
-    for (int i = 0; i < 100 && copied.empty(); ++i, Sleep(100)) copied = ClipboardText(windowFormat);
+    for (int i = 0; i < 60 && copied.compare(0, 1, ";") != 0; ++i, Sleep(500)) copied = ClipboardText(windowFormat);
     ASSERT_EQ(copied.compare(0, 20, ";\r\n[Graphics window]"), 0) << copied;
     EXPECT_NE(copied.find("= Decay graph\r\n"), std::string::npos) << copied;
     EXPECT_EQ(ClipboardText(CF_TEXT), copied);
