@@ -1158,4 +1158,48 @@ TEST_F(AppTest, AGraphWindowCopiedPastesTwiceTenPixelsOnAlsoIntoASecondInstance)
     }
 }
 
+// An element copied and pasted lands after the current element, which
+// stays; the saved file shows the order.
+TEST_F(AppTest, AnElementPastedGoesAfterTheCurrentOne) {
+    const std::string problem = Path("decay.vr");
+    std::string text = DecayProblem(2, "");
+    const std::string elements =
+        "Graphics element = Circle\r\nx = 0.5\r\ny = 0.5\r\nsize = 1\r\nradius = 0.25\r\nbegin = 0\r\n"
+        "end = 360\r\ndirection = 0\r\ncolor = FF\r\nline = 0\r\nsteps = 20\r\n"
+        "Graphics element = Segment\r\nx = 0\r\ny = 0\r\nsize = 1\r\nradius = 1\r\nbegin = 0\r\n"
+        "end = 0\r\ndirection = 0\r\ncolor = 0\r\nline = 0\r\nsteps = 0\r\n";
+    text.insert(text.find(";\r\n[Text window]"), elements);
+    WriteFile(problem, text);
+    const UINT elementFormat = RegisterClipboardFormatA("Vantorel element");
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND graph = ChildOfClass(p.Frame(), "VR_Graph");
+    ASSERT_NE(graph, nullptr);
+    SendMessageA(GetParent(graph), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(graph), 0);
+    Sleep(500);
+    // The segment, read last, is current: back to the circle, and copy it.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PREVIOUS_ELEMENT, 0);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ELEMENT_TO_CLIPBOARD, 0);
+    Sleep(3000);
+    std::string copied;
+    for (int i = 0; i < 60 && copied.empty(); ++i, Sleep(500)) copied = ClipboardText(elementFormat);
+    ASSERT_EQ(copied.compare(0, 27, "Graphics element = Circle\r\n"), 0) << copied;
+    EXPECT_EQ(ClipboardText(CF_TEXT), copied);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ELEMENT_FROM_CLIPBOARD, 0);
+    for (int i = 0; i < 100 && p.Hook(kTestHookProblemChanged) != 1; ++i) Sleep(200);
+    ASSERT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    for (int i = 0; i < 100 && p.Hook(kTestHookProblemChanged) != 0; ++i) Sleep(200);
+    const std::string saved = ReadFile(problem);
+    const size_t first = saved.find("Graphics element = Circle");
+    const size_t second = saved.find("Graphics element = Circle", first + 1);
+    const size_t segment = saved.find("Graphics element = Segment");
+    ASSERT_NE(second, std::string::npos) << saved;
+    EXPECT_LT(second, segment);
+    EXPECT_EQ(saved.substr(second, copied.size()), copied);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
 }  // namespace
