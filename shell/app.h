@@ -113,7 +113,10 @@ extern int gProgramVersionNumber;
 
 // ---- Problem-file commands (problem_commands.cpp).
 int LoadProblemFile(HWND owner, int isExample);
-int SaveProblemFile(HWND owner, int askName);
+// Save (saveAs 0: the problem's own name, unless it has none or a name is
+// due) and Save as; 1 when saved, 0 when cancelled, refused during a run or
+// failed (reported; the old file stays whole and the problem changed).
+int SaveProblemFile(HWND owner, int saveAs);
 int QuerySaveProblem(HWND owner);
 // Print mode ("/p", "/pt"): prints the problem file's text; the exit code.
 int PrintProblemFromCommandLine();

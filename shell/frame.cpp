@@ -12,6 +12,7 @@
 #include "app.h"
 #include "display_list.h"
 #include "editor_windows.h"
+#include "file_handles.h"
 #include "fpu_faults.h"
 #include "graph_pipeline.h"
 #include "graph_window_win32.h"
@@ -24,6 +25,8 @@
 #include "math_libraries.h"
 #include "messages.h"
 #include "printing_win32.h"
+#include "problem_clipboard_win32.h"
+#include "problem_files.h"
 #include "problem_settings.h"
 #include "resource_ids.h"
 #include "settings_commands.h"
@@ -84,16 +87,13 @@ bool IsSettingsCommand(int id) {
 bool CommandBuilt(int id) {
     if (IsSettingsCommand(id)) return true;
     if (id >= IDM_REFRESH_WINDOW && id <= IDM_PREVIOUS_FRACTAL_ORDER) return GraphCommandAvailable(id);
-    if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST) return false;
     if (id == IDM_NOTES || id == IDM_ALL_SETTINGS || id == IDM_TOOLBARS) return true;
     if (id >= IDM_TYPE && id <= IDM_ALL_SETTINGS) return false;
     if (id >= IDM_GRAPHICS_FORMAT && id <= IDM_STATUS_LINE && id != IDM_NEW_TEXT) return false;
     if (id >= IDM_GET_SCREEN && id <= IDM_SAVE_POINTS) return false;
-    if (id >= IDM_CLONE && id <= IDM_PASTE_WINDOW) return false;
     if (id >= IDM_EXTERNAL_CODES && id <= IDM_ESCAPE_SEQUENCES) return true;
     if (id >= IDM_PREFERENCES && id <= IDM_MATHEMATICA) return false;
     switch (id) {
-    case IDM_OPEN: case IDM_OPEN_EXAMPLE: case IDM_SAVE_AS:
     case IDM_INITIAL_BROWSER:
     case IDM_PARAMETER_BROWSER: case IDM_CODE_LIBRARY_HELP:
         return false;
@@ -223,6 +223,27 @@ void NewChildCommand(HWND frame, int isGraph) {
     (void)frame;
 }
 
+// Clone, copy and paste of windows; refused while busy, as every change of
+// the set of windows is. A paste that brought no window changes nothing.
+void WindowClipboardCommand(int id, HWND active) {
+    if (IsBusy()) return;
+    const int before = ChildCount();
+    switch (id) {
+    case IDM_CLONE:
+        if (active) DuplicateWindow(active);
+        break;
+    case IDM_COPY_WINDOW:
+        if (active) CopyWindowToClipboard(active);
+        break;
+    case IDM_PASTE_WINDOW: PasteWindowFromClipboard(); break;
+    }
+    if (ChildCount() > before) {
+        gProblemChanged = 1;
+        FocusActiveChild();
+    }
+    UpdateFrameMenuStates();
+}
+
 void StartCommand() {
     gRunState.canContinue = 0;
     StartSolving();
@@ -278,9 +299,7 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         DrawCommand(id);
         return;
     }
-    // Open has no dialog yet, but a file named on the command line or
-    // dropped on the frame is loaded through it.
-    if (!CommandBuilt(id) && !(id == IDM_OPEN && gFileNamePending)) {
+    if (!CommandBuilt(id)) {
         if (id >= VR_FIRST_CHILD_ID) DefFrameProcA(frame, gMdiClient, WM_COMMAND, wParam, lParam);
         return;
     }
@@ -298,7 +317,8 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     case IDM_NEW: NewProblem(frame, lParam == -1); return;
     case IDM_OPEN:
     case IDM_OPEN_EXAMPLE: LoadCommand(frame, id); return;
-    case IDM_SAVE: SaveProblemFile(frame, 0); return;
+    case IDM_SAVE:
+    case IDM_SAVE_AS: SaveProblemFile(frame, id == IDM_SAVE_AS); return;
     case IDM_PRINTER_SETUP: ShowPrinterSetup(frame); return;
     case IDM_PRINT: PrintActiveWindow(frame); return;
     case IDM_EXIT:
@@ -336,6 +356,9 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
             gProblemChanged = 1;
         }
         return;
+    case IDM_CLONE:
+    case IDM_COPY_WINDOW:
+    case IDM_PASTE_WINDOW: WindowClipboardCommand(id, ActiveChild()); return;
     case IDM_CLOSE_ALL:
     case IDM_CLOSE_ALL_SILENT:
         if (IsBusy()) return;
@@ -371,6 +394,11 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     case IDM_ALL_SETTINGS: OpenAllSettingsEditor(); return;
     case IDM_EDITOR_NOTES_CLOSED:
     case IDM_EDITOR_ALL_CLOSED: ApplyEditorText(id - IDM_EDITOR_NOTES_CLOSED); return;
+    }
+    if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST) {
+        gRecentSlotToOpen = id - IDM_RECENT_FIRST + 1;
+        PostMessageA(frame, WM_COMMAND, IDM_OPEN, 0);
+        return;
     }
     if (id >= kMathHelpFirstCommand && id < kMathHelpFirstCommand + gMathLibraryCount) {
         OpenMathLibraryHelp(id - kMathHelpFirstCommand);
@@ -465,6 +493,12 @@ LRESULT AnswerTestHook(WPARAM wParam, LPARAM lParam) {
     case kTestHookProblemChanged: return gProblemChanged;
     case kTestHookRunning: return gRunning;
     case kTestHookChildCount: return ChildCount();
+    case kTestHookDiskFull: gSimulateDiskFull = static_cast<int>(lParam); return 1;
+    case kTestHookMenuText: {
+        char text[256] = "";
+        if (!GetMenuStringA(gFrameMenu, static_cast<UINT>(lParam), text, sizeof text, MF_BYCOMMAND)) return 0;
+        return GlobalAddAtomA(text[0] ? text : " ");
+    }
     case kTestHookMenuState:
         if (lParam < 0) return static_cast<LRESULT>(GetMenuState(gFrameMenu, static_cast<UINT>(-1 - lParam), MF_BYPOSITION));
         return static_cast<LRESULT>(GetMenuState(gFrameMenu, static_cast<UINT>(lParam), MF_BYCOMMAND));
@@ -490,7 +524,7 @@ int IsBusy() { return gRunning || gRedrawInProgress || gCursorActionInProgress; 
 void UpdateFrameTitle() {
     if (!gFrameWindow) return;
     char title[2 * kPathSize + 4];
-    if (*gProblemPath) std::snprintf(title, sizeof title, "%s - %s", gCaption, gProblemPath);
+    if (*gProblemPath) std::snprintf(title, sizeof title, "%s - %s", gCaption, ShortenPathForMenu(gProblemPath, 0));
     else std::snprintf(title, sizeof title, "%s", gCaption);
     SetWindowTextA(gFrameWindow, title);
 }

@@ -11,6 +11,7 @@
 
 #include "app.h"
 #include "editor_windows.h"
+#include "problem_files.h"
 #include "code_libraries.h"
 #include "crash_recovery.h"
 #include "fault_guard.h"
@@ -86,6 +87,8 @@ void TakeCommandLineFile(const char *file) {
     }
     std::snprintf(gProblemPath, sizeof gProblemPath, "%s", full);
     AddDefaultExtension(gProblemPath);
+    // A link names the problem it points to, also for the instance check.
+    ResolveShortcut(gProblemPath);
     gFileNamePending = 1;
 }
 
@@ -220,6 +223,7 @@ int Body(void *context) {
     LoadFrameResources();
     ReadOptions();
     gMailOffered = IsMailAvailable();
+    BuildRecentFilesMenu();
     if (!CreateFrame()) {
         CloseSplashWindow();
         return StartFailed();
@@ -251,6 +255,7 @@ int Body(void *context) {
     gEditorMenuResource = nullptr;
     FreeFileChannels();
     WriteRecentProblems();
+    ReleaseShellAllocator();
     return EndCom(code);
 }
 

@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <winspool.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <shlguid.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -432,11 +435,9 @@ TEST_F(AppTest, APlainFileOpensWithoutRunningAndTheControlWordFollowsTheOptions)
         ASSERT_NE(text, nullptr);
         EXPECT_EQ(Text(FindWindowExA(text, nullptr, "RICHEDIT", nullptr)), "");
         EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
-        // Commands whose parts are not there yet are greyed, never dead.
-        for (int id : {IDM_OPEN, IDM_SAVE_AS})
-            EXPECT_NE(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
-        for (int id : {IDM_NEW, IDM_SAVE, IDM_NEW_GRAPH, IDM_NEW_TEXT, IDM_START, IDM_CASCADE, IDM_ABOUT,
-                       IDM_PREFERENCES, IDM_GRAPHICS_FORMAT, IDM_PRINT, IDM_PRINTER_SETUP, IDM_CALCULATOR})
+        for (int id : {IDM_NEW, IDM_OPEN, IDM_SAVE, IDM_SAVE_AS, IDM_NEW_GRAPH, IDM_NEW_TEXT, IDM_START,
+                       IDM_CASCADE, IDM_ABOUT, IDM_PREFERENCES, IDM_GRAPHICS_FORMAT, IDM_PRINT, IDM_PRINTER_SETUP,
+                       IDM_CALCULATOR})
             EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
         // "Control 87" 0x32 with 64-bit precision: invalid, zero-divide and
         // overflow trap.
@@ -1386,3 +1387,383 @@ TEST_F(AppTest, TheCalculatorWorksThroughTheProgramsLoopAndMailNeedsTheSystemsMa
     PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
 }
+
+// ---- Problem files, the recent list, shortcuts and the window clipboard
+
+namespace {
+
+// The file name box of the common file dialog (edt1 under Wine, the
+// combo box cmb13 on Windows) gets name, then OK.
+bool AnswerFileDialog(Program &p, const std::string &name, HWND skip = nullptr) {
+    Box dialog = p.WaitBox(120000, skip);
+    if (!dialog.window) return false;
+    HWND box = GetDlgItem(dialog.window, 0x480);
+    if (!box) box = GetDlgItem(dialog.window, 0x47C);
+    if (!box) return false;
+    SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageA(dialog.window, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 300 && IsWindow(dialog.window); ++i) Sleep(100);
+    return !IsWindow(dialog.window);
+}
+
+std::string MenuText(Program &p, int id) {
+    const ATOM atom = static_cast<ATOM>(p.Hook(kTestHookMenuText, id));
+    if (!atom) return "";
+    char text[256] = "";
+    GlobalGetAtomNameA(atom, text, sizeof text);
+    GlobalDeleteAtom(atom);
+    return text;
+}
+
+// The recent items of the File menu, first to last, up to the first gap.
+std::vector<std::string> RecentItems(Program &p) {
+    std::vector<std::string> items;
+    for (int id = IDM_RECENT_FIRST; id <= IDM_RECENT_LAST; ++id) {
+        std::string t = MenuText(p, id);
+        if (t.empty()) break;
+        items.push_back(t);
+    }
+    return items;
+}
+
+bool WaitTitleHas(Program &p, const std::string &part, DWORD timeoutMs = 120000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs && p.Alive(); Sleep(200))
+        if (Text(p.Frame()).find(part) != std::string::npos) return true;
+    return false;
+}
+
+// The lines of a problem text without its window headers (whose placements
+// depend on the size of the client area).
+std::string WithoutPlacements(const std::string &text) {
+    std::string out;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.find("window]") == std::string::npos) out += line + "\n";
+    return out;
+}
+
+std::string ClipboardText(UINT format) {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(format)) {
+        if (const char *p = static_cast<const char *>(GlobalLock(data))) {
+            text.assign(p, strnlen(p, GlobalSize(data)));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void PutClipboardText(UINT format, const std::string &text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+    std::memcpy(GlobalLock(block), text.data(), text.size());
+    GlobalUnlock(block);
+    SetClipboardData(format, block);
+    CloseClipboard();
+}
+
+bool WaitChildCount(Program &p, int count, DWORD timeoutMs = 60000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(200))
+        if (p.Hook(kTestHookChildCount) == count) return true;
+    return false;
+}
+
+RECT ChildRect(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT *>(&r), 2);
+    return r;
+}
+
+TEST_F(AppTest, SaveAsOpenAndTheRecentListNewestFirstPersistingAndDroppingAMissingEntry) {
+    for (const char *name : {"saved1.vr", "saved2.vr", "gone.vr"}) DeleteFileA(Path(name).c_str());
+    const std::string example = ReadFile(Source("examples/logistic.vr"));
+    ASSERT_FALSE(example.empty());
+    WriteFile(Path("gone.vr"), DecayProblem(2, ""));
+    {
+        Program p("\"" + Source("examples/logistic.vr") + "\"");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        ASSERT_TRUE(p.WaitChildren(2));
+        ASSERT_TRUE(WaitTitleHas(p, "logistic.vr"));
+        // A name typed without extension gets ".vr".
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE_AS, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("saved1")));
+        ASSERT_TRUE(WaitTitleHas(p, "saved1.vr"));
+        const std::string first = ReadFile(Path("saved1.vr"));
+        EXPECT_EQ(WithoutPlacements(first), WithoutPlacements(example));
+        EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_OPEN, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("gone.vr")));
+        ASSERT_TRUE(WaitTitleHas(p, "gone.vr"));
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_OPEN, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("saved1.vr")));
+        ASSERT_TRUE(WaitTitleHas(p, "saved1.vr"));
+        ASSERT_TRUE(p.WaitChildren(2));
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE_AS, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("saved2.vr")));
+        ASSERT_TRUE(WaitTitleHas(p, "saved2.vr"));
+        // Byte for byte: what was saved, read and saved again.
+        EXPECT_EQ(ReadFile(Path("saved2.vr")), first);
+
+        // Newest first: saved2, saved1, gone, logistic.
+        const std::vector<std::string> items = RecentItems(p);
+        ASSERT_EQ(items.size(), 4u);
+        EXPECT_NE(items[0].find("saved2.vr"), std::string::npos) << items[0];
+        EXPECT_NE(items[1].find("saved1.vr"), std::string::npos) << items[1];
+        EXPECT_NE(items[2].find("gone.vr"), std::string::npos) << items[2];
+        EXPECT_NE(items[3].find("logistic.vr"), std::string::npos) << items[3];
+
+        // An empty file, and a newer one the user refuses, load nothing:
+        // the problem, its windows and its name stay.
+        WriteFile(Path("empty.vr"), "");
+        WriteFile(Path("newer.vr"), "Version = 250\r\n[Type]\r\nMap = Yes\r\n");
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_OPEN, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("empty.vr")));
+        Sleep(1500);
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_OPEN, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("newer.vr")));
+        Box newer = p.WaitBox();
+        ASSERT_NE(newer.window, nullptr);
+        EXPECT_NE(newer.text.find("2.50"), std::string::npos) << newer.text;
+        p.Press(newer, IDNO);
+        Sleep(1500);
+        EXPECT_NE(Text(p.Frame()).find("saved2.vr"), std::string::npos) << Text(p.Frame());
+        EXPECT_EQ(p.Hook(kTestHookChildCount), 2);
+        EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+
+        // Chosen after its file went: a message, and the entries whose files
+        // are gone leave the list. "gone.vr" is fifth now, after newer.vr
+        // and empty.vr.
+        for (const char *name : {"gone.vr", "empty.vr", "newer.vr"}) DeleteFileA(Path(name).c_str());
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_RECENT_FIRST + 4, 0);
+        Box missing = p.WaitBox();
+        ASSERT_NE(missing.window, nullptr);
+        EXPECT_FALSE(missing.text.empty());
+        p.Press(missing, IDOK);
+        Sleep(1000);
+        const std::vector<std::string> after = RecentItems(p);
+        ASSERT_EQ(after.size(), 3u);
+        EXPECT_NE(after[0].find("saved2.vr"), std::string::npos);
+        EXPECT_NE(after[2].find("logistic.vr"), std::string::npos);
+        EXPECT_NE(Text(p.Frame()).find("saved2.vr"), std::string::npos) << Text(p.Frame());
+        EXPECT_EQ(p.Hook(kTestHookChildCount), 2);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        ASSERT_EQ(p.WaitExit(), 0u);
+    }
+    const std::string ini = ReadFile(Folder() + "Vantorel.ini");
+    const size_t a = ini.find("saved2.vr"), b = ini.find("saved1.vr"), c = ini.find("logistic.vr");
+    ASSERT_NE(a, std::string::npos) << ini;
+    EXPECT_LT(a, b);
+    EXPECT_LT(b, c);
+    EXPECT_EQ(ini.find("gone.vr"), std::string::npos);
+    {
+        Program p("");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        Sleep(1500);
+        const std::vector<std::string> items = RecentItems(p);
+        ASSERT_EQ(items.size(), 3u);
+        EXPECT_NE(items[0].find("saved2.vr"), std::string::npos);
+        // A recent entry opens without a dialog.
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_RECENT_FIRST + 1, 0);
+        ASSERT_TRUE(WaitTitleHas(p, "saved1.vr"));
+        EXPECT_TRUE(p.WaitChildren(2));
+        EXPECT_NE(RecentItems(p)[0].find("saved1.vr"), std::string::npos);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(), 0u);
+    }
+}
+
+TEST_F(AppTest, SaveDuringARunIsRefusedQuietlyAndAFailedWriteKeepsTheOldFileAndTheChange) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(1e6, ""));
+    const std::string before = ReadFile(problem);
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitRunning(true));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE_AS, 0);
+    Sleep(3000);
+    EXPECT_EQ(FindOf(p.Pid(), "#32770"), nullptr);
+    EXPECT_EQ(ReadFile(problem), before);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
+    ASSERT_TRUE(p.WaitRunning(false));
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NEW_TEXT, 0);
+    ASSERT_TRUE(WaitChildCount(p, 3));
+    ASSERT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    ASSERT_EQ(p.Hook(kTestHookDiskFull, 1), 1);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    Box full = p.WaitBox();
+    ASSERT_NE(full.window, nullptr);
+    EXPECT_FALSE(full.text.empty());
+    p.Press(full, IDOK);
+    Sleep(1000);
+    EXPECT_EQ(ReadFile(problem), before);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    WIN32_FIND_DATAA found;
+    HANDLE f = FindFirstFileA(Path("VRS*.tmp").c_str(), &found);
+    EXPECT_EQ(f, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (f != INVALID_HANDLE_VALUE) FindClose(f);
+
+    p.Hook(kTestHookDiskFull, 0);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    for (int i = 0; i < 300 && p.Hook(kTestHookProblemChanged); ++i) Sleep(100);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+    EXPECT_EQ(CountOf(ReadFile(problem), "[Text window]"), 2u);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+TEST_F(AppTest, AShortcutOpensTheProblemItPointsToAndANameWithoutExtensionGetsVr) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    const std::string link = Path("to decay.lnk");
+    DeleteFileA(link.c_str());
+    {
+        CoInitialize(nullptr);
+        IShellLinkA *shell = nullptr;
+        ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                               reinterpret_cast<void **>(&shell))));
+        shell->SetPath(problem.c_str());
+        IPersistFile *file = nullptr;
+        ASSERT_TRUE(SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))));
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+        EXPECT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
+        file->Release();
+        shell->Release();
+        CoUninitialize();
+    }
+    for (const std::string &name : {link, Path("decay")}) {
+        SCOPED_TRACE(name);
+        Program p("/r \"" + name + "\"");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        ASSERT_TRUE(p.WaitChildren(2));
+        EXPECT_TRUE(WaitTitleHas(p, "decay.vr")) << Text(p.Frame());
+        EXPECT_EQ(Text(ChildOfClass(p.Frame(), "VR_Graph")), "Decay graph");
+        p.WaitRunning(false);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(), 0u);
+    }
+}
+
+TEST_F(AppTest, AGraphWindowCopiedPastesTwiceTenPixelsOnAlsoIntoASecondInstance) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    const UINT windowFormat = RegisterClipboardFormatA("Vantorel window");
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND graph = ChildOfClass(p.Frame(), "VR_Graph");
+    ASSERT_NE(graph, nullptr);
+    HWND client = GetParent(graph);
+    SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(graph), 0);
+    Sleep(500);
+    const RECT original = ChildRect(graph);
+
+    // Private text without a window header: nothing, and no message.
+    PutClipboardText(windowFormat, "Title = not a window\r\n");
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PASTE_WINDOW, 0);
+    Sleep(2000);
+    EXPECT_EQ(p.Hook(kTestHookChildCount), 2);
+    EXPECT_EQ(FindOf(p.Pid(), "#32770"), nullptr);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_COPY_WINDOW, 0);
+    Sleep(3000);  // the clipboard is not held open while the program copies
+    std::string copied;
+    for (int i = 0; i < 60 && copied.compare(0, 1, ";") != 0; ++i, Sleep(500)) copied = ClipboardText(windowFormat);
+    ASSERT_EQ(copied.compare(0, 20, ";\r\n[Graphics window]"), 0) << copied;
+    EXPECT_NE(copied.find("= Decay graph\r\n"), std::string::npos) << copied;
+    EXPECT_EQ(ClipboardText(CF_TEXT), copied);
+
+    for (int n = 3; n <= 4; ++n) {
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_PASTE_WINDOW, 0);
+        ASSERT_TRUE(WaitChildCount(p, n)) << n;
+    }
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    int pasted = 0;
+    for (HWND c : Children(p.Frame())) {
+        if (c == graph || ClassOf(c) != "VR_Graph") continue;
+        ++pasted;
+        EXPECT_EQ(Text(c), "Decay graph");
+        const RECT r = ChildRect(c);
+        EXPECT_NEAR(r.left, original.left + 10, 1);
+        EXPECT_NEAR(r.top, original.top + 10, 1);
+        EXPECT_NEAR(r.right - r.left, original.right - original.left, 1);
+        EXPECT_NEAR(r.bottom - r.top, original.bottom - original.top, 1);
+    }
+    EXPECT_EQ(pasted, 2);
+
+    // Another running instance takes the same window from the clipboard.
+    Program second("/r");
+    ASSERT_NE(second.WaitFrame(), nullptr);
+    Sleep(1500);
+    PostMessageA(second.Frame(), WM_COMMAND, IDM_PASTE_WINDOW, 0);
+    ASSERT_TRUE(WaitChildCount(second, 1));
+    HWND other = ChildOfClass(second.Frame(), "VR_Graph");
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(Text(other), "Decay graph");
+
+    // Clone: one more window, the clipboard as it was.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_CLONE, 0);
+    EXPECT_TRUE(WaitChildCount(p, 5));
+    EXPECT_EQ(ClipboardText(windowFormat), copied);
+    for (Program *q : {&p, &second}) {
+        PostMessageA(q->Frame(), WM_CLOSE, 0, 0);
+        Box ask = q->WaitBox(20000);
+        if (ask.window) q->Press(ask, IDNO);
+        EXPECT_EQ(q->WaitExit(), 0u);
+    }
+}
+
+// An element copied and pasted lands after the current element, which
+// stays; the saved file shows the order.
+TEST_F(AppTest, AnElementPastedGoesAfterTheCurrentOne) {
+    const std::string problem = Path("decay.vr");
+    std::string text = DecayProblem(2, "");
+    const std::string elements =
+        "Graphics element = Circle\r\nx = 0.5\r\ny = 0.5\r\nsize = 1\r\nradius = 0.25\r\nbegin = 0\r\n"
+        "end = 360\r\ndirection = 0\r\ncolor = FF\r\nline = 0\r\nsteps = 20\r\n"
+        "Graphics element = Segment\r\nx = 0\r\ny = 0\r\nsize = 1\r\nradius = 1\r\nbegin = 0\r\n"
+        "end = 0\r\ndirection = 0\r\ncolor = 0\r\nline = 0\r\nsteps = 0\r\n";
+    text.insert(text.find(";\r\n[Text window]"), elements);
+    WriteFile(problem, text);
+    const UINT elementFormat = RegisterClipboardFormatA("Vantorel element");
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND graph = ChildOfClass(p.Frame(), "VR_Graph");
+    ASSERT_NE(graph, nullptr);
+    SendMessageA(GetParent(graph), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(graph), 0);
+    Sleep(500);
+    // The segment, read last, is current: back to the circle, and copy it.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PREVIOUS_ELEMENT, 0);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ELEMENT_TO_CLIPBOARD, 0);
+    Sleep(3000);
+    std::string copied;
+    for (int i = 0; i < 60 && copied.empty(); ++i, Sleep(500)) copied = ClipboardText(elementFormat);
+    ASSERT_EQ(copied.compare(0, 27, "Graphics element = Circle\r\n"), 0) << copied;
+    EXPECT_EQ(ClipboardText(CF_TEXT), copied);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ELEMENT_FROM_CLIPBOARD, 0);
+    for (int i = 0; i < 100 && p.Hook(kTestHookProblemChanged) != 1; ++i) Sleep(200);
+    ASSERT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    for (int i = 0; i < 100 && p.Hook(kTestHookProblemChanged) != 0; ++i) Sleep(200);
+    const std::string saved = ReadFile(problem);
+    const size_t first = saved.find("Graphics element = Circle");
+    const size_t second = saved.find("Graphics element = Circle", first + 1);
+    const size_t segment = saved.find("Graphics element = Segment");
+    ASSERT_NE(second, std::string::npos) << saved;
+    EXPECT_LT(second, segment);
+    EXPECT_EQ(saved.substr(second, copied.size()), copied);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+}  // namespace
