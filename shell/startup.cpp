@@ -229,6 +229,12 @@ int Body(void *context) {
     UpdateFrameMenuStates();
     NewProblemWorkspace();
     CloseSplashWindow();
+    // The browsers open when the program last closed come back; the frame
+    // keeps the focus.
+    if (gSavePosition) {
+        if (GetOptionInt(IDS_KEY_BROWSER0_VISIBLE, 0)) PostMessageA(gFrameWindow, WM_COMMAND, IDM_INITIAL_BROWSER, 1234);
+        if (GetOptionInt(IDS_KEY_BROWSERP_VISIBLE, 0)) PostMessageA(gFrameWindow, WM_COMMAND, IDM_PARAMETER_BROWSER, 1234);
+    }
 
     if (gFileNamePending) {
         PostMessageA(gFrameWindow, WM_COMMAND, IDM_OPEN, 0);
