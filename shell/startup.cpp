@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app.h"
+#include "browsers_win32.h"
 #include "code_libraries.h"
 #include "crash_recovery.h"
 #include "fault_guard.h"
@@ -175,6 +176,8 @@ void InstallServices() {
     InstallGraphElementsWin32();
     gGraphWindowHooks.running = [] { return gRunning; };
     gGraphWindowHooks.showPopupMenu = ShowCommandPopupMenu;
+    // The axis choices of the graph cursor count as the browser's rows do.
+    gGraphWindowHooks.refreshInitialValueRows = UpdateInitialValueRows;
     gRunHost.setStatusText = StatusHook;
     gRunHost.getStatusText = GetStatusHook;
     InstallTextWindows();
