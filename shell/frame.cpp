@@ -10,6 +10,7 @@
 #include <initializer_list>
 
 #include "app.h"
+#include "browsers_win32.h"
 #include "display_list.h"
 #include "editor_windows.h"
 #include "file_handles.h"
@@ -79,6 +80,7 @@ bool IsSettingsCommand(int id) {
     switch (id) {
     case IDM_GRAPHICS_FORMAT: case IDM_COLOR: case IDM_VIEW_POINT: case IDM_TEXT_FORMAT:
     case IDM_PLOTTER_SETTINGS: case IDM_STATUS_LINE: case IDM_PREFERENCES:
+    case IDM_MATHEMATICA:
         return true;
     }
     return false;
@@ -94,8 +96,7 @@ bool CommandBuilt(int id) {
     if (id >= IDM_EXTERNAL_CODES && id <= IDM_ESCAPE_SEQUENCES) return true;
     if (id >= IDM_PREFERENCES && id <= IDM_MATHEMATICA) return false;
     switch (id) {
-    case IDM_INITIAL_BROWSER:
-    case IDM_PARAMETER_BROWSER: case IDM_CODE_LIBRARY_HELP:
+    case IDM_CODE_LIBRARY_HELP:
         return false;
     // Offered only when the system has simple mail (found at start).
     case IDM_MAIL: return gMailOffered != 0;
@@ -315,6 +316,12 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     }
     switch (id) {
     case IDM_NEW: NewProblem(frame, lParam == -1); return;
+    case IDM_INITIAL_BROWSER:
+    case IDM_PARAMETER_BROWSER:
+        ShowBrowser(id - IDM_INITIAL_BROWSER);
+        // 1234: opened at start-up, the frame keeps the focus.
+        if (lParam == 1234) SetFocus(frame);
+        return;
     case IDM_OPEN:
     case IDM_OPEN_EXAMPLE: LoadCommand(frame, id); return;
     case IDM_SAVE:
@@ -412,6 +419,9 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
 bool PrepareToClose(HWND frame) {
     if (IsBusy() || !AcceptEditorsBeforeClose() || !QuerySaveProblem(frame)) return false;
     gClosing = 1;
+    for (int i = 0; i < 2; ++i)
+        WriteOptionInt(i ? IDS_KEY_BROWSERP_VISIBLE : IDS_KEY_BROWSER0_VISIBLE,
+                       gSavePosition && gBrowserDialogs[i] && IsWindowVisible(gBrowserDialogs[i]));
     SendMessageA(frame, WM_COMMAND, IDM_CLOSE_ALL_SILENT, 0);
     if (ChildCount()) {
         gClosing = 0;

@@ -1,11 +1,13 @@
 #include "install_win32.h"
 
+#include "browsers_win32.h"
 #include "graph_pictures.h"
 #include "plotter.h"
 #include "run_host_win32.h"
 #include "settings_files.h"
 #include "text_layout.h"
 #include "stroke_font_table.h"
+#include "ui_lock.h"
 
 void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     // The run host, which installs graph plotting and the replay hooks.
@@ -13,4 +15,5 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     gStrokeFontLoader = LoadStrokeFont;
     gPlotterDriverLookup = LookUpPlotterDriver;
     InstallGraphPictures();
+    gUiLockHooks.refreshBrowsers = RefreshBrowsers;
 }

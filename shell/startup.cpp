@@ -12,6 +12,7 @@
 #include "app.h"
 #include "editor_windows.h"
 #include "problem_files.h"
+#include "browsers_win32.h"
 #include "code_libraries.h"
 #include "crash_recovery.h"
 #include "fault_guard.h"
@@ -182,6 +183,8 @@ void InstallServices() {
     InstallGraphElementsWin32();
     gGraphWindowHooks.running = [] { return gRunning; };
     gGraphWindowHooks.showPopupMenu = ShowCommandPopupMenu;
+    // The axis choices of the graph cursor count as the browser's rows do.
+    gGraphWindowHooks.refreshInitialValueRows = UpdateInitialValueRows;
     gRunHost.setStatusText = StatusHook;
     gRunHost.getStatusText = GetStatusHook;
     InstallTextWindows();
@@ -238,6 +241,12 @@ int Body(void *context) {
     UpdateFrameMenuStates();
     NewProblemWorkspace();
     CloseSplashWindow();
+    // The browsers open when the program last closed come back; the frame
+    // keeps the focus.
+    if (gSavePosition) {
+        if (GetOptionInt(IDS_KEY_BROWSER0_VISIBLE, 0)) PostMessageA(gFrameWindow, WM_COMMAND, IDM_INITIAL_BROWSER, 1234);
+        if (GetOptionInt(IDS_KEY_BROWSERP_VISIBLE, 0)) PostMessageA(gFrameWindow, WM_COMMAND, IDM_PARAMETER_BROWSER, 1234);
+    }
 
     if (gFileNamePending) {
         PostMessageA(gFrameWindow, WM_COMMAND, IDM_OPEN, 0);

@@ -46,7 +46,7 @@ const std::set<std::string> kNotYetProvided = {
     ENTRY(RunHost, addTextMapPoint), ENTRY(RunHost, textWindowFiles),
     ENTRY(RunHost, beginPlotterOutput), ENTRY(RunHost, endPlotterOutput),
     ENTRY(UiLockHooks, updateCommandStates), ENTRY(UiLockHooks, setToolbarButtonState),
-    ENTRY(UiLockHooks, refreshBrowsers), ENTRY(UiLockHooks, setGraphCaret),
+    ENTRY(UiLockHooks, setGraphCaret),
     ENTRY(UiLockHooks, makeChildCurrent), ENTRY(UiLockHooks, saveCurrentWindows),
     ENTRY(UiLockHooks, restoreCurrentWindows),
     "gRefreshCommandStates", "gProblemWindowHost", "gTextWindowControl",
