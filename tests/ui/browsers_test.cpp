@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "browsers_win32.h"
+#include "transparency_win32.h"
 #include "memory.h"
 #include "problem_settings.h"
 #include "resource_ids.h"
