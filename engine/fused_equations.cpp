@@ -37,7 +37,8 @@ namespace {
 // sees the same gValueStack.top. Load and Pair variants come in two kinds:
 // the first value of an equation (nothing to keep) and a further push
 // (the old top goes to its slot). Pair: two operands pushed and combined.
-// TriYX: a Y (b X c); PmXY: (a X b) Y c, all three operands from memory.
+// TriYX: a Y (b X c); PmXY: (a X b) Y c, all three operands from memory;
+// their Store variants are a whole equation.
 #define VR_FUSED_OPS(X)                                                             \
     X(Load) X(LoadPush)                                                             \
     X(PairAdd) X(PairSub) X(PairMul) X(PairDiv)                                     \
@@ -59,6 +60,14 @@ namespace {
     X(PmMulMul) X(PmMulMulPush) X(PmMulDiv) X(PmMulDivPush) X(PmDivAdd)             \
     X(PmDivAddPush) X(PmDivSub) X(PmDivSubPush) X(PmDivMul) X(PmDivMulPush)         \
     X(PmDivDiv) X(PmDivDivPush)                                                     \
+    X(TriAddAddStore) X(TriAddSubStore) X(TriAddMulStore) X(TriAddDivStore)         \
+    X(TriSubAddStore) X(TriSubSubStore) X(TriSubMulStore) X(TriSubDivStore)         \
+    X(TriMulAddStore) X(TriMulSubStore) X(TriMulMulStore) X(TriMulDivStore)         \
+    X(TriDivAddStore) X(TriDivSubStore) X(TriDivMulStore) X(TriDivDivStore)         \
+    X(PmAddAddStore) X(PmAddSubStore) X(PmAddMulStore) X(PmAddDivStore)             \
+    X(PmSubAddStore) X(PmSubSubStore) X(PmSubMulStore) X(PmSubDivStore)             \
+    X(PmMulAddStore) X(PmMulSubStore) X(PmMulMulStore) X(PmMulDivStore)             \
+    X(PmDivAddStore) X(PmDivSubStore) X(PmDivMulStore) X(PmDivDivStore)             \
     X(Add) X(Sub) X(Mul) X(Div) X(IntDiv) X(Mod) X(Pow) X(NthRoot)                   \
     X(Less) X(Greater) X(LessEqual) X(GreaterEqual) X(Equal) X(NotEqual)            \
     X(Max) X(Min) X(Negate) X(Not)                                                  \
@@ -89,7 +98,7 @@ struct FusedInstruction {
     } a;
 };
 
-// The addresses of the loop's instructions, by FusedOp; set by RunForm.
+// The addresses of the loop's instructions, by FusedOp; set by EvaluateEquations.
 const void *const *gLabels;
 
 struct FusedForm {
@@ -691,19 +700,27 @@ void Release() {
     gRuns.clear();
 }
 
-// The loop. Returns 0 without evaluating anything when the stack has not
-// the room the fused equations need (RunPcode then raises where it would).
-// Called with a null out once, it only hands out its labels.
-int RunForm(double *out) {
+}  // namespace
+
+// The loop, with the test whether the form is current in front of it, in
+// one function: a call less on every evaluation. When the stack has not the
+// room the fused equations need, the P-code runs (RunPcode then raises
+// where it would). Called with a null code, it only hands out its labels.
+void EvaluateEquations(PcodeProgram *const *code, int count, double *out, int mayRebuild) {
 #define VR_FUSED_LABEL(name) &&L##name,
     static const void *const kLabels[] = {VR_FUSED_OPS(VR_FUSED_LABEL)};
 #undef VR_FUSED_LABEL
-    if (!out) {
+    if (!code) {
         gLabels = kLabels;
-        return 0;
+        return;
     }
+    if (!(gForm.built && gForm.generation == gPcodeGeneration && gForm.source == code && gForm.count == count &&
+          gForm.firstCode == code[0]) &&
+        !(mayRebuild && BuildFusedEquations(code, count)))
+        goto interpret;
+    if (gForm.maxDepth > gValueStack.limit - gValueStack.top) goto interpret;
+    {
     double *const entry = gValueStack.top;
-    if (gForm.maxDepth > gValueStack.limit - entry) return 0;
     double *sp = entry;
     double acc = 0, a, m;
     const FusedInstruction *ip = gForm.code;
@@ -749,12 +766,18 @@ BINARY_STORE(DivStore, /)
     L##name: m = *ip[1].a.cell opX *ip[2].a.cell; VR_ROUND(m);                               \
         acc = *ip[0].a.cell opY m; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
     L##name##Push: sp[-1] = acc; m = *ip[1].a.cell opX *ip[2].a.cell; VR_ROUND(m);           \
-        acc = *ip[0].a.cell opY m; VR_ROUND(acc); ++sp; ip += 3; NEXT;
+        acc = *ip[0].a.cell opY m; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
+    L##name##Store: m = *ip[1].a.cell opX *ip[2].a.cell; VR_ROUND(m);                        \
+        acc = *ip[0].a.cell opY m; VR_ROUND(acc); out[ip[3].a.index] = acc; gEvalError = 0;    \
+        ip += 4; NEXT;
 #define PM(name, opX, opY)                                                                    \
     L##name: m = *ip[0].a.cell opX *ip[1].a.cell; VR_ROUND(m);                               \
         acc = m opY *ip[2].a.cell; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
     L##name##Push: sp[-1] = acc; m = *ip[0].a.cell opX *ip[1].a.cell; VR_ROUND(m);           \
-        acc = m opY *ip[2].a.cell; VR_ROUND(acc); ++sp; ip += 3; NEXT;
+        acc = m opY *ip[2].a.cell; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
+    L##name##Store: m = *ip[0].a.cell opX *ip[1].a.cell; VR_ROUND(m);                        \
+        acc = m opY *ip[2].a.cell; VR_ROUND(acc); out[ip[3].a.index] = acc; gEvalError = 0;    \
+        ip += 4; NEXT;
 TRI(TriAddAdd, +, +)
 TRI(TriAddSub, +, -)
 TRI(TriAddMul, +, *)
@@ -870,14 +893,15 @@ LColumns:
     NEXT;
 LStop:
     gValueStack.top = entry;
-    return 1;
+    return;
+    }
+interpret:
+    for (int i = 0; i < count; ++i) out[i] = code[i] ? RunPcode(code[i]) : 0;
 #undef NEXT
 #undef BINARY
 #undef MEM
 #undef PAIR
 }
-
-}  // namespace
 
 int BuildFusedEquations(PcodeProgram *const *code, int count) {
     Release();
@@ -910,7 +934,12 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
                 const size_t start = e.code.size();
                 EmitEquation(steps, e);
                 const int last = e.code.size() > start ? e.ops.back() : -1;
-                if ((last >= kFMemAdd && last <= kFMemDiv) || (last >= kFAdd && last <= kFDiv)) {
+                const int whole = e.code.size() == start + 3 ? e.ops[start] - kFTriAddAdd : -1;
+                if (whole >= 0 && whole <= kFPmDivDivPush - kFTriAddAdd && whole % 2 == 0) {
+                    // one three-operand shape, first in its equation: the whole equation
+                    e.ops[start] = kFTriAddAddStore + whole / 2;
+                    e.AddWord(kFStop, i);  // fourth word: the index only
+                } else if ((last >= kFMemAdd && last <= kFMemDiv) || (last >= kFAdd && last <= kFDiv)) {
                     e.ops.back() = last >= kFAdd ? last - kFAdd + kFAddStore : last - kFMemAdd + kFMemAddStore;
                     e.AddWord(kFStop, i);  // second word: the index only
                 } else {
@@ -949,7 +978,7 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
         std::memcpy(gForm.code, e.code.data(), codeBytes);
         if (poolBytes) std::memcpy(gForm.constants, pool.data(), poolBytes);
         std::memcpy(gForm.covered, covered.data(), covered.size());
-        if (!gLabels) RunForm(nullptr);
+        if (!gLabels) EvaluateEquations(nullptr, 0, nullptr, 0);
         for (size_t k = 0; k < e.code.size(); ++k) {
             gForm.code[k].label = gLabels[e.ops[k]];
             if (e.constantOf[k] >= 0) gForm.code[k].a.cell = gForm.constants + e.constantOf[k];
@@ -973,14 +1002,14 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
 
 void FreeFusedEquations() { Release(); }
 
-void EvaluateEquations(PcodeProgram *const *code, int count, double *out, int mayRebuild) {
-    const bool current = gForm.built && gForm.generation == gPcodeGeneration && gForm.source == code &&
-                         gForm.count == count && gForm.firstCode == code[0];
-    if ((current || (mayRebuild && BuildFusedEquations(code, count))) && RunForm(out)) return;
-    for (int i = 0; i < count; ++i) out[i] = code[i] ? RunPcode(code[i]) : 0;
-}
-
 int FusedEquationCovered(int index) {
     if (!gForm.built || index < 0 || index >= gForm.count) return -1;
     return gForm.covered[index];
+}
+
+int FusedEquationInColumns(int index) {
+    if (!gForm.built) return 0;
+    for (const ColumnRun &run : gRuns)
+        if (index >= run.first && index < run.first + run.length) return 1;
+    return 0;
 }

@@ -27,3 +27,7 @@ void EvaluateEquations(PcodeProgram *const *code, int count, double *out, int ma
 // For tests: whether equation index of the current form runs fused (1) or
 // through RunPcode (0); -1 when there is no form or no such equation.
 int FusedEquationCovered(int index);
+
+// For tests: whether equation index of the current form belongs to a run
+// of equations of one shape evaluated a column at a time (1) or not (0).
+int FusedEquationInColumns(int index);
