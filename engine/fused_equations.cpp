@@ -656,7 +656,7 @@ void RunColumnOp(const ColumnOp &op, const ColumnRun &run, double *const *slots)
 
 // The run's results into out; false (nothing of out written) when the run
 // must go equation by equation instead.
-bool RunColumns(ColumnRun &run, double *out) {
+__attribute__((noinline)) bool RunColumns(ColumnRun &run, double *out) {
     const int n = run.length;
     double *const result = out + run.first;
     const uintptr_t begin = reinterpret_cast<uintptr_t>(result), end = begin + static_cast<uintptr_t>(n) * sizeof(double);
