@@ -4,7 +4,8 @@
 //    problem's P-code (through the fused form, as runs use it, and through
 //    the interpreter alone, as before it), on Lorenz (sigma 10, rho 28,
 //    beta 8/3, t in [0, 10000], output every 0.01 from the dense output) and
-//    on Lorenz-96 rings of N = 100 and 1000 (F = 8).
+//    on Lorenz-96 rings of N = 100 and 1000 (F = 8). The two P-code paths
+//    must end in the same state, bit for bit.
 // 2. The built-in integrator against a plain DOP853 with dense output
 //    written here as the reference, both with the native Lorenz and the
 //    same output marks.
@@ -146,6 +147,7 @@ struct Timing {
     double seconds;
     long long evaluations;
     long long steps;
+    std::vector<double> end;  // the state at the end
 };
 
 Timing Integrate(Dop853Rhs rhs, Dop853Output output, int n, double end, const double *y0, int depth) {
@@ -163,7 +165,7 @@ Timing Integrate(Dop853Rhs rhs, Dop853Output output, int n, double end, const do
     const double seconds = Seconds(start);
     Dop853End();
     if (rc != 0) std::printf("integration failed: %d\n", rc);
-    return {seconds, gRhsCalls, gSteps - 1};
+    return {seconds, gRhsCalls, gSteps - 1, y};
 }
 
 // ---- The reference DOP853 ---------------------------------------------
@@ -315,7 +317,7 @@ __attribute__((noinline)) Timing ReferenceDop853(PlainRhs f, int n, double end, 
             h /= std::fmin(fac, 3.0);
         }
     }
-    return {Seconds(start), gRhsCalls, gSteps};
+    return {Seconds(start), gRhsCalls, gSteps, {}};
 }
 
 // ---- The whole run with text output -----------------------------------
@@ -480,17 +482,23 @@ int main(int argc, char **argv) {
         if (p.n > 3) y0[0] = 1.01;
         double best[3] = {1e300, 1e300, 1e300};
         long long evaluations = 0, steps = 0;
+        bool same = true;  // the two P-code paths end in the same bits
         for (int r = 0; r < rounds; ++r) {
             const Dop853Rhs rhs[3] = {p.native, PcodeFused, PcodeInterpreted};
+            std::vector<double> ends[3];
             for (int v = 0; v < 3; ++v) {
                 Timing tm = Integrate(rhs[v], p.output, p.n, p.end, y0.data(), p.depth);
                 best[v] = std::fmin(best[v], tm.seconds);
                 evaluations = tm.evaluations;
                 steps = tm.steps;
+                ends[v] = tm.end;
             }
+            same = same && std::memcmp(ends[1].data(), ends[2].data(), sizeof(double) * ends[1].size()) == 0;
         }
-        std::printf("%s: %lld steps, %lld evaluations (%.1f ns per evaluation and variable native)\n", p.name,
-                    steps, evaluations, best[0] * 1e9 / static_cast<double>(evaluations) / p.n);
+        std::printf("%s: %lld steps, %lld evaluations (%.1f ns per evaluation and variable native), "
+                    "P-code paths %s\n", p.name, steps, evaluations,
+                    best[0] * 1e9 / static_cast<double>(evaluations) / p.n, same ? "bit-identical" : "DIFFERENT");
+        if (!same) return 1;
         Report("native C++", best[0], best[0], "native");
         Report("P-code, fused form", best[1], best[0], "native");
         Report("P-code, interpreter only (before)", best[2], best[0], "native");

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "graph_elements.h"
 #include "memory.h"
 #include "messages.h"
 #include "platform.h"
@@ -315,18 +316,23 @@ int WriteMethod(const ProblemKeyDescriptor &e, int width) {
     return 1;
 }
 
+// Kinds 5, 6 and 9-12 have a second text line; kind 6 a third.
+bool HasSecondText(int k) { return k == kElement2Curve || k == kElement3Curve || k >= kElementFractal; }
+
+int WriteElement(const GraphicsElement *el) {
+    const int k = el->kind >= 0 && el->kind < kElementKindCount ? el->kind : 0;
+    gElementWorkCopy = *el;
+    if (!AppendFormat("Graphics element = %s\r\n", kElementKindNames[k])) return 0;
+    const TextForm first = k == kElementText ? kTextAsRead : kTextDecoded;
+    if (k >= kElementText && (!AppendEscaped(el->text1, first) || !AppendLineEnd())) return 0;
+    if (HasSecondText(k) && (!AppendEscaped(el->text2) || !AppendLineEnd())) return 0;
+    if (k == kElement3Curve && (!AppendEscaped(el->text3) || !AppendLineEnd())) return 0;
+    return WriteKeyTable(kElementTable, kElementTableCount, nullptr);
+}
+
 int WriteElements() {
-    for (GraphicsElement *el = gGraphWorkCopy.elements; el; el = el->next) {
-        const int k = el->kind >= 0 && el->kind < kElementKindCount ? el->kind : 0;
-        gElementWorkCopy = *el;
-        if (!AppendFormat("Graphics element = %s\r\n", kElementKindNames[k])) return 0;
-        const TextForm first = k == kElementText ? kTextAsRead : kTextDecoded;
-        if (k >= kElementText && (!AppendEscaped(el->text1, first) || !AppendLineEnd())) return 0;
-        const bool two = k == kElement2Curve || k == kElement3Curve || k >= kElementFractal;
-        if (two && (!AppendEscaped(el->text2) || !AppendLineEnd())) return 0;
-        if (k == kElement3Curve && (!AppendEscaped(el->text3) || !AppendLineEnd())) return 0;
-        if (!WriteKeyTable(kElementTable, kElementTableCount, nullptr)) return 0;
-    }
+    for (GraphicsElement *el = gGraphWorkCopy.elements; el; el = el->next)
+        if (!WriteElement(el)) return 0;
     return 1;
 }
 
@@ -483,10 +489,9 @@ int WriteWindowSection(WindowId w, int withHandles, int offset) {
     return WriteKeyTable(kGraphTable, kGraphTableCount, header);
 }
 
-int BuildProblemText(int withHandles) {
-    ProblemWindowHost *h = Host();
-    if (h) h->BeginProblemText();
-    gFileVersion = gProgramVersion;
+namespace {
+
+void BeginBuild() {
     gLineCounter = 0;
     gBuildFailed = 0;
     FreeAndNull(gProblemTextBuffer);
@@ -494,6 +499,24 @@ int BuildProblemText(int withHandles) {
     gCapacity = 0;
     gLineStart = 0;
     gLinesWritten = 0;
+}
+
+int EndBuild(int ok) {
+    if (!ok) {
+        FreeAndNull(gProblemTextBuffer);
+        gProblemTextLength = 0;
+        gCapacity = 0;
+    }
+    return ok;
+}
+
+}  // namespace
+
+int BuildProblemText(int withHandles) {
+    ProblemWindowHost *h = Host();
+    if (h) h->BeginProblemText();
+    gFileVersion = gProgramVersion;
+    BeginBuild();
     int ok = Reserve(0) && WriteKeyTable(kVersionTable, kVersionTableCount, nullptr) &&
              WriteKeyTable(kTypeTable, kTypeTableCount, nullptr) &&
              WriteKeyTable(kGlobalTable, kGlobalTableCount, nullptr);
@@ -502,14 +525,21 @@ int BuildProblemText(int withHandles) {
         const int count = h->ChildrenTopFirst(children, kMaxChildren);
         for (int i = 0; ok && i < count; ++i) ok = WriteWindowSection(children[i], withHandles, 0);
     }
-    ok = ok && WriteKeyTable(kNotesTable, kNotesTableCount, nullptr);
-    if (!ok) {
-        FreeAndNull(gProblemTextBuffer);
-        gProblemTextLength = 0;
-        gCapacity = 0;
-    }
+    ok = EndBuild(ok && WriteKeyTable(kNotesTable, kNotesTableCount, nullptr));
     if (h) h->EndProblemText();
     return ok;
+}
+
+int BuildWindowSectionText(WindowId window) {
+    if (!Host()) return 0;
+    BeginBuild();
+    return EndBuild(Reserve(0) && WriteWindowSection(window, 0, 1));
+}
+
+int BuildElementText(const GraphicsElement *element) {
+    if (!element) return 0;
+    BeginBuild();
+    return EndBuild(Reserve(0) && WriteElement(element));
 }
 
 // ---- Reader
@@ -808,6 +838,46 @@ int ReadMethod() {
     return 1;
 }
 
+// The kind named by the value of a "Graphics element" line (its first three
+// letters); -1 when none.
+int ElementKindOf(const char *value) {
+    for (int k = 0; value && k < kElementKindCount; ++k)
+        if (strncasecmp(value, kElementKindNames[k], 3) == 0) return k;
+    return -1;
+}
+
+// The text lines and keys of one element after its "Graphics element" line,
+// into el (inserted already); 0 after a line error.
+int ReadElementBody(GraphicsElement *el, int kind) {
+    el->kind = kind;
+    if (kind >= kElementText) {
+        if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
+        if (kind == kElementText) SetRawString(el->text1, gLine);
+        else SetUnescapedString(el->text1, gLine);
+    }
+    if (HasSecondText(kind)) {
+        if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
+        SetUnescapedString(el->text2, gLine);
+    }
+    if (kind == kElement3Curve) {
+        if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
+        SetUnescapedString(el->text3, gLine);
+    }
+    gElementWorkCopy = *el;
+    if (!ReadKeyTable(kElementTable, kElementTableCount)) return 0;
+    GraphicsElement kept = *el;
+    *el = gElementWorkCopy;
+    el->kind = kind;
+    el->text1 = kept.text1;
+    el->text2 = kept.text2;
+    el->text3 = kept.text3;
+    el->code1 = kept.code1;
+    el->code2 = kept.code2;
+    el->code3 = kept.code3;
+    el->next = kept.next;
+    return 1;
+}
+
 int ReadElements() {
     gCurrentGraph = &gGraphWorkCopy;
     while (gParseStatus) {
@@ -817,40 +887,12 @@ int ReadElements() {
         }
         if (strcasecmp(gKey, "Graphics element") != 0) return 1;
         if (!gValue) return LineError();
-        int kind = -1;
-        for (int k = 0; k < kElementKindCount && kind < 0; ++k)
-            if (strncasecmp(gValue, kElementKindNames[k], 3) == 0) kind = k;
+        const int kind = ElementKindOf(gValue);
         if (kind < 0) return LineError();
         gLinePending = 0;
         GraphicsElement *el = AddGraphicsElement(0);
         if (!el) return LineError();
-        el->kind = kind;
-        const bool two = kind == kElement2Curve || kind == kElement3Curve || kind >= kElementFractal;
-        if (kind >= kElementText) {
-            if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
-            if (kind == kElementText) SetRawString(el->text1, gLine);
-            else SetUnescapedString(el->text1, gLine);
-        }
-        if (two) {
-            if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
-            SetUnescapedString(el->text2, gLine);
-        }
-        if (kind == kElement3Curve) {
-            if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
-            SetUnescapedString(el->text3, gLine);
-        }
-        gElementWorkCopy = *el;
-        if (!ReadKeyTable(kElementTable, kElementTableCount)) return 0;
-        GraphicsElement kept = *el;
-        *el = gElementWorkCopy;
-        el->kind = kind;
-        el->text1 = kept.text1;
-        el->text2 = kept.text2;
-        el->text3 = kept.text3;
-        el->code1 = kept.code1;
-        el->code2 = kept.code2;
-        el->code3 = kept.code3;
-        el->next = kept.next;
+        if (!ReadElementBody(el, kind)) return 0;
     }
     return 0;
 }
@@ -1038,6 +1080,39 @@ int FinishParse() {
 
 }  // namespace
 
+namespace {
+
+// The number of a leading "Version" line (comment lines skipped); 0 when the
+// text has none.
+unsigned LeadingVersion(const char *t) {
+    while (*t == ';') {
+        t += std::strcspn(t, "\r\n");
+        t += std::strspn(t, "\r\n");
+    }
+    if (strncasecmp(t, "Version", 7) != 0) return 0;
+    t += 7;
+    t += std::strspn(t, " ");
+    unsigned v = 0;
+    return *t == '=' && std::sscanf(t + 1, "%u", &v) == 1 ? v : 0;
+}
+
+}  // namespace
+
+unsigned gNewerVersionAccepted;
+
+int AcceptProblemTextVersion() {
+    gNewerVersionAccepted = 0;
+    if (!gProblemTextBuffer) return 1;
+    const unsigned v = LeadingVersion(gProblemTextBuffer);
+    if (v <= static_cast<unsigned>(gProgramVersion)) return 1;
+    if (!AskPercent(IDS_NEWER_PROBLEM_FILE, static_cast<double>(v))) {
+        FreeAndNull(gProblemTextBuffer);
+        return 0;
+    }
+    gNewerVersionAccepted = v;
+    return 1;
+}
+
 int ParseProblemText() {
     ConvertOldProblemText();  // an older format is read as this one
     gFileVersion = 0;
@@ -1058,7 +1133,9 @@ int ParseProblemText() {
     // The version first: a newer file the user does not want leaves the
     // problem as it was.
     if (!ReadKeyTable(kVersionTable, kVersionTableCount)) return gDeclined ? kParseDeclined : kParseCorrect;
-    if (static_cast<unsigned>(gProgramVersion) < gFileVersion &&
+    const unsigned accepted = gNewerVersionAccepted;
+    gNewerVersionAccepted = 0;
+    if (static_cast<unsigned>(gProgramVersion) < gFileVersion && accepted != gFileVersion &&
         !AskPercent(IDS_NEWER_PROBLEM_FILE, static_cast<double>(gFileVersion))) {
         FreeAndNull(gProblemTextBuffer);
         return kParseRefused;
@@ -1086,4 +1163,89 @@ int ParseProblemText() {
     if (gParseStatus) ReadKeyTable(kNotesTable, kNotesTableCount);
     if (gParseStatus && (gLinePending || ReadProblemLine(kLineSplit))) LineError();
     return FinishParse();
+}
+
+// ---- One window or one element as clipboard text
+
+namespace {
+
+void BeginTextParse() {
+    gLinePending = 0;
+    gLineCounter = 0;
+    gReadPos = 0;
+    gParseStatus = 1;
+    gDeclined = 0;
+    gSectionWindow = 0;
+    gCreatedCount = 0;
+}
+
+int WindowKindOfHeader(const char *key) {
+    if (strcasecmp(key, "[Graphics window]") == 0) return kChildGraph;
+    if (strcasecmp(key, "[Text window]") == 0) return kChildText;
+    return kChildOther;
+}
+
+}  // namespace
+
+int CreateWindowFromSection() {
+    ProblemWindowHost *h = Host();
+    if (!gProblemTextBuffer || !h) {
+        FreeAndNull(gProblemTextBuffer);
+        return 0;
+    }
+    BeginTextParse();
+    // The text is this program's own: every key of this version applies.
+    const unsigned savedVersion = gFileVersion;
+    gFileVersion = static_cast<unsigned>(gProgramVersion);
+    gLoadingProblem = 1;
+    int ok = 1;
+    if (!ReadProblemLine(kLineSplit)) {
+        ok = gParseStatus;  // empty text: nothing to do; an unreadable line was reported
+    } else if (const int kind = WindowKindOfHeader(gKey)) {
+        h->BeginProblemText();
+        gLinePending = 1;
+        ok = kind == kChildGraph ? ReadKeyTable(kGraphTable, kGraphTableCount) : ReadKeyTable(kTextTable, kTextTableCount);
+        if (ok && gSectionWindow) {
+            FinishSection(kind);
+            ResolveLinkedWindows();
+        } else {
+            ok = 0;
+        }
+        h->EndProblemText();
+    }
+    gLoadingProblem = 0;
+    gFileVersion = savedVersion;
+    FreeAndNull(gProblemTextBuffer);
+    return ok;
+}
+
+int ParseElementText() {
+    if (!gProblemTextBuffer) return 0;
+    BeginTextParse();
+    const unsigned savedVersion = gFileVersion;
+    gFileVersion = static_cast<unsigned>(gProgramVersion);
+    gLoadingProblem = 1;
+    ProblemWindowHost *h = Host();
+    int ok = 1;
+    if (!ReadProblemLine(kLineSplit)) {
+        ok = gParseStatus;
+    } else if (strcasecmp(gKey, "Graphics element") == 0) {
+        if (h) h->BeginProblemText();
+        const int kind = ElementKindOf(gValue);
+        GraphicsElement *el = kind >= 0 && gCurrentGraph ? AddGraphicsElement(0) : nullptr;
+        if (!el) {
+            ok = LineError();
+        } else if (!ReadElementBody(el, kind)) {
+            // The half-read element goes; the old current one is current again.
+            const int changed = gProblemChanged;
+            RemoveCurrentElement();
+            gProblemChanged = changed;
+            ok = 0;
+        }
+        if (h) h->EndProblemText();
+    }
+    gLoadingProblem = 0;
+    gFileVersion = savedVersion;
+    FreeAndNull(gProblemTextBuffer);
+    return ok;
 }

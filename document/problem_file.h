@@ -41,6 +41,30 @@ enum ParseResult {
 // Parses gProblemTextBuffer into the problem and its windows.
 int ParseProblemText();
 
+// Asks about a text of a newer version before anything of the current
+// problem is replaced: 0 when the user refuses (the buffer is freed), 1 to
+// go on; ParseProblemText then does not ask again.
+int AcceptProblemTextVersion();
+extern unsigned gNewerVersionAccepted;
+
+// ---- One window or one graphics element as text (the clipboard's)
+
+// The section of one window, its placement moved by 10,10 pixels, into
+// gProblemTextBuffer; 0 with the buffer freed.
+int BuildWindowSectionText(WindowId window);
+// "Graphics element = kind", its text lines and its ten keys.
+int BuildElementText(const GraphicsElement *element);
+// Parses gProblemTextBuffer as one window section: a new window at the
+// placement read. Text whose first line is no window header creates
+// nothing and counts as done. The buffer is freed; 0 after a line error
+// (reported, the new window gone).
+int CreateWindowFromSection();
+// Parses gProblemTextBuffer as one element: inserted after the current
+// element of gCurrentGraph and made current. Text that does not begin with
+// "Graphics element" changes nothing and counts as done. The buffer is
+// freed; 0 after a line error (reported, nothing inserted).
+int ParseElementText();
+
 // Appends one table's entries; headerValue is the text after "name = " on a
 // window header line (null elsewhere). 0 when the buffer cannot grow.
 int WriteKeyTable(const ProblemKeyDescriptor *table, int count, const char *headerValue);

@@ -43,7 +43,17 @@ int VariableCount() { return static_cast<int>(gDimension); }
 // Plain loops: n is small, and a library memcpy call per bridge costs more
 // than the copy on the right-hand side's hot path. from may be to itself (an
 // output point handed to the windows is the variables), never a part of it.
+// Up to four written out: a loop's set-up costs more than such a copy.
 inline void Copy(double *to, const double *from, int n) {
+    if (n <= 4) {
+        switch (n) {
+        case 4: to[3] = from[3]; [[fallthrough]];
+        case 3: to[2] = from[2]; [[fallthrough]];
+        case 2: to[1] = from[1]; [[fallthrough]];
+        case 1: to[0] = from[0]; [[fallthrough]];
+        default: return;
+        }
+    }
     for (int i = 0; i < n; ++i) to[i] = from[i];
 }
 

@@ -17,10 +17,11 @@ EvalJmpBuf gEvalJmpBuf;
 int gEvalError;
 int gEvaluating;
 
-namespace {
-
 // Nesting depth of recovery points: a jump with none set would land nowhere.
 int gRecoveryDepth;
+
+namespace {
+
 double *gRecoveryStackTop;
 
 constexpr int kMaxAbortHooks = 8;
@@ -42,8 +43,6 @@ void EndEvalRecovery(EvalRecovery *recovery) {
     gRecoveryDepth = recovery->wasActive;
     gRecoveryStackTop = recovery->outerStackTop;
 }
-
-int EvalRecoveryDepth() { return gRecoveryDepth; }
 
 double *EvalRecoveryStackTop() { return gRecoveryDepth ? gRecoveryStackTop : nullptr; }
 

@@ -44,8 +44,10 @@ struct EvalRecovery {
 void BeginEvalRecovery(EvalRecovery *recovery);
 void EndEvalRecovery(EvalRecovery *recovery);
 
-// Number of recovery points set; 0 means a jump would land nowhere.
-int EvalRecoveryDepth();
+// Number of recovery points set; 0 means a jump would land nowhere. Inline:
+// every right-hand-side evaluation records it.
+extern int gRecoveryDepth;
+inline int EvalRecoveryDepth() { return gRecoveryDepth; }
 
 // The value stack's top when the innermost recovery point was set (null when
 // none is). An abort empties the stack down to it, not to the base: a guard

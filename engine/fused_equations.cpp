@@ -1,5 +1,6 @@
 #include "fused_equations.h"
 
+#include <cfloat>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -36,7 +37,8 @@ namespace {
 // sees the same gValueStack.top. Load and Pair variants come in two kinds:
 // the first value of an equation (nothing to keep) and a further push
 // (the old top goes to its slot). Pair: two operands pushed and combined.
-// TriYX: a Y (b X c); PmXY: (a X b) Y c, all three operands from memory.
+// TriYX: a Y (b X c); PmXY: (a X b) Y c, all three operands from memory;
+// their Store variants are a whole equation.
 #define VR_FUSED_OPS(X)                                                             \
     X(Load) X(LoadPush)                                                             \
     X(PairAdd) X(PairSub) X(PairMul) X(PairDiv)                                     \
@@ -58,12 +60,20 @@ namespace {
     X(PmMulMul) X(PmMulMulPush) X(PmMulDiv) X(PmMulDivPush) X(PmDivAdd)             \
     X(PmDivAddPush) X(PmDivSub) X(PmDivSubPush) X(PmDivMul) X(PmDivMulPush)         \
     X(PmDivDiv) X(PmDivDivPush)                                                     \
+    X(TriAddAddStore) X(TriAddSubStore) X(TriAddMulStore) X(TriAddDivStore)         \
+    X(TriSubAddStore) X(TriSubSubStore) X(TriSubMulStore) X(TriSubDivStore)         \
+    X(TriMulAddStore) X(TriMulSubStore) X(TriMulMulStore) X(TriMulDivStore)         \
+    X(TriDivAddStore) X(TriDivSubStore) X(TriDivMulStore) X(TriDivDivStore)         \
+    X(PmAddAddStore) X(PmAddSubStore) X(PmAddMulStore) X(PmAddDivStore)             \
+    X(PmSubAddStore) X(PmSubSubStore) X(PmSubMulStore) X(PmSubDivStore)             \
+    X(PmMulAddStore) X(PmMulSubStore) X(PmMulMulStore) X(PmMulDivStore)             \
+    X(PmDivAddStore) X(PmDivSubStore) X(PmDivMulStore) X(PmDivDivStore)             \
     X(Add) X(Sub) X(Mul) X(Div) X(IntDiv) X(Mod) X(Pow) X(NthRoot)                   \
     X(Less) X(Greater) X(LessEqual) X(GreaterEqual) X(Equal) X(NotEqual)            \
     X(Max) X(Min) X(Negate) X(Not)                                                  \
     X(Call0) X(Call0Push) X(Call1) X(Call2) X(Call3)                                \
     X(CallMath) X(CallMath0) X(CallMath0Push) X(CalculatorResult)                   \
-    X(Store) X(Pcode) X(Stop)
+    X(Store) X(Pcode) X(Columns) X(Stop)
 
 enum FusedOp : uint16_t {
 #define VR_FUSED_ENUM(name) kF##name,
@@ -88,7 +98,7 @@ struct FusedInstruction {
     } a;
 };
 
-// The addresses of the loop's instructions, by FusedOp; set by RunForm.
+// The addresses of the loop's instructions, by FusedOp; set by EvaluateEquations.
 const void *const *gLabels;
 
 struct FusedForm {
@@ -335,24 +345,382 @@ void EmitEquation(const std::vector<Step> &steps, Emitter &e) {
     }
 }
 
+// ---- Runs of equations of one shape, a column at a time ----------------
+//
+// Consecutive equations that differ only in the variables they read, the
+// equation at position e of a run of L reading x[(e + k) mod L] or one fixed
+// cell or constant per operand (a ring, such as a discretised field), and
+// doing nothing but + - * / and negation: the run goes one operation at a
+// time over all its equations, each operation one plain loop. Each equation
+// still sees the same operations in the same order on the same doubles
+// (every intermediate result is stored as a double, as its stack slot holds
+// it); only the equations interleave, which nothing observes: the
+// operations raise nothing here, a run whose outputs overlap the cells it
+// reads runs one equation after the other, and where an operation would
+// trap (unmasked x87 exceptions) the run is done again equation by
+// equation, so the trap comes where the interpreter's would.
+
+constexpr int kMinColumnRun = 4;
+constexpr int kMaxColumnSlots = 8;
+
+struct ColumnSource {
+    enum Kind : unsigned char { kNone, kRing, kBroadcast, kSlot };
+    Kind kind = kNone;
+    int shift = 0;      // kRing: equation e reads base[(e + shift) mod L]
+    int slot = -1;      // kSlot
+    int constant = -1;  // kBroadcast of a constant: its pool index until the pool is final
+    const double *base = nullptr;  // kRing: the first cell; kBroadcast: the cell
+};
+
+// dst = a X b (kSet), dst = dst X b (kInPlace), dst = b X dst (kReversed),
+// dst = a (kCopy), dst = -dst (kNegate); X by arith: + - * /.
+struct ColumnOp {
+    enum Form : unsigned char { kSet, kInPlace, kReversed, kCopy, kNegate };
+    Form form;
+    unsigned char arith;
+    int dst;
+    ColumnSource a, b;
+};
+
+struct ColumnRun {
+    int first = 0, length = 0;
+    int slots = 0, result = -1;
+    std::vector<ColumnOp> ops;
+    std::vector<double> temp;  // slots * length
+    std::vector<uintptr_t> reads;  // byte ranges [begin, end) of the cells read, in pairs
+};
+std::vector<ColumnRun> gRuns;
+
+bool PureColumnOp(int op) {
+    switch (op) {
+    case kOpPushConst: case kOpPushCell: case kOpAdd: case kOpSub: case kOpMul: case kOpDiv: case kOpNegate:
+        return true;
+    default: return false;
+    }
+}
+
+bool PureEquation(const std::vector<Step> &steps) {
+    for (const Step &s : steps)
+        if (!PureColumnOp(s.op)) return false;
+    return !steps.empty();
+}
+
+bool SameShape(const std::vector<Step> &a, const std::vector<Step> &b, const std::vector<double> &pool) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k) {
+        if (a[k].op != b[k].op) return false;
+        if (a[k].op == kOpPushConst &&
+            std::memcmp(&pool[static_cast<size_t>(a[k].constant)], &pool[static_cast<size_t>(b[k].constant)],
+                        sizeof(double)) != 0)
+            return false;
+    }
+    return true;
+}
+
+// How the operand at step k is read across the run's equations; false when
+// it is neither one cell for all nor a ring over the run's length.
+bool ClassifyOperand(const std::vector<std::vector<Step>> &decoded, int first, int length, size_t k,
+                     ColumnSource *src) {
+    const Step &s0 = decoded[static_cast<size_t>(first)][k];
+    if (s0.op == kOpPushConst) {
+        src->kind = ColumnSource::kBroadcast;
+        src->constant = s0.constant;
+        return true;
+    }
+    const uintptr_t c0 = reinterpret_cast<uintptr_t>(s0.p);
+    bool same = true;
+    for (int e = 1; e < length && same; ++e)
+        same = reinterpret_cast<uintptr_t>(decoded[static_cast<size_t>(first + e)][k].p) == c0;
+    if (same) {
+        src->kind = ColumnSource::kBroadcast;
+        src->base = static_cast<const double *>(s0.p);
+        return true;
+    }
+    // c(e) = c0 + e up to the wrap at w, c0 + e - L from there on
+    int wrap = length;
+    for (int e = 1; e < length; ++e) {
+        const uintptr_t c = reinterpret_cast<uintptr_t>(decoded[static_cast<size_t>(first + e)][k].p);
+        const uintptr_t expected = wrap == length ? c0 + static_cast<uintptr_t>(e) * sizeof(double)
+                                                  : c0 - static_cast<uintptr_t>(length - e) * sizeof(double);
+        if (c == expected) continue;
+        if (wrap != length || c != c0 - static_cast<uintptr_t>(length - e) * sizeof(double)) return false;
+        wrap = e;
+    }
+    src->kind = ColumnSource::kRing;
+    src->shift = wrap == length ? 0 : length - wrap;
+    src->base = wrap == length ? static_cast<const double *>(s0.p)
+                               : static_cast<const double *>(decoded[static_cast<size_t>(first + wrap)][k].p);
+    return true;
+}
+
+// The column operations of a run of equations of the shape of its first.
+bool CompileColumnRun(const std::vector<std::vector<Step>> &decoded, ColumnRun &run) {
+    const std::vector<Step> &steps = decoded[static_cast<size_t>(run.first)];
+    struct Entry {
+        bool pending;  // an operand not yet in a slot
+        ColumnSource src;
+        int slot;
+    };
+    std::vector<Entry> stack;
+    auto newSlot = [&run] { return run.slots++; };
+    auto slotSource = [](int slot) {
+        ColumnSource s;
+        s.kind = ColumnSource::kSlot;
+        s.slot = slot;
+        return s;
+    };
+    auto materialise = [&](Entry &x) {
+        if (!x.pending) return;
+        x.slot = newSlot();
+        run.ops.push_back({ColumnOp::kCopy, 0, x.slot, x.src, {}});
+        x.pending = false;
+    };
+    for (size_t k = 0; k < steps.size(); ++k) {
+        const Step &s = steps[k];
+        if (s.op == kOpPushConst || s.op == kOpPushCell) {
+            Entry x{true, {}, -1};
+            if (!ClassifyOperand(decoded, run.first, run.length, k, &x.src)) return false;
+            if (x.src.kind == ColumnSource::kRing) {
+                const uintptr_t begin = reinterpret_cast<uintptr_t>(x.src.base);
+                run.reads.push_back(begin);
+                run.reads.push_back(begin + static_cast<uintptr_t>(run.length) * sizeof(double));
+            } else if (x.src.constant < 0) {
+                const uintptr_t begin = reinterpret_cast<uintptr_t>(x.src.base);
+                run.reads.push_back(begin);
+                run.reads.push_back(begin + sizeof(double));
+            }
+            stack.push_back(x);
+            continue;
+        }
+        if (s.op == kOpNegate) {
+            materialise(stack.back());
+            run.ops.push_back({ColumnOp::kNegate, 0, stack.back().slot, {}, {}});
+            continue;
+        }
+        const unsigned char arith = static_cast<unsigned char>(ArithIndex(s.op));
+        Entry top = stack.back();
+        stack.pop_back();
+        Entry &below = stack.back();
+        if (!below.pending) {
+            run.ops.push_back({ColumnOp::kInPlace, arith, below.slot, {}, top.pending ? top.src : slotSource(top.slot)});
+        } else if (!top.pending) {
+            run.ops.push_back({ColumnOp::kReversed, arith, top.slot, {}, below.src});
+            below = top;
+        } else {
+            const int slot = newSlot();
+            run.ops.push_back({ColumnOp::kSet, arith, slot, below.src, top.src});
+            below = Entry{false, {}, slot};
+        }
+    }
+    if (stack.size() != 1) return false;
+    materialise(stack.back());
+    if (run.slots > kMaxColumnSlots) return false;
+    run.result = stack.back().slot;
+    run.temp.assign(static_cast<size_t>(run.slots) * static_cast<size_t>(run.length), 0.0);
+    return true;
+}
+
+// The runs among the decoded equations (an empty vector: not covered).
+void FindColumnRuns(const std::vector<std::vector<Step>> &decoded, const std::vector<double> &pool) {
+    const int count = static_cast<int>(decoded.size());
+    for (int i = 0; i < count;) {
+        if (!PureEquation(decoded[static_cast<size_t>(i)])) {
+            ++i;
+            continue;
+        }
+        int j = i + 1;
+        while (j < count && SameShape(decoded[static_cast<size_t>(i)], decoded[static_cast<size_t>(j)], pool)) ++j;
+        if (j - i >= kMinColumnRun) {
+            ColumnRun run;
+            run.first = i;
+            run.length = j - i;
+            if (CompileColumnRun(decoded, run)) gRuns.push_back(std::move(run));
+        }
+        i = j;
+    }
+}
+
+// One operand at run time: e < wrap reads p[e], from there p2[e - wrap];
+// a broadcast reads *p.
+struct ColumnInput {
+    const double *p;
+    const double *p2;
+    int wrap;
+};
+
+template <int X>
+inline double Arith(double a, double b) {
+    return X == 0 ? a + b : X == 1 ? a - b : X == 2 ? a * b : a / b;
+}
+
+// The loops, one per form, operation and kind of operand (a broadcast reads
+// its one value once).
+template <int X, bool BA, bool BB>
+void SetLoop(double *__restrict d, const double *__restrict a, const double *__restrict b, int n) {
+    if (BA && BB) {
+        const double x = *a, y = *b;
+        for (int e = 0; e < n; ++e) d[e] = Arith<X>(x, y);
+    } else if (BA) {
+        const double x = *a;
+        for (int e = 0; e < n; ++e) d[e] = Arith<X>(x, b[e]);
+    } else if (BB) {
+        const double y = *b;
+        for (int e = 0; e < n; ++e) d[e] = Arith<X>(a[e], y);
+    } else {
+        for (int e = 0; e < n; ++e) d[e] = Arith<X>(a[e], b[e]);
+    }
+}
+template <int X, bool BB, bool Reversed>
+void InPlaceLoop(double *__restrict d, const double *__restrict b, int n) {
+    if (BB) {
+        const double y = *b;
+        for (int e = 0; e < n; ++e) d[e] = Reversed ? Arith<X>(y, d[e]) : Arith<X>(d[e], y);
+    } else {
+        for (int e = 0; e < n; ++e) d[e] = Reversed ? Arith<X>(b[e], d[e]) : Arith<X>(d[e], b[e]);
+    }
+}
+template <bool BA>
+void CopyLoop(double *__restrict d, const double *__restrict a, int n) {
+    if (BA) {
+        const double x = *a;
+        for (int e = 0; e < n; ++e) d[e] = x;
+    } else {
+        for (int e = 0; e < n; ++e) d[e] = a[e];
+    }
+}
+
+typedef void (*SetFunction)(double *, const double *, const double *, int);
+typedef void (*InPlaceFunction)(double *, const double *, int);
+template <int X>
+SetFunction SetFor(bool ba, bool bb) {
+    return ba ? (bb ? SetLoop<X, true, true> : SetLoop<X, true, false>)
+              : (bb ? SetLoop<X, false, true> : SetLoop<X, false, false>);
+}
+template <int X>
+InPlaceFunction InPlaceFor(bool bb, bool reversed) {
+    return bb ? (reversed ? InPlaceLoop<X, true, true> : InPlaceLoop<X, true, false>)
+              : (reversed ? InPlaceLoop<X, false, true> : InPlaceLoop<X, false, false>);
+}
+
+ColumnInput InputOf(const ColumnSource &s, const ColumnRun &run, double *const *slots) {
+    switch (s.kind) {
+    case ColumnSource::kRing: return {s.base + s.shift, s.base, run.length - s.shift};
+    case ColumnSource::kSlot: return {slots[s.slot], nullptr, run.length};
+    default: return {s.base, s.base, run.length};
+    }
+}
+
+void RunColumnOp(const ColumnOp &op, const ColumnRun &run, double *const *slots) {
+    double *d = slots[op.dst];
+    const int n = run.length;
+    if (op.form == ColumnOp::kNegate) {
+        for (int e = 0; e < n; ++e) d[e] = -d[e];
+        return;
+    }
+    const bool ba = op.a.kind == ColumnSource::kBroadcast, bb = op.b.kind == ColumnSource::kBroadcast;
+    const ColumnInput a = op.form == ColumnOp::kSet || op.form == ColumnOp::kCopy ? InputOf(op.a, run, slots)
+                                                                                  : ColumnInput{nullptr, nullptr, n};
+    const ColumnInput b = op.form == ColumnOp::kCopy ? ColumnInput{nullptr, nullptr, n} : InputOf(op.b, run, slots);
+    // Pieces between the wraps of the two operands.
+    for (int e = 0; e < n;) {
+        int end = n;
+        if (!ba && a.wrap > e && a.wrap < end) end = a.wrap;
+        if (!bb && b.wrap > e && b.wrap < end) end = b.wrap;
+        const double *pa = ba || e < a.wrap ? a.p + (ba ? 0 : e) : a.p2 + (e - a.wrap);
+        const double *pb = bb || e < b.wrap ? b.p + (bb ? 0 : e) : b.p2 + (e - b.wrap);
+        const int m = end - e;
+        switch (op.form) {
+        case ColumnOp::kCopy: (ba ? CopyLoop<true> : CopyLoop<false>)(d + e, pa, m); break;
+        case ColumnOp::kSet: {
+            const SetFunction f = op.arith == 0 ? SetFor<0>(ba, bb) : op.arith == 1 ? SetFor<1>(ba, bb)
+                                : op.arith == 2 ? SetFor<2>(ba, bb) : SetFor<3>(ba, bb);
+            f(d + e, pa, pb, m);
+            break;
+        }
+        default: {
+            const bool reversed = op.form == ColumnOp::kReversed;
+            const InPlaceFunction f = op.arith == 0 ? InPlaceFor<0>(bb, reversed)
+                                    : op.arith == 1 ? InPlaceFor<1>(bb, reversed)
+                                    : op.arith == 2 ? InPlaceFor<2>(bb, reversed) : InPlaceFor<3>(bb, reversed);
+            f(d + e, pb, m);
+            break;
+        }
+        }
+        e = end;
+    }
+}
+
+#if defined(__i386__) && defined(__FLT_EVAL_METHOD__) && __FLT_EVAL_METHOD__ == 2
+#define VR_X87_COLUMNS 1
+#endif
+
+// The run's results into out; false (nothing of out written) when the run
+// must go equation by equation instead.
+__attribute__((noinline)) bool RunColumns(ColumnRun &run, double *out) {
+    const int n = run.length;
+    double *const result = out + run.first;
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(result), end = begin + static_cast<uintptr_t>(n) * sizeof(double);
+    for (size_t k = 0; k < run.reads.size(); k += 2)
+        if (begin < run.reads[k + 1] && run.reads[k] < end) return false;
+    bool direct = true;
+#ifdef VR_X87_COLUMNS
+    // Exceptions that would trap are masked while the columns run and
+    // looked for afterwards: the results reach out only when there was none.
+    unsigned short control;
+    __asm__ volatile("fnstcw %0" : "=m"(control));
+    const bool traps = (control & 0x3F) != 0x3F;
+    if (traps) {
+        const unsigned short masked = static_cast<unsigned short>(control | 0x3F);
+        __asm__ volatile("fldcw %0" : : "m"(masked));
+        direct = false;
+    }
+#endif
+    double *slots[kMaxColumnSlots];
+    for (int s = 0; s < run.slots; ++s)
+        slots[s] = s == run.result && direct ? result : run.temp.data() + static_cast<size_t>(s) * static_cast<size_t>(n);
+    for (const ColumnOp &op : run.ops) RunColumnOp(op, run, slots);
+#ifdef VR_X87_COLUMNS
+    if (traps) {
+        unsigned short status;
+        __asm__ volatile("fnstsw %0" : "=m"(status));
+        const bool trapped = (status & ~control & 0x3F) != 0;
+        if (trapped) __asm__ volatile("fnclex");
+        __asm__ volatile("fldcw %0" : : "m"(control));
+        if (trapped) return false;
+        const double *r = slots[run.result];
+        for (int e = 0; e < n; ++e) result[e] = r[e];
+    }
+#endif
+    return true;
+}
+
 void Release() {
     std::free(gForm.code);
     gForm = FusedForm{};
+    gRuns.clear();
 }
 
-// The loop. Returns 0 without evaluating anything when the stack has not
-// the room the fused equations need (RunPcode then raises where it would).
-// Called with a null out once, it only hands out its labels.
-int RunForm(double *out) {
+}  // namespace
+
+// The loop, with the test whether the form is current in front of it, in
+// one function: a call less on every evaluation. When the stack has not the
+// room the fused equations need, the P-code runs (RunPcode then raises
+// where it would). Called with a null code, it only hands out its labels.
+void EvaluateEquations(PcodeProgram *const *code, int count, double *out, int mayRebuild) {
 #define VR_FUSED_LABEL(name) &&L##name,
     static const void *const kLabels[] = {VR_FUSED_OPS(VR_FUSED_LABEL)};
 #undef VR_FUSED_LABEL
-    if (!out) {
+    if (!code) {
         gLabels = kLabels;
-        return 0;
+        return;
     }
+    if (!(gForm.built && gForm.generation == gPcodeGeneration && gForm.source == code && gForm.count == count &&
+          gForm.firstCode == code[0]) &&
+        !(mayRebuild && BuildFusedEquations(code, count)))
+        goto interpret;
+    if (gForm.maxDepth > gValueStack.limit - gValueStack.top) goto interpret;
+    {
     double *const entry = gValueStack.top;
-    if (gForm.maxDepth > gValueStack.limit - entry) return 0;
     double *sp = entry;
     double acc = 0, a, m;
     const FusedInstruction *ip = gForm.code;
@@ -398,12 +766,18 @@ BINARY_STORE(DivStore, /)
     L##name: m = *ip[1].a.cell opX *ip[2].a.cell; VR_ROUND(m);                               \
         acc = *ip[0].a.cell opY m; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
     L##name##Push: sp[-1] = acc; m = *ip[1].a.cell opX *ip[2].a.cell; VR_ROUND(m);           \
-        acc = *ip[0].a.cell opY m; VR_ROUND(acc); ++sp; ip += 3; NEXT;
+        acc = *ip[0].a.cell opY m; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
+    L##name##Store: m = *ip[1].a.cell opX *ip[2].a.cell; VR_ROUND(m);                        \
+        acc = *ip[0].a.cell opY m; VR_ROUND(acc); out[ip[3].a.index] = acc; gEvalError = 0;    \
+        ip += 4; NEXT;
 #define PM(name, opX, opY)                                                                    \
     L##name: m = *ip[0].a.cell opX *ip[1].a.cell; VR_ROUND(m);                               \
         acc = m opY *ip[2].a.cell; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
     L##name##Push: sp[-1] = acc; m = *ip[0].a.cell opX *ip[1].a.cell; VR_ROUND(m);           \
-        acc = m opY *ip[2].a.cell; VR_ROUND(acc); ++sp; ip += 3; NEXT;
+        acc = m opY *ip[2].a.cell; VR_ROUND(acc); ++sp; ip += 3; NEXT;                         \
+    L##name##Store: m = *ip[0].a.cell opX *ip[1].a.cell; VR_ROUND(m);                        \
+        acc = m opY *ip[2].a.cell; VR_ROUND(acc); out[ip[3].a.index] = acc; gEvalError = 0;    \
+        ip += 4; NEXT;
 TRI(TriAddAdd, +, +)
 TRI(TriAddSub, +, -)
 TRI(TriAddMul, +, *)
@@ -513,16 +887,21 @@ LPcode:
     out[ip[1].a.index] = RunPcode(ip->a.code);
     ip += 2;
     NEXT;
+LColumns:
+    gEvalError = 0;
+    ip += RunColumns(gRuns[static_cast<size_t>(ip->a.index)], out) ? ip[1].a.index : 2;
+    NEXT;
 LStop:
     gValueStack.top = entry;
-    return 1;
+    return;
+    }
+interpret:
+    for (int i = 0; i < count; ++i) out[i] = code[i] ? RunPcode(code[i]) : 0;
 #undef NEXT
 #undef BINARY
 #undef MEM
 #undef PAIR
 }
-
-}  // namespace
 
 int BuildFusedEquations(PcodeProgram *const *code, int count) {
     Release();
@@ -530,16 +909,37 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
     try {
         Emitter e;
         std::vector<double> pool;
-        std::vector<Step> steps;
+        std::vector<std::vector<Step>> decoded(static_cast<size_t>(count));
         std::vector<unsigned char> covered(static_cast<size_t>(count));
         int maxDepth = 0;
         for (int i = 0; i < count; ++i) {
             const size_t poolSize = pool.size();
-            if (code[i] && Decode(code[i], steps, pool, &maxDepth)) {
+            if (!code[i] || !Decode(code[i], decoded[static_cast<size_t>(i)], pool, &maxDepth)) {
+                decoded[static_cast<size_t>(i)].clear();
+                pool.resize(poolSize);
+            }
+        }
+        FindColumnRuns(decoded, pool);
+        size_t nextRun = 0, runStart = 0;
+        for (int i = 0; i < count; ++i) {
+            if (nextRun < gRuns.size() && gRuns[nextRun].first == i) {
+                // the run's columns, then its equations one by one for when
+                // the columns cannot be used
+                runStart = e.code.size();
+                e.AddWord(kFColumns, static_cast<intptr_t>(nextRun));
+                e.AddWord(kFStop, 0);  // second word: the words to skip, set below
+            }
+            const std::vector<Step> &steps = decoded[static_cast<size_t>(i)];
+            if (!steps.empty()) {
                 const size_t start = e.code.size();
                 EmitEquation(steps, e);
                 const int last = e.code.size() > start ? e.ops.back() : -1;
-                if ((last >= kFMemAdd && last <= kFMemDiv) || (last >= kFAdd && last <= kFDiv)) {
+                const int whole = e.code.size() == start + 3 ? e.ops[start] - kFTriAddAdd : -1;
+                if (whole >= 0 && whole <= kFPmDivDivPush - kFTriAddAdd && whole % 2 == 0) {
+                    // one three-operand shape, first in its equation: the whole equation
+                    e.ops[start] = kFTriAddAddStore + whole / 2;
+                    e.AddWord(kFStop, i);  // fourth word: the index only
+                } else if ((last >= kFMemAdd && last <= kFMemDiv) || (last >= kFAdd && last <= kFDiv)) {
                     e.ops.back() = last >= kFAdd ? last - kFAdd + kFAddStore : last - kFMemAdd + kFMemAddStore;
                     e.AddWord(kFStop, i);  // second word: the index only
                 } else {
@@ -547,7 +947,6 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
                 }
                 covered[static_cast<size_t>(i)] = 1;
             } else {
-                pool.resize(poolSize);
                 if (code[i]) {
                     e.AddWord(kFPcode, 0, code[i]);
                     e.AddWord(kFStop, i);  // second word: the index only
@@ -559,24 +958,35 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
                     covered[static_cast<size_t>(i)] = 1;
                 }
             }
+            if (nextRun < gRuns.size() && gRuns[nextRun].first + gRuns[nextRun].length - 1 == i) {
+                e.code[runStart + 1].a.index = static_cast<intptr_t>(e.code.size() - runStart);
+                ++nextRun;
+            }
         }
         e.AddWord(kFStop, 0);
         // One block: instructions, then the constants, then the flags.
         const size_t codeBytes = e.code.size() * sizeof(FusedInstruction);
         const size_t poolBytes = pool.size() * sizeof(double);
         char *block = static_cast<char *>(std::malloc(codeBytes + poolBytes + covered.size()));
-        if (!block) return 0;
+        if (!block) {
+            Release();
+            return 0;
+        }
         gForm.code = reinterpret_cast<FusedInstruction *>(block);
         gForm.constants = reinterpret_cast<double *>(block + codeBytes);
         gForm.covered = reinterpret_cast<unsigned char *>(block + codeBytes + poolBytes);
         std::memcpy(gForm.code, e.code.data(), codeBytes);
         if (poolBytes) std::memcpy(gForm.constants, pool.data(), poolBytes);
         std::memcpy(gForm.covered, covered.data(), covered.size());
-        if (!gLabels) RunForm(nullptr);
+        if (!gLabels) EvaluateEquations(nullptr, 0, nullptr, 0);
         for (size_t k = 0; k < e.code.size(); ++k) {
             gForm.code[k].label = gLabels[e.ops[k]];
             if (e.constantOf[k] >= 0) gForm.code[k].a.cell = gForm.constants + e.constantOf[k];
         }
+        for (ColumnRun &run : gRuns)
+            for (ColumnOp &op : run.ops)
+                for (ColumnSource *src : {&op.a, &op.b})
+                    if (src->constant >= 0) src->base = gForm.constants + src->constant;
         gForm.count = count;
         gForm.maxDepth = maxDepth;
         gForm.source = code;
@@ -592,14 +1002,14 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
 
 void FreeFusedEquations() { Release(); }
 
-void EvaluateEquations(PcodeProgram *const *code, int count, double *out, int mayRebuild) {
-    const bool current = gForm.built && gForm.generation == gPcodeGeneration && gForm.source == code &&
-                         gForm.count == count && gForm.firstCode == code[0];
-    if ((current || (mayRebuild && BuildFusedEquations(code, count))) && RunForm(out)) return;
-    for (int i = 0; i < count; ++i) out[i] = code[i] ? RunPcode(code[i]) : 0;
-}
-
 int FusedEquationCovered(int index) {
     if (!gForm.built || index < 0 || index >= gForm.count) return -1;
     return gForm.covered[index];
+}
+
+int FusedEquationInColumns(int index) {
+    if (!gForm.built) return 0;
+    for (const ColumnRun &run : gRuns)
+        if (index >= run.first && index < run.first + run.length) return 1;
+    return 0;
 }

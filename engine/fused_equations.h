@@ -21,9 +21,14 @@ void FreeFusedEquations();
 // out[i] = RunPcode(code[i]) for i = 0 .. count-1 in order, through the form
 // when it is current for code and count. mayRebuild 0: a stale form is not
 // rebuilt (the caller may be nested inside an evaluation of the form) and
-// the P-code runs.
+// the P-code runs. A null code only hands the loop's labels to the form's
+// builder.
 void EvaluateEquations(PcodeProgram *const *code, int count, double *out, int mayRebuild);
 
 // For tests: whether equation index of the current form runs fused (1) or
 // through RunPcode (0); -1 when there is no form or no such equation.
 int FusedEquationCovered(int index);
+
+// For tests: whether equation index of the current form belongs to a run
+// of equations of one shape evaluated a column at a time (1) or not (0).
+int FusedEquationInColumns(int index);

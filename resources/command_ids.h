@@ -61,6 +61,9 @@
 #define IDM_OPEN_COPY 111
 #define IDM_RECENT_FIRST 170
 #define IDM_RECENT_LAST 178
+/* Editor windows: back to the main window, and leave without storing. */
+#define IDM_EDITOR_SWITCH 161
+#define IDM_EDITOR_ABANDON 162
 #define IDM_EDITOR_NOTES_CLOSED 180
 #define IDM_EDITOR_ALL_CLOSED 181
 #define IDM_TYPE 201

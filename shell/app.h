@@ -35,6 +35,8 @@ extern HBITMAP gCaretBitmap;
 // Flags of the frame: context-help mode, closing (and closing all windows
 // without asking), a redraw or a graph cursor action in progress.
 extern int gHelpMode;
+// The system has simple mail: the Mail command is offered (set at start).
+extern int gMailOffered;
 extern int gClosing;
 extern int gClosingAll;
 extern int gRedrawInProgress;
@@ -112,7 +114,10 @@ extern int gProgramVersionNumber;
 
 // ---- Problem-file commands (problem_commands.cpp).
 int LoadProblemFile(HWND owner, int isExample);
-int SaveProblemFile(HWND owner, int askName);
+// Save (saveAs 0: the problem's own name, unless it has none or a name is
+// due) and Save as; 1 when saved, 0 when cancelled, refused during a run or
+// failed (reported; the old file stays whole and the problem changed).
+int SaveProblemFile(HWND owner, int saveAs);
 int QuerySaveProblem(HWND owner);
 // Print mode ("/p", "/pt"): prints the problem file's text; the exit code.
 int PrintProblemFromCommandLine();

@@ -5,9 +5,16 @@
 #include <string>
 
 #include "calculator_logic.h"
+#include "file_dialogs.h"
 #include "help_engine.h"
+#include "messages.h"
+#include "msgbox_win32.h"
+#include "printing_win32.h"
 #include "resource_ids.h"
+#include "safe_save.h"
 #include "settings.h"
+#include "string_ids.h"
+#include "transparency_win32.h"
 #include "ui_lock.h"
 #include "workspace.h"
 
@@ -77,9 +84,18 @@ void OnTextChanged(HWND dialog) {
     if (!SetCalculatorInput(input.c_str())) return;  // the edit's limit keeps this from happening
     lstrcpynA(gCalculator.format, format.c_str(), sizeof gCalculator.format);
     EnableEvaluate(dialog);
+    // Typing is quiet: a run-time message goes into the current value, not
+    // into a box, and stays there, since a fault leaves no new value.
+    SetDlgItemTextA(dialog, IDC_CALC_CURRENT, "");
     char current[1100];
-    EvaluateCalculator(kCalculatorTyping, current, sizeof current);
-    SetDlgItemTextA(dialog, IDC_CALC_CURRENT, current);
+    const int quiet = gQuietMessages;
+    HWND quietWindow = gQuietMessageWindow;
+    gQuietMessages = 1;
+    gQuietMessageWindow = dialog;
+    const int ok = EvaluateCalculator(kCalculatorTyping, current, sizeof current);
+    gQuietMessages = quiet;
+    gQuietMessageWindow = quietWindow;
+    if (ok) SetDlgItemTextA(dialog, IDC_CALC_CURRENT, current);
 }
 
 void OnEvaluate(HWND dialog) {
@@ -106,6 +122,23 @@ void OnClearAll(HWND dialog) {
     EnableEvaluate(dialog);
 }
 
+// "Save...": exactly the history's text, through a temporary file.
+void OnSave(HWND dialog) {
+    HWND history = History(dialog);
+    if (GetWindowTextLengthA(history) == 0) return;
+    if (!AskFileName("", gFileDialogBuffer, IDS_TITLE_SAVE_AS, IDS_FILTER_TEXT, 1, dialog)) return;
+    if (FileExists(gFileDialogBuffer) && !AskOkCancel(IDS_EPS_OVERWRITE)) return;
+    const std::string text = ControlText(history);
+    SafeSave save;
+    SetLastError(0);  // the save reports by errno: no stale code in its message
+    if (!BeginSafeSave(&save, gFileDialogBuffer, 0)) {
+        ShowSystemError(GetLastError() ? GetLastError() : ERROR_CANNOT_MAKE);
+        return;
+    }
+    std::fwrite(text.data(), 1, text.size(), save.file);
+    if (!CommitSafeSave(&save)) ShowSystemError(GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
+}
+
 void UpdateMenu(HWND dialog, HMENU menu) {
     HWND history = History(dialog);
     const bool filled = GetWindowTextLengthA(history) > 0;
@@ -125,11 +158,22 @@ void UpdateMenu(HWND dialog, HMENU menu) {
     set(IDM_CALC_CLEAR, selection);
 }
 
+// The Edit menu's items at the mouse point (the cursor for a keyboard request).
+void ShowEditPopup(HWND dialog, LPARAM at) {
+    HMENU edit = GetSubMenu(GetMenu(dialog), 1);
+    if (!edit) return;
+    UpdateMenu(dialog, edit);
+    EnableEvaluate(dialog);
+    POINT p = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    if (p.x == -1 && p.y == -1) GetCursorPos(&p);
+    TrackPopupMenu(edit, TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, dialog, nullptr);
+}
+
 void ShowCalculatorHelp(HWND dialog, UINT command, ULONG_PTR data) { ShowHelp(dialog, gHelpFile, command, data); }
 
 }  // namespace
 
-INT_PTR CALLBACK CalculatorDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK CalculatorDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         LoadRichEditControl(dialog);
@@ -143,6 +187,10 @@ INT_PTR CALLBACK CalculatorDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
         UpdateMenu(dialog, reinterpret_cast<HMENU>(wParam));
         EnableEvaluate(dialog);
         return TRUE;
+    case WM_ACTIVATE:
+        SetInactiveTransparency(dialog, LOWORD(wParam) != WA_INACTIVE);
+        return FALSE;
+    case WM_CONTEXTMENU: ShowEditPopup(dialog, lParam); return TRUE;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         HWND history = History(dialog);
@@ -156,6 +204,10 @@ INT_PTR CALLBACK CalculatorDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
             if (gCalculator.input && gCalculator.input[0]) OnEvaluate(dialog);
             return TRUE;
         case IDM_CALC_CLEAR_ALL: OnClearAll(dialog); return TRUE;
+        case IDM_CALC_SAVE: OnSave(dialog); return TRUE;
+        case IDM_CALC_PRINT:
+            if (GetWindowTextLengthA(history) > 0) PrintEditControl(history);
+            return TRUE;
         case IDM_CALC_SELECT_ALL:
             SendMessageA(history, EM_SETSEL, 0, -1);
             SetFocus(history);

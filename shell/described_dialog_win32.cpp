@@ -6,11 +6,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
+#include "browsers_win32.h"
 #include "code_libraries.h"
 #include "graph_window_win32.h"
 #include "help_engine.h"
+#include "library_loader.h"
+#include "mathlink_win32.h"
 #include "memory.h"
 #include "messages.h"
 #include "platform_win32.h"
@@ -21,6 +25,8 @@
 #include "problem_settings.h"
 #include "string_ids.h"
 #include "text_window_state.h"
+#include "transparency_win32.h"
+#include "ui_lock.h"
 #include "view_color_dialogs.h"
 #include "workspace.h"
 
@@ -293,6 +299,8 @@ BOOL OnInit(HWND dialog) {
     for (const DialogItem &item : gSession.items)
         if (item.type == kItemCharArray)
             SendDlgItemMessageA(dialog, item.control, EM_LIMITTEXT, item.targetSize - 1, 0);
+    if (FindItem(gSession, IDC_METHOD_PARAM_ROWS) && GetDlgItem(dialog, IDC_METHOD_PARAM_ROWS))
+        ShowSolverParameterPage(gSession, gCodeLibraryIndex);
     SubclassRowEdits(dialog);
     if (!gSession.pages.empty()) InitDialogPages(dialog, gSession);
     EnableAutoCompleteAll(dialog);
@@ -324,6 +332,40 @@ void LibraryHelp(HWND dialog, int combo, int section) {
     else ShowHelp(dialog, file.c_str(), HELP_CONTENTS, 0);
 }
 
+// "Default values" of dialog 820: the fields of an installed kernel, found
+// from the program that opens its documents, over what the dialog shows.
+void FillMathLinkDefaults(HWND dialog) {
+    struct Field {
+        int id;
+        char *text;
+        int size;
+    };
+    MathLinkSettings *fields = new MathLinkSettings();
+    const Field kFields[] = {
+        {IDC_ML_DLL0, fields->library[kMathLinkLocal], kMathLinkPathSize},
+        {IDC_ML_DLL1, fields->library[kMathLinkTcp], kMathLinkPathSize},
+        {IDC_ML_MLL0, fields->protocolModule[kMathLinkLocal], kMathLinkPathSize},
+        {IDC_ML_MLL1, fields->protocolModule[kMathLinkTcp], kMathLinkPathSize},
+        {IDC_ML_EXE0, fields->kernel, kMathLinkPathSize},
+        {IDC_ML_PRE0, fields->before[kMathLinkLocal], kMathLinkTextSize},
+        {IDC_ML_PST0, fields->after[kMathLinkLocal], kMathLinkTextSize},
+        {IDC_ML_NAME, fields->linkName, kMathLinkTextSize},
+    };
+    for (const Field &f : kFields) GetDlgItemTextTrimmed(dialog, f.id, f.text, f.size);
+    DetectMathematicaPaths(fields);
+    for (const Field &f : kFields) SetDlgItemTextA(dialog, f.id, f.text);
+    delete fields;
+}
+
+bool IsMathLinkBrowseButton(int id) {
+    switch (id) {
+    case IDC_ML_DLL0_BROWSE: case IDC_ML_MLL0_BROWSE: case IDC_ML_EXE0_BROWSE: case IDC_ML_DLL1_BROWSE:
+    case IDC_ML_MLL1_BROWSE: case IDC_ML_DLL2_BROWSE: case IDC_ML_MLL2_BROWSE:
+        return true;
+    }
+    return false;
+}
+
 void OnCommand(HWND dialog, int id, int code) {
     switch (id) {
     case IDOK:
@@ -344,6 +386,13 @@ void OnCommand(HWND dialog, int id, int code) {
     case IDC_TEXT_BROWSE: BrowseInto(dialog, IDC_TEXT_OUTPUT_FILE, true); return;
     case IDC_METHOD_LIBRARY_HELP: LibraryHelp(dialog, IDC_METHOD_LIBRARY, IDS_SECTION_CODE_HELP); return;
     case IDC_PLOTTER_DRIVER_HELP: LibraryHelp(dialog, IDC_PLOTTER_DRIVER, IDS_SECTION_PLOTTER_HELP); return;
+    case IDC_ML_DEFAULTS:
+        if (code == BN_CLICKED) FillMathLinkDefaults(dialog);
+        return;
+    }
+    if (IsMathLinkBrowseButton(id)) {
+        if (code == BN_CLICKED) BrowseInto(dialog, id + 1, false);
+        return;
     }
     if (IsSelector(gSession, id)) {
         if (code == BN_CLICKED) {
@@ -578,4 +627,39 @@ BOOL CALLBACK DropElementCode(HWND w, LPARAM) {
 // again at the next drawing.
 void Win32DialogShell::ParametersChanged() {
     if (gMdiClient) EnumChildWindows(gMdiClient, DropElementCode, 0);
+}
+
+// A new "Transparency" reaches the calculator and the browsers at once.
+void Win32DialogShell::ApplyTransparency() {
+    for (HWND window : {gCalculatorDialog, gBrowserDialogs[0], gBrowserDialogs[1]}) {
+        if (!window) continue;
+        SetInactiveTransparency(window, true);
+        SetInactiveTransparency(window, false);
+    }
+}
+
+// The library is loaded only while its parameters are read: the method in
+// use stays until OK selects the new one.
+bool Win32DialogShell::PeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
+                                                 std::vector<double> *values) {
+    char path[MAX_PATH + 1] = {};
+    ReadSettingString(kCodeLibrariesSection, entry.c_str(), "", path, sizeof path, kSettingsShared);
+    HMODULE module = path[0] ? LoadLibrarySilently(path) : nullptr;
+    if (!module) {
+        ShowErrorBoxFormatted(IDS_MATH_LIBRARY_NOT_FOUND, path);
+        return false;
+    }
+    FARPROC found = GetProcAddress(module, "ParamDLL");
+    if (!found) found = GetProcAddress(module, "_ParamDLL@4");
+    ParamDllProc param = reinterpret_cast<ParamDllProc>(reinterpret_cast<void *>(found));
+    // A library that never answers null is read no further than any dialog
+    // could page through.
+    for (int i = 0; param && i < 32767; ++i) {
+        const SolverParamEntry *p = param(i);
+        if (!p) break;
+        names->push_back(p->name ? p->name : "");
+        values->push_back(p->value);
+    }
+    FreeLibrary(module);
+    return true;
 }

@@ -46,5 +46,8 @@ public:
     int AvailablePictureFormats() override;
     void SelectCodeLibrary(int index, const std::string &entry) override;
     void ParametersChanged() override;
+    void ApplyTransparency() override;
+    bool PeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
+                                   std::vector<double> *values) override;
 };
 extern Win32DialogShell gWin32DialogShell;

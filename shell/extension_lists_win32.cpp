@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "extension_list_logic.h"
+#include "graph_elements.h"
 #include "help_engine.h"
 #include "math_libraries.h"
 #include "messages.h"
 #include "resource_ids.h"
 #include "settings_files.h"
 #include "string_ids.h"
+#include "window_helpers.h"
 
 namespace {
 
@@ -210,6 +212,11 @@ INT_PTR CALLBACK ExtensionListDlgProc(HWND dialog, UINT message, WPARAM wParam, 
     }
     case WM_COMMAND:
         return gList ? OnCommand(dialog, *gList, LOWORD(wParam), HIWORD(wParam)) : FALSE;
+    case WM_HELP: OnDialogHelp(dialog, reinterpret_cast<const HELPINFO *>(lParam)); return TRUE;
+    case WM_CONTEXTMENU:
+        OnDialogContextMenu(dialog, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
+                            reinterpret_cast<HWND>(wParam));
+        return TRUE;
     }
     return FALSE;
 }
@@ -219,7 +226,11 @@ INT_PTR CALLBACK ExtensionListDlgProc(HWND dialog, UINT message, WPARAM wParam, 
 int RunExtensionListsDialog(HWND owner, int kind) {
     if (kind < 0 || kind > 3) return 0;
     ListSession session = {kind, {}, -1, false};
-    if (kind == kMathLibraryList) UnloadMathLibraries();
+    if (kind == kMathLibraryList) {
+        // Compiled element code calls into the libraries by address.
+        FreeElementCode();
+        UnloadMathLibraries();
+    }
     ListSession *outer = gList;
     const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EXTENSION_LISTS), owner,
                                            ExtensionListDlgProc, reinterpret_cast<LPARAM>(&session));

@@ -10,14 +10,24 @@
 #include <initializer_list>
 
 #include "app.h"
+#include "browsers_win32.h"
 #include "display_list.h"
+#include "editor_windows.h"
+#include "file_handles.h"
 #include "fpu_faults.h"
 #include "graph_pipeline.h"
 #include "graph_window_win32.h"
+#include "calculator_win32.h"
+#include "escape_sequences_win32.h"
+#include "extension_lists_win32.h"
 #include "help_engine.h"
+#include "mail_win32.h"
 #include "instance_check.h"
 #include "math_libraries.h"
 #include "messages.h"
+#include "printing_win32.h"
+#include "problem_clipboard_win32.h"
+#include "problem_files.h"
 #include "problem_settings.h"
 #include "resource_ids.h"
 #include "settings_commands.h"
@@ -31,6 +41,7 @@
 #include "workspace.h"
 
 int gHelpMode;
+int gMailOffered;
 int gClosing;
 int gClosingAll;
 int gRedrawInProgress;
@@ -69,6 +80,7 @@ bool IsSettingsCommand(int id) {
     switch (id) {
     case IDM_GRAPHICS_FORMAT: case IDM_COLOR: case IDM_VIEW_POINT: case IDM_TEXT_FORMAT:
     case IDM_PLOTTER_SETTINGS: case IDM_STATUS_LINE: case IDM_PREFERENCES:
+    case IDM_MATHEMATICA:
         return true;
     }
     return false;
@@ -77,17 +89,17 @@ bool IsSettingsCommand(int id) {
 bool CommandBuilt(int id) {
     if (IsSettingsCommand(id)) return true;
     if (id >= IDM_REFRESH_WINDOW && id <= IDM_PREVIOUS_FRACTAL_ORDER) return GraphCommandAvailable(id);
-    if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST) return false;
+    if (id == IDM_NOTES || id == IDM_ALL_SETTINGS || id == IDM_TOOLBARS) return true;
     if (id >= IDM_TYPE && id <= IDM_ALL_SETTINGS) return false;
     if (id >= IDM_GRAPHICS_FORMAT && id <= IDM_STATUS_LINE && id != IDM_NEW_TEXT) return false;
     if (id >= IDM_GET_SCREEN && id <= IDM_SAVE_POINTS) return false;
-    if (id >= IDM_CLONE && id <= IDM_PASTE_WINDOW) return false;
+    if (id >= IDM_EXTERNAL_CODES && id <= IDM_ESCAPE_SEQUENCES) return true;
     if (id >= IDM_PREFERENCES && id <= IDM_MATHEMATICA) return false;
     switch (id) {
-    case IDM_OPEN: case IDM_OPEN_EXAMPLE: case IDM_SAVE_AS: case IDM_PRINTER_SETUP: case IDM_PRINT:
-    case IDM_MAIL: case IDM_EDITOR_NOTES_CLOSED: case IDM_EDITOR_ALL_CLOSED: case IDM_INITIAL_BROWSER:
-    case IDM_PARAMETER_BROWSER: case IDM_CALCULATOR: case IDM_SHOW_FONTS: case IDM_CODE_LIBRARY_HELP:
+    case IDM_CODE_LIBRARY_HELP:
         return false;
+    // Offered only when the system has simple mail (found at start).
+    case IDM_MAIL: return gMailOffered != 0;
     }
     return true;
 }
@@ -161,6 +173,7 @@ void OpenCopy() {
 void NewProblem(HWND frame, bool silent) {
     if (IsBusy()) return;
     if (!silent && !QuerySaveProblem(frame)) return;
+    AbandonEditorChanges();
     CloseAllChildren();
     FreeProblemWorkspace();
     if (!silent) ResetProblemSettings();
@@ -209,6 +222,27 @@ void NewChildCommand(HWND frame, int isGraph) {
     gProblemChanged = 1;
     // Then, as "Graphics format..." or "Text format...", once those dialogs exist.
     (void)frame;
+}
+
+// Clone, copy and paste of windows; refused while busy, as every change of
+// the set of windows is. A paste that brought no window changes nothing.
+void WindowClipboardCommand(int id, HWND active) {
+    if (IsBusy()) return;
+    const int before = ChildCount();
+    switch (id) {
+    case IDM_CLONE:
+        if (active) DuplicateWindow(active);
+        break;
+    case IDM_COPY_WINDOW:
+        if (active) CopyWindowToClipboard(active);
+        break;
+    case IDM_PASTE_WINDOW: PasteWindowFromClipboard(); break;
+    }
+    if (ChildCount() > before) {
+        gProblemChanged = 1;
+        FocusActiveChild();
+    }
+    UpdateFrameMenuStates();
 }
 
 void StartCommand() {
@@ -266,9 +300,7 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         DrawCommand(id);
         return;
     }
-    // Open has no dialog yet, but a file named on the command line or
-    // dropped on the frame is loaded through it.
-    if (!CommandBuilt(id) && !(id == IDM_OPEN && gFileNamePending)) {
+    if (!CommandBuilt(id)) {
         if (id >= VR_FIRST_CHILD_ID) DefFrameProcA(frame, gMdiClient, WM_COMMAND, wParam, lParam);
         return;
     }
@@ -284,9 +316,18 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     }
     switch (id) {
     case IDM_NEW: NewProblem(frame, lParam == -1); return;
+    case IDM_INITIAL_BROWSER:
+    case IDM_PARAMETER_BROWSER:
+        ShowBrowser(id - IDM_INITIAL_BROWSER);
+        // 1234: opened at start-up, the frame keeps the focus.
+        if (lParam == 1234) SetFocus(frame);
+        return;
     case IDM_OPEN:
     case IDM_OPEN_EXAMPLE: LoadCommand(frame, id); return;
-    case IDM_SAVE: SaveProblemFile(frame, 0); return;
+    case IDM_SAVE:
+    case IDM_SAVE_AS: SaveProblemFile(frame, id == IDM_SAVE_AS); return;
+    case IDM_PRINTER_SETUP: ShowPrinterSetup(frame); return;
+    case IDM_PRINT: PrintActiveWindow(frame); return;
     case IDM_EXIT:
         if (!IsBusy()) SendMessageA(frame, WM_CLOSE, 0, 0);
         return;
@@ -322,6 +363,9 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
             gProblemChanged = 1;
         }
         return;
+    case IDM_CLONE:
+    case IDM_COPY_WINDOW:
+    case IDM_PASTE_WINDOW: WindowClipboardCommand(id, ActiveChild()); return;
     case IDM_CLOSE_ALL:
     case IDM_CLOSE_ALL_SILENT:
         if (IsBusy()) return;
@@ -341,7 +385,27 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     case IDM_HELP_SEARCH: ShowHelp(gMdiClient, gHelpFile, kHelpPartialKey, reinterpret_cast<ULONG_PTR>("")); return;
     case IDM_HELP_ON_HELP: ShowHelpTopic(kHelpOnHelpTopic); return;
     case IDM_ABOUT: AboutCommand(frame); return;
+    case IDM_CALCULATOR: ShowCalculator(frame); return;
+    case IDM_MAIL: MailProblem(frame); return;
+    case IDM_EXTERNAL_CODES:
+    case IDM_MATH_EXTENSIONS:
+    case IDM_PLOTTER_DRIVERS:
+    case IDM_FONT_FILES:
+        if (!IsBusy()) RunExtensionListsDialog(frame, id - IDM_EXTERNAL_CODES);
+        return;
+    case IDM_ESCAPE_SEQUENCES: EditEscapeSequences(frame); return;
+    case IDM_SHOW_FONTS: ShowFontsHelp(); return;
     case IDM_UPDATES: RunUpdater(); return;
+    case IDM_NOTES: OpenNotesEditor(); return;
+    case IDM_TOOLBARS: CustomizeToolbars(); return;
+    case IDM_ALL_SETTINGS: OpenAllSettingsEditor(); return;
+    case IDM_EDITOR_NOTES_CLOSED:
+    case IDM_EDITOR_ALL_CLOSED: ApplyEditorText(id - IDM_EDITOR_NOTES_CLOSED); return;
+    }
+    if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST) {
+        gRecentSlotToOpen = id - IDM_RECENT_FIRST + 1;
+        PostMessageA(frame, WM_COMMAND, IDM_OPEN, 0);
+        return;
     }
     if (id >= kMathHelpFirstCommand && id < kMathHelpFirstCommand + gMathLibraryCount) {
         OpenMathLibraryHelp(id - kMathHelpFirstCommand);
@@ -353,8 +417,11 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
 
 // Closing asks to save, then every child; one that stays keeps the frame.
 bool PrepareToClose(HWND frame) {
-    if (IsBusy() || !QuerySaveProblem(frame)) return false;
+    if (IsBusy() || !AcceptEditorsBeforeClose() || !QuerySaveProblem(frame)) return false;
     gClosing = 1;
+    for (int i = 0; i < 2; ++i)
+        WriteOptionInt(i ? IDS_KEY_BROWSERP_VISIBLE : IDS_KEY_BROWSER0_VISIBLE,
+                       gSavePosition && gBrowserDialogs[i] && IsWindowVisible(gBrowserDialogs[i]));
     SendMessageA(frame, WM_COMMAND, IDM_CLOSE_ALL_SILENT, 0);
     if (ChildCount()) {
         gClosing = 0;
@@ -436,6 +503,12 @@ LRESULT AnswerTestHook(WPARAM wParam, LPARAM lParam) {
     case kTestHookProblemChanged: return gProblemChanged;
     case kTestHookRunning: return gRunning;
     case kTestHookChildCount: return ChildCount();
+    case kTestHookDiskFull: gSimulateDiskFull = static_cast<int>(lParam); return 1;
+    case kTestHookMenuText: {
+        char text[256] = "";
+        if (!GetMenuStringA(gFrameMenu, static_cast<UINT>(lParam), text, sizeof text, MF_BYCOMMAND)) return 0;
+        return GlobalAddAtomA(text[0] ? text : " ");
+    }
     case kTestHookMenuState:
         if (lParam < 0) return static_cast<LRESULT>(GetMenuState(gFrameMenu, static_cast<UINT>(-1 - lParam), MF_BYPOSITION));
         return static_cast<LRESULT>(GetMenuState(gFrameMenu, static_cast<UINT>(lParam), MF_BYCOMMAND));
@@ -461,7 +534,7 @@ int IsBusy() { return gRunning || gRedrawInProgress || gCursorActionInProgress; 
 void UpdateFrameTitle() {
     if (!gFrameWindow) return;
     char title[2 * kPathSize + 4];
-    if (*gProblemPath) std::snprintf(title, sizeof title, "%s - %s", gCaption, gProblemPath);
+    if (*gProblemPath) std::snprintf(title, sizeof title, "%s - %s", gCaption, ShortenPathForMenu(gProblemPath, 0));
     else std::snprintf(title, sizeof title, "%s", gCaption);
     SetWindowTextA(gFrameWindow, title);
 }
@@ -619,6 +692,12 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
     case WM_TIMER:
         if (gRunState.pauseArmed) EndPause();
         break;
+    case WM_WININICHANGE:
+        // The system's printers changed: the kept selection may name one
+        // that is gone.
+        if (!lParam || lstrcmpiA(reinterpret_cast<const char *>(lParam), "windows") == 0) FreePrinterSelection();
+        break;
+    case WM_DEVMODECHANGE: FreePrinterSelection(); break;
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
         UpdateFrameMenuStates();

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app.h"
+#include "browsers_win32.h"
 #include "crash_recovery.h"
 #include "graph_pictures.h"
 #include "graph_state.h"
@@ -80,10 +81,13 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     gUiLockHooks.makeChildCurrent = MakeChildCurrent;
     gUiLockHooks.saveCurrentWindows = SaveCurrentWindows;
     gUiLockHooks.restoreCurrentWindows = RestoreCurrentWindows;
+    gUiLockHooks.refreshBrowsers = RefreshBrowsers;
     gRefreshCommandStates = UpdateCommandStates;
 
     gGraphWindowHooks.running = [] { return gRunning; };
     gGraphWindowHooks.showPopupMenu = ShowCommandPopupMenu;
+    // The axis choices of the graph cursor count as the browser's rows do.
+    gGraphWindowHooks.refreshInitialValueRows = UpdateInitialValueRows;
 
     gSolverHostInstance = gInstance;
     gCrashProblemWriter = WriteProblemTo;

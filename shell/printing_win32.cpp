@@ -1,6 +1,8 @@
 #include "printing_win32.h"
 
 #include <commdlg.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,9 +15,11 @@
 
 #include "display_list.h"
 #include "eps_output.h"
-#include "graph_capture_win32.h"
+#include "dib.h"
 #include "graph_drawing.h"
+#include "graph_pictures.h"
 #include "graph_pipeline.h"
+#include "safe_save.h"
 #include "graph_window_win32.h"
 #include "messages.h"
 #include "msgbox_win32.h"
@@ -193,7 +197,7 @@ void ShowPrinterSetup(HWND owner) {
     }
 }
 
-void ReleasePrinterSelection() {
+void FreePrinterSelection() {
     if (gDevMode) GlobalFree(gDevMode);
     if (gDevNames) GlobalFree(gDevNames);
     gDevMode = gDevNames = nullptr;
@@ -389,23 +393,28 @@ void PrintGraphVectors(HWND owner, bool replay) {
     if (gPrintSettings.includeElements && !gPrintAbort) RedrawGraphWindow(nullptr);
 }
 
+// The rows of a packed bitmap: behind its header and colour table.
+const void *PackedDibBits(const BITMAPINFO *info) {
+    BmpInfo header;
+    ParseBmpInfo(reinterpret_cast<const unsigned char *>(info), &header);
+    return reinterpret_cast<const unsigned char *>(info) + header.headerSize + GetDibColorTableSize(header);
+}
+
 // The captured bitmap onto the page: stretched to the area (factor 0) or at
 // factor printer pixels per bitmap pixel from the area's top left corner.
-void PrintDibBitmap(HWND owner, HDC dc, HBITMAP bitmap, int factor) {
-    DIBSECTION section;
-    if (!bitmap || GetObjectA(bitmap, sizeof section, &section) != sizeof section || !section.dsBm.bmBits) {
+void PrintDibBitmap(HWND owner, HDC dc, HGLOBAL dib, int factor) {
+    const BITMAPINFO *info = dib ? static_cast<const BITMAPINFO *>(GlobalLock(dib)) : nullptr;
+    if (!info) {
         ShowErrorBox(IDS_CANNOT_PRINT);
         return;
     }
     const PrintSettings &p = gPrintSettings;
-    const int bw = section.dsBm.bmWidth, bh = section.dsBm.bmHeight;
+    const int bw = info->bmiHeader.biWidth, bh = std::abs(static_cast<int>(info->bmiHeader.biHeight));
     const int width = factor ? factor * bw : p.printWidth, height = factor ? factor * bh : p.printHeight;
     HCURSOR cursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     OpenPrintingDialog(owner, gDocumentTitle);
     const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
-    BITMAPINFO info = {};
-    info.bmiHeader = section.dsBmih;
-    if (StretchDIBits(dc, p.leftMargin, p.topMargin, width, height, 0, 0, bw, bh, section.dsBm.bmBits, &info,
+    if (StretchDIBits(dc, p.leftMargin, p.topMargin, width, height, 0, 0, bw, bh, PackedDibBits(info), info,
                       DIB_RGB_COLORS, p.invert ? NOTSRCCOPY : SRCCOPY) == static_cast<int>(GDI_ERROR)) {
         ShowErrorBox(IDS_CANNOT_PRINT);
     } else if (p.includeElements && gCurrentGraph->elements) {
@@ -417,8 +426,34 @@ void PrintDibBitmap(HWND owner, HDC dc, HBITMAP bitmap, int factor) {
         EndPrinterDrawing(dc, saved);
         gDrawDc = savedDc;
     }
+    GlobalUnlock(dib);
     SetStretchBltMode(dc, oldMode);
     SetCursor(cursor);
+}
+
+// Starts the document on the printer with the abort procedure, the owner
+// disabled meanwhile; false (reported) when the spooler refuses.
+bool StartPrintJob(HWND owner, HDC dc) {
+    if (owner) EnableWindow(owner, FALSE);
+    SetAbortProc(dc, PrintAbortProc);
+    DOCINFOA doc = {sizeof doc, gDocumentTitle, nullptr, nullptr, 0};
+    const int result = StartDocA(dc, &doc);
+    if (result > 0) return true;
+    ShowPrintError(result ? result : SP_ERROR);
+    return false;
+}
+
+// Ends the page and the document (a cancel or a spooler error abandons it)
+// and closes the progress dialog.
+void EndPrintJob(HWND owner, HDC dc) {
+    const int result = gPrintAbort ? SP_APPABORT : EndPage(dc);
+    if (result < 0) {
+        AbortDoc(dc);
+        if (!gPrintAbort) ShowPrintError(result);
+    } else {
+        EndDoc(dc);
+    }
+    ClosePrintingDialog(owner);
 }
 
 }  // namespace
@@ -439,20 +474,14 @@ void PrintGraphWindow(HWND owner, HWND graph) {
     BuildAvailableModes();
     gPrintAbort = 0;
     GetWindowTextA(graph, gDocumentTitle, sizeof gDocumentTitle);
-    HBITMAP bitmap = nullptr;
+    HGLOBAL bitmap = nullptr;
     if (RunPrintDialog(owner)) {
         const PrintSettings &p = gPrintSettings;
         if (p.eps) {
             WriteEpsFile(owner, graph);
         } else {
-            if (p.mode >= 2) bitmap = CaptureGraphBitmap();
-            if (owner) EnableWindow(owner, FALSE);
-            SetAbortProc(dc, PrintAbortProc);
-            DOCINFOA doc = {sizeof doc, gDocumentTitle, nullptr, nullptr, 0};
-            int result = StartDocA(dc, &doc);
-            if (result <= 0) {
-                ShowPrintError(result ? result : SP_ERROR);
-            } else {
+            if (p.mode >= 2) bitmap = CaptureGraphDibPlain(graph, true);
+            if (StartPrintJob(owner, dc)) {
                 StartPage(dc);
                 if (p.frameWidth > 0) {
                     const int w = p.basicWidth > 0 ? p.frameWidth * p.basicWidth : p.frameWidth;
@@ -481,21 +510,16 @@ void PrintGraphWindow(HWND owner, HWND graph) {
                     EndPrinterDrawing(dc, saved);
                     gDrawDc = savedDc;
                 }
-                result = gPrintAbort ? SP_APPABORT : EndPage(dc);
-                if (result < 0) {
-                    AbortDoc(dc);
-                    if (!gPrintAbort) ShowPrintError(result);
-                } else {
-                    EndDoc(dc);
-                }
+                EndPrintJob(owner, dc);
+            } else {
+                ClosePrintingDialog(owner);
             }
-            ClosePrintingDialog(owner);
             if (owner) EnableWindow(owner, TRUE);
         }
     }
     DeleteDC(dc);
     gPrinter = nullptr;
-    if (bitmap) DeleteObject(bitmap);
+    if (bitmap) GlobalFree(bitmap);
     if (gMdiClient) {
         HWND active = reinterpret_cast<HWND>(SendMessageA(gMdiClient, WM_MDIGETACTIVE, 0, 0));
         if (active) SetFocus(active);
@@ -523,16 +547,44 @@ void PrintActiveWindow(HWND owner) {
 
 namespace {
 
+// A locked packed bitmap as the EPS writer reads it: row 0 at the top.
 struct BitmapRows {
+    const BITMAPINFO *info;
     const unsigned char *bits;
-    int stride;
-    int height;
+    int stride, height, bitCount;
+    bool bottomUp;
 };
 
+bool OpenBitmapRows(const BITMAPINFO *info, BitmapRows *rows) {
+    const BITMAPINFOHEADER &h = info->bmiHeader;
+    if (h.biCompression != BI_RGB) return false;
+    switch (h.biBitCount) {
+    case 1: case 4: case 8: case 24: case 32: break;
+    default: return false;
+    }
+    rows->info = info;
+    rows->bits = static_cast<const unsigned char *>(PackedDibBits(info));
+    rows->bitCount = h.biBitCount;
+    rows->stride = static_cast<int>(DibRowBytes(h.biBitCount, static_cast<uint32_t>(h.biWidth)));
+    rows->height = std::abs(static_cast<int>(h.biHeight));
+    rows->bottomUp = h.biHeight > 0;
+    return true;
+}
+
+// The colour reference (0x00BBGGRR) of a pixel.
 int32_t BitmapPixel(void *context, int32_t x, int32_t y) {
     const BitmapRows *b = static_cast<const BitmapRows *>(context);
-    // Bottom-up rows of blue, green, red.
-    const unsigned char *p = b->bits + static_cast<size_t>(b->height - 1 - y) * b->stride + 3 * x;
+    const unsigned char *row = b->bits + static_cast<size_t>(b->bottomUp ? b->height - 1 - y : y) * b->stride;
+    const unsigned char *p;
+    if (b->bitCount >= 24) {
+        p = row + static_cast<size_t>(x) * (b->bitCount / 8);
+    } else {
+        const int perByte = 8 / b->bitCount;
+        const int shift = (perByte - 1 - x % perByte) * b->bitCount;
+        const int index = (row[x / perByte] >> shift) & ((1 << b->bitCount) - 1);
+        p = reinterpret_cast<const unsigned char *>(&b->info->bmiColors[index]);
+    }
+    // Blue, green, red in the bitmap.
     return p[2] | (p[1] << 8) | (p[0] << 16);
 }
 
@@ -573,17 +625,21 @@ void WriteEpsFile(HWND owner, HWND graph) {
     }
     const char *path = Str(p.epsFile);
     if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES && AskOkCancel(IDS_EPS_OVERWRITE) != 1) return;
-    std::FILE *out = std::fopen(path, "w");
-    if (!out) {
+    // Written beside the file, which it replaces only when complete.
+    SafeSave save;
+    if (!BeginSafeSave(&save, path, 0)) {
         ShowSystemError(GetLastError() ? GetLastError() : ERROR_CANNOT_MAKE);
         return;
     }
-    HBITMAP bitmap = p.mode >= 2 ? CaptureGraphBitmap() : nullptr;
+    std::FILE *out = save.file;
+    // Text mode: every line ends with a carriage return and a line feed.
+    _setmode(_fileno(out), _O_TEXT);
+    HGLOBAL bitmap = p.mode >= 2 ? CaptureGraphDibPlain(graph, true) : nullptr;
     gPrintAbort = 0;
     if (!OpenPrintingDialog(owner, gDocumentTitle[0] ? gDocumentTitle : path)) {
         ShowErrorBox(IDS_CANNOT_PRINT);
-        std::fclose(out);
-        if (bitmap) DeleteObject(bitmap);
+        AbandonSafeSave(&save);
+        if (bitmap) GlobalFree(bitmap);
         return;
     }
     if (owner) EnableWindow(owner, FALSE);
@@ -597,6 +653,7 @@ void WriteEpsFile(HWND owner, HWND graph) {
     EpsHeaderInfo info = {product, version, gIdentifier, title, local->tm_mon + 1, local->tm_mday,
                           local->tm_year + 1900};
     GraphWindowState *saved = static_cast<GraphWindowState *>(std::malloc(sizeof(GraphWindowState)));
+    const bool haveCopy = saved != nullptr;
     if (saved) {
         const DcHandle savedDc = gDrawDc;
         gDrawDc = 0;
@@ -606,27 +663,34 @@ void WriteEpsFile(HWND owner, HWND graph) {
         if (p.mode == 1) {
             WriteEpsVectors(p.minDistance);
         } else if (p.mode >= 2 && bitmap) {
-            DIBSECTION section;
-            if (GetObjectA(bitmap, sizeof section, &section) == sizeof section) {
-                BitmapRows rows = {static_cast<const unsigned char *>(section.dsBm.bmBits), section.dsBm.bmWidthBytes,
-                                   section.dsBm.bmHeight};
-                EpsBitmapSource source = {section.dsBm.bmWidth, section.dsBm.bmHeight, BitmapPixel, &rows,
-                                          BitmapAbort};
+            const BITMAPINFO *header = static_cast<const BITMAPINFO *>(GlobalLock(bitmap));
+            BitmapRows rows;
+            if (header && OpenBitmapRows(header, &rows)) {
+                EpsBitmapSource source = {header->bmiHeader.biWidth, rows.height, BitmapPixel, &rows, BitmapAbort};
                 WriteEpsBitmap(out, ComputeEpsLayout(setup), source);
             }
+            if (header) GlobalUnlock(bitmap);
         }
         if (p.includeElements && !gPrintAbort) RedrawGraphContents(0);
         WriteEpsTrailer(out);
         EndEpsJob(*saved);
         std::free(saved);
         gDrawDc = savedDc;
-    } else {
-        ShowErrorBox(IDS_CANNOT_PRINT);
     }
-    std::fclose(out);
+    bool written = false;
+    if (haveCopy) {
+        SetLastError(0);
+        written = CommitSafeSave(&save) != 0;
+    } else {
+        AbandonSafeSave(&save);
+    }
+    const DWORD error = GetLastError();
     ClosePrintingDialog(owner);
     if (owner) EnableWindow(owner, TRUE);
-    if (bitmap) DeleteObject(bitmap);
+    if (bitmap) GlobalFree(bitmap);
+    if (!haveCopy) ShowErrorBox(IDS_CANNOT_PRINT);
+    else if (!written) ShowSystemError(error ? error : ERROR_WRITE_FAULT);
+    if (!written) return;
     // The EPS file goes only when the post program has done its work.
     if (p.postProcess && RunPostProcessor(owner) && p.postDelete) DeleteFileA(path);
 }
@@ -1326,24 +1390,13 @@ void PrintEditText(HWND owner, HWND control, const char *title) {
         DeleteDC(dc);
         return;
     }
-    if (owner) EnableWindow(owner, FALSE);
-    SetAbortProc(dc, PrintAbortProc);
-    DOCINFOA doc = {sizeof doc, gDocumentTitle, nullptr, nullptr, 0};
-    int result = StartDocA(dc, &doc);
-    if (result <= 0) {
-        ShowPrintError(result ? result : SP_ERROR);
-    } else {
+    if (StartPrintJob(owner, dc)) {
         StartPage(dc);
         PrintTextPages(dc, control, (pd.Flags & PD_SELECTION) != 0);
-        result = gPrintAbort ? SP_APPABORT : EndPage(dc);
-        if (result < 0) {
-            AbortDoc(dc);
-            if (!gPrintAbort) ShowPrintError(result);
-        } else {
-            EndDoc(dc);
-        }
+        EndPrintJob(owner, dc);
+    } else {
+        ClosePrintingDialog(owner);
     }
-    ClosePrintingDialog(owner);
     if (owner) EnableWindow(owner, TRUE);
     DeleteDC(dc);
 }

@@ -25,7 +25,7 @@ void StorePrintSettings();
 // The system's printer setup; keeps the selection on OK.
 void ShowPrinterSetup(HWND owner);
 // Forgets the selection (at exit and when the system's printers change).
-void ReleasePrinterSelection();
+void FreePrinterSelection();
 // The printer's context; sets the page data and rescales the print area.
 // Null when there is no printer.
 HDC OpenPrinterDC();

@@ -1,14 +1,16 @@
-// Loading, saving and the save question for the problem named by the
-// command line or a dropped file. The file dialogs and the recent list come
-// later; without them a problem is opened by name only, and saved under the
-// name it has.
+// The problem-file commands: Save and Save as through a temporary file,
+// the question before a problem is replaced, Load (Open, Open example, a
+// recent entry, the command line, a dropped file) and the print mode.
 #include <windows.h>
 #include <winspool.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "editor_windows.h"
 #include "file_dialogs.h"
+#include "file_handles.h"
+#include "problem_files.h"
 #include "app.h"
 #include "memory.h"
 #include "messages.h"
@@ -23,36 +25,46 @@
 
 namespace {
 
-// Whole file into a zeroed block 32 bytes longer; null (and *size 0 for an
-// empty file) when it cannot be read, the reason shown except for an empty
-// file.
-char *ReadWholeFile(const char *path, DWORD *size) {
-    *size = 0;
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        ShowSystemError(GetLastError());
-        return nullptr;
+// Files beyond this are no problem file of this program; the reader's
+// block must also fit in memory.
+constexpr DWORD kLargestProblemFile = 0x7FFFFFF0u;
+
+// The path and caption as they were: a load that reads nothing keeps them,
+// so that a later Save cannot write the old problem over the file refused.
+struct SavedName {
+    char path[kPathSize];
+    char full[MAX_PATH];
+    void Take() {
+        std::memcpy(path, gProblemPath, sizeof path);
+        std::memcpy(full, gProblemFullPath, sizeof full);
     }
+    void Restore() const {
+        std::memcpy(gProblemPath, path, sizeof path);
+        std::memcpy(gProblemFullPath, full, sizeof full);
+        UpdateFrameTitle();
+    }
+};
+
+// The whole open file into a zeroed block 32 bytes longer, closed after;
+// null (and *size 0 for an empty file) when it cannot be read, the reason
+// shown except for an empty file.
+char *ReadWholeFile(HANDLE h, DWORD *size) {
+    *size = 0;
     DWORD high = 0;
     const DWORD length = GetFileSize(h, &high);
-    if (length == 0 || high || length > 0x7FFFFFF0u) {
-        CloseHandle(h);
-        if (high || length > 0x7FFFFFF0u) ShowSystemError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
+    char *text = nullptr;
+    if (high || length > kLargestProblemFile) {
+        ShowSystemError(ERROR_NOT_ENOUGH_MEMORY);
+    } else if (length > 0 && (text = static_cast<char *>(AllocZeroed(length + 32))) != nullptr) {
+        if (ReadFileBlock(h, text, static_cast<long>(length)) != static_cast<long>(length)) FreeAndNull(text);
     }
-    char *text = static_cast<char *>(AllocZeroed(length + 32));
-    DWORD read = 0;
-    if (text && (!ReadFile(h, text, length, &read, nullptr) || read != length)) {
-        ShowSystemError(GetLastError());
-        FreeAndNull(text);
-    }
-    CloseHandle(h);
+    CloseFileHandle(h);
     if (text) *size = length;
     return text;
 }
 
 }  // namespace
+
 
 // Through a temporary file in the same folder, replaced in one step: a
 // failure leaves the old file as it was.
@@ -69,35 +81,29 @@ int WriteProblemTo(const char *path) {
         FreeAndNull(gProblemTextBuffer);
         return 0;
     }
-    HANDLE h = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    bool ok = h != INVALID_HANDLE_VALUE &&
-              WriteFile(h, gProblemTextBuffer, static_cast<DWORD>(gProblemTextLength), &written, nullptr) &&
-              written == gProblemTextLength;
-    DWORD error = ok ? 0 : GetLastError();
-    if (h != INVALID_HANDLE_VALUE && !CloseHandle(h) && ok) {
-        ok = false;
-        error = GetLastError();
-    }
+    FileRecord record;
+    HANDLE h = OpenFileHandle(temporary, &record, kFileWrite | kFileCreate);
+    bool ok = h != INVALID_HANDLE_VALUE;
+    if (!ok) ShowSystemError(record.error);
+    else ok = WriteFileBlock(h, gProblemTextBuffer, static_cast<long>(gProblemTextLength)) ==
+              static_cast<long>(gProblemTextLength);
+    if (h != INVALID_HANDLE_VALUE && CloseFileHandle(h) != 0) ok = false;
     if (ok && !MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ok = false;
-        error = GetLastError();
+        ShowSystemError(GetLastError());
     }
-    if (!ok) {
-        DeleteFileA(temporary);
-        ShowSystemError(error ? error : ERROR_WRITE_FAULT);
-    }
+    if (!ok) DeleteFileA(temporary);
     FreeAndNull(gProblemTextBuffer);
     return ok ? 1 : 0;
 }
 
-int SaveProblemFile(HWND, int askName) {
-    if (askName || gAskForProblemName || !*gProblemPath) {
-        // No file dialog yet: a problem without a name cannot be saved.
-        ShowErrorBox(IDS_PROBLEM_HAS_NO_NAME);
-        return 0;
-    }
-    if (!WriteProblemTo(gProblemPath)) return 0;
+// Refused during a run, whose windows change under the writer.
+int SaveProblemFile(HWND owner, int saveAs) {
+    if (gRunning) return 0;
+    char name[MAX_PATH];
+    if (!ChooseProblemFileForWriting(owner, saveAs || gAskForProblemName, name)) return 0;
+    if (!WriteProblemTo(name)) return 0;
+    AddRecentProblem(name);
     gAskForProblemName = 0;
     gProblemChanged = 0;
     return 1;
@@ -114,30 +120,42 @@ int QuerySaveProblem(HWND owner) {
     }
 }
 
-int LoadProblemFile(HWND owner, int) {
+int LoadProblemFile(HWND owner, int isExample) {
     if (!QuerySaveProblem(owner)) return 0;
-    if (!gFileNamePending) return 0;
-    gFileNamePending = 0;
-    DWORD size = 0;
-    char *text = ReadWholeFile(gProblemPath, &size);
-    if (!text) {
-        // A missing or unreadable file leaves no name behind; an empty one
-        // loads nothing and keeps the problem that was there.
-        if (size == 0 && GetFileAttributesA(gProblemPath) == INVALID_FILE_ATTRIBUTES) gProblemPath[0] = 0;
-        UpdateFrameTitle();
+    SavedName before;
+    before.Take();
+    // A name from the command line or a drop was never the loaded problem's;
+    // one from a dialog or the recent list replaces the loaded problem's
+    // only once its file is read.
+    const bool pending = gFileNamePending != 0;
+    HANDLE h = OpenProblemForReading(owner, kProblemFile, isExample);
+    if (h == INVALID_HANDLE_VALUE) {
+        if (pending) UpdateFrameTitle();
+        else before.Restore();
         return 0;
     }
-    char full[kPathSize];
-    if (GetFullPathNameA(gProblemPath, sizeof full, full, nullptr) < sizeof full)
-        std::snprintf(gProblemPath, sizeof gProblemPath, "%s", full);
+    DWORD size = 0;
+    char *text = ReadWholeFile(h, &size);
+    FreeAndNull(gProblemTextBuffer);
+    gProblemTextBuffer = text;
+    // An empty, unreadable or refused newer file loads nothing: the problem
+    // that was there stays, under its own name.
+    if (!text || !AcceptProblemTextVersion()) {
+        FreeAndNull(gProblemTextBuffer);
+        before.Restore();
+        return 0;
+    }
+    gProblemTextBuffer = nullptr;
     gSameUserFile = 0;
     gProblemErrorLine = 0;
     if (!gCommandLine.printMode && owner) SendMessageA(owner, WM_COMMAND, IDM_NEW, -1);
     FreeAndNull(gProblemTextBuffer);
     gProblemTextBuffer = text;
-    UpdateFrameTitle();
     if (gCommandLine.printMode) return 1;
-    if (ParseProblemText() == kParseLoaded) gProblemChanged = 0;
+    switch (ParseProblemText()) {
+    case kParseLoaded: gProblemChanged = 0; break;
+    case kParseCorrect: OpenAllSettingsAtError(); break;  // the user corrects the line there
+    }
     return 1;
 }
 

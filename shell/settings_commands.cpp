@@ -1,8 +1,13 @@
 // Menu commands of the settings dialogs.
 #include "settings_commands.h"
 
+#include <cstring>
+#include <string>
+
 #include "described_dialog_win32.h"
 #include "graph_window_win32.h"
+#include "mathlink_win32.h"
+#include "problem_settings.h"
 #include "platform_win32.h"
 #include "settings_tables.h"
 #include "text_window_state.h"
@@ -19,6 +24,36 @@ bool ActiveIsText() {
     char cls[32] = {};
     HWND w = ActiveChild();
     return w && GetClassNameA(w, cls, sizeof cls) && lstrcmpiA(cls, "VR_Text") == 0;
+}
+
+// The link settings and the problem's initialization text as they are, to
+// tell whether OK changed them.
+struct MathLinkSnapshot {
+    int on;
+    MathLinkSettings settings;
+    std::string initialization;
+    explicit MathLinkSnapshot()
+        : on(gMathLinkOn), settings(gMathLinkSettings), initialization(gMathematicaInit ? gMathematicaInit : "") {}
+    bool operator!=(const MathLinkSnapshot &o) const {
+        return on != o.on || std::memcmp(&settings, &o.settings, sizeof settings) != 0 ||
+               initialization != o.initialization;
+    }
+};
+
+// Dialog 820: on OK the section is written; changed settings unload the
+// link, so that the next call opens it with them.
+int RunMathematicaCommand(const SettingsDialogChoice &c) {
+    // A call's message box pumps messages: its link stays until it is done.
+    if (MathLinkInUse()) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return 0;
+    }
+    const MathLinkSnapshot before;
+    const int result = RunSettingsDialog(c.table, c.dialogId, c.pages, c.pageCount, c.firstPage);
+    if (result != 1) return result;
+    if (MathLinkSnapshot() != before) UnloadMathLink();
+    WriteMathLinkSettings();
+    return result;
 }
 
 }  // namespace
@@ -56,6 +91,7 @@ int RunSettingsCommand(HWND owner, int command) {
         MessageBeep(MB_ICONEXCLAMATION);
         return 0;
     }
+    if (c.dialogId == kDialogMathematica) return RunMathematicaCommand(c);
     int result;
     if (c.pages) result = RunSettingsDialog(c.table, c.dialogId, c.pages, c.pageCount, c.firstPage);
     else result = RunDescribedDialog(c.table, c.dialogId, c.helpContext);

@@ -10,12 +10,16 @@
 #include <cstring>
 
 #include "app.h"
+#include "editor_windows.h"
+#include "problem_files.h"
+#include "browsers_win32.h"
 #include "code_libraries.h"
 #include "crash_recovery.h"
 #include "fault_guard.h"
 #include "file_channels.h"
 #include "fpu_faults.h"
 #include "instance_check.h"
+#include "mail_win32.h"
 #include "math_libraries.h"
 #include "mathlink_win32.h"
 #include "memory.h"
@@ -24,6 +28,7 @@
 #include "run_host_win32.h"
 #include "graph_window_win32.h"
 #include "platform_win32.h"
+#include "printing_win32.h"
 #include "file_dialogs.h"
 #include "install_win32.h"
 #include "resource_ids.h"
@@ -83,6 +88,8 @@ void TakeCommandLineFile(const char *file) {
     }
     std::snprintf(gProblemPath, sizeof gProblemPath, "%s", full);
     AddDefaultExtension(gProblemPath);
+    // A link names the problem it points to, also for the instance check.
+    ResolveShortcut(gProblemPath);
     gFileNamePending = 1;
 }
 
@@ -166,7 +173,7 @@ int Body(void *context) {
     if (!c.printMode) ShowSplashWindow(nullptr);
 
     ReadDcAndFpuOptions();
-    if (!RegisterFrameClass() || !RegisterGraphClass() || !RegisterTextWindowClass()) {
+    if (!RegisterFrameClass() || !RegisterGraphClass() || !RegisterTextWindowClass() || !RegisterEditorClass()) {
         CloseSplashWindow();
         return StartFailed();
     }
@@ -176,6 +183,8 @@ int Body(void *context) {
 
     LoadFrameResources();
     ReadOptions();
+    gMailOffered = IsMailAvailable();
+    BuildRecentFilesMenu();
     if (!CreateFrame()) {
         CloseSplashWindow();
         return StartFailed();
@@ -190,6 +199,12 @@ int Body(void *context) {
     UpdateFrameMenuStates();
     NewProblemWorkspace();
     CloseSplashWindow();
+    // The browsers open when the program last closed come back; the frame
+    // keeps the focus.
+    if (gSavePosition) {
+        if (GetOptionInt(IDS_KEY_BROWSER0_VISIBLE, 0)) PostMessageA(gFrameWindow, WM_COMMAND, IDM_INITIAL_BROWSER, 1234);
+        if (GetOptionInt(IDS_KEY_BROWSERP_VISIBLE, 0)) PostMessageA(gFrameWindow, WM_COMMAND, IDM_PARAMETER_BROWSER, 1234);
+    }
 
     if (gFileNamePending) {
         PostMessageA(gFrameWindow, WM_COMMAND, IDM_OPEN, 0);
@@ -202,10 +217,12 @@ int Body(void *context) {
 
     FreeProblemWorkspace();
     ReleaseShellResources();
+    FreePrinterSelection();
     if (gEditorMenuResource) DestroyMenu(gEditorMenuResource);
     gEditorMenuResource = nullptr;
     FreeFileChannels();
     WriteRecentProblems();
+    ReleaseShellAllocator();
     return EndCom(code);
 }
 
@@ -220,6 +237,7 @@ void ReleaseShellResources() {
     UnloadMathLink();
     UnloadMathLibraries();
     CloseSolverDll();
+    UnloadMail();
     if (gCaretBitmap) DeleteObject(gCaretBitmap);
     gCaretBitmap = nullptr;
     FreeStrokeFonts();

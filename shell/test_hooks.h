@@ -15,4 +15,9 @@ enum TestHook {
     // The frame menu's state of command lParam, or with lParam -1 - i of its
     // popup i (GetMenuState's answer).
     kTestHookMenuState = 6,
+    // With lParam 1 every file write stops halfway as on a full disk; 0 ends it.
+    kTestHookDiskFull = 7,
+    // The text of the frame menu's item lParam as a global atom (the asker
+    // deletes it); 0 when there is no such item.
+    kTestHookMenuText = 8,
 };

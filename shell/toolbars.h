@@ -41,5 +41,9 @@ void ShowCommandPopupMenu(HWND window, int x, int y);
 // Tooltip and status help of a button; true when the notification was one.
 bool HandleToolbarTooltip(NMHDR *header);
 
+// Command 702: dialog 750 on working copies of the layouts; after OK the
+// toolbars are built anew and the layouts written.
+void CustomizeToolbars();
+
 // Whether a command's handler is there (frame.cpp).
 bool IsCommandBuilt(int id);

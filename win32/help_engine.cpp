@@ -1,10 +1,13 @@
 #include "help_engine.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "settings.h"
 
 int gHelpUsed;
+char gExamplesFolder[MAX_PATH];
+HelpEngines gHelpEngines = {WinHelpA, "hhctrl.ocx"};
 
 namespace {
 
@@ -17,13 +20,13 @@ bool gHtmlHelpMissing;  // looked for once; not there
 HtmlHelpProc FindHtmlHelp() {
     if (!gHtmlHelp && !gHtmlHelpMissing) {
         UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-        gHtmlHelpLibrary = LoadLibraryA("hhctrl.ocx");
+        gHtmlHelpLibrary = LoadLibraryA(gHelpEngines.htmlHelpLibrary);
         SetErrorMode(oldMode);
         if (gHtmlHelpLibrary)
             gHtmlHelp = reinterpret_cast<HtmlHelpProc>(reinterpret_cast<void *>(GetProcAddress(gHtmlHelpLibrary, "HtmlHelpA")));
         if (!gHtmlHelp) {
-            gHtmlHelpMissing = true;
             UnloadHtmlHelp();
+            gHtmlHelpMissing = true;
         }
     }
     return gHtmlHelp;
@@ -33,6 +36,27 @@ constexpr UINT kHtmlHelpPopupContextMenu = 16;
 constexpr UINT kHtmlHelpPopupWmHelp = 17;
 
 }  // namespace
+
+void SetExamplesDirectory() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (n == 0 || n >= sizeof path) return;
+    char *slash = std::strrchr(path, '\\');
+    if (!slash) return;
+    slash[1] = 0;
+    // A folder name too long for the buffer is left unset, never cut.
+    if (std::strlen(path) + sizeof "Examples" > sizeof gExamplesFolder) return;
+    std::snprintf(gExamplesFolder, sizeof gExamplesFolder, "%sExamples", path);
+}
+
+void SetCurrentFolder(const char *path) {
+    if (!path || !*path) return;
+    if (path[0] && path[1] == ':') {
+        const char drive[4] = {path[0], ':', 0, 0};
+        SetCurrentDirectoryA(drive);
+    }
+    SetCurrentDirectoryA(path);
+}
 
 UINT HtmlHelpCommand(UINT command) {
     switch (command) {
@@ -48,15 +72,21 @@ UINT HtmlHelpCommand(UINT command) {
 
 UINT_PTR ShowHelp(HWND owner, const char *file, UINT command, ULONG_PTR data) {
     if (!file || !*file) return 0;
+    // Help files name example problems relative to the examples folder.
+    char previous[MAX_PATH];
+    const DWORD kept = GetCurrentDirectoryA(sizeof previous, previous);
+    if (!*gExamplesFolder) SetExamplesDirectory();
+    SetCurrentFolder(gExamplesFolder);
     size_t length = std::strlen(file);
     UINT_PTR result = 0;
     if (length >= 2 && (file[length - 1] == 'p' || file[length - 1] == 'P')) {
-        result = WinHelpA(owner, file, command, data);
+        result = gHelpEngines.winHelp(owner, file, command, data);
     } else if (HtmlHelpProc htmlHelp = FindHtmlHelp()) {
         UINT mapped = HtmlHelpCommand(command);
         bool popup = mapped == kHtmlHelpPopupContextMenu || mapped == kHtmlHelpPopupWmHelp;
         result = reinterpret_cast<UINT_PTR>(htmlHelp(gHelpOnTop || popup ? owner : nullptr, file, mapped, data));
     }
+    if (kept > 0 && kept < sizeof previous) SetCurrentFolder(previous);
     gHelpUsed = 1;
     return result;
 }
@@ -65,4 +95,5 @@ void UnloadHtmlHelp() {
     if (gHtmlHelpLibrary) FreeLibrary(gHtmlHelpLibrary);
     gHtmlHelpLibrary = nullptr;
     gHtmlHelp = nullptr;
+    gHtmlHelpMissing = false;
 }

@@ -323,6 +323,20 @@ void ReadEscapeSequences() {
     }
 }
 
+void WriteEscapeSequences() {
+    char section[kKeyTextSize], key[16], value[kEscapeMacroTextSize + 2];
+    LoadKey(IDS_SECTION_MACROS, section);
+    for (const EscapeMacro &m : gEscapeMacros) {
+        std::snprintf(key, sizeof key, "%d", static_cast<unsigned char>(m.character));
+        // The reader strips blanks around a value and one pair of quotes:
+        // a text that starts or ends with either goes in quotes.
+        const size_t n = std::strlen(m.text);
+        const bool quote = n && (m.text[0] == ' ' || m.text[0] == '"' || m.text[n - 1] == ' ' || m.text[n - 1] == '"');
+        std::snprintf(value, sizeof value, quote ? "\"%s\"" : "%s", m.text);
+        WriteSettingString(section, key, value, kSettingsShared);
+    }
+}
+
 void SaveFramePlacement(HWND frame) {
     if (!frame || !IsWindow(frame)) return;
     // The full-screen command is a toggle whose menu item is checked while on.

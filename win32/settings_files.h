@@ -64,6 +64,8 @@ void WriteRecentProblems();  // all nine slots, empty ones included
 void ReadToolbarLayouts();
 void WriteToolbarLayouts();
 void ReadEscapeSequences();
+// Writes all 24 macro texts to "Macros" of the shared file.
+void WriteEscapeSequences();
 
 // Stores the frame's normal rectangle and whether it is maximised; leaves
 // full-screen mode first. Does nothing without a frame.

@@ -7,6 +7,8 @@
 #include "graph_cursor.h"
 #include "graph_elements.h"
 #include "graph_window_win32.h"
+#include "problem_clipboard_win32.h"
+#include "problem_settings.h"
 
 namespace {
 
@@ -40,10 +42,29 @@ void ForEachGraphState(void (*visit)(GraphWindowState *state)) {
     ForEachGraphWindow(VisitGraphWindow);
 }
 
-// The commands with a handler here; the dialogs (605, 606) and the element
-// clipboard (610, 611) are not in the program yet.
+// The commands with a handler here; the dialogs (605, 606) are not in the
+// program yet.
 int ElementCommandAvailable(int id) {
-    return id == IDM_NEXT_ELEMENT || id == IDM_PREVIOUS_ELEMENT || id == IDM_REMOVE_ELEMENT;
+    return id == IDM_NEXT_ELEMENT || id == IDM_PREVIOUS_ELEMENT || id == IDM_REMOVE_ELEMENT ||
+           id == IDM_ELEMENT_TO_CLIPBOARD || id == IDM_ELEMENT_FROM_CLIPBOARD;
+}
+
+// The element clipboard; a paste goes after the current element and is
+// refused during a run, whose drawing walks the list.
+void ElementClipboardCommand(HWND window, int id) {
+    GraphWindowState *g = gCurrentGraph;
+    if (id == IDM_ELEMENT_TO_CLIPBOARD) {
+        CopyElementToClipboard(g->currentElement);
+        return;
+    }
+    if (gGraphWindowHooks.running && gGraphWindowHooks.running()) return;
+    const int before = g->elementCount;
+    PasteElementFromClipboard();
+    if (g->elementCount > before) {
+        gProblemChanged = 1;
+        SetMouseMode(gMouseMode);
+        if (window) RefreshGraphWindow(window);
+    }
 }
 
 void ElementCommand(HWND window, int id) {
@@ -61,6 +82,8 @@ void ElementCommand(HWND window, int id) {
             if (window) RefreshGraphWindow(window);
         }
         break;
+    case IDM_ELEMENT_TO_CLIPBOARD:
+    case IDM_ELEMENT_FROM_CLIPBOARD: ElementClipboardCommand(window, id); break;
     default: break;
     }
 }

@@ -161,6 +161,14 @@ public:
     // By default the problem's window host selects it.
     virtual void SelectCodeLibrary(int index, const std::string &entry);
     virtual void ClosePlotterSession() {}
+    // Parameters of the code library of entry (a key of "Code libraries"),
+    // loaded only for the look and freed again; false, after message 10214
+    // with the path, when the key has no path or the library does not load.
+    virtual bool PeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
+                                           std::vector<double> *values) {
+        (void)entry; (void)names; (void)values;
+        return false;
+    }
     // The parameter table was rebuilt: element code is stale.
     virtual void ParametersChanged() {}
     // OK of a graph-format dialog (170, 180): recompute the mapping of the

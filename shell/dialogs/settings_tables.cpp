@@ -5,6 +5,7 @@
 
 #include "display_list.h"
 #include "fpu_faults.h"
+#include "mathlink.h"
 #include "graph_state.h"
 #include "messages.h"
 #include "platform.h"
@@ -486,6 +487,44 @@ const DialogItem kNewElementTable[] = {
     MakeEnd(1),
 };
 
+// Dialog 820: the link settings of section "MathLink" and the problem's own
+// initialization text.
+namespace {
+MathLinkSettings &M = gMathLinkSettings;
+}
+const DialogItem kMathematicaTable[] = {
+    MakeCheck(0, IDC_ML_ON, &gMathLinkOn),
+    MakeRadio(0, IDC_ML_LOCAL, &M.configuration),
+    MakeRadio(0, IDC_ML_TCP, &M.configuration),
+    MakeRadio(0, IDC_ML_CUSTOM, &M.configuration),
+    MakeString(0, IDC_ML_INIT, &gMathematicaInit),
+    MakeCharArray(1, IDC_ML_DLL0, M.library[kMathLinkLocal]),
+    MakeCharArray(1, IDC_ML_MLL0, M.protocolModule[kMathLinkLocal]),
+    MakeCharArray(1, IDC_ML_PRE0, M.before[kMathLinkLocal]),
+    MakeCharArray(1, IDC_ML_EXE0, M.kernel),
+    MakeCharArray(1, IDC_ML_PST0, M.after[kMathLinkLocal]),
+    MakeCharArray(1, IDC_ML_INI0, M.initialization[kMathLinkLocal]),
+    MakeCharArray(2, IDC_ML_DLL1, M.library[kMathLinkTcp]),
+    MakeCharArray(2, IDC_ML_MLL1, M.protocolModule[kMathLinkTcp]),
+    MakeRadio(2, IDC_ML_LISTEN, &M.mode),
+    MakeRadio(2, IDC_ML_CONNECT, &M.mode),
+    MakeRadio(2, IDC_ML_LAUNCH, &M.mode),
+    MakeCharArray(2, IDC_ML_NAME, M.linkName),
+    MakeCharArray(2, IDC_ML_HOST, M.linkHost),
+    MakeCharArray(2, IDC_ML_PRE1, M.before[kMathLinkTcp]),
+    MakeCharArray(2, IDC_ML_PST1, M.after[kMathLinkTcp]),
+    MakeCharArray(2, IDC_ML_INI1, M.initialization[kMathLinkTcp]),
+    MakeCharArray(3, IDC_ML_DLL2, M.library[kMathLinkCustom]),
+    MakeCharArray(3, IDC_ML_MLL2, M.protocolModule[kMathLinkCustom]),
+    MakeCharArray(3, IDC_ML_ARGS, M.arguments),
+    MakeCharArray(3, IDC_ML_PRE2, M.before[kMathLinkCustom]),
+    MakeCharArray(3, IDC_ML_PST2, M.after[kMathLinkCustom]),
+    MakeCharArray(3, IDC_ML_INI2, M.initialization[kMathLinkCustom]),
+    MakeEnd(1),
+};
+const DialogPage kMathematicaPages[] = {{IDC_PAGE_FIRST, 29521, 29528, 2650}, {IDC_ML_LOCAL_PAGE, 29531, 29542, 2651},
+                                        {IDC_ML_TCP_PAGE, 29551, 29568, 2652}, {IDC_ML_CUSTOM_PAGE, 29571, 29582, 2653}};
+
 bool FindSettingsDialog(int command, SettingsDialogChoice *out) {
     const bool map = gProblemKind == kMap;
     switch (command) {
@@ -522,8 +561,47 @@ bool FindSettingsDialog(int command, SettingsDialogChoice *out) {
                 map ? 2072 : 2071, kForText};
         return true;
     case 701: *out = {kPreferencesTable, kDialogPreferences, kPreferencesPages, 4, 0, 0, kForProblem}; return true;
+    case 708: *out = {kMathematicaTable, kDialogMathematica, kMathematicaPages, 4, 0, 0, kForProblem}; return true;
     }
     return false;
+}
+
+void ShowSolverParameterPage(DialogSession &s, int entry) {
+    DialogControls &c = *s.controls;
+    DialogItem *item = FindItem(s, IDC_METHOD_PARAM_ROWS);
+    if (!item) return;
+    const int index = static_cast<int>(item - &s.items[0]);
+    RowListCopy rows;
+    bool shown = false;
+    const std::string key = entry > 0 ? c.ComboString(IDC_METHOD_LIBRARY, entry) : std::string();
+    if (entry > 0 && entry == gCodeLibraryIndex && gProblemWindowHost) {
+        for (int i = 0; const char *name = gProblemWindowHost->LibraryParamName(i); ++i) {
+            const double *v = gProblemWindowHost->LibraryParamValue(i);
+            rows.first.push_back(name);
+            rows.values.push_back(v ? *v : 0);
+        }
+        shown = true;
+    } else if (entry > 0) {
+        shown = gDialogShell->PeekCodeLibraryParameters(key, &rows.first, &rows.values);
+        if (!shown) {
+            c.SetComboSelection(IDC_METHOD_LIBRARY, 0);
+            entry = 0;
+        }
+    }
+    // A library without parameters shows an empty, disabled page.
+    shown = shown && !rows.values.empty();
+    s.rows[index] = rows;
+    for (int id = IDC_METHOD_PARAMS_TITLE; id <= IDC_METHOD_PARAM_ROWS; ++id) c.Enable(id, shown);
+    if (shown) {
+        const int count = static_cast<int>(rows.values.size());
+        c.SetRowRange(IDC_METHOD_PARAM_ROWS_SPIN, 0, count - 1, 0);
+        c.Enable(IDC_METHOD_PARAM_ROWS_SPIN, count > 1);
+        RefreshRowList(s, index, true);
+    } else {
+        for (int id = IDC_METHOD_PARAM_ROWS_LABEL; id <= IDC_METHOD_PARAM_ROWS; ++id) c.SetText(id, "");
+    }
+    c.Enable(IDC_METHOD_LIBRARY_HELP,
+             entry > 0 && !gDialogShell->SectionValue(IDS_SECTION_CODE_HELP, key).empty());
 }
 
 bool SettingsDialogCommand(DialogSession &s, int control, int notification) {
@@ -537,17 +615,7 @@ bool SettingsDialogCommand(DialogSession &s, int control, int notification) {
         return true;
     }
     if (control == IDC_METHOD_LIBRARY && notification == kNotifySelectionChange) {
-        // The parameters shown belong to the library in use; another choice
-        // shows none until it is applied.
-        const int chosen = s.controls->ComboSelection(IDC_METHOD_LIBRARY);
-        const bool current = chosen == gCodeLibraryIndex && chosen != 0;
-        for (int id = IDC_METHOD_PARAMS_TITLE; id <= IDC_METHOD_PARAM_ROWS; ++id) s.controls->Enable(id, current);
-        if (!current)
-            for (int id = IDC_METHOD_PARAM_ROWS_LABEL; id <= IDC_METHOD_PARAM_ROWS; ++id) s.controls->SetText(id, "");
-        else if (DialogItem *item = FindItem(s, IDC_METHOD_PARAM_ROWS)) RefreshRowList(s, static_cast<int>(item - &s.items[0]), true);
-        const std::string key = s.controls->ComboString(IDC_METHOD_LIBRARY, chosen);
-        s.controls->Enable(IDC_METHOD_LIBRARY_HELP, chosen > 0 &&
-                                      !gDialogShell->SectionValue(IDS_SECTION_CODE_HELP, key).empty());
+        ShowSolverParameterPage(s, s.controls->ComboSelection(IDC_METHOD_LIBRARY));
         return true;
     }
     return false;

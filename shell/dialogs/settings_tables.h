@@ -25,6 +25,7 @@ enum SettingsDialogId {
     kDialogPreferences = 400,
     kDialogPasteMode = 500,
     kDialogNewElement = 830,
+    kDialogMathematica = 820,
 };
 
 extern const DialogItem kProblemTypeTable[];
@@ -42,6 +43,8 @@ extern const DialogItem kPreferencesTable[];
 extern const DialogPage kPreferencesPages[];
 extern const DialogItem kPasteModeTable[];
 extern const DialogItem kNewElementTable[];
+extern const DialogItem kMathematicaTable[];
+extern const DialogPage kMathematicaPages[];
 
 // What a menu command opens.
 enum SettingsTarget { kForProblem = 0, kForGraph = 1, kForText = 2 };
@@ -58,6 +61,12 @@ struct SettingsDialogChoice {
 // The dialog of a menu command for the current problem kind; false for a
 // command that opens none.
 bool FindSettingsDialog(int command, SettingsDialogChoice *out);
+
+// The parameter rows of the Method page for entry of the code-library
+// combo: none for the built-in method (0), the loaded library's for the one
+// in use, else those of the entry's library, looked at without selecting it.
+// An entry whose library cannot be loaded puts the combo back to 0.
+void ShowSolverParameterPage(DialogSession &session, int entry);
 
 // Commands from controls of an open dialog that the tables' hooks handle
 // (page selectors are the engine's): name edits relabel the rows, the paste

@@ -6,9 +6,13 @@
 #include <windows.h>
 #include <winspool.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <shlguid.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -22,6 +26,7 @@
 #include "crash_recovery.h"
 #include "resource_ids.h"
 #include "test_hooks.h"
+#include "test_printer.h"
 
 namespace {
 
@@ -430,11 +435,9 @@ TEST_F(AppTest, APlainFileOpensWithoutRunningAndTheControlWordFollowsTheOptions)
         ASSERT_NE(text, nullptr);
         EXPECT_EQ(Text(FindWindowExA(text, nullptr, "RICHEDIT", nullptr)), "");
         EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
-        // Commands whose parts are not there yet are greyed, never dead.
-        for (int id : {IDM_OPEN, IDM_SAVE_AS, IDM_PRINT, IDM_CALCULATOR})
-            EXPECT_NE(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
-        for (int id : {IDM_NEW, IDM_SAVE, IDM_NEW_GRAPH, IDM_NEW_TEXT, IDM_START, IDM_CASCADE, IDM_ABOUT,
-                       IDM_PREFERENCES, IDM_GRAPHICS_FORMAT})
+        for (int id : {IDM_NEW, IDM_OPEN, IDM_SAVE, IDM_SAVE_AS, IDM_NEW_GRAPH, IDM_NEW_TEXT, IDM_START,
+                       IDM_CASCADE, IDM_ABOUT, IDM_PREFERENCES, IDM_GRAPHICS_FORMAT, IDM_PRINT, IDM_PRINTER_SETUP,
+                       IDM_CALCULATOR})
             EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
         // "Control 87" 0x32 with 64-bit precision: invalid, zero-divide and
         // overflow trap.
@@ -820,3 +823,947 @@ TEST_F(AppTest, FindNextMovesOnAndStopsAtTheLastHitAndReplaceAllReplacesEveryHit
     EXPECT_EQ(after.size(), before.size());
     SendMessageA(replace.window, WM_COMMAND, IDCANCEL, 0);
 }
+
+// ---- The editor windows.
+
+// The top-level editor window of the process, once it is there; skip: one
+// that is not wanted (say, a window being destroyed).
+HWND WaitEditor(DWORD pid, HWND skip = nullptr, DWORD timeoutMs = 60000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(100))
+        if (HWND e = FindOf(pid, "VR_Edit", skip)) return e;
+    return nullptr;
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs = 60000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(100))
+        if (!IsWindow(window)) return true;
+    return false;
+}
+
+struct EditorCount {
+    DWORD pid;
+    int count;
+};
+
+BOOL CALLBACK CountEditors(HWND w, LPARAM data) {
+    auto *c = reinterpret_cast<EditorCount *>(data);
+    if (ProcessOf(w) == c->pid && ClassOf(w) == "VR_Edit") ++c->count;
+    return TRUE;
+}
+
+int EditorsOf(DWORD pid) {
+    EditorCount c = {pid, 0};
+    EnumWindows(CountEditors, reinterpret_cast<LPARAM>(&c));
+    return c.count;
+}
+
+// The decay problem with a rate parameter a: x' = -a x.
+std::string RateProblem(double a, const std::string &outputFile) {
+    std::string text = DecayProblem(2, outputFile, "-a*x");
+    const std::string none = "Parameters                = 0\r\n";
+    char with[128];
+    std::snprintf(with, sizeof with, "Parameters                = 1\r\na = %g\r\n", a);
+    text.replace(text.find(none), none.size(), with);
+    return text;
+}
+
+// What the user types replaces the control's text (the editor's own
+// control, in the other process) and marks it modified.
+void TypeInto(HWND control, const std::string &text) {
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(control, EM_SETMODIFY, TRUE, 0);
+}
+
+TEST_F(AppTest, AllSettingsOpensOnceAndItsAcceptedTextIsWhatTheNextRunUses) {
+    const std::string problem = Path("rate.vr");
+    DeleteFileA(Path("rate.double").c_str());
+    WriteFile(problem, RateProblem(0.5, Path("rate.double")));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ALL_SETTINGS, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(editor), "Vantorel: All Settings - " + problem);
+    HWND control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control, nullptr);
+    const std::string text = Text(control);
+    ASSERT_NE(text.find("\r\na = 0.5\r\n"), std::string::npos) << text;
+
+    // Opening it again, minimised, only brings the same window back.
+    ShowWindow(editor, SW_MINIMIZE);
+    Sleep(500);
+    ASSERT_TRUE(IsIconic(editor));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ALL_SETTINGS, 0);
+    for (int i = 0; i < 100 && IsIconic(editor); ++i) Sleep(100);
+    EXPECT_FALSE(IsIconic(editor));
+    EXPECT_EQ(EditorsOf(p.Pid()), 1);
+    EXPECT_EQ(Text(control), text);  // not built anew
+
+    std::string changed = text;
+    changed.replace(changed.find("\r\na = 0.5\r\n"), 11, "\r\na = 2\r\n");
+    TypeInto(control, changed);
+    PostMessageA(editor, WM_COMMAND, IDM_EXIT, 0);  // Accept changes
+    ASSERT_TRUE(WaitGone(editor));
+    for (int i = 0; i < 100 && p.Hook(kTestHookProblemChanged) != 1; ++i) Sleep(100);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    EXPECT_EQ(p.Hook(kTestHookChildCount), 2);  // the same windows, by their handles
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_START, 0);
+    std::string data;
+    for (int i = 0; i < 1200 && data.size() < 8u * 19; ++i, Sleep(100)) data = ReadFile(Path("rate.double"));
+    ASSERT_TRUE(p.WaitRunning(false));
+    data = ReadFile(Path("rate.double"));
+    ASSERT_EQ(data.size(), 8u * (1 + 2 * 9));
+    std::vector<double> v(data.size() / 8);
+    std::memcpy(v.data(), data.data(), data.size());
+    for (size_t i = 1; i + 1 < v.size(); i += 2) EXPECT_NEAR(v[i + 1], std::exp(-2 * v[i]), 1e-7) << "t = " << v[i];
+}
+
+TEST_F(AppTest, AnErrorAtLineTwelveReopensAllSettingsAtThatLineWithTheTextKept) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ALL_SETTINGS, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    HWND control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control, nullptr);
+
+    // Line 12 of this text lies in [Type]: a dimension out of range there.
+    std::string wrong = DecayProblem(2, "");
+    size_t at = 0;
+    for (int line = 1; line < 12; ++line) at = wrong.find("\r\n", at) + 2;
+    wrong.replace(at, wrong.find("\r\n", at) - at, "Dimension/Order = 10001");
+    TypeInto(control, wrong);
+    PostMessageA(editor, WM_COMMAND, IDM_EXIT, 0);
+    ASSERT_TRUE(WaitGone(editor));
+    Box box = p.WaitBox();
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_NE(box.text.find("line #12"), std::string::npos) << box.text;
+    p.Press(box, IDYES);
+
+    HWND again = WaitEditor(p.Pid(), editor);
+    ASSERT_NE(again, nullptr);
+    HWND control2 = FindWindowExA(again, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control2, nullptr);
+    EXPECT_EQ(Text(control2), wrong);
+    Sleep(500);
+    const auto s = SelectionOf(control2);
+    EXPECT_EQ(s.first, s.second);
+    EXPECT_EQ(SendMessageA(control2, EM_LINEFROMCHAR, s.first, 0), 11);
+    EXPECT_EQ(SendMessageA(control2, EM_LINEINDEX, 11, 0), s.first);
+    EXPECT_NE(SendMessageA(control2, EM_GETMODIFY, 0, 0), 0);
+    HWND status = FindWindowExA(again, nullptr, "msctls_statusbar32", nullptr);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(Text(status), "Line = 12  Col = 1");
+}
+
+TEST_F(AppTest, AbandonKeepsTheOldNotesAndAcceptStoresTheNewOnes) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, "") + "[Notes]\r\nOld notes of the project.\r\n");
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    ASSERT_EQ(p.Hook(kTestHookProblemChanged), 0);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(editor), "Vantorel: Project Notes - " + problem);
+    HWND control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    EXPECT_EQ(Text(control), "Old notes of the project.\r\n");
+    TypeInto(control, "New notes");
+    PostMessageA(editor, WM_COMMAND, IDM_EDITOR_ABANDON, 0);
+    ASSERT_TRUE(WaitGone(editor));
+    Sleep(500);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    editor = WaitEditor(p.Pid(), editor);
+    ASSERT_NE(editor, nullptr);
+    control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    EXPECT_EQ(Text(control), "Old notes of the project.\r\n");
+    TypeInto(control, "Accepted notes");
+    PostMessageA(editor, WM_CLOSE, 0, 0);  // the close box accepts
+    ASSERT_TRUE(WaitGone(editor));
+    for (int i = 0; i < 50 && p.Hook(kTestHookProblemChanged) != 1; ++i) Sleep(100);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    editor = WaitEditor(p.Pid(), editor);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(FindWindowExA(editor, nullptr, "RICHEDIT", nullptr)), "Accepted notes");
+}
+
+// Notes longer than the editor holds: accepting would store them cut, so
+// it is refused with a message and the notes stay whole.
+TEST_F(AppTest, NotesLongerThanTheEditorHoldsAreNeverStoredCut) {
+    const std::string problem = Path("decay.vr");
+    std::string notes;
+    const std::string line(62, 'n');
+    while (notes.size() <= 0x100000) notes += line + "\r\n";
+    WriteFile(problem, DecayProblem(2, "") + "[Notes]\r\n" + notes);
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    PostMessageA(editor, WM_COMMAND, IDM_EXIT, 0);
+    Box refused = p.WaitBox();
+    ASSERT_NE(refused.window, nullptr);
+    EXPECT_NE(refused.text.find("longer than the editor holds"), std::string::npos) << refused.text;
+    p.Press(refused, IDOK);
+    Sleep(500);
+    EXPECT_TRUE(IsWindow(editor));
+    PostMessageA(editor, WM_COMMAND, IDM_EDITOR_ABANDON, 0);
+    ASSERT_TRUE(WaitGone(editor));
+    Sleep(500);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+    // Saved whole: the notes come back as they were.
+    const std::string saved = Path("decay saved.vr");
+    DeleteFileA(saved.c_str());
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    Sleep(2000);
+    const std::string written = ReadFile(problem);
+    ASSERT_NE(written.find("[Notes]\r\n"), std::string::npos);
+    EXPECT_EQ(written.substr(written.find("[Notes]\r\n") + 9), notes);
+}
+
+// ---- Dialog 750, customising the toolbars.
+
+std::string ListLine(HWND dialog, int id, int line) {
+    // Wide: the list belongs to another process (see the instance offer).
+    wchar_t entry[64] = L"";
+    if (SendDlgItemMessageW(dialog, id, LB_GETTEXTLEN, line, 0) >= 64) return "";
+    SendDlgItemMessageW(dialog, id, LB_GETTEXT, line, reinterpret_cast<LPARAM>(entry));
+    char narrow[64] = "";
+    WideCharToMultiByte(CP_ACP, 0, entry, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+int ListCount(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageA(dialog, id, LB_GETCOUNT, 0, 0)); }
+
+void PressButton(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+std::string IniValue(const std::string &key) {
+    const std::string ini = ReadFile(Folder() + "Vantorel.ini");
+    const size_t at = ini.find("\n" + key + "=");
+    if (at == std::string::npos) return "";
+    const size_t start = at + key.size() + 2;
+    return ini.substr(start, ini.find_first_of("\r\n", start) - start);
+}
+
+TEST_F(AppTest, CustomizingRemovesAButtonAddsASpaceShowsAColumnAndCancelLeavesNoTrace) {
+    Program p("");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    Sleep(1500);
+    const std::string defaultRow = "1000102-10525-11716-18485-10813-141424344-12021-12930192328-180-173";
+
+    // Cancel after removing a button: nothing changes.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_TOOLBARS, 0);
+    Box box = p.WaitBox();
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_EQ(box.caption, "Customize Toolbars and Popup Menu");
+    HWND d = box.window;
+    EXPECT_EQ(SendDlgItemMessageA(d, IDC_TOOLBAR_LINE, CB_GETCOUNT, 0, 0), 5);
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_TOOLBAR_VISIBLE), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_TOOLBAR_POPUP), BST_UNCHECKED);  // the left column is the popup
+    ASSERT_EQ(ListCount(d, IDC_TOOLBAR_CURRENT), 33);
+    EXPECT_EQ(ListCount(d, IDC_TOOLBAR_AVAILABLE), 98 - 24);  // 24 buttons, 9 separators
+    EXPECT_EQ(ListLine(d, IDC_TOOLBAR_CURRENT, 0), "000101");
+    EXPECT_EQ(ListLine(d, IDC_TOOLBAR_CURRENT, 3), "-1");
+    SendDlgItemMessageA(d, IDC_TOOLBAR_CURRENT, LB_SETCURSEL, 0, 0);
+    PressButton(d, IDC_TOOLBAR_REMOVE);
+    EXPECT_EQ(ListCount(d, IDC_TOOLBAR_CURRENT), 32);
+    EXPECT_EQ(ListLine(d, IDC_TOOLBAR_AVAILABLE, 0), "000101");  // back first, in table order
+    PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitGone(d));
+    HWND bar = ToolbarOf(p.Frame(), 0);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 33);
+    EXPECT_EQ(IniValue("TOOLBAR0"), "");
+
+    // OK: New removed, a space at the end; the left column shown with Stop
+    // added after its first button.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_TOOLBARS, 0);
+    box = p.WaitBox();
+    ASSERT_NE(box.window, nullptr);
+    d = box.window;
+    SendDlgItemMessageA(d, IDC_TOOLBAR_CURRENT, LB_SETCURSEL, 0, 0);
+    PressButton(d, IDC_TOOLBAR_REMOVE);
+    SendDlgItemMessageA(d, IDC_TOOLBAR_CURRENT, LB_SETCURSEL, 31, 0);
+    PressButton(d, IDC_TOOLBAR_SPACE);
+    EXPECT_EQ(ListLine(d, IDC_TOOLBAR_CURRENT, 32), "-1");
+    SendDlgItemMessageA(d, IDC_TOOLBAR_LINE, CB_SETCURSEL, 2, 0);
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_TOOLBAR_LINE, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_TOOLBAR_LINE)));
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_TOOLBAR_VISIBLE), BST_UNCHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_TOOLBAR_POPUP), BST_CHECKED);
+    ASSERT_EQ(ListCount(d, IDC_TOOLBAR_CURRENT), 16);  // "04546-16475-170-147484950-1525354"
+    CheckDlgButton(d, IDC_TOOLBAR_VISIBLE, BST_CHECKED);
+    int stop = -1;
+    for (int i = 0; i < ListCount(d, IDC_TOOLBAR_AVAILABLE); ++i)
+        if (ListLine(d, IDC_TOOLBAR_AVAILABLE, i) == "000502") stop = i;
+    ASSERT_GE(stop, 0);
+    SendDlgItemMessageA(d, IDC_TOOLBAR_AVAILABLE, LB_SETCURSEL, stop, 0);
+    SendDlgItemMessageA(d, IDC_TOOLBAR_CURRENT, LB_SETCURSEL, 0, 0);
+    PressButton(d, IDC_TOOLBAR_ADD);
+    EXPECT_EQ(ListLine(d, IDC_TOOLBAR_CURRENT, 1), "000502");
+    EXPECT_EQ(SendDlgItemMessageA(d, IDC_TOOLBAR_CURRENT, LB_GETCURSEL, 0, 0), 1);
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitGone(d));
+    Sleep(1000);
+
+    EXPECT_EQ(IniValue("TOOLBAR0"), "1" + defaultRow.substr(3) + "-1");
+    EXPECT_EQ(IniValue("TOOLBAR2"), "1454246-16475-170-147484950-1525354");
+    EXPECT_EQ(IniValue("TOOLBAR1"), "0");
+    bar = ToolbarOf(p.Frame(), 0);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 33);
+    EXPECT_LT(SendMessageA(bar, TB_COMMANDTOINDEX, IDM_NEW, 0), 0);
+    HWND column = ToolbarOf(p.Frame(), 2);
+    ASSERT_NE(column, nullptr);
+    EXPECT_TRUE(IsWindowVisible(column));
+    EXPECT_EQ(SendMessageA(column, TB_BUTTONCOUNT, 0, 0), 17);
+    // The new buttons have their states: nothing runs, so Stop is greyed.
+    EXPECT_EQ(ButtonState(column, IDM_STOP) & TBSTATE_ENABLED, 0);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+TEST_F(AppTest, AnEditorSearchesItsOwnTextAndStaysOpenThroughARun) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(1e6, "") + "[Notes]\r\nalpha beta alpha gamma alpha\r\n");
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    HWND control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    HWND status = FindWindowExA(editor, nullptr, "msctls_statusbar32", nullptr);
+    ASSERT_NE(control, nullptr);
+    ASSERT_NE(status, nullptr);
+    SendMessageA(control, EM_SETSEL, 6, 10);
+    Sleep(300);
+    EXPECT_EQ(Text(status), "Line = 1  Col = 7  --  Line = 1  Col = 11");
+    SendMessageA(control, EM_SETSEL, 0, 0);
+    Sleep(300);
+    EXPECT_EQ(Text(status), "Line = 1  Col = 1");
+
+    PostMessageA(editor, WM_COMMAND, IDM_EDIT_REPLACE, 0);
+    Box replace = p.WaitBox();
+    ASSERT_NE(replace.window, nullptr);
+    SendMessageA(GetDlgItem(replace.window, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("alpha"));
+    SendMessageA(GetDlgItem(replace.window, 0x481), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("omega"));
+    SendMessageA(replace.window, WM_COMMAND, 0x401, 0);  // Replace All
+    Sleep(500);
+    EXPECT_EQ(Text(control), "omega beta omega gamma omega\r\n");
+    SendMessageA(replace.window, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitGone(replace.window));
+
+    // During a run the editor refuses to close and the editor commands are greyed.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_START, 0);
+    ASSERT_TRUE(p.WaitRunning(true));
+    EXPECT_NE(p.Hook(kTestHookMenuState, IDM_NOTES) & MF_GRAYED, 0);
+    EXPECT_NE(p.Hook(kTestHookMenuState, IDM_ALL_SETTINGS) & MF_GRAYED, 0);
+    PostMessageA(editor, WM_CLOSE, 0, 0);
+    Sleep(1000);
+    EXPECT_TRUE(IsWindow(editor));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
+    ASSERT_TRUE(p.WaitRunning(false));
+    EXPECT_EQ(p.Hook(kTestHookMenuState, IDM_NOTES) & MF_GRAYED, 0);
+    PostMessageA(editor, WM_CLOSE, 0, 0);  // accepts: the replaced notes are the problem's now
+    ASSERT_TRUE(WaitGone(editor));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    editor = WaitEditor(p.Pid(), editor);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(FindWindowExA(editor, nullptr, "RICHEDIT", nullptr)), "omega beta omega gamma omega\r\n");
+}
+
+// Quitting with notes typed but not accepted: they are taken before the
+// save question, which then saves them.
+TEST_F(AppTest, QuittingWithAnOpenEditorAppliesItsTextBeforeTheSaveQuestion) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NOTES, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    TypeInto(FindWindowExA(editor, nullptr, "RICHEDIT", nullptr), "Typed, never accepted");
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    Box ask = p.WaitBox();
+    ASSERT_NE(ask.window, nullptr);
+    EXPECT_FALSE(IsWindow(editor));
+    p.Press(ask, IDYES);
+    EXPECT_EQ(p.WaitExit(), 0u);
+    const std::string written = ReadFile(problem);
+    EXPECT_NE(written.find("[Notes]\r\nTyped, never accepted"), std::string::npos) << written;
+}
+
+// Save in "All Settings" writes exactly the editor's text to the problem's
+// own file, without a question.
+TEST_F(AppTest, SaveInAllSettingsWritesExactlyTheEditorsText) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ALL_SETTINGS, 0);
+    HWND editor = WaitEditor(p.Pid());
+    ASSERT_NE(editor, nullptr);
+    HWND control = FindWindowExA(editor, nullptr, "RICHEDIT", nullptr);
+    const std::string text = DecayProblem(3, "");
+    TypeInto(control, text);
+    PostMessageA(editor, WM_COMMAND, IDM_SAVE, 0);
+    std::string written;
+    for (int i = 0; i < 100 && written != text; ++i, Sleep(100)) written = ReadFile(problem);
+    EXPECT_EQ(written, text);
+    EXPECT_EQ(FindOf(p.Pid(), "#32770"), nullptr);  // no question
+    EXPECT_TRUE(IsWindow(editor));
+}
+
+// Printer pixels of the test printer's page and its unprintable margin.
+struct PrinterPage {
+    int totalX = 0, totalY = 0, offsetX = 0, offsetY = 0;
+};
+
+PrinterPage ReadPrinterPage() {
+    PrinterPage page;
+    if (HDC dc = CreateDCA(nullptr, kPrinterName, nullptr, nullptr)) {
+        page.totalX = GetDeviceCaps(dc, HORZRES);
+        page.totalY = GetDeviceCaps(dc, VERTRES);
+        page.offsetX = GetDeviceCaps(dc, PHYSICALOFFSETX);
+        page.offsetY = GetDeviceCaps(dc, PHYSICALOFFSETY);
+        DeleteDC(dc);
+    }
+    return page;
+}
+
+// "&Print..." of the frame prints the active graph window on the default
+// printer after the print dialog; the dialog's "&Setup..." runs the printer
+// setup and brings the dialog back; with "&Encapsulated PostScript" the
+// same command writes the EPS file, and the choice is kept in the settings.
+TEST_F(AppTest, ThePrintCommandPrintsTheActiveGraphWindowAndWritesItsEps) {
+    ASSERT_TRUE(InstallTestPrinter(VR_SOURCE_DIR));
+    const PrinterPage page = ReadPrinterPage();
+    ASSERT_GT(page.totalX, 0);
+    DeleteFileA(kPortFile);
+    const std::string eps = Path("decay.eps");
+    DeleteFileA(eps.c_str());
+    // Vectors, in the default area of the first print: the middle 7/9.
+    WriteFile(Folder() + "Vantorel.ini",
+              "[Options]\r\nTip=0\r\nCheck previous=1\r\nSave position=0\r\n[Math libraries]\r\n[Printer]\r\nMode=1\r\n");
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND graph = ChildOfClass(p.Frame(), "VR_Graph");
+    HWND text = ChildOfClass(p.Frame(), "VR_Text");
+    ASSERT_NE(graph, nullptr);
+    ASSERT_NE(text, nullptr);
+    HWND control = FindWindowExA(text, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control, nullptr);
+    // The run has ended when its nine lines are listed and it says so.
+    for (int i = 0; i < 1200 && (p.Hook(kTestHookRunning) || CountOf(Text(control), "\n") < 8); ++i) Sleep(100);
+    ASSERT_EQ(p.Hook(kTestHookRunning), 0);
+    SendMessageA(FindWindowExA(p.Frame(), nullptr, "MDICLIENT", nullptr), WM_MDIACTIVATE,
+                 reinterpret_cast<WPARAM>(graph), 0);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PRINT, 0);
+    Box dialog = p.WaitBox();
+    ASSERT_NE(dialog.window, nullptr);
+    EXPECT_EQ(dialog.caption, "Print");
+    EXPECT_EQ(Text(GetDlgItem(dialog.window, IDC_PRINT_DEVICE)), kPrinterName);
+    p.Press(dialog, IDC_PRINT_SETUP);
+    Box setup = p.WaitBox(120000, dialog.window);
+    ASSERT_NE(setup.window, nullptr);
+    EXPECT_NE(setup.caption, "Print");
+    p.Press(setup, IDCANCEL);
+    Box again = p.WaitBox(120000, setup.window);
+    ASSERT_NE(again.window, nullptr);
+    EXPECT_EQ(again.caption, "Print");
+    const int left = std::atoi(Text(GetDlgItem(again.window, IDC_PRINT_LEFT)).c_str());
+    const int top = std::atoi(Text(GetDlgItem(again.window, IDC_PRINT_TOP)).c_str());
+    EXPECT_NEAR(left, page.totalX / 9, 1);
+    EXPECT_NEAR(top, page.totalY / 9, 1);
+    p.Press(again, IDOK);
+    ASSERT_TRUE(WaitForFile(kPortFile));
+    const std::string printed = ReadWholeFile(kPortFile);
+    EXPECT_EQ(printed.compare(0, 4, "%!PS"), 0);
+    EXPECT_NE(printed.find("Decay graph"), std::string::npos);
+    if (GhostscriptInstalled()) {
+        // At 60 dpi a printer pixel of 600 dpi is a tenth of a page pixel;
+        // the curve lies inside the area.
+        const Image picture = Render(kPortFile, 60, false);
+        ASSERT_GT(picture.width, 0);
+        EXPECT_GT(picture.Count(), 50);
+        const RECT box = picture.Box();
+        EXPECT_GE(box.left, (page.offsetX + left) / 10 - 1);
+        EXPECT_GE(box.top, (page.offsetY + top) / 10 - 1);
+        EXPECT_LE(box.right, (page.offsetX + page.totalX - left) / 10 + 1);
+        EXPECT_LE(box.bottom, (page.offsetY + page.totalY - top) / 10 + 1);
+    }
+
+    // The same command writes EPS when the dialog asks for it.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PRINT, 0);
+    Box epsDialog = p.WaitBox(120000, again.window);
+    ASSERT_NE(epsDialog.window, nullptr);
+    HWND check = GetDlgItem(epsDialog.window, IDC_PRINT_EPS);
+    SendMessageA(check, BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageA(epsDialog.window, WM_COMMAND, MAKEWPARAM(IDC_PRINT_EPS, BN_CLICKED), reinterpret_cast<LPARAM>(check));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(epsDialog.window, IDC_PRINT_SETUP)));
+    SendMessageA(GetDlgItem(epsDialog.window, IDC_PRINT_FILE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(eps.c_str()));
+    p.Press(epsDialog, IDOK);
+    ASSERT_TRUE(WaitForFile(eps.c_str()));
+    const std::string written = ReadWholeFile(eps.c_str());
+    EXPECT_EQ(written.compare(0, 25, "%!PS-Adobe-2.0 EPSF-2.0\r\n"), 0);
+    EXPECT_NE(written.find("%%Title: Decay graph\r\n"), std::string::npos);
+    EXPECT_NE(written.find(" l\r\n"), std::string::npos);  // the curve as lines
+    EXPECT_NE(written.find("%%Trailer"), std::string::npos);
+    // Confirmed settings go to the settings file.
+    EXPECT_NE(ReadWholeFile((Folder() + "Vantorel.ini").c_str()).find("EPS=1"), std::string::npos);
+}
+
+// The calculator opens from the frame and takes keys through the program's
+// own message loop: characters reach its input, and Alt+V, a mnemonic of the
+// dialog, presses "Evaluate". Mail is offered only with the "MAPI" profile
+// value (Wine's own profile has it, and a simple mail library).
+TEST_F(AppTest, TheCalculatorWorksThroughTheProgramsLoopAndMailNeedsTheSystemsMail) {
+    char mapi[16];
+    GetProfileStringA("Mail", "MAPI", "", mapi, sizeof mapi);
+    WriteProfileStringA("Mail", "MAPI", "1");
+    {
+        Program p("");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        EXPECT_EQ(p.Hook(kTestHookMenuState, IDM_MAIL) & MF_GRAYED, 0);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(), 0u);
+    }
+    WriteProfileStringA("Mail", "MAPI", "0");
+    Program p("");
+    const HWND frame = p.WaitFrame();
+    WriteProfileStringA("Mail", "MAPI", *mapi ? mapi : nullptr);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_NE(p.Hook(kTestHookMenuState, IDM_MAIL) & MF_GRAYED, 0);
+    for (int id : {IDM_CALCULATOR, IDM_EXTERNAL_CODES, IDM_MATH_EXTENSIONS, IDM_PLOTTER_DRIVERS, IDM_FONT_FILES,
+                   IDM_ESCAPE_SEQUENCES, IDM_SHOW_FONTS})
+        EXPECT_EQ(p.Hook(kTestHookMenuState, id) & MF_GRAYED, 0) << id;
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_CALCULATOR, 0);
+    Box calculator = p.WaitBox();
+    ASSERT_NE(calculator.window, nullptr);
+    EXPECT_EQ(calculator.caption, "Vantorel calculator");
+    HWND input = GetDlgItem(calculator.window, IDC_CALC_INPUT);
+    HWND current = GetDlgItem(calculator.window, IDC_CALC_CURRENT);
+    for (const char *c = "6*7"; *c; ++c) PostMessageA(input, WM_CHAR, static_cast<unsigned char>(*c), 1);
+    for (int i = 0; i < 300 && Text(current) != "42"; ++i) Sleep(100);
+    EXPECT_EQ(Text(current), "42");
+    EXPECT_EQ(Text(input), "6*7");
+
+    // The character of Alt+V (its key-down would be translated into it).
+    PostMessageA(input, WM_SYSCHAR, 'v', 0x20000001);
+    HWND history = GetDlgItem(calculator.window, IDC_CALC_HISTORY);
+    for (int i = 0; i < 300 && Text(history).empty(); ++i) Sleep(100);
+    EXPECT_EQ(Text(history), "I[1] = 6*7\r\nO[1] = 42");
+
+    // Closing hides it; the command shows the same dialog again.
+    PostMessageA(calculator.window, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && IsWindowVisible(calculator.window); ++i) Sleep(100);
+    EXPECT_FALSE(IsWindowVisible(calculator.window));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_CALCULATOR, 0);
+    for (int i = 0; i < 100 && !IsWindowVisible(calculator.window); ++i) Sleep(100);
+    EXPECT_TRUE(IsWindowVisible(calculator.window));
+    EXPECT_EQ(Text(history), "I[1] = 6*7\r\nO[1] = 42");
+
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+// ---- Problem files, the recent list, shortcuts and the window clipboard
+
+namespace {
+
+// The file name box of the common file dialog (edt1 under Wine, the
+// combo box cmb13 on Windows) gets name, then OK.
+bool AnswerFileDialog(Program &p, const std::string &name, HWND skip = nullptr) {
+    Box dialog = p.WaitBox(120000, skip);
+    if (!dialog.window) return false;
+    HWND box = GetDlgItem(dialog.window, 0x480);
+    if (!box) box = GetDlgItem(dialog.window, 0x47C);
+    if (!box) return false;
+    SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageA(dialog.window, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 300 && IsWindow(dialog.window); ++i) Sleep(100);
+    return !IsWindow(dialog.window);
+}
+
+std::string MenuText(Program &p, int id) {
+    const ATOM atom = static_cast<ATOM>(p.Hook(kTestHookMenuText, id));
+    if (!atom) return "";
+    char text[256] = "";
+    GlobalGetAtomNameA(atom, text, sizeof text);
+    GlobalDeleteAtom(atom);
+    return text;
+}
+
+// The recent items of the File menu, first to last, up to the first gap.
+std::vector<std::string> RecentItems(Program &p) {
+    std::vector<std::string> items;
+    for (int id = IDM_RECENT_FIRST; id <= IDM_RECENT_LAST; ++id) {
+        std::string t = MenuText(p, id);
+        if (t.empty()) break;
+        items.push_back(t);
+    }
+    return items;
+}
+
+bool WaitTitleHas(Program &p, const std::string &part, DWORD timeoutMs = 120000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs && p.Alive(); Sleep(200))
+        if (Text(p.Frame()).find(part) != std::string::npos) return true;
+    return false;
+}
+
+// The lines of a problem text without its window headers (whose placements
+// depend on the size of the client area).
+std::string WithoutPlacements(const std::string &text) {
+    std::string out;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.find("window]") == std::string::npos) out += line + "\n";
+    return out;
+}
+
+std::string ClipboardText(UINT format) {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(format)) {
+        if (const char *p = static_cast<const char *>(GlobalLock(data))) {
+            text.assign(p, strnlen(p, GlobalSize(data)));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void PutClipboardText(UINT format, const std::string &text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+    std::memcpy(GlobalLock(block), text.data(), text.size());
+    GlobalUnlock(block);
+    SetClipboardData(format, block);
+    CloseClipboard();
+}
+
+bool WaitChildCount(Program &p, int count, DWORD timeoutMs = 60000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(200))
+        if (p.Hook(kTestHookChildCount) == count) return true;
+    return false;
+}
+
+RECT ChildRect(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT *>(&r), 2);
+    return r;
+}
+
+TEST_F(AppTest, SaveAsOpenAndTheRecentListNewestFirstPersistingAndDroppingAMissingEntry) {
+    for (const char *name : {"saved1.vr", "saved2.vr", "gone.vr"}) DeleteFileA(Path(name).c_str());
+    const std::string example = ReadFile(Source("examples/logistic.vr"));
+    ASSERT_FALSE(example.empty());
+    WriteFile(Path("gone.vr"), DecayProblem(2, ""));
+    {
+        Program p("\"" + Source("examples/logistic.vr") + "\"");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        ASSERT_TRUE(p.WaitChildren(2));
+        ASSERT_TRUE(WaitTitleHas(p, "logistic.vr"));
+        // A name typed without extension gets ".vr".
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE_AS, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("saved1")));
+        ASSERT_TRUE(WaitTitleHas(p, "saved1.vr"));
+        const std::string first = ReadFile(Path("saved1.vr"));
+        EXPECT_EQ(WithoutPlacements(first), WithoutPlacements(example));
+        EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_OPEN, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("gone.vr")));
+        ASSERT_TRUE(WaitTitleHas(p, "gone.vr"));
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_OPEN, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("saved1.vr")));
+        ASSERT_TRUE(WaitTitleHas(p, "saved1.vr"));
+        ASSERT_TRUE(p.WaitChildren(2));
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE_AS, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("saved2.vr")));
+        ASSERT_TRUE(WaitTitleHas(p, "saved2.vr"));
+        // Byte for byte: what was saved, read and saved again.
+        EXPECT_EQ(ReadFile(Path("saved2.vr")), first);
+
+        // Newest first: saved2, saved1, gone, logistic.
+        const std::vector<std::string> items = RecentItems(p);
+        ASSERT_EQ(items.size(), 4u);
+        EXPECT_NE(items[0].find("saved2.vr"), std::string::npos) << items[0];
+        EXPECT_NE(items[1].find("saved1.vr"), std::string::npos) << items[1];
+        EXPECT_NE(items[2].find("gone.vr"), std::string::npos) << items[2];
+        EXPECT_NE(items[3].find("logistic.vr"), std::string::npos) << items[3];
+
+        // An empty file, and a newer one the user refuses, load nothing:
+        // the problem, its windows and its name stay.
+        WriteFile(Path("empty.vr"), "");
+        WriteFile(Path("newer.vr"), "Version = 250\r\n[Type]\r\nMap = Yes\r\n");
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_OPEN, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("empty.vr")));
+        Sleep(1500);
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_OPEN, 0);
+        ASSERT_TRUE(AnswerFileDialog(p, Path("newer.vr")));
+        Box newer = p.WaitBox();
+        ASSERT_NE(newer.window, nullptr);
+        EXPECT_NE(newer.text.find("2.50"), std::string::npos) << newer.text;
+        p.Press(newer, IDNO);
+        Sleep(1500);
+        EXPECT_NE(Text(p.Frame()).find("saved2.vr"), std::string::npos) << Text(p.Frame());
+        EXPECT_EQ(p.Hook(kTestHookChildCount), 2);
+        EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+
+        // Chosen after its file went: a message, and the entries whose files
+        // are gone leave the list. "gone.vr" is fifth now, after newer.vr
+        // and empty.vr.
+        for (const char *name : {"gone.vr", "empty.vr", "newer.vr"}) DeleteFileA(Path(name).c_str());
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_RECENT_FIRST + 4, 0);
+        Box missing = p.WaitBox();
+        ASSERT_NE(missing.window, nullptr);
+        EXPECT_FALSE(missing.text.empty());
+        p.Press(missing, IDOK);
+        Sleep(1000);
+        const std::vector<std::string> after = RecentItems(p);
+        ASSERT_EQ(after.size(), 3u);
+        EXPECT_NE(after[0].find("saved2.vr"), std::string::npos);
+        EXPECT_NE(after[2].find("logistic.vr"), std::string::npos);
+        EXPECT_NE(Text(p.Frame()).find("saved2.vr"), std::string::npos) << Text(p.Frame());
+        EXPECT_EQ(p.Hook(kTestHookChildCount), 2);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        ASSERT_EQ(p.WaitExit(), 0u);
+    }
+    const std::string ini = ReadFile(Folder() + "Vantorel.ini");
+    const size_t a = ini.find("saved2.vr"), b = ini.find("saved1.vr"), c = ini.find("logistic.vr");
+    ASSERT_NE(a, std::string::npos) << ini;
+    EXPECT_LT(a, b);
+    EXPECT_LT(b, c);
+    EXPECT_EQ(ini.find("gone.vr"), std::string::npos);
+    {
+        Program p("");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        Sleep(1500);
+        const std::vector<std::string> items = RecentItems(p);
+        ASSERT_EQ(items.size(), 3u);
+        EXPECT_NE(items[0].find("saved2.vr"), std::string::npos);
+        // A recent entry opens without a dialog.
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_RECENT_FIRST + 1, 0);
+        ASSERT_TRUE(WaitTitleHas(p, "saved1.vr"));
+        EXPECT_TRUE(p.WaitChildren(2));
+        EXPECT_NE(RecentItems(p)[0].find("saved1.vr"), std::string::npos);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(), 0u);
+    }
+}
+
+TEST_F(AppTest, SaveDuringARunIsRefusedQuietlyAndAFailedWriteKeepsTheOldFileAndTheChange) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(1e6, ""));
+    const std::string before = ReadFile(problem);
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitRunning(true));
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE_AS, 0);
+    Sleep(3000);
+    EXPECT_EQ(FindOf(p.Pid(), "#32770"), nullptr);
+    EXPECT_EQ(ReadFile(problem), before);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
+    ASSERT_TRUE(p.WaitRunning(false));
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_NEW_TEXT, 0);
+    ASSERT_TRUE(WaitChildCount(p, 3));
+    ASSERT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    ASSERT_EQ(p.Hook(kTestHookDiskFull, 1), 1);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    Box full = p.WaitBox();
+    ASSERT_NE(full.window, nullptr);
+    EXPECT_FALSE(full.text.empty());
+    p.Press(full, IDOK);
+    Sleep(1000);
+    EXPECT_EQ(ReadFile(problem), before);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    WIN32_FIND_DATAA found;
+    HANDLE f = FindFirstFileA(Path("VRS*.tmp").c_str(), &found);
+    EXPECT_EQ(f, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (f != INVALID_HANDLE_VALUE) FindClose(f);
+
+    p.Hook(kTestHookDiskFull, 0);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    for (int i = 0; i < 300 && p.Hook(kTestHookProblemChanged); ++i) Sleep(100);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+    EXPECT_EQ(CountOf(ReadFile(problem), "[Text window]"), 2u);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+TEST_F(AppTest, AShortcutOpensTheProblemItPointsToAndANameWithoutExtensionGetsVr) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    const std::string link = Path("to decay.lnk");
+    DeleteFileA(link.c_str());
+    {
+        CoInitialize(nullptr);
+        IShellLinkA *shell = nullptr;
+        ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                               reinterpret_cast<void **>(&shell))));
+        shell->SetPath(problem.c_str());
+        IPersistFile *file = nullptr;
+        ASSERT_TRUE(SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))));
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+        EXPECT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
+        file->Release();
+        shell->Release();
+        CoUninitialize();
+    }
+    for (const std::string &name : {link, Path("decay")}) {
+        SCOPED_TRACE(name);
+        Program p("/r \"" + name + "\"");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        ASSERT_TRUE(p.WaitChildren(2));
+        EXPECT_TRUE(WaitTitleHas(p, "decay.vr")) << Text(p.Frame());
+        EXPECT_EQ(Text(ChildOfClass(p.Frame(), "VR_Graph")), "Decay graph");
+        p.WaitRunning(false);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(), 0u);
+    }
+}
+
+TEST_F(AppTest, AGraphWindowCopiedPastesTwiceTenPixelsOnAlsoIntoASecondInstance) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    const UINT windowFormat = RegisterClipboardFormatA("Vantorel window");
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND graph = ChildOfClass(p.Frame(), "VR_Graph");
+    ASSERT_NE(graph, nullptr);
+    HWND client = GetParent(graph);
+    SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(graph), 0);
+    Sleep(500);
+    const RECT original = ChildRect(graph);
+
+    // Private text without a window header: nothing, and no message.
+    PutClipboardText(windowFormat, "Title = not a window\r\n");
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PASTE_WINDOW, 0);
+    Sleep(2000);
+    EXPECT_EQ(p.Hook(kTestHookChildCount), 2);
+    EXPECT_EQ(FindOf(p.Pid(), "#32770"), nullptr);
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_COPY_WINDOW, 0);
+    Sleep(3000);  // the clipboard is not held open while the program copies
+    std::string copied;
+    for (int i = 0; i < 60 && copied.compare(0, 1, ";") != 0; ++i, Sleep(500)) copied = ClipboardText(windowFormat);
+    ASSERT_EQ(copied.compare(0, 20, ";\r\n[Graphics window]"), 0) << copied;
+    EXPECT_NE(copied.find("= Decay graph\r\n"), std::string::npos) << copied;
+    EXPECT_EQ(ClipboardText(CF_TEXT), copied);
+
+    for (int n = 3; n <= 4; ++n) {
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_PASTE_WINDOW, 0);
+        ASSERT_TRUE(WaitChildCount(p, n)) << n;
+    }
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    int pasted = 0;
+    for (HWND c : Children(p.Frame())) {
+        if (c == graph || ClassOf(c) != "VR_Graph") continue;
+        ++pasted;
+        EXPECT_EQ(Text(c), "Decay graph");
+        const RECT r = ChildRect(c);
+        EXPECT_NEAR(r.left, original.left + 10, 1);
+        EXPECT_NEAR(r.top, original.top + 10, 1);
+        EXPECT_NEAR(r.right - r.left, original.right - original.left, 1);
+        EXPECT_NEAR(r.bottom - r.top, original.bottom - original.top, 1);
+    }
+    EXPECT_EQ(pasted, 2);
+
+    // Another running instance takes the same window from the clipboard.
+    Program second("/r");
+    ASSERT_NE(second.WaitFrame(), nullptr);
+    Sleep(1500);
+    PostMessageA(second.Frame(), WM_COMMAND, IDM_PASTE_WINDOW, 0);
+    ASSERT_TRUE(WaitChildCount(second, 1));
+    HWND other = ChildOfClass(second.Frame(), "VR_Graph");
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(Text(other), "Decay graph");
+
+    // Clone: one more window, the clipboard as it was.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_CLONE, 0);
+    EXPECT_TRUE(WaitChildCount(p, 5));
+    EXPECT_EQ(ClipboardText(windowFormat), copied);
+    for (Program *q : {&p, &second}) {
+        PostMessageA(q->Frame(), WM_CLOSE, 0, 0);
+        Box ask = q->WaitBox(20000);
+        if (ask.window) q->Press(ask, IDNO);
+        EXPECT_EQ(q->WaitExit(), 0u);
+    }
+}
+
+// An element copied and pasted lands after the current element, which
+// stays; the saved file shows the order.
+TEST_F(AppTest, AnElementPastedGoesAfterTheCurrentOne) {
+    const std::string problem = Path("decay.vr");
+    std::string text = DecayProblem(2, "");
+    const std::string elements =
+        "Graphics element = Circle\r\nx = 0.5\r\ny = 0.5\r\nsize = 1\r\nradius = 0.25\r\nbegin = 0\r\n"
+        "end = 360\r\ndirection = 0\r\ncolor = FF\r\nline = 0\r\nsteps = 20\r\n"
+        "Graphics element = Segment\r\nx = 0\r\ny = 0\r\nsize = 1\r\nradius = 1\r\nbegin = 0\r\n"
+        "end = 0\r\ndirection = 0\r\ncolor = 0\r\nline = 0\r\nsteps = 0\r\n";
+    text.insert(text.find(";\r\n[Text window]"), elements);
+    WriteFile(problem, text);
+    const UINT elementFormat = RegisterClipboardFormatA("Vantorel element");
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND graph = ChildOfClass(p.Frame(), "VR_Graph");
+    ASSERT_NE(graph, nullptr);
+    SendMessageA(GetParent(graph), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(graph), 0);
+    Sleep(500);
+    // The segment, read last, is current: back to the circle, and copy it.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PREVIOUS_ELEMENT, 0);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ELEMENT_TO_CLIPBOARD, 0);
+    Sleep(3000);
+    std::string copied;
+    for (int i = 0; i < 60 && copied.empty(); ++i, Sleep(500)) copied = ClipboardText(elementFormat);
+    ASSERT_EQ(copied.compare(0, 27, "Graphics element = Circle\r\n"), 0) << copied;
+    EXPECT_EQ(ClipboardText(CF_TEXT), copied);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_ELEMENT_FROM_CLIPBOARD, 0);
+    for (int i = 0; i < 100 && p.Hook(kTestHookProblemChanged) != 1; ++i) Sleep(200);
+    ASSERT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+    for (int i = 0; i < 100 && p.Hook(kTestHookProblemChanged) != 0; ++i) Sleep(200);
+    const std::string saved = ReadFile(problem);
+    const size_t first = saved.find("Graphics element = Circle");
+    const size_t second = saved.find("Graphics element = Circle", first + 1);
+    const size_t segment = saved.find("Graphics element = Segment");
+    ASSERT_NE(second, std::string::npos) << saved;
+    EXPECT_LT(second, segment);
+    EXPECT_EQ(saved.substr(second, copied.size()), copied);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+}  // namespace

@@ -135,6 +135,85 @@ TEST_F(DescribedDialogTest, MethodDialogShowsStoresAndCancelLeavesNoTrace) {
     EXPECT_EQ(gProblemChanged, 1);
 }
 
+// Another code library chosen on the Method page shows its parameters before
+// it is selected; OK selects it and writes the edited values into it.
+TEST_F(DescribedDialogTest, ChosenCodeLibraryShowsItsParametersBeforeItIsSelected) {
+    struct LibraryShell : TestShell {
+        WindowHostDouble *libraries = nullptr;
+        int peeks = 0;
+        std::vector<std::string> SectionKeys(int section) override {
+            if (section == IDS_SECTION_CODE_LIBRARIES) return {"Lib A", "Lib B", "Broken"};
+            return {};
+        }
+        std::string SectionValue(int section, const std::string &key) override {
+            return section == IDS_SECTION_CODE_HELP && key == "Lib B" ? "b.hlp" : "";
+        }
+        bool PeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
+                                       std::vector<double> *values) override {
+            ++peeks;
+            if (entry != "Lib B") return false;
+            for (auto &p : libraries->libraryParams[1]) {
+                names->push_back(p.first);
+                values->push_back(p.second);
+            }
+            return true;
+        }
+    } libs;
+    libs.host = &host;
+    libs.libraries = &host;
+    gDialogShell = &libs;
+    host.libraryParams = {{{"order", 5}}, {{"eps", 1e-3}, {"steps", 100}}};
+    gCodeLibraryIndex = 1;
+    ctl.Add(23001, 23024);
+    ctl.Add(23101, 23109);
+    const int rows = 23108;
+
+    Open(kMethodTable, kDialogMethod, kMethodPages, 2, 1);
+    ShowSolverParameterPage(s, gCodeLibraryIndex);
+    EXPECT_EQ(ctl[23106].text, "order");
+    EXPECT_EQ(ctl[rows].text, "5");
+    EXPECT_TRUE(ctl[rows].enabled);
+    EXPECT_FALSE(ctl[23109].enabled);  // no help file for Lib A
+    EXPECT_EQ(libs.peeks, 0);          // the library in use is read where it is
+
+    ctl[23101].selection = 2;
+    ASSERT_TRUE(SettingsDialogCommand(s, 23101, kNotifySelectionChange));
+    EXPECT_EQ(libs.peeks, 1);
+    EXPECT_EQ(gCodeLibraryIndex, 1);  // not selected before OK
+    EXPECT_EQ(ctl[23106].text, "eps");
+    EXPECT_EQ(ctl[rows].text, "0.001");
+    EXPECT_TRUE(ctl[rows].enabled);
+    EXPECT_EQ(ctl[23107].rangeLast, 1);
+    EXPECT_TRUE(ctl[23109].enabled);
+    ctl[rows].text = "0.5";
+    ASSERT_TRUE(MoveRow(s, ItemIndex(rows), kRowOn));
+    EXPECT_EQ(ctl[23106].text, "steps");
+    EXPECT_EQ(ctl[rows].text, "100");
+    ctl[rows].text = "200";
+    ASSERT_EQ(OkDescribedDialog(s), 1);
+    EXPECT_EQ(gCodeLibraryIndex, 2);
+    EXPECT_EQ(host.libraryParams[1][0].second, 0.5);
+    EXPECT_EQ(host.libraryParams[1][1].second, 200);
+    EXPECT_EQ(host.libraryParams[0][0].second, 5);
+
+    // A library that does not load: back to the built-in method, no rows;
+    // the built-in method has none either.
+    for (int entry : {3, 0}) {
+        Open(kMethodTable, kDialogMethod, kMethodPages, 2, 1);
+        ShowSolverParameterPage(s, gCodeLibraryIndex);
+        ctl[23101].selection = entry;
+        SettingsDialogCommand(s, 23101, kNotifySelectionChange);
+        EXPECT_EQ(ctl[23101].selection, 0) << entry;
+        EXPECT_FALSE(ctl[rows].enabled) << entry;
+        EXPECT_EQ(ctl[rows].text, "") << entry;
+        EXPECT_EQ(ctl[23106].text, "") << entry;
+        EXPECT_FALSE(ctl[23109].enabled) << entry;
+        CancelDescribedDialog(s);
+        EXPECT_EQ(gCodeLibraryIndex, 2) << entry;
+    }
+    gCodeLibraryIndex = 0;
+}
+
 TEST_F(DescribedDialogTest, ABadNumberStoresNothingShowsItsPageAndFocusesIt) {
     ctl.Add(23001, 23024);
     ctl.Add(23100, 23100, true);

@@ -1,5 +1,6 @@
 // The fused right-hand side against the interpreter it is derived from:
 // every value bit for bit, every error with its code, box and stack state.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -156,6 +157,8 @@ const OpcodeCase kOpcodeCases[] = {
     {"(x[1] - x[2]) * x[3] + 8", true},
     {"t - (x[1] / x[2] - x[3]) - (1 + t) * (x[1] - 2)", true},
     {"(x[2] - x[3]) * x[1] - x[2] + 8", true},
+    {"(x[1] - x[2]) / x[3]", true},                  // a whole equation in one shape
+    {"2 / (x[1] + t)", true},
     {"IF(x[1], 1, 2)", false},                       // If
     {"IF(x[1] - 5, 1, 2, 3)", false},
     {"x[1] && x[2]", false},                         // And
@@ -304,6 +307,131 @@ TEST_F(FusedEquationsTest, EveryExpressionOfAProblemAgrees) {
             ExpectSame(a.code, a.count, std::string(a.what) + " at t = " + std::to_string(s[0]));
         }
     }
+}
+
+// A system of n equations, equation i from shape with A, B, C, D standing
+// for x[i + 1], x[i - 2], x[i - 1], x[i] around a ring of the variables
+// x[first + 1 .. n] (mod n - first); the equations before first read x[1].
+std::string RingEquation(const std::string &shape, int i, int first, int n) {
+    const int length = n - first;
+    std::string text;
+    for (char c : shape) {
+        const int offset = c == 'A' ? 1 : c == 'B' ? -2 : c == 'C' ? -1 : c == 'D' ? 0 : 99;
+        if (offset == 99) text += c;
+        else text += "x[" + std::to_string(first + ((i - first + offset) % length + length) % length + 1) + "]";
+    }
+    return text;
+}
+
+class FusedColumnsTest : public FusedEquationsTest {
+protected:
+    int n = 0;
+    // Compiles the ring system as a run does; the first equations, before
+    // the ring, are prefix.
+    bool CompileRing(const std::string &shape, int size, const std::vector<std::string> &prefix = {}) {
+        FreeProblemWorkspace();
+        gProblemKind = kOdeSystem;
+        gDimension = static_cast<unsigned>(size);
+        gStackLength = 1000;
+        gParameterCount = 0;
+        if (NewProblemWorkspace() != 1) return false;
+        n = size;
+        const int first = static_cast<int>(prefix.size());
+        for (int i = 0; i < n; ++i)
+            SetNonEmptyStringCopy(gEquationTexts[i], i < first ? prefix[static_cast<size_t>(i)].c_str()
+                                                              : RingEquation(shape, i, first, n).c_str());
+        return CompileProblem() == 1;
+    }
+    // Variables from the awkward values, a different mix per state.
+    void SetRingState(int state) {
+        static const double kValues[] = {0.5,   -2.5, 3,      1e300, -1e-300, 4.9406564584124654e-324,
+                                         kNaN,  0,    -0.0,   7,     1.7976931348623157e308,
+                                         -HUGE_VAL, 2.2250738585072014e-308, 1e-160, 10, -3};
+        constexpr int kCount = sizeof kValues / sizeof *kValues;
+        gTime = kValues[(state * 3) % kCount];
+        for (int i = 0; i < n; ++i) gVariables[i] = state == 0 ? 0.25 * (i + 1) : kValues[(i * (state + 2) + state) % kCount];
+    }
+};
+
+// Every form of the column operations (an operand from the ring, from one
+// cell, a constant, a slot; in place and reversed; negation), with rings
+// that wrap at every place and one that starts after other equations.
+TEST_F(FusedColumnsTest, RingsOfOneShapeGiveTheInterpretersBits) {
+    const char *shapes[] = {
+        "(A - B) * C - D + 8",         // Lorenz-96
+        "A",                           // a copy of the ring
+        "-A + 0.5",                    // negation of a copy
+        "2 * A - t",                   // a constant, then a cell, in place
+        "A / 3 / D",                   // constant second
+        "t - A * B",                   // reversed, a cell below
+        "1 - A * B",                   // reversed, a constant below
+        "(A + B) * (C - D)",           // slot by slot
+        "A - (B - (C - D))",           // reversed twice
+        "-(A + 1) / -B",               // negation of a slot
+        "D * 1e300 * A * 1e300",       // overflow to infinity
+        "A / (B - B) + (C - C) / D",   // division by zero, 0 / 0
+        "t * t + t",                   // the same cell in every equation
+        "5",                           // a constant in every equation
+    };
+    for (const char *shape : shapes) {
+        for (int size : {4, 5, 9}) {
+            ASSERT_TRUE(CompileRing(shape, size)) << shape;
+            for (int i = 0; i < size; ++i) EXPECT_EQ(FusedEquationInColumns(i), 1) << shape << " " << i;
+            for (int state = 0; state < 8; ++state) {
+                SetRingState(state);
+                ExpectSame(gEquationCode, n, std::string(shape) + " size " + std::to_string(size) + " state " +
+                                                 std::to_string(state));
+            }
+        }
+        // A ring after equations of other shapes, and one too short for columns.
+        ASSERT_TRUE(CompileRing(shape, 10, {"x[1] * 2", "sin(x[1])"})) << shape;
+        EXPECT_EQ(FusedEquationInColumns(1), 0) << shape;
+        EXPECT_EQ(FusedEquationInColumns(2), 1) << shape;
+        EXPECT_EQ(FusedEquationInColumns(9), 1) << shape;
+        for (int state = 0; state < 8; ++state) {
+            SetRingState(state);
+            ExpectSame(gEquationCode, n, std::string(shape) + " after others, state " + std::to_string(state));
+        }
+        ASSERT_TRUE(CompileRing(shape, 3));
+        EXPECT_EQ(FusedEquationInColumns(0), 0) << shape;
+    }
+}
+
+// Equations of one shape that read no ring (every second variable, or the
+// ring of another length), and calls: equation by equation, same bits.
+TEST_F(FusedColumnsTest, OtherPatternsRunEquationByEquation) {
+    ASSERT_TRUE(CompileRing("A", 6));
+    ASSERT_EQ(FusedEquationInColumns(0), 1);
+    std::vector<std::string> texts = {"x[1] - x[2]", "x[3] - x[4]", "x[5] - x[6]", "x[1] - x[3]",
+                                      "x[2] - x[4]", "x[6] - x[5]"};
+    for (int i = 0; i < 6; ++i) SetNonEmptyStringCopy(gEquationTexts[i], texts[static_cast<size_t>(i)].c_str());
+    ASSERT_EQ(CompileProblem(), 1);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(FusedEquationInColumns(i), 0) << i;
+    SetRingState(1);
+    ExpectSame(gEquationCode, 6, "no ring");
+    ASSERT_TRUE(CompileRing("sin(A) + D", 6));
+    EXPECT_EQ(FusedEquationInColumns(0), 0);
+    SetRingState(2);
+    ExpectSame(gEquationCode, 6, "calls");
+}
+
+// The results written over the very cells the equations read: each
+// equation sees the ones written before it, as one RunPcode after another.
+TEST_F(FusedColumnsTest, OutputOverTheCellsReadRunsInOrder) {
+    ASSERT_TRUE(CompileRing("(A - B) * C - D + 8", 7));
+    ASSERT_EQ(FusedEquationInColumns(0), 1);
+    SetRingState(0);
+    std::vector<double> start(gVariables, gVariables + n);
+    for (int i = 0; i < n; ++i) gVariables[i] = RunPcode(gEquationCode[i]);
+    const std::vector<double> reference(gVariables, gVariables + n);
+    std::copy(start.begin(), start.end(), gVariables);
+    EvaluateEquations(gEquationCode, n, gVariables, 1);
+    EXPECT_EQ(std::vector<double>(gVariables, gVariables + n), reference);
+    // and the columns' own results differ from those: the test means something
+    std::copy(start.begin(), start.end(), gVariables);
+    std::vector<double> apart(static_cast<size_t>(n));
+    EvaluateEquations(gEquationCode, n, apart.data(), 1);
+    EXPECT_NE(apart, reference);
 }
 
 }  // namespace

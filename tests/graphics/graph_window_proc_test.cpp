@@ -779,7 +779,7 @@ TEST_F(GraphWindowProc, ElementsDrawRemoveAndMoveUnderTheMouse) {
     EXPECT_TRUE(GraphCommandAvailable(IDM_NEXT_ELEMENT));
     EXPECT_TRUE(GraphCommandAvailable(IDM_REMOVE_ELEMENT));
     EXPECT_FALSE(GraphCommandAvailable(IDM_NEW_ELEMENT));
-    EXPECT_FALSE(GraphCommandAvailable(IDM_ELEMENT_FROM_CLIPBOARD));
+    EXPECT_TRUE(GraphCommandAvailable(IDM_ELEMENT_FROM_CLIPBOARD));
 
     gCurrentGraph = g;
     gElementCursorX = gElementCursorY = 0;

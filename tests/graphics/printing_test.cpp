@@ -21,7 +21,7 @@
 #include "compile_helper.h"
 #include "compiler.h"
 #include "display_list.h"
-#include "graph_capture_win32.h"
+#include "graph_pictures.h"
 #include "graph_pipeline.h"
 #include "graph_window_win32.h"
 #include "plotting.h"
@@ -32,177 +32,45 @@
 #include "run_host.h"
 #include "run_host_win32.h"
 #include "solver_method.h"
+#include "test_printer.h"
 #include "win32_modal.h"
 #include "window_helpers.h"
 #include "workspace.h"
 
 namespace {
 
-constexpr char kPrinterName[] = "VR Test Printer";
-constexpr char kPrintFolder[] = "C:\\vr-print";
-constexpr char kPortFile[] = "C:\\vr-print\\out.ps";
-constexpr char kGhostscript[] = "Z:\\usr\\bin\\gs";
-
-std::string UnixPath(const char *dosPath) {
-    typedef char *(CDECL * ToUnix)(const WCHAR *);
-    static ToUnix toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return "";
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, dosPath, -1, wide, MAX_PATH);
-    char *unixName = toUnix(wide);
-    if (!unixName) return "";
-    std::string result = unixName;
-    HeapFree(GetProcessHeap(), 0, unixName);
-    return result;
-}
-
-std::string ReadFile(const char *path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Installs the PostScript driver with the test PPD and a printer whose port
-// is kPortFile, and makes it the default. Once per prefix; false when the
-// spooler refused.
-bool InstallTestPrinter() {
-    CreateDirectoryA(kPrintFolder, nullptr);
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof system);
-    std::string drivers = std::string(system) + "\\spool";
-    CreateDirectoryA(drivers.c_str(), nullptr);
-    for (const char *part : {"\\drivers", "\\w32x86", "\\3"}) {
-        drivers += part;
-        CreateDirectoryA(drivers.c_str(), nullptr);
-    }
-    const std::string ppd = std::string(VR_SOURCE_DIR) + "/tests/data/test-printer.ppd";
-    std::string dosPpd = "Z:" + ppd;
-    std::replace(dosPpd.begin(), dosPpd.end(), '/', '\\');
-    CopyFileA(dosPpd.c_str(), (drivers + "\\generic.ppd").c_str(), FALSE);
-    DRIVER_INFO_3A driver = {};
-    driver.cVersion = 3;
-    driver.pName = const_cast<char *>("VR Test PS");
-    driver.pDriverPath = const_cast<char *>("wineps.drv");
-    driver.pDataFile = const_cast<char *>("generic.ppd");
-    driver.pConfigFile = const_cast<char *>("wineps.drv");
-    AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE *>(&driver));
-    PRINTER_INFO_2A info = {};
-    info.pPrinterName = const_cast<char *>(kPrinterName);
-    info.pPortName = const_cast<char *>(kPortFile);
-    info.pDriverName = const_cast<char *>("VR Test PS");
-    info.pPrintProcessor = const_cast<char *>("WinPrint");
-    info.pDatatype = const_cast<char *>("RAW");
-    HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE *>(&info));
-    if (printer) ClosePrinter(printer);
-    else if (GetLastError() != ERROR_PRINTER_ALREADY_EXISTS) return false;
-    return SetDefaultPrinterA(kPrinterName) != 0;
-}
-
-// Waits until path exists and its size has stopped changing: the spooler
-// and Ghostscript (a Unix process Wine does not wait for) finish on their
-// own time.
-bool WaitForFile(const char *path, DWORD timeout = 60000) {
-    const DWORD start = GetTickCount();
-    LONGLONG last = -1;
-    int steady = 0;
-    while (GetTickCount() - start < timeout) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
-            const LONGLONG size = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-            steady = size > 0 && size == last ? steady + 1 : 0;
-            if (steady >= 5) return true;
-            last = size;
-        }
-        Sleep(100);
-    }
-    return false;
-}
-
-// Runs Ghostscript with Unix arguments; its exit code, -1 when it could not
-// be started.
-int RunGhostscript(const std::string &arguments) {
-    std::string line = std::string(kGhostscript) + " -q -dSAFER -dBATCH -dNOPAUSE " + arguments;
-    std::vector<char> text(line.begin(), line.end());
-    text.push_back(0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    WaitForSingleObject(process.hProcess, 120000);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return static_cast<int>(code);
-}
-
-struct Image {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
-    const unsigned char *at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-    bool Ink(int x, int y) const {
-        const unsigned char *p = at(x, y);
-        return p[0] < 250 || p[1] < 250 || p[2] < 250;
-    }
-    int Count() const {
-        int n = 0;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) n += Ink(x, y);
-        return n;
-    }
-    RECT Box() const {
-        RECT r = {width, height, -1, -1};
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (Ink(x, y)) {
-                    r.left = std::min<LONG>(r.left, x);
-                    r.top = std::min<LONG>(r.top, y);
-                    r.right = std::max<LONG>(r.right, x);
-                    r.bottom = std::max<LONG>(r.bottom, y);
-                }
-        return r;
-    }
-};
-
-// Renders a PostScript or EPS file (DOS path) at dpi into an image.
-Image Render(const char *file, double dpi, bool eps) {
+// The window's picture as the printing code captures it.
+Image WindowPicture(HWND window) {
     Image image;
-    const std::string ppm = std::string(kPrintFolder) + "\\render.ppm";
-    DeleteFileA(ppm.c_str());
-    char arguments[1024];
-    std::snprintf(arguments, sizeof arguments, "%s-sDEVICE=ppmraw -r%g -sOutputFile=%s %s", eps ? "-dEPSCrop " : "",
-                  dpi, UnixPath(ppm.c_str()).c_str(), UnixPath(file).c_str());
-    // Wine does not always pass on a Unix program's exit code: the file
-    // tells.
-    if (!WaitForFile(file)) return image;
-    RunGhostscript(arguments);
-    if (!WaitForFile(ppm.c_str())) return image;
-    const std::string data = ReadFile(ppm.c_str());
-    std::istringstream in(data);
-    std::string magic;
-    int maxValue = 0;
-    in >> magic;
-    // Ghostscript puts a comment line after the magic.
-    while (in >> std::ws && in.peek() == '#') in.ignore(1 << 20, '\n');
-    in >> image.width >> image.height >> maxValue;
-    in.get();
-    if (magic != "P6" || image.width <= 0 || image.height <= 0) return Image{};
+    HBITMAP picture = CaptureGraphBitmap(window, false);
+    if (!picture) return image;
+    BITMAP bm;
+    GetObjectA(picture, sizeof bm, &bm);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = bm.bmWidth;
+    info.bmiHeader.biHeight = -bm.bmHeight;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    const int stride = (bm.bmWidth * 3 + 3) & ~3;
+    std::vector<unsigned char> rows(static_cast<size_t>(stride) * bm.bmHeight);
+    HDC screen = GetDC(nullptr);
+    const int got = GetDIBits(screen, picture, 0, bm.bmHeight, rows.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(picture);
+    if (got != bm.bmHeight) return image;
+    image.width = bm.bmWidth;
+    image.height = bm.bmHeight;
     image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
-    in.read(reinterpret_cast<char *>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size()));
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const unsigned char *p = &rows[static_cast<size_t>(y) * stride + 3 * x];
+            unsigned char *q = &image.rgb[(static_cast<size_t>(y) * image.width + x) * 3];
+            q[0] = p[2];
+            q[1] = p[1];
+            q[2] = p[0];
+        }
     return image;
-}
-
-// The text Ghostscript finds in a PostScript file.
-std::string ExtractText(const char *file) {
-    const std::string out = std::string(kPrintFolder) + "\\text.txt";
-    DeleteFileA(out.c_str());
-    if (!WaitForFile(file)) return "";
-    RunGhostscript("-sDEVICE=txtwrite -sOutputFile=" + UnixPath(out.c_str()) + " " + UnixPath(file));
-    WaitForFile(out.c_str());
-    return ReadFile(out.c_str());
 }
 
 void Drain(DWORD milliseconds = 0) {
@@ -239,8 +107,8 @@ protected:
     unsigned used = 0;
 
     static void SetUpTestSuite() {
-        gPrinterReady = InstallTestPrinter();
-        gGhostscriptReady = GetFileAttributesA(kGhostscript) != INVALID_FILE_ATTRIBUTES;
+        gPrinterReady = InstallTestPrinter(VR_SOURCE_DIR);
+        gGhostscriptReady = GhostscriptInstalled();
         if (gPrinterReady) {
             HDC dc = CreateDCA(nullptr, kPrinterName, nullptr, nullptr);
             if (dc) {
@@ -288,10 +156,12 @@ protected:
         gRunState = RunState{};
         gGraphWindowHooks = GraphWindowHooks{};
         gPrintWithoutDialog = 0;
+        IgnoreDialogsCaptioned("Vantorel is printing");
         DeleteFileA(kPortFile);
         DrawLorenz();
     }
     void TearDown() override {
+        IgnoreDialogsCaptioned(nullptr);
         if (graph) SendMessageA(gMdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(graph), 0);
         Drain();
         UnregisterClassA(kGraphWindowClass, GetModuleHandleA(nullptr));
@@ -463,13 +333,7 @@ TEST_F(Printing, TheGraphPrintedAsVectorsAndAsABitmapLiesInThePrintArea) {
 
 TEST_F(Printing, BitmapTimesTwoPrintsAtTwicePixelSizeFromTheCorner) {
     Settings(4, 1200, 1000, 100, 100);
-    HBITMAP picture;
-    {
-        gCurrentGraph = GraphStateOf(graph);
-        picture = CaptureGraphBitmap();
-    }
-    ASSERT_TRUE(picture);
-    DeleteObject(picture);
+    ASSERT_EQ(WindowPicture(graph).width, 300);
     ModalScript answer({ModalStep(IDOK)});
     PrintGraphWindow(gFrameWindow, graph);
     answer.Results();
@@ -604,13 +468,14 @@ TEST_F(Printing, UnitsShowTheMarginsConverted) {
     EXPECT_EQ(GraphStateOf(graph)->print.unit, 4);
 }
 
-// Not yet seen passing under the emulator: Wine does not wait for Ghostscript.
-TEST_F(Printing, DISABLED_ATextWindowsLinesReachThePage) {
+TEST_F(Printing, ATextWindowsLinesReachThePage) {
     LoadLibraryA("riched20.dll");
     HWND window = CreateWindowExA(0, "STATIC", "Results of the run", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
-    HWND edit = CreateWindowExA(0, RICHEDIT_CLASSA, "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 380, 280, window,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    // Unwrapped lines, as a text window keeps them.
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL;
+    HWND edit = CreateWindowExA(0, RICHEDIT_CLASSA, "", style, 0, 0, 380, 280, window, nullptr, GetModuleHandleA(nullptr),
+                                nullptr);
     ASSERT_TRUE(edit);
     std::string text = "first line alpha\r\n\r\nthird line gamma\r\n";
     text += std::string(150, 'x') + "END\r\nlast line omega";
@@ -644,33 +509,14 @@ TEST_F(Printing, DISABLED_ATextWindowsLinesReachThePage) {
     DestroyWindow(window);
 }
 
-TEST_F(Printing, DISABLED_EpsThroughTheDialogRendersToTheWindowsPicture) {
+TEST_F(Printing, EpsThroughTheDialogRendersToTheWindowsPicture) {
     const int left = 1000, top = 1200, width = 2000, height = 2000;
     const char *eps = "C:\\vr-print\\graph.eps";
     DeleteFileA(eps);
-    HBITMAP picture;
-    gCurrentGraph = GraphStateOf(graph);
-    picture = CaptureGraphBitmap();
-    ASSERT_TRUE(picture);
-    int windowInk = 0;
-    RECT windowBox = {300, 300, -1, -1};
-    {
-        DIBSECTION s;
-        GetObjectA(picture, sizeof s, &s);
-        const unsigned char *bits = static_cast<const unsigned char *>(s.dsBm.bmBits);
-        for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 300; ++x) {
-                const unsigned char *p = bits + (299 - y) * s.dsBm.bmWidthBytes + 3 * x;
-                if (p[0] < 250 || p[1] < 250 || p[2] < 250) {
-                    ++windowInk;
-                    windowBox.left = std::min<LONG>(windowBox.left, x);
-                    windowBox.top = std::min<LONG>(windowBox.top, y);
-                    windowBox.right = std::max<LONG>(windowBox.right, x);
-                    windowBox.bottom = std::max<LONG>(windowBox.bottom, y);
-                }
-            }
-    }
-    DeleteObject(picture);
+    const Image picture = WindowPicture(graph);
+    ASSERT_EQ(picture.width, 300);
+    const int windowInk = picture.Count();
+    const RECT windowBox = picture.Box();
     ASSERT_GT(windowInk, 1000);
     // At this resolution the print area is the window's 300 x 300 pixels.
     const double dpi = 300.0 * 600 / width;
@@ -686,7 +532,7 @@ TEST_F(Printing, DISABLED_EpsThroughTheDialogRendersToTheWindowsPicture) {
             PrintGraphWindow(gFrameWindow, graph);
             ASSERT_EQ(answer.Results().size(), mode == 1 ? 1u : 2u);
         }
-        const std::string text = ReadFile(eps);
+        const std::string text = ReadWholeFile(eps);
         ASSERT_EQ(text.compare(0, 23, "%!PS-Adobe-2.0 EPSF-2.0"), 0);
         EXPECT_NE(text.find("%%Title: Lorenz"), std::string::npos);
         const Image image = Render(eps, dpi, true);
@@ -698,7 +544,7 @@ TEST_F(Printing, DISABLED_EpsThroughTheDialogRendersToTheWindowsPicture) {
     }
 }
 
-TEST_F(Printing, DISABLED_ThePostProgramConvertsTheEpsOrKeepsItWhenItFails) {
+TEST_F(Printing, ThePostProgramConvertsTheEpsOrKeepsItWhenItFails) {
     const char *eps = "C:\\vr-print\\post.eps";
     DeleteFileA(eps);
     std::string monoscribe = std::string(VR_BINARY_DIR) + "/tools/monoscribe/Monoscribe.exe";
@@ -733,7 +579,7 @@ TEST_F(Printing, DISABLED_ThePostProgramConvertsTheEpsOrKeepsItWhenItFails) {
     EXPECT_NE(GetFileAttributesA(eps), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(Printing, DISABLED_NoToTheRotationQuestionWritesTheFileUnrotated) {
+TEST_F(Printing, NoToTheRotationQuestionWritesTheFileUnrotated) {
     const char *eps = "C:\\vr-print\\rotate.eps";
     DeleteFileA(eps);
     Settings(1, 1000, 1200, 2000, 2000);
@@ -745,7 +591,7 @@ TEST_F(Printing, DISABLED_NoToTheRotationQuestionWritesTheFileUnrotated) {
         ASSERT_EQ(answer.Results().size(), 2u);
         EXPECT_NE(answer.Results()[1].text.find("explicit rotation"), std::string::npos);
     }
-    const std::string text = ReadFile(eps);
+    const std::string text = ReadWholeFile(eps);
     ASSERT_FALSE(text.empty());
     EXPECT_EQ(text.find("90 rotate"), std::string::npos);
     DeleteFileA(eps);

@@ -38,13 +38,11 @@ const std::set<std::string> kOptional = {
     ENTRY(RunHost, tickCount),
 };
 
-// Entries whose Win32 side is still to be written (browsers, the problem
-// file's folder for data curves). Remove an entry here when its owner
+// Entries whose Win32 side is still to be written (the problem file's
+// folder for data curves). Remove an entry here when its owner
 // installs it in InstallWin32Platform.
 const std::set<std::string> kNotYetProvided = {
-    ENTRY(UiLockHooks, refreshBrowsers),
     ENTRY(GraphicsHost, elementDataFolder),
-    ENTRY(GraphWindowHooks, refreshInitialValueRows),
 };
 
 // Entry names by offset, for the messages and the two lists.

@@ -7,9 +7,11 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "code_libraries.h"
 #include "compiler.h"
+#include "described_dialog_win32.h"
 #include "dop853.h"
 #include "fpu_faults.h"
 #include "problem_settings.h"
@@ -156,6 +158,30 @@ TEST_F(SolverDllTest, ALibraryInUseLeavesTheProblemOnTheBuiltInIntegrator) {
     // Choosing the built-in method now frees the library it fell back from.
     SelectSolverLibrary(0);
     EXPECT_EQ(gSolverDll.module, nullptr);
+}
+
+// The Method page shows the parameters of a library it does not select: the
+// library is loaded for the look and freed again; one that does not load is
+// reported.
+TEST_F(SolverDllTest, TheMethodPageReadsTheParametersOfALibraryNotSelected) {
+    std::vector<std::string> names;
+    std::vector<double> values;
+    ASSERT_TRUE(gWin32DialogShell.PeekCodeLibraryParameters("Decorated", &names, &values));
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0], "steps");
+    EXPECT_EQ(values[0], 1000);
+    EXPECT_EQ(names[1], "order");
+    EXPECT_EQ(gCodeLibraryIndex, 0);
+    EXPECT_EQ(gSolverDll.module, nullptr);
+    EXPECT_EQ(GetModuleHandleA("fake_solver_decorated.dll"), nullptr);
+
+    ModalAnswerer answer(IDOK);
+    names.clear();
+    EXPECT_FALSE(gWin32DialogShell.PeekCodeLibraryParameters("Missing", &names, &values));
+    const ModalCapture &box = answer.Result();
+    ASSERT_TRUE(box.found);
+    EXPECT_EQ(box.text, folder + "no_such_solver.dll library not found");
+    EXPECT_TRUE(names.empty());
 }
 
 TEST_F(SolverDllTest, ALibraryThatCannotBeUsedIsReportedAndTheBuiltInMethodSelected) {

@@ -9,10 +9,22 @@ std::string WindowText(HWND w) {
 }
 
 HWND gModelessToIgnore;
+const char *gCaptionToIgnore;
+
+bool Ignored(HWND w) {
+    if (w == gModelessToIgnore) return true;
+    if (!gCaptionToIgnore) return false;
+    // Read without a message to the dialog's thread, which may be busy.
+    WCHAR wide[128] = L"";
+    InternalGetWindowText(w, wide, 128);
+    char caption[128] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, caption, sizeof caption, nullptr, nullptr);
+    return lstrcmpA(caption, gCaptionToIgnore) == 0;
+}
 
 BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
     char cls[32];
-    if (w != gModelessToIgnore && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0) {
+    if (!Ignored(w) && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0) {
         *reinterpret_cast<HWND *>(found) = w;
         return FALSE;
     }
@@ -142,3 +154,5 @@ DWORD WINAPI ModalScript::Watch(LPVOID param) {
 }
 
 void IgnoreModelessDialog(HWND dialog) { gModelessToIgnore = dialog; }
+
+void IgnoreDialogsCaptioned(const char *caption) { gCaptionToIgnore = caption; }

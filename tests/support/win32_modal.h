@@ -69,3 +69,6 @@ private:
 // must not take for the box they wait for: reading its texts from the watcher
 // would wait on the test's thread, which waits on the watcher.
 void IgnoreModelessDialog(HWND dialog);
+// Dialogs with this caption (null: none) are not answered either: a modeless
+// progress dialog that comes and goes between the boxes a test answers.
+void IgnoreDialogsCaptioned(const char *caption);

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -14,6 +15,8 @@
 #include "builtin_math.h"
 #include "described_dialog_win32.h"
 #include "graph_window_win32.h"
+#include "mathlink.h"
+#include "settings_files.h"
 #include "memory.h"
 #include "problem_settings.h"
 #include "resource_ids.h"
@@ -341,6 +344,25 @@ TEST_F(SettingsDialogsTest, ViewPointWrapsAnglesAndDistanceAndDraggingRotates) {
     EXPECT_EQ(v.theta, before.theta);
 }
 
+// The view point of a graph window from its command: the window's record
+// takes it and the window is drawn again with it.
+TEST_F(SettingsDialogsTest, ViewPointCommandStoresIntoTheGraphAndRedrawsIt) {
+    ASSERT_TRUE(NewGraph("3-D"));
+    UpdateWindow(graph);
+    ValidateRect(graph, nullptr);
+    int result = -1;
+    Drive(
+        [&](HWND d) {
+            Type(d, IDC_VP_PHI, "400");
+            Press(d, IDOK);
+        },
+        [&] { result = RunSettingsCommand(gFrameWindow, 304); });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(GraphStateOf(graph)->viewPoint.phi, 40);
+    EXPECT_TRUE(GetUpdateRect(graph, nullptr, FALSE));
+    SendMessageA(gMdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(graph), 0);
+}
+
 TEST_F(SettingsDialogsTest, ColourDialogBackgroundDisablesTheWidthAndTakesAPaletteEntry) {
     ASSERT_TRUE(NewGraph("colours"));
     GraphStateOf(graph)->drawingWidth = 3;
@@ -386,6 +408,104 @@ TEST_F(SettingsDialogsTest, PreferencesPagesStackAndKeepLabelsAside) {
     EXPECT_EQ(hiddenLabel, "");
     EXPECT_EQ(shownLabel, "&Identifier:");
     EXPECT_EQ(first.left, other.left);  // every page on the first one's place
+}
+
+// Dialog 820 from its command: the section's values shown page by page, Cancel
+// and an unchanged OK keep the link loaded, a changed setting unloads it and
+// the section is written.
+int gLinkLibrariesFreed;
+void CountFreedLibrary(void *) { ++gLinkLibrariesFreed; }
+
+TEST_F(SettingsDialogsTest, MathematicaInterfaceShowsStoresWritesAndUnloadsTheLinkOnChange) {
+    char folder[MAX_PATH], ini[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    std::snprintf(ini, sizeof ini, "%svr_mathematica_dialog.ini", folder);
+    DeleteFileA(ini);
+    const SettingsLocations savedLocations = gSettingsLocations;
+    std::snprintf(gSettingsLocations.file[kSettingsShared], kSettingsPathSize, "%s", ini);
+    const MathLinkHost savedHost = gMathLinkHost;
+    gMathLinkHost = MathLinkHost{};
+    gMathLinkHost.freeLibrary = CountFreedLibrary;
+    gLinkLibrariesFreed = 0;
+    static int fakeLibrary;
+    gMathLink.library = &fakeLibrary;  // a link that is loaded
+    gMathLinkSettings = MathLinkSettings{};
+    gMathLinkOn = 0;
+    std::strcpy(gMathLinkSettings.library[kMathLinkLocal], "C:\\link\\ml32i1.dll");
+    gMathLinkSettings.configuration = kMathLinkTcp;
+    gMathLinkSettings.mode = kMathLinkLaunch;
+    std::strcpy(gMathLinkSettings.linkName, "1024");
+
+    // Cancel after typing: nothing stored, the link stays.
+    std::string library, name, tab3;
+    bool tcp = false, launch = false, localHidden = false;
+    int tabs = 0, result = -1;
+    Drive(
+        [&](HWND d) {
+            tcp = IsDlgButtonChecked(d, IDC_ML_TCP) == BST_CHECKED;
+            launch = IsDlgButtonChecked(d, IDC_ML_LAUNCH) == BST_CHECKED;
+            library = TextOf(d, IDC_ML_DLL0);
+            name = TextOf(d, IDC_ML_NAME);
+            localHidden = !IsWindowVisible(GetDlgItem(d, IDC_ML_DLL0));
+            HWND tab = GetDlgItem(d, IDC_PAGE_TABS);
+            tabs = static_cast<int>(SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0));
+            char text[64] = {};
+            TCITEMA item = {};
+            item.mask = TCIF_TEXT;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(tab, TCM_GETITEMA, 3, reinterpret_cast<LPARAM>(&item));
+            tab3 = text;
+            Type(d, IDC_ML_DLL0, "D:\\other.dll");
+            Press(d, IDCANCEL);
+        },
+        [&] { result = RunSettingsCommand(gFrameWindow, 708); });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(tcp);
+    EXPECT_TRUE(launch);
+    EXPECT_EQ(library, "C:\\link\\ml32i1.dll");
+    EXPECT_EQ(name, "1024");
+    EXPECT_TRUE(localHidden);
+    EXPECT_EQ(tabs, 4);
+    EXPECT_EQ(tab3, "&Custom");
+    EXPECT_STREQ(gMathLinkSettings.library[kMathLinkLocal], "C:\\link\\ml32i1.dll");
+    EXPECT_EQ(gMathLink.library, &fakeLibrary);
+    EXPECT_EQ(GetFileAttributesA(ini), INVALID_FILE_ATTRIBUTES);
+
+    // OK without a change writes the section and keeps the link.
+    Drive([&](HWND d) { Press(d, IDOK); }, [&] { result = RunSettingsCommand(gFrameWindow, 708); });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(gMathLink.library, &fakeLibrary);
+    EXPECT_EQ(gLinkLibrariesFreed, 0);
+    char value[MAX_PATH] = {};
+    GetPrivateProfileStringA("MathLink", "MathLinkProt", "", value, sizeof value, ini);
+    EXPECT_STREQ(value, "1");
+
+    // A changed setting unloads the link; the new values are written.
+    Drive(
+        [&](HWND d) {
+            SendMessageA(GetDlgItem(d, IDC_ML_ON), BM_CLICK, 0, 0);
+            SendMessageA(GetDlgItem(d, IDC_ML_CUSTOM), BM_CLICK, 0, 0);
+            Type(d, IDC_ML_ARGS, "-linkmode launch -linkname 'math -mathlink'");
+            Press(d, IDOK);
+        },
+        [&] { result = RunSettingsCommand(gFrameWindow, 708); });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(gMathLinkOn, 1);
+    EXPECT_EQ(gMathLinkSettings.configuration, kMathLinkCustom);
+    EXPECT_STREQ(gMathLinkSettings.arguments, "-linkmode launch -linkname 'math -mathlink'");
+    EXPECT_EQ(gMathLink.library, nullptr);
+    EXPECT_EQ(gLinkLibrariesFreed, 1);
+    GetPrivateProfileStringA("MathLink", "On", "", value, sizeof value, ini);
+    EXPECT_STREQ(value, "1");
+    GetPrivateProfileStringA("MathLink", "MathLinkArgs", "", value, sizeof value, ini);
+    EXPECT_STREQ(value, "-linkmode launch -linkname 'math -mathlink'");
+
+    gMathLinkHost = savedHost;
+    gSettingsLocations = savedLocations;
+    gMathLinkSettings = MathLinkSettings{};
+    gMathLinkOn = 0;
+    DeleteFileA(ini);
 }
 
 }  // namespace
