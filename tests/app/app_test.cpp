@@ -30,7 +30,7 @@
 
 namespace {
 
-std::string Folder() {
+std::string AppFolder() {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, sizeof path);
     std::string s(path);
@@ -136,12 +136,12 @@ HWND ChildOfClass(HWND frame, const char *cls) {
 class Program {
 public:
     explicit Program(const std::string &arguments) {
-        std::string command = "\"" + Folder() + "Vantorel.exe\" " + arguments;
+        std::string command = "\"" + AppFolder() + "Vantorel.exe\" " + arguments;
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         std::vector<char> buffer(command.begin(), command.end());
         buffer.push_back(0);
-        if (CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, Folder().c_str(), &si, &pi_)) {
+        if (CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, AppFolder().c_str(), &si, &pi_)) {
             started_ = GetTickCount();
         }
     }
@@ -256,11 +256,11 @@ protected:
     // The settings file beside the program serves it alone: no tips, the
     // single-instance check on, no plug-ins, and whatever a test adds.
     void WriteSettings(const std::string &options) {
-        WriteFile(Folder() + "Vantorel.ini", "[Options]\r\nTip=0\r\nCheck previous=1\r\nSave position=0\r\n" +
+        WriteFile(AppFolder() + "Vantorel.ini", "[Options]\r\nTip=0\r\nCheck previous=1\r\nSave position=0\r\n" +
                                                  options + "[Math libraries]\r\n");
     }
 
-    static std::string Path(const std::string &name) { return Folder() + name; }
+    static std::string Path(const std::string &name) { return AppFolder() + name; }
 
     static std::string Source(const std::string &relative) {
         std::string s = VR_SOURCE_DIR "/" + relative;
@@ -534,11 +534,11 @@ TEST_F(AppTest, ASecondInstanceOnTheSameProblemIsOfferedTheFirstAndEndsWithOne) 
 // version; the updater's absence is reported.
 TEST_F(AppTest, TipsAboutBoxAndUpdater) {
     WriteSettings("");
-    std::string ini = ReadFile(Folder() + "Vantorel.ini");
+    std::string ini = ReadFile(AppFolder() + "Vantorel.ini");
     ini.replace(ini.find("Tip=0"), 5, "Tip=31");
     // A start without a file would otherwise offer any other running copy.
     ini.replace(ini.find("Check previous=1"), 16, "Check previous=0");
-    WriteFile(Folder() + "Vantorel.ini", ini);
+    WriteFile(AppFolder() + "Vantorel.ini", ini);
     Program p("");
     Box tips = p.WaitBox();
     ASSERT_NE(tips.window, nullptr);
@@ -553,7 +553,7 @@ TEST_F(AppTest, TipsAboutBoxAndUpdater) {
     p.Press(tips, IDC_TIP_CLOSE);
     ASSERT_NE(p.WaitFrame(), nullptr);
     Sleep(1000);
-    EXPECT_NE(ReadFile(Folder() + "Vantorel.ini").find("Tip=2"), std::string::npos);
+    EXPECT_NE(ReadFile(AppFolder() + "Vantorel.ini").find("Tip=2"), std::string::npos);
 
     PostMessageA(p.Frame(), WM_COMMAND, IDM_ABOUT, 0);
     Box about = p.WaitBox();
@@ -574,7 +574,7 @@ TEST_F(AppTest, TipsAboutBoxAndUpdater) {
 // An atom holds at most 255 characters: a longer path is offered by its
 // short form, and the instances still find each other.
 TEST_F(AppTest, AProblemPathLongerThanAnAtomStillFindsTheFirstInstance) {
-    std::string folder = Folder() + "long";
+    std::string folder = AppFolder() + "long";
     CreateDirectoryA(folder.c_str(), nullptr);
     const size_t wanted = 257;  // the whole path, below MAX_PATH
     while (folder.size() + 1 + std::strlen("decay.vr") < wanted) {
@@ -1051,7 +1051,7 @@ int ListCount(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageA
 void PressButton(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 std::string IniValue(const std::string &key) {
-    const std::string ini = ReadFile(Folder() + "Vantorel.ini");
+    const std::string ini = ReadFile(AppFolder() + "Vantorel.ini");
     const size_t at = ini.find("\n" + key + "=");
     if (at == std::string::npos) return "";
     const size_t start = at + key.size() + 2;
@@ -1259,7 +1259,7 @@ TEST_F(AppTest, ThePrintCommandPrintsTheActiveGraphWindowAndWritesItsEps) {
     const std::string eps = Path("decay.eps");
     DeleteFileA(eps.c_str());
     // Vectors, in the default area of the first print: the middle 7/9.
-    WriteFile(Folder() + "Vantorel.ini",
+    WriteFile(AppFolder() + "Vantorel.ini",
               "[Options]\r\nTip=0\r\nCheck previous=1\r\nSave position=0\r\n[Math libraries]\r\n[Printer]\r\nMode=1\r\n");
     const std::string problem = Path("decay.vr");
     WriteFile(problem, DecayProblem(2, ""));
@@ -1330,7 +1330,7 @@ TEST_F(AppTest, ThePrintCommandPrintsTheActiveGraphWindowAndWritesItsEps) {
     EXPECT_NE(written.find(" l\r\n"), std::string::npos);  // the curve as lines
     EXPECT_NE(written.find("%%Trailer"), std::string::npos);
     // Confirmed settings go to the settings file.
-    EXPECT_NE(ReadWholeFile((Folder() + "Vantorel.ini").c_str()).find("EPS=1"), std::string::npos);
+    EXPECT_NE(ReadWholeFile((AppFolder() + "Vantorel.ini").c_str()).find("EPS=1"), std::string::npos);
 }
 
 // The calculator opens from the frame and takes keys through the program's
@@ -1555,7 +1555,7 @@ TEST_F(AppTest, SaveAsOpenAndTheRecentListNewestFirstPersistingAndDroppingAMissi
         PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
         ASSERT_EQ(p.WaitExit(), 0u);
     }
-    const std::string ini = ReadFile(Folder() + "Vantorel.ini");
+    const std::string ini = ReadFile(AppFolder() + "Vantorel.ini");
     const size_t a = ini.find("saved2.vr"), b = ini.find("saved1.vr"), c = ini.find("logistic.vr");
     ASSERT_NE(a, std::string::npos) << ini;
     EXPECT_LT(a, b);
