@@ -18,6 +18,7 @@
 #include "instance_check.h"
 #include "math_libraries.h"
 #include "messages.h"
+#include "picture_commands.h"
 #include "problem_settings.h"
 #include "resource_ids.h"
 #include "settings_commands.h"
@@ -80,7 +81,6 @@ bool CommandBuilt(int id) {
     if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST) return false;
     if (id >= IDM_TYPE && id <= IDM_ALL_SETTINGS) return false;
     if (id >= IDM_GRAPHICS_FORMAT && id <= IDM_STATUS_LINE && id != IDM_NEW_TEXT) return false;
-    if (id >= IDM_GET_SCREEN && id <= IDM_SAVE_POINTS) return false;
     if (id >= IDM_CLONE && id <= IDM_PASTE_WINDOW) return false;
     if (id >= IDM_PREFERENCES && id <= IDM_MATHEMATICA) return false;
     switch (id) {
@@ -341,6 +341,11 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     case IDM_HELP_SEARCH: ShowHelp(gMdiClient, gHelpFile, kHelpPartialKey, reinterpret_cast<ULONG_PTR>("")); return;
     case IDM_HELP_ON_HELP: ShowHelpTopic(kHelpOnHelpTopic); return;
     case IDM_ABOUT: AboutCommand(frame); return;
+    case IDM_GET_SCREEN: CopyActiveWindow(); return;
+    case IDM_PUT_SCREEN: PastePicture(); return;
+    case IDM_SAVE_SCREEN: SaveScreenCommand(); return;
+    case IDM_LOAD_SCREEN: LoadScreenCommand(); return;
+    case IDM_SAVE_POINTS: SavePointsCommand(); return;
     case IDM_UPDATES: RunUpdater(); return;
     }
     if (id >= kMathHelpFirstCommand && id < kMathHelpFirstCommand + gMathLibraryCount) {

@@ -1,6 +1,7 @@
 #include "install_win32.h"
 
 #include "graph_pictures.h"
+#include "picture_commands.h"
 #include "plotter.h"
 #include "run_host_win32.h"
 #include "settings_files.h"
@@ -13,4 +14,5 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     gStrokeFontLoader = LoadStrokeFont;
     gPlotterDriverLookup = LookUpPlotterDriver;
     InstallGraphPictures();
+    InstallPictureCommands();
 }
