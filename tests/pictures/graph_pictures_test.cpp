@@ -373,7 +373,7 @@ TEST_F(Pictures, MetafileWithOpenGlRecordsPlaysThroughAContextAndFreesIt) {
     ASSERT_TRUE(GetEnhMetaFileHeader(metafile, sizeof header, &header));
     EXPECT_TRUE(header.bOpenGL);
     PIXELFORMATDESCRIPTOR format = {};
-    EXPECT_EQ(GetEnhMetaFilePixelFormat(metafile, sizeof format, &format), sizeof format);
+    EXPECT_TRUE(ReadMetafilePixelFormat(metafile, &format));
     EXPECT_EQ(format.cColorBits, 24);
 
     // A window of its own: a window takes one pixel format in its life.
