@@ -602,7 +602,10 @@ void Win32DialogShell::GraphFormatApplied() {
     gCurrentGraph = saved;
 }
 
+int gPictureFormatsOffered = -1;
+
 int Win32DialogShell::AvailablePictureFormats() {
+    if (gPictureFormatsOffered >= 0) return gPictureFormatsOffered;
     return (IsClipboardFormatAvailable(CF_BITMAP) ? 1 : 0) | (IsClipboardFormatAvailable(CF_DIB) ? 2 : 0) |
            (IsClipboardFormatAvailable(CF_METAFILEPICT) ? 4 : 0);
 }

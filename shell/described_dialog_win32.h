@@ -51,3 +51,6 @@ public:
                                    std::vector<double> *values) override;
 };
 extern Win32DialogShell gWin32DialogShell;
+// The picture formats dialog 500 offers (bits as AvailablePictureFormats);
+// -1: those on the clipboard. A picture file offers its own format only.
+extern int gPictureFormatsOffered;

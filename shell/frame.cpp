@@ -28,6 +28,7 @@
 #include "printing_win32.h"
 #include "problem_clipboard_win32.h"
 #include "problem_files.h"
+#include "picture_commands.h"
 #include "problem_settings.h"
 #include "resource_ids.h"
 #include "settings_commands.h"
@@ -92,7 +93,6 @@ bool CommandBuilt(int id) {
     if (id == IDM_NOTES || id == IDM_ALL_SETTINGS || id == IDM_TOOLBARS) return true;
     if (id >= IDM_TYPE && id <= IDM_ALL_SETTINGS) return false;
     if (id >= IDM_GRAPHICS_FORMAT && id <= IDM_STATUS_LINE && id != IDM_NEW_TEXT) return false;
-    if (id >= IDM_GET_SCREEN && id <= IDM_SAVE_POINTS) return false;
     if (id >= IDM_EXTERNAL_CODES && id <= IDM_ESCAPE_SEQUENCES) return true;
     if (id >= IDM_PREFERENCES && id <= IDM_MATHEMATICA) return false;
     switch (id) {
@@ -395,6 +395,11 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         return;
     case IDM_ESCAPE_SEQUENCES: EditEscapeSequences(frame); return;
     case IDM_SHOW_FONTS: ShowFontsHelp(); return;
+    case IDM_GET_SCREEN: CopyActiveWindow(); return;
+    case IDM_PUT_SCREEN: PastePicture(); return;
+    case IDM_SAVE_SCREEN: SaveScreenCommand(); return;
+    case IDM_LOAD_SCREEN: LoadScreenCommand(); return;
+    case IDM_SAVE_POINTS: SavePointsCommand(); return;
     case IDM_UPDATES: RunUpdater(); return;
     case IDM_NOTES: OpenNotesEditor(); return;
     case IDM_TOOLBARS: CustomizeToolbars(); return;

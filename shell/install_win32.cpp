@@ -10,6 +10,7 @@
 #include "graph_window_win32.h"
 #include "graphics_host.h"
 #include "run_host.h"
+#include "picture_commands.h"
 #include "run_host_win32.h"
 #include "settings_files.h"
 #include "solver_dll.h"
@@ -65,6 +66,7 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     InstallGraphElementsWin32();
     InstallTextWindows();
     InstallWin32WindowHost();
+    InstallPictureCommands();
 
     gGraphicsHost.loadStrokeFont = LoadStrokeFont;
     gGraphicsHost.lookUpPlotterDriver = LookUpPlotterDriver;

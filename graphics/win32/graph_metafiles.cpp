@@ -21,7 +21,6 @@ int gDoubleBuffered;
 typedef HGLRC(WINAPI *CreateContextProc)(HDC);
 typedef BOOL(WINAPI *MakeCurrentProc)(HDC, HGLRC);
 typedef BOOL(WINAPI *DeleteContextProc)(HGLRC);
-typedef UINT(WINAPI *PixelFormatProc)(HENHMETAFILE, UINT, PIXELFORMATDESCRIPTOR *);
 
 template <class T> T Entry(HMODULE module, const char *name) {
     return reinterpret_cast<T>(reinterpret_cast<void *>(GetProcAddress(module, name)));
@@ -58,6 +57,22 @@ unsigned char *ReadWholeFile(const char *path, size_t *size) {
 }
 
 }  // namespace
+
+// The descriptor that the header points at, read from the metafile's own
+// bytes: Wine exports GetEnhMetaFilePixelFormat only as a stub that ends the
+// program when called, so looking it up proves nothing.
+bool ReadMetafilePixelFormat(HENHMETAFILE metafile, PIXELFORMATDESCRIPTOR *descriptor) {
+    ENHMETAHEADER header;
+    if (!GetEnhMetaFileHeader(metafile, sizeof header, &header) || header.nSize < sizeof header) return false;
+    if (header.cbPixelFormat < sizeof *descriptor || header.offPixelFormat == 0) return false;
+    const UINT size = GetEnhMetaFileBits(metafile, 0, nullptr);
+    if (size == 0 || header.offPixelFormat > size || size - header.offPixelFormat < sizeof *descriptor) return false;
+    BYTE *bits = static_cast<BYTE *>(malloc(size));
+    const bool ok = bits && GetEnhMetaFileBits(metafile, size, bits) == size;
+    if (ok) memcpy(descriptor, bits + header.offPixelFormat, sizeof *descriptor);
+    free(bits);
+    return ok;
+}
 
 bool MetafileOpenGLLoaded() { return gOpenGl != nullptr; }
 
@@ -98,12 +113,9 @@ int InitMetafileOpenGL(HDC dc, HENHMETAFILE metafile) {
     if (!gOpenGl || !gGlu) return 0;
     auto create = Entry<CreateContextProc>(gOpenGl, "wglCreateContext");
     auto makeCurrent = Entry<MakeCurrentProc>(gOpenGl, "wglMakeCurrent");
-    auto pixelFormat =
-        Entry<PixelFormatProc>(GetModuleHandleA("gdi32.dll"), "GetEnhMetaFilePixelFormat");
-    if (!create || !makeCurrent || !pixelFormat) return 0;
+    if (!create || !makeCurrent) return 0;
     PIXELFORMATDESCRIPTOR descriptor = {};
-    UINT got = pixelFormat(metafile, sizeof descriptor, &descriptor);
-    if (got == 0 || got == GDI_ERROR) return 0;
+    if (!ReadMetafilePixelFormat(metafile, &descriptor)) return 0;
     int format = ChoosePixelFormat(dc, &descriptor);
     if (!format || !SetPixelFormat(dc, format, &descriptor)) return 0;
     gDoubleBuffered = 1;

@@ -56,6 +56,8 @@ int WritePlaceableWmf(const char *path, HMETAFILE metafile, const RECT &box, int
 HENHMETAFILE OpenAnyMetafile(const char *path);
 int PlayMetafileGL(HDC dc, HENHMETAFILE metafile, const RECT *rect);
 int InitMetafileOpenGL(HDC dc, HENHMETAFILE metafile);
+// The pixel format an OpenGL metafile's header points at; false when none.
+bool ReadMetafilePixelFormat(HENHMETAFILE metafile, PIXELFORMATDESCRIPTOR *descriptor);
 int FreeMetafileOpenGL();
 int LoadMetafilePicture(HWND window, const char *path);
 // The OpenGL libraries are loaded (while an OpenGL metafile plays).

@@ -1767,3 +1767,422 @@ TEST_F(AppTest, AnElementPastedGoesAfterTheCurrentOne) {
 }
 
 }  // namespace
+
+
+// ---- Picture and point commands of the frame, driven through the menu
+// commands and answered through their dialogs.
+namespace {
+
+std::string WinePath(const std::string &unixPath) {
+    std::string s = "Z:" + unixPath;
+    for (char &c : s)
+        if (c == '/') c = '\\';
+    return s;
+}
+
+void EmptyTheClipboard() {
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+bool ClipboardHas(UINT format) {
+    if (!OpenClipboard(nullptr)) return false;
+    const bool has = IsClipboardFormatAvailable(format) != 0;
+    CloseClipboard();
+    return has;
+}
+
+// The bytes of a clipboard format (a packed bitmap, text), empty when absent.
+std::string ClipboardBytes(UINT format) {
+    std::string bytes;
+    if (!OpenClipboard(nullptr)) return bytes;
+    if (HGLOBAL block = GetClipboardData(format)) {
+        if (const char *p = static_cast<const char *>(GlobalLock(block))) {
+            bytes.assign(p, GlobalSize(block));
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+// Width, height and the pixel rows of a packed bitmap (24 bits, no table).
+struct Dib {
+    int width = 0, height = 0, bits = 0;
+    std::string rows;
+};
+Dib ParseDib(const std::string &block) {
+    Dib d;
+    if (block.size() < 40) return d;
+    BITMAPINFOHEADER h;
+    std::memcpy(&h, block.data(), sizeof h);
+    d.width = h.biWidth;
+    d.height = h.biHeight;
+    d.bits = h.biBitCount;
+    const size_t stride = ((static_cast<size_t>(h.biWidth) * h.biBitCount + 31) / 32) * 4;
+    const size_t table = h.biBitCount <= 8 ? 4u * (h.biClrUsed ? h.biClrUsed : 1u << h.biBitCount) : 0;
+    const size_t start = h.biSize + table;
+    if (block.size() >= start + stride * h.biHeight) d.rows = block.substr(start, stride * h.biHeight);
+    return d;
+}
+
+void Activate(HWND frame, HWND child) {
+    HWND client = FindWindowExA(frame, nullptr, "MDICLIENT", nullptr);
+    SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+}
+
+// A command that opens no dialog, waited for.
+void Command(HWND frame, int id) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(frame, WM_COMMAND, id, 0, SMTO_ABORTIFHUNG, 120000, &answer);
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs = 60000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(100))
+        if (!IsWindow(window) || !IsWindowVisible(window)) return true;
+    return false;
+}
+
+bool WaitFile(const std::string &path, DWORD timeoutMs = 60000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(200))
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            Sleep(300);
+            return true;
+        }
+    return false;
+}
+
+// The common file dialog of the program: its title, then the name typed
+// into its file-name field and OK.
+void AnswerFileDialog(Program &p, const std::string &title, const std::string &path) {
+    Box b = p.WaitBox();
+    ASSERT_NE(b.window, nullptr) << title;
+    EXPECT_EQ(b.caption, title);
+    HWND edit = GetDlgItem(b.window, 0x47C);  // the name's combo box
+    if (edit) {
+        if (HWND inner = FindWindowExA(edit, nullptr, "Edit", nullptr)) edit = inner;
+    } else {
+        edit = GetDlgItem(b.window, 0x480);  // or its plain edit
+    }
+    ASSERT_NE(edit, nullptr);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(b.window, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitGone(b.window)) << title;
+}
+
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
+
+// Dialog 500 with the format, colour and resize choices clicked, then OK.
+void AnswerModeDialog(Program &p, int format, int colors, int resize) {
+    Box mode = p.WaitBox();
+    ASSERT_NE(mode.window, nullptr);
+    EXPECT_EQ(mode.caption, "Mode");
+    Click(mode.window, format);
+    if (colors) Click(mode.window, colors);
+    Click(mode.window, resize);
+    p.Press(mode, IDOK);
+    EXPECT_TRUE(WaitGone(mode.window));
+}
+
+// Points of a .double file: polylines as read, NaN breaks dropped.
+std::vector<std::pair<double, double>> DoublePoints(const std::string &data) {
+    std::vector<double> v(data.size() / 8);
+    std::memcpy(v.data(), data.data(), v.size() * 8);
+    std::vector<std::pair<double, double>> points;
+    for (size_t i = 0; i < v.size();) {
+        if (std::isnan(v[i])) {
+            ++i;
+            continue;
+        }
+        if (i + 1 < v.size()) points.push_back({v[i], v[i + 1]});
+        i += 2;
+    }
+    return points;
+}
+
+}  // namespace
+
+class PictureCommands : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        for (const char *name : {"shot.bmp", "shot.wmf", "listing.txt", "decay.double", "decay.single", "decay.txt",
+                                 "trimmed.double"})
+            DeleteFileA(Path(name).c_str());
+        EmptyTheClipboard();
+    }
+};
+
+TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("/r \"" + problem + "\"");
+    HWND frame = p.WaitFrame();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND graph = ChildOfClass(frame, "VR_Graph");
+    ASSERT_NE(graph, nullptr);
+    // The run has listed its last line and ended: new windows are allowed.
+    HWND listing = FindWindowExA(ChildOfClass(frame, "VR_Text"), nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(listing, nullptr);
+    auto lines = [&] {
+        const std::string t = Text(listing);
+        return std::count(t.begin(), t.end(), '\n');
+    };
+    for (int i = 0; i < 600 && lines() < 9; ++i) Sleep(100);
+    ASSERT_TRUE(p.WaitRunning(false));
+
+    // Get screen: the three formats of the options, the packed bitmap of
+    // the client's size.
+    Activate(frame, graph);
+    Command(frame, IDM_GET_SCREEN);
+    EXPECT_TRUE(ClipboardHas(CF_BITMAP));
+    EXPECT_TRUE(ClipboardHas(CF_METAFILEPICT));
+    const std::string originalBlock = ClipboardBytes(CF_DIB);
+    const Dib original = ParseDib(originalBlock);
+    RECT client;
+    GetClientRect(graph, &client);
+    ASSERT_EQ(original.width, client.right);
+    ASSERT_EQ(original.height, client.bottom);
+    ASSERT_FALSE(original.rows.empty());
+
+    // Put screen into a new graph window, resized to the picture: the same
+    // pixels come back out.
+    PostMessageA(frame, WM_COMMAND, IDM_NEW_GRAPH, 0);
+    for (int i = 0; i < 300 && p.Hook(kTestHookChildCount) < 3; ++i) Sleep(100);
+    HWND fresh = nullptr;
+    for (HWND c : Children(frame))
+        if (c != graph && ClassOf(c) == "VR_Graph") fresh = c;
+    ASSERT_NE(fresh, nullptr);
+    Activate(frame, fresh);
+    PostMessageA(frame, WM_COMMAND, IDM_PUT_SCREEN, 0);
+    {
+        Box mode = p.WaitBox();
+        ASSERT_NE(mode.window, nullptr);
+        EXPECT_EQ(mode.caption, "Mode");
+        // Everything on the clipboard is offered; the first one is chosen.
+        for (int id : {IDC_MODE_DDB, IDC_MODE_DIB, IDC_MODE_METAFILE}) EXPECT_TRUE(Enabled(mode.window, id)) << id;
+        EXPECT_EQ(IsDlgButtonChecked(mode.window, IDC_MODE_DDB), BST_CHECKED);
+        // A metafile takes no raster operation.
+        Click(mode.window, IDC_MODE_METAFILE);
+        EXPECT_FALSE(Enabled(mode.window, IDC_MODE_XOR));
+        Click(mode.window, IDC_MODE_DIB);
+        EXPECT_TRUE(Enabled(mode.window, IDC_MODE_XOR));
+        Click(mode.window, IDC_MODE_COPY);
+        Click(mode.window, IDC_MODE_WINDOW);
+        p.Press(mode, IDOK);
+        ASSERT_TRUE(WaitGone(mode.window));
+    }
+    Command(frame, IDM_GET_SCREEN);
+    const Dib pasted = ParseDib(ClipboardBytes(CF_DIB));
+    EXPECT_EQ(pasted.width, original.width);
+    EXPECT_EQ(pasted.height, original.height);
+    EXPECT_TRUE(pasted.rows == original.rows) << "the pasted picture differs";
+
+    // Xor twice with what the clipboard holds (that same picture): black,
+    // then the picture again.
+    PostMessageA(frame, WM_COMMAND, IDM_PUT_SCREEN, 0);
+    AnswerModeDialog(p, IDC_MODE_DIB, IDC_MODE_XOR, IDC_MODE_NONE);
+    Sleep(500);
+    PostMessageA(frame, WM_COMMAND, IDM_PUT_SCREEN, 0);
+    AnswerModeDialog(p, IDC_MODE_DDB, IDC_MODE_XOR, IDC_MODE_NONE);
+    Sleep(500);
+    Command(frame, IDM_GET_SCREEN);
+    EXPECT_TRUE(ParseDib(ClipboardBytes(CF_DIB)).rows == original.rows) << "Xor twice did not restore";
+
+    // The metafile picture pastes without a message.
+    PostMessageA(frame, WM_COMMAND, IDM_PUT_SCREEN, 0);
+    AnswerModeDialog(p, IDC_MODE_METAFILE, 0, IDC_MODE_FIGURE);
+    EXPECT_EQ(p.WaitBox(3000).window, nullptr);
+
+    // Save screen as BMP: the file is the packed bitmap behind its header.
+    Activate(frame, graph);
+    PostMessageA(frame, WM_COMMAND, IDM_SAVE_SCREEN, 0);
+    AnswerFileDialog(p, "Save Screen as", Path("shot.bmp"));
+    ASSERT_TRUE(WaitFile(Path("shot.bmp")));
+    const std::string bmp = ReadFile(Path("shot.bmp"));
+    ASSERT_GT(bmp.size(), 14u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_TRUE(ParseDib(bmp.substr(14)).rows == original.rows);
+
+    // Load screen from it into a third, empty window (only the packed
+    // bitmap is offered): the same pixels.
+    PostMessageA(frame, WM_COMMAND, IDM_NEW_GRAPH, 0);
+    for (int i = 0; i < 300 && p.Hook(kTestHookChildCount) < 4; ++i) Sleep(100);
+    HWND third = nullptr;
+    for (HWND c : Children(frame))
+        if (c != graph && c != fresh && ClassOf(c) == "VR_Graph") third = c;
+    ASSERT_NE(third, nullptr);
+    Activate(frame, third);
+    PostMessageA(frame, WM_COMMAND, IDM_LOAD_SCREEN, 0);
+    AnswerFileDialog(p, "Load Screen from", Path("shot.bmp"));
+    {
+        Box mode = p.WaitBox();
+        ASSERT_NE(mode.window, nullptr);
+        EXPECT_EQ(mode.caption, "Mode");
+        EXPECT_FALSE(Enabled(mode.window, IDC_MODE_DDB));
+        EXPECT_TRUE(Enabled(mode.window, IDC_MODE_DIB));
+        EXPECT_FALSE(Enabled(mode.window, IDC_MODE_METAFILE));
+        EXPECT_EQ(IsDlgButtonChecked(mode.window, IDC_MODE_DIB), BST_CHECKED);
+        Click(mode.window, IDC_MODE_COPY);
+        Click(mode.window, IDC_MODE_WINDOW);
+        p.Press(mode, IDOK);
+        ASSERT_TRUE(WaitGone(mode.window));
+    }
+    Command(frame, IDM_GET_SCREEN);
+    EXPECT_TRUE(ParseDib(ClipboardBytes(CF_DIB)).rows == original.rows) << "the loaded picture differs";
+
+    // Save screen as placeable metafile, and load it back.
+    Activate(frame, graph);
+    PostMessageA(frame, WM_COMMAND, IDM_SAVE_SCREEN, 0);
+    AnswerFileDialog(p, "Save Screen as", Path("shot.wmf"));
+    ASSERT_TRUE(WaitFile(Path("shot.wmf")));
+    const std::string wmf = ReadFile(Path("shot.wmf"));
+    ASSERT_GT(wmf.size(), 22u);
+    EXPECT_EQ(wmf.substr(0, 4), std::string("\xD7\xCD\xC6\x9A", 4));
+    uint16_t checksum = 0;
+    for (int i = 0; i < 11; ++i)
+        checksum ^= static_cast<uint16_t>(static_cast<unsigned char>(wmf[2 * i]) |
+                                          static_cast<unsigned char>(wmf[2 * i + 1]) << 8);
+    EXPECT_EQ(checksum, 0);
+    Activate(frame, fresh);
+    PostMessageA(frame, WM_COMMAND, IDM_LOAD_SCREEN, 0);
+    AnswerFileDialog(p, "Load Screen from", Path("shot.wmf"));
+    {
+        Box mode = p.WaitBox();
+        ASSERT_NE(mode.window, nullptr);
+        EXPECT_EQ(mode.caption, "Mode");
+        EXPECT_FALSE(Enabled(mode.window, IDC_MODE_DIB));
+        EXPECT_TRUE(Enabled(mode.window, IDC_MODE_METAFILE));
+        p.Press(mode, IDOK);
+        ASSERT_TRUE(WaitGone(mode.window));
+    }
+    EXPECT_EQ(p.WaitBox(3000).window, nullptr) << "no message";
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+TEST_F(PictureCommands, TextWindowCopyAndSaveScreenAndSavePointsThroughTheFrameCommands) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("/r \"" + problem + "\"");
+    HWND frame = p.WaitFrame();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    ASSERT_TRUE(p.WaitRunning(false));
+    HWND graph = ChildOfClass(frame, "VR_Graph");
+    HWND text = ChildOfClass(frame, "VR_Text");
+    ASSERT_NE(graph, nullptr);
+    ASSERT_NE(text, nullptr);
+    HWND control = FindWindowExA(text, nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(control, nullptr);
+    std::string listed;
+    for (int i = 0; i < 300 && std::count(listed.begin(), listed.end(), '\n') < 9; ++i, Sleep(100))
+        listed = Text(control);
+    ASSERT_FALSE(listed.empty());
+
+    // Get screen of a text window: all of its text, selection or not.
+    Activate(frame, text);
+    SendMessageA(control, EM_SETSEL, 1, 2);
+    const LRESULT before = SendMessageA(control, EM_GETSEL, 0, 0);
+    Command(frame, IDM_GET_SCREEN);
+    std::string copied = ClipboardBytes(CF_TEXT);
+    copied.resize(std::strlen(copied.c_str()));
+    EXPECT_EQ(copied, listed);
+    EXPECT_EQ(SendMessageA(control, EM_GETSEL, 0, 0), before) << "the selection is kept";
+
+    // Save screen of a text window: the output file question, then the text.
+    PostMessageA(frame, WM_COMMAND, IDM_SAVE_SCREEN, 0);
+    AnswerFileDialog(p, "Output File Name", Path("listing.txt"));
+    ASSERT_TRUE(WaitFile(Path("listing.txt")));
+    EXPECT_EQ(ReadFile(Path("listing.txt")), listed);
+
+    // Save points: the graph's range in the rectangle; a bad number keeps
+    // the dialog open with nothing stored; then float64, float32 and text.
+    Activate(frame, graph);
+    const struct {
+        const char *name;
+        size_t width;  // bytes of a value, 0 for text
+    } kinds[] = {{"decay.double", 8}, {"decay.single", 4}, {"decay.txt", 0}};
+    std::vector<std::pair<double, double>> points;
+    for (const auto &kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        PostMessageA(frame, WM_COMMAND, IDM_SAVE_POINTS, 0);
+        Box dialog = p.WaitBox();
+        ASSERT_NE(dialog.window, nullptr);
+        EXPECT_EQ(dialog.caption, "Save points in memory to external file");
+        EXPECT_EQ(Text(GetDlgItem(dialog.window, IDC_SAVE_POINTS_X_MIN)), "0");
+        EXPECT_EQ(Text(GetDlgItem(dialog.window, IDC_SAVE_POINTS_X_MAX)), "2");
+        EXPECT_EQ(Text(GetDlgItem(dialog.window, IDC_SAVE_POINTS_Y_MAX)), "1");
+        const std::string path = Path(kind.name);
+        SendMessageA(GetDlgItem(dialog.window, IDC_SAVE_POINTS_FILE), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(path.c_str()));
+        SendMessageA(GetDlgItem(dialog.window, IDC_SAVE_POINTS_CLIP), BM_SETCHECK, BST_UNCHECKED, 0);
+        SendMessageA(GetDlgItem(dialog.window, IDC_SAVE_POINTS_DISTANCE), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>("none"));
+        p.Press(dialog, IDOK);
+        Sleep(1500);
+        ASSERT_TRUE(IsWindowVisible(dialog.window)) << "a bad distance keeps the dialog";
+        EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+        SendMessageA(GetDlgItem(dialog.window, IDC_SAVE_POINTS_DISTANCE), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>("0"));
+        p.Press(dialog, IDOK);
+        ASSERT_TRUE(WaitGone(dialog.window));
+        ASSERT_TRUE(WaitFile(path));
+        const std::string data = ReadFile(path);
+        std::vector<std::pair<double, double>> read;
+        if (kind.width == 8) {
+            read = DoublePoints(data);
+            ASSERT_GE(data.size(), 8u);
+            double first;
+            std::memcpy(&first, data.data(), 8);
+            EXPECT_TRUE(std::isnan(first)) << "a break first";
+            points = read;
+        } else if (kind.width == 4) {
+            std::vector<float> v(data.size() / 4);
+            std::memcpy(v.data(), data.data(), v.size() * 4);
+            for (size_t i = 0; i + 1 < v.size(); i += std::isnan(v[i]) ? 1 : 2)
+                if (!std::isnan(v[i])) read.push_back({v[i], v[i + 1]});
+        } else {
+            std::istringstream lines(data);
+            std::string line;
+            double x, y;
+            while (std::getline(lines, line))
+                if (std::sscanf(line.c_str(), "%lf %lf", &x, &y) == 2) read.push_back({x, y});
+        }
+        ASSERT_GE(read.size(), 9u);
+        ASSERT_EQ(read.size(), points.size());
+        for (size_t i = 0; i < read.size(); ++i) {
+            EXPECT_EQ(static_cast<float>(read[i].first), static_cast<float>(points[i].first)) << i;
+            EXPECT_EQ(static_cast<float>(read[i].second), static_cast<float>(points[i].second)) << i;
+            EXPECT_NEAR(read[i].second, std::exp(-read[i].first), 1e-6) << i;
+        }
+    }
+
+    // Trimvex reads the float64 file as the same points.
+    std::string command = "\"" + WinePath(TRIMVEX_PATH) + "\" /I \"" + Path("decay.double") + "\" /O \"" +
+                          Path("trimmed.double") + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, AppFolder().c_str(), &si, &pi));
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 120000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(DoublePoints(ReadFile(Path("trimmed.double"))), points);
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}

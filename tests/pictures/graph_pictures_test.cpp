@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -308,6 +310,97 @@ TEST_F(Pictures, EnhancedMetafilePlaysWithoutOpenGl) {
     EXPECT_NE(LoadGraphPicture(b, "picture_test.emf", kPictureFileWmf), 0);
     EXPECT_EQ(GetPixel(reinterpret_cast<HDC>(UINT_PTR(GraphStateOf(b)->memoryDc)), kWidth / 2, kHeight / 2) & 0xFFFFFF,
               RGB(0, 255, 0)) << "stretched to the client";
+    EXPECT_FALSE(MetafileOpenGLLoaded());
+}
+
+// Wine records no OpenGL into an enhanced metafile, so one is made by hand:
+// a header that says OpenGL and points at the pixel format of an
+// EMR_PIXELFORMAT record, one OpenGL record and the end. Its playback sets
+// up a context for that format when the display has OpenGL, and frees it.
+std::vector<unsigned char> HandMadeOpenGlMetafile() {
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof format;
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = 24;
+    format.cDepthBits = 16;
+    format.iLayerType = PFD_MAIN_PLANE;
+    EMRPIXELFORMAT pixels = {};
+    pixels.emr.iType = EMR_PIXELFORMAT;
+    pixels.emr.nSize = sizeof pixels;
+    pixels.pfd = format;
+    // An OpenGL record with no commands in it.
+    EMRGLSRECORD gl = {};
+    gl.emr.iType = EMR_GLSRECORD;
+    gl.emr.nSize = sizeof gl;
+    EMREOF eof = {};
+    eof.emr.iType = EMR_EOF;
+    eof.emr.nSize = sizeof eof;
+    eof.nSizeLast = sizeof eof;
+    ENHMETAHEADER header = {};
+    header.iType = EMR_HEADER;
+    header.nSize = sizeof header;
+    header.rclBounds = {0, 0, 49, 49};
+    header.rclFrame = {0, 0, 1300, 1300};
+    header.dSignature = ENHMETA_SIGNATURE;
+    header.nVersion = 0x10000;
+    header.nBytes = sizeof header + sizeof pixels + sizeof gl + sizeof eof;
+    header.nRecords = 4;
+    header.nHandles = 1;
+    header.szlDevice = {1024, 768};
+    header.szlMillimeters = {320, 240};
+    header.cbPixelFormat = sizeof format;
+    header.offPixelFormat = sizeof header + offsetof(EMRPIXELFORMAT, pfd);
+    header.bOpenGL = 1;
+    std::vector<unsigned char> bytes(header.nBytes);
+    unsigned char *at = bytes.data();
+    for (auto part : {std::make_pair(static_cast<const void *>(&header), sizeof header),
+                      std::make_pair(static_cast<const void *>(&pixels), sizeof pixels),
+                      std::make_pair(static_cast<const void *>(&gl), sizeof gl),
+                      std::make_pair(static_cast<const void *>(&eof), sizeof eof)}) {
+        std::memcpy(at, part.first, part.second);
+        at += part.second;
+    }
+    return bytes;
+}
+
+TEST_F(Pictures, MetafileWithOpenGlRecordsPlaysThroughAContextAndFreesIt) {
+    const std::vector<unsigned char> bytes = HandMadeOpenGlMetafile();
+    HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
+    ASSERT_TRUE(metafile);
+    ENHMETAHEADER header;
+    ASSERT_TRUE(GetEnhMetaFileHeader(metafile, sizeof header, &header));
+    EXPECT_TRUE(header.bOpenGL);
+    PIXELFORMATDESCRIPTOR format = {};
+    EXPECT_TRUE(ReadMetafilePixelFormat(metafile, &format));
+    EXPECT_EQ(format.cColorBits, 24);
+
+    // A window of its own: a window takes one pixel format in its life.
+    HWND gl = CreateWindowA(kGraphWindowClass, "gl", WS_CHILD | WS_VISIBLE, 0, 100, 60, 60, client, nullptr,
+                            Instance(), nullptr);
+    ASSERT_TRUE(gl);
+    HDC dc = GetDC(gl);
+    const int context = InitMetafileOpenGL(dc, metafile);
+    EXPECT_TRUE(MetafileOpenGLLoaded()) << "the OpenGL libraries are loaded for the play";
+    EXPECT_EQ(FreeMetafileOpenGL(), 1);
+    EXPECT_FALSE(MetafileOpenGLLoaded());
+    // What the display offers decides whether a context came; either way the
+    // metafile plays and the libraries go again.
+    RecordProperty("OpenGLContext", context);
+    std::printf("OpenGL context on this display: %s\n", context ? "yes" : "no (plain playback)");
+    RECT area = {0, 0, 60, 60};
+    EXPECT_NE(PlayMetafileGL(dc, metafile, &area), 0);
+    EXPECT_FALSE(MetafileOpenGLLoaded());
+    ReleaseDC(gl, dc);
+    DestroyWindow(gl);
+
+    // Saved to a file and loaded into a graph window through the command's
+    // routine: it plays without a message.
+    DeleteEnhMetaFile(CopyEnhMetaFileA(metafile, "picture_gl.emf"));
+    DeleteEnhMetaFile(metafile);
+    gAnswer = {kPasteMetafile, 0, kResizeFigure, 0};
+    EXPECT_NE(LoadGraphPicture(b, "picture_gl.emf", kPictureFileWmf), 0);
     EXPECT_FALSE(MetafileOpenGLLoaded());
 }
 
