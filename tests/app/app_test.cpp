@@ -1839,7 +1839,7 @@ void Command(HWND frame, int id) {
     SendMessageTimeoutA(frame, WM_COMMAND, id, 0, SMTO_ABORTIFHUNG, 120000, &answer);
 }
 
-bool WaitGone(HWND window, DWORD timeoutMs = 60000) {
+bool WaitGoneOrHidden(HWND window, DWORD timeoutMs = 60000) {
     for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(100))
         if (!IsWindow(window) || !IsWindowVisible(window)) return true;
     return false;
@@ -1869,7 +1869,7 @@ void AnswerFileDialog(Program &p, const std::string &title, const std::string &p
     ASSERT_NE(edit, nullptr);
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     PostMessageA(b.window, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitGone(b.window)) << title;
+    EXPECT_TRUE(WaitGoneOrHidden(b.window)) << title;
 }
 
 void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
@@ -1885,7 +1885,7 @@ void AnswerModeDialog(Program &p, int format, int colors, int resize) {
     if (colors) Click(mode.window, colors);
     Click(mode.window, resize);
     p.Press(mode, IDOK);
-    EXPECT_TRUE(WaitGone(mode.window));
+    EXPECT_TRUE(WaitGoneOrHidden(mode.window));
 }
 
 // Points of a .double file: polylines as read, NaN breaks dropped.
@@ -1975,7 +1975,7 @@ TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
         Click(mode.window, IDC_MODE_COPY);
         Click(mode.window, IDC_MODE_WINDOW);
         p.Press(mode, IDOK);
-        ASSERT_TRUE(WaitGone(mode.window));
+        ASSERT_TRUE(WaitGoneOrHidden(mode.window));
     }
     Command(frame, IDM_GET_SCREEN);
     const Dib pasted = ParseDib(ClipboardBytes(CF_DIB));
@@ -2031,7 +2031,7 @@ TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
         Click(mode.window, IDC_MODE_COPY);
         Click(mode.window, IDC_MODE_WINDOW);
         p.Press(mode, IDOK);
-        ASSERT_TRUE(WaitGone(mode.window));
+        ASSERT_TRUE(WaitGoneOrHidden(mode.window));
     }
     Command(frame, IDM_GET_SCREEN);
     EXPECT_TRUE(ParseDib(ClipboardBytes(CF_DIB)).rows == original.rows) << "the loaded picture differs";
@@ -2059,7 +2059,7 @@ TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
         EXPECT_FALSE(Enabled(mode.window, IDC_MODE_DIB));
         EXPECT_TRUE(Enabled(mode.window, IDC_MODE_METAFILE));
         p.Press(mode, IDOK);
-        ASSERT_TRUE(WaitGone(mode.window));
+        ASSERT_TRUE(WaitGoneOrHidden(mode.window));
     }
     EXPECT_EQ(p.WaitBox(3000).window, nullptr) << "no message";
 
@@ -2133,7 +2133,7 @@ TEST_F(PictureCommands, TextWindowCopyAndSaveScreenAndSavePointsThroughTheFrameC
         SendMessageA(GetDlgItem(dialog.window, IDC_SAVE_POINTS_DISTANCE), WM_SETTEXT, 0,
                      reinterpret_cast<LPARAM>("0"));
         p.Press(dialog, IDOK);
-        ASSERT_TRUE(WaitGone(dialog.window));
+        ASSERT_TRUE(WaitGoneOrHidden(dialog.window));
         ASSERT_TRUE(WaitFile(path));
         const std::string data = ReadFile(path);
         std::vector<std::pair<double, double>> read;
