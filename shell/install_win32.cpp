@@ -1,5 +1,6 @@
 #include "install_win32.h"
 
+#include "element_dialog_win32.h"
 #include "graph_pictures.h"
 #include "plotter.h"
 #include "run_host_win32.h"
@@ -13,4 +14,5 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     gStrokeFontLoader = LoadStrokeFont;
     gPlotterDriverLookup = LookUpPlotterDriver;
     InstallGraphPictures();
+    InstallElementDialogs();
 }

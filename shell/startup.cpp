@@ -173,6 +173,7 @@ void GetStatusHook(char *buffer, int size) {
 void InstallServices() {
     InstallWin32Platform(&gFrameAccelerators, gEditorTextControls);
     InstallGraphElementsWin32();
+    gElementProblemPath = gProblemPath;  // data curves look in its folder
     gGraphWindowHooks.running = [] { return gRunning; };
     gGraphWindowHooks.showPopupMenu = ShowCommandPopupMenu;
     gRunHost.setStatusText = StatusHook;

@@ -1,11 +1,35 @@
 // The Win32 side of graphics elements: the structured fault guard around
 // their drawing, a context of the element's window for drawing outside a
 // redraw, the element commands and the mode hooks of mouse editing.
+#include <cstring>
+
 #include "resource_ids.h"
 #include "fault_guard.h"
 #include "graph_cursor.h"
 #include "graph_elements.h"
 #include "graph_window_win32.h"
+
+void (*gElementDialogCommand)(HWND window, int id);
+ElementClipboardHooks gElementClipboard;
+const char *gElementProblemPath;
+
+const char *ElementProblemFolder() {
+    static char folder[MAX_PATH];
+    folder[0] = 0;
+    if (!gElementProblemPath) return folder;
+    const size_t n = std::strlen(gElementProblemPath);
+    if (n >= sizeof folder) return folder;  // no such path: no folder
+    std::memcpy(folder, gElementProblemPath, n + 1);
+    char *cut = std::strrchr(folder, '\\');
+    if (char *slash = std::strrchr(folder, '/'))
+        if (!cut || slash > cut) cut = slash;
+    if (cut) {
+        cut[1] = 0;
+    } else {
+        folder[0] = 0;  // an unnamed problem or a bare name: the current folder was tried first
+    }
+    return folder;
+}
 
 namespace {
 
@@ -39,10 +63,16 @@ void ForEachGraphState(void (*visit)(GraphWindowState *state)) {
     ForEachGraphWindow(VisitGraphWindow);
 }
 
-// The commands with a handler here; the dialogs (605, 606) and the element
-// clipboard (610, 611) are not in the program yet.
+// The dialogs (605, 606) and the element clipboard (610, 611) count when
+// their side is installed.
 int ElementCommandAvailable(int id) {
-    return id == IDM_NEXT_ELEMENT || id == IDM_PREVIOUS_ELEMENT || id == IDM_REMOVE_ELEMENT;
+    switch (id) {
+    case IDM_NEW_ELEMENT:
+    case IDM_EDIT_ELEMENT: return gElementDialogCommand != nullptr;
+    case IDM_ELEMENT_TO_CLIPBOARD: return gElementDialogCommand && gElementClipboard.copy;
+    case IDM_ELEMENT_FROM_CLIPBOARD: return gElementDialogCommand && gElementClipboard.paste;
+    default: return id == IDM_NEXT_ELEMENT || id == IDM_PREVIOUS_ELEMENT || id == IDM_REMOVE_ELEMENT;
+    }
 }
 
 void ElementCommand(HWND window, int id) {
@@ -60,7 +90,9 @@ void ElementCommand(HWND window, int id) {
             if (window) RefreshGraphWindow(window);
         }
         break;
-    default: break;
+    default:
+        if (gElementDialogCommand) gElementDialogCommand(window, id);
+        break;
     }
 }
 

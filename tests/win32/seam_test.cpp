@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "display_list.h"
+#include "graph_elements.h"
 #include "file_channels.h"
 #include "graph_pipeline.h"
 #include "graph_window_win32.h"
@@ -50,6 +51,7 @@ const std::set<std::string> kNotYetProvided = {
     ENTRY(UiLockHooks, makeChildCurrent), ENTRY(UiLockHooks, saveCurrentWindows),
     ENTRY(UiLockHooks, restoreCurrentWindows),
     "gRefreshCommandStates", "gProblemWindowHost", "gTextWindowControl",
+    ENTRY(ElementClipboardHooks, copy), ENTRY(ElementClipboardHooks, paste),
 };
 
 // Entry names by offset, for the messages and the two lists.
@@ -80,6 +82,9 @@ const Field kReplayFields[] = {
 };
 const Field kPictureFields[] = {
     FIELD(GraphPictureHooks, activeChildIsGraph), FIELD(GraphPictureHooks, saveActivePicture),
+};
+const Field kElementClipboardFields[] = {
+    FIELD(ElementClipboardHooks, copy), FIELD(ElementClipboardHooks, paste),
 };
 const Field kUiLockFields[] = {
     FIELD(UiLockHooks, endPause), FIELD(UiLockHooks, updateCommandStates),
@@ -125,6 +130,8 @@ protected:
         picture = gGraphPictureHooks, uiLock = gUiLockHooks;
         surface = gGraphSurface, windows = gProblemWindowHost, text = gTextWindowControl;
         fonts = gStrokeFontLoader, drivers = gPlotterDriverLookup, commands = gRefreshCommandStates;
+        clipboard = gElementClipboard, elementDialogs = gElementDialogCommand, dataFolder = gElementDataFolder;
+        gElementClipboard = ElementClipboardHooks{}, gElementDialogCommand = nullptr, gElementDataFolder = nullptr;
         gRunHost = RunHost{}, gPlotHost = PlotHost{}, gDisplayReplayHooks = DisplayReplayHooks{};
         gGraphPictureHooks = GraphPictureHooks{}, gUiLockHooks = UiLockHooks{};
         gGraphSurface = nullptr, gProblemWindowHost = nullptr, gTextWindowControl = nullptr;
@@ -135,6 +142,7 @@ protected:
         gGraphPictureHooks = picture, gUiLockHooks = uiLock;
         gGraphSurface = surface, gProblemWindowHost = windows, gTextWindowControl = text;
         gStrokeFontLoader = fonts, gPlotterDriverLookup = drivers, gRefreshCommandStates = commands;
+        gElementClipboard = clipboard, gElementDialogCommand = elementDialogs, gElementDataFolder = dataFolder;
     }
     RunHost run;
     PlotHost plot;
@@ -147,6 +155,9 @@ protected:
     int (*fonts)(int);
     int (*drivers)(const char *, char *, int);
     void (*commands)();
+    ElementClipboardHooks clipboard;
+    void (*elementDialogs)(HWND, int);
+    const char *(*dataFolder)();
 };
 
 TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
@@ -163,6 +174,9 @@ TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
     CheckPointer("gStrokeFontLoader", gStrokeFontLoader != nullptr, &faults);
     CheckPointer("gPlotterDriverLookup", gPlotterDriverLookup != nullptr, &faults);
     CheckPointer("gRefreshCommandStates", gRefreshCommandStates != nullptr, &faults);
+    CheckRecord("ElementClipboardHooks", gElementClipboard, kElementClipboardFields, &faults);
+    CheckPointer("gElementDialogCommand", gElementDialogCommand != nullptr, &faults);
+    CheckPointer("gElementDataFolder", gElementDataFolder != nullptr, &faults);
     EXPECT_EQ(faults, "");
 }
 
