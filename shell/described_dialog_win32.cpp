@@ -499,6 +499,8 @@ int RunDescribedDialog(const DialogItem *table, int dialogId, int helpContext) {
     return result == 1 ? 1 : 0;
 }
 
+DialogControls *NewDialogControls(HWND dialog) { return new Win32Controls(dialog); }
+
 int GetDlgItemTextTrimmed(HWND dialog, int id, char *buffer, int size) {
     GetDlgItemTextA(dialog, id, buffer, size);
     int n = static_cast<int>(std::strlen(buffer));

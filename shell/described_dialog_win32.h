@@ -21,6 +21,10 @@ HWND CreateModelessDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM 
 // when the message was one of them.
 bool OnDialogHelpMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The controls of a dialog of one's own procedure, for the portable logic
+// that works on DialogControls; the caller deletes it.
+DialogControls *NewDialogControls(HWND dialog);
+
 // One-page dialog: 1 after OK, 0 after Cancel.
 int RunDescribedDialog(const DialogItem *table, int dialogId, int helpContext);
 int RunPagedDescribedDialog(const DialogItem *table, int dialogId, const DialogPage *pages, int pageCount,

@@ -5,6 +5,8 @@
 #include "app.h"
 #include "browsers_win32.h"
 #include "crash_recovery.h"
+#include "element_dialog_win32.h"
+#include "problem_clipboard_win32.h"
 #include "graph_pictures.h"
 #include "graph_state.h"
 #include "graph_window_win32.h"
@@ -67,6 +69,10 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     InstallTextWindows();
     InstallWin32WindowHost();
     InstallPictureCommands();
+    InstallElementDialogs();
+    gElementProblemPath = gProblemPath;  // data curves look in its folder
+    gElementClipboard.copy = CopyElementToClipboard;
+    gElementClipboard.paste = PasteElementFromClipboard;
 
     gGraphicsHost.loadStrokeFont = LoadStrokeFont;
     gGraphicsHost.lookUpPlotterDriver = LookUpPlotterDriver;

@@ -2,6 +2,8 @@
 // their drawing, a context of the element's window for drawing outside a
 // redraw, the element commands and the mode hooks of mouse editing.
 #include "graphics_host.h"
+#include <cstring>
+
 #include "resource_ids.h"
 #include "fault_guard.h"
 #include "graph_cursor.h"
@@ -9,6 +11,28 @@
 #include "graph_window_win32.h"
 #include "problem_clipboard_win32.h"
 #include "problem_settings.h"
+
+void (*gElementDialogCommand)(HWND window, int id);
+ElementClipboardHooks gElementClipboard;
+const char *gElementProblemPath;
+
+const char *ElementProblemFolder() {
+    static char folder[MAX_PATH];
+    folder[0] = 0;
+    if (!gElementProblemPath) return folder;
+    const size_t n = std::strlen(gElementProblemPath);
+    if (n >= sizeof folder) return folder;  // no such path: no folder
+    std::memcpy(folder, gElementProblemPath, n + 1);
+    char *cut = std::strrchr(folder, '\\');
+    if (char *slash = std::strrchr(folder, '/'))
+        if (!cut || slash > cut) cut = slash;
+    if (cut) {
+        cut[1] = 0;
+    } else {
+        folder[0] = 0;  // an unnamed problem or a bare name: the current folder was tried first
+    }
+    return folder;
+}
 
 namespace {
 
@@ -42,11 +66,15 @@ void ForEachGraphState(void (*visit)(GraphWindowState *state)) {
     ForEachGraphWindow(VisitGraphWindow);
 }
 
-// The commands with a handler here; the dialogs (605, 606) are not in the
-// program yet.
+// The dialogs (605, 606) count when the shell has installed them.
 int ElementCommandAvailable(int id) {
-    return id == IDM_NEXT_ELEMENT || id == IDM_PREVIOUS_ELEMENT || id == IDM_REMOVE_ELEMENT ||
-           id == IDM_ELEMENT_TO_CLIPBOARD || id == IDM_ELEMENT_FROM_CLIPBOARD;
+    switch (id) {
+    case IDM_NEW_ELEMENT:
+    case IDM_EDIT_ELEMENT: return gElementDialogCommand != nullptr;
+    default:
+        return id == IDM_NEXT_ELEMENT || id == IDM_PREVIOUS_ELEMENT || id == IDM_REMOVE_ELEMENT ||
+               id == IDM_ELEMENT_TO_CLIPBOARD || id == IDM_ELEMENT_FROM_CLIPBOARD;
+    }
 }
 
 // The element clipboard; a paste goes after the current element and is
@@ -84,7 +112,9 @@ void ElementCommand(HWND window, int id) {
         break;
     case IDM_ELEMENT_TO_CLIPBOARD:
     case IDM_ELEMENT_FROM_CLIPBOARD: ElementClipboardCommand(window, id); break;
-    default: break;
+    default:
+        if (gElementDialogCommand) gElementDialogCommand(window, id);
+        break;
     }
 }
 

@@ -74,6 +74,23 @@ struct GraphWindowHooks {
 };
 extern GraphWindowHooks gGraphWindowHooks;
 
+// Commands 605 "New element...", 606 "Edit element...", 610 and 611 (the
+// element clipboard) of the current graph: the shell installs the dialogs;
+// null greys 605 and 606.
+extern void (*gElementDialogCommand)(HWND window, int id);
+// The element clipboard ("Vantorel element"): copy an element, paste one
+// after the current element of the current graph (1 on success). Null
+// entries grey 610 and 611 and the dialog's clipboard buttons.
+struct ElementClipboardHooks {
+    int (*copy)(const GraphicsElement *element);
+    int (*paste)();
+};
+extern ElementClipboardHooks gElementClipboard;
+// The problem file's path as the program holds it (set at start-up); data
+// curves look for their files in its folder second.
+extern const char *gElementProblemPath;
+const char *ElementProblemFolder();
+
 // Shift+F1 was pressed: the next click asks for help.
 extern int gContextHelpMode;
 extern int gFullScreen;

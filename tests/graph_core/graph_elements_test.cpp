@@ -30,6 +30,7 @@
 #include "settings.h"
 #include "stroke_font_table.h"
 #include "text_layout.h"
+#include "trimvex.h"
 #include "workspace.h"
 
 namespace {
@@ -385,6 +386,57 @@ TEST_F(Elements, DataCurvesDrawWhatTheFileHolds) {
     EXPECT_EQ(surface.Count('P'), 5);
     EXPECT_EQ(surface.Count('L'), 0);
     std::remove(path.c_str());
+}
+
+// A .double file that Trimvex thinned and clipped: the curve draws exactly
+// the points the file holds, a new polyline at each NaN.
+TEST_F(Elements, ADataCurveFromTrimvexDrawsThePointsItsFileHolds) {
+    const std::string input = TempFile("elements_trimvex_in.txt");
+    const std::string output = TempFile("elements_trimvex_out.double");
+    FILE *f = std::fopen(input.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    for (int i = 0; i <= 40; ++i) std::fprintf(f, "%.17g %.17g\n", -1.5 + 0.075 * i, std::sin(0.3 * i));
+    std::fputs("\n", f);  // a break
+    for (int i = 0; i <= 10; ++i) std::fprintf(f, "%.17g %.17g\n", 0.05 * i, -0.5 + 0.001 * i);
+    std::fclose(f);
+    std::vector<std::string> args = {"Trimvex", "/I", input, "/O", output, "/D", "0.1", "/C", "-1,-0.9,1,0.9"};
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(&a[0]);
+    ASSERT_EQ(RunTrimvex(static_cast<int>(argv.size()), argv.data()), 0);
+
+    // The file as it lies on the disk: x, y pairs, a NaN in place of an x
+    // between polylines.
+    std::vector<std::vector<std::pair<double, double>>> polylines(1);
+    f = std::fopen(output.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    double x, y;
+    while (std::fread(&x, sizeof x, 1, f) == 1) {
+        if (std::isnan(x)) {
+            if (!polylines.back().empty()) polylines.emplace_back();
+            continue;
+        }
+        ASSERT_EQ(std::fread(&y, sizeof y, 1, f), 1u);
+        polylines.back().push_back({x, y});
+    }
+    std::fclose(f);
+    if (polylines.back().empty()) polylines.pop_back();
+    size_t points = 0;
+    for (const auto &p : polylines) points += p.size();
+    ASSERT_GE(polylines.size(), 3u) << "the clip box cuts the sine into pieces";
+    ASSERT_GT(points, 20u);
+
+    GraphicsElement *e = Add(kElementData);
+    SetText(e->text1, output.c_str());
+    Draw();
+    std::vector<std::pair<int32_t, int32_t>> want, got;
+    for (const auto &p : polylines)
+        for (const auto &q : p) want.push_back(Device(q.first, q.second));
+    for (const Prim &p : surface.prims)
+        if (p.kind == 'P' || p.kind == 'L') got.push_back({p.kind == 'P' ? p.x1 : p.x2, p.kind == 'P' ? p.y1 : p.y2});
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(surface.Count('P'), static_cast<int>(polylines.size()));
+    std::remove(input.c_str());
+    std::remove(output.c_str());
 }
 
 TEST_F(Elements, AClipBoxCutsPolylinesAtItsEdges) {

@@ -19,6 +19,7 @@
 #include "compile_helper.h"
 #include "compiler.h"
 #include "display_list.h"
+#include "element_dialog_win32.h"
 #include "drawing_commands.h"
 #include "graph_commands.h"
 #include "graph_cursor.h"
@@ -39,6 +40,7 @@
 #include "solver_method.h"
 #include "ui_lock.h"
 #include "window_helpers.h"
+#include "win32_modal.h"
 #include "workspace.h"
 
 namespace {
@@ -904,6 +906,151 @@ TEST_F(GraphWindowProc, EveryKindDrawsOnTheScreenWhatTheRecordingSurfaceReceives
         }
     EXPECT_EQ(missing, 0);
     std::remove(data.c_str());
+}
+
+// Dialogs 830 and 800 reached by the commands of the window: an edit goes
+// into the element and onto the screen, Cancel leaves the list as it was,
+// and a New cancelled in dialog 800 leaves no element behind.
+TEST_F(GraphWindowProc, ElementDialogsEditTheWindowsListAndCancelLeavesNoTrace) {
+    ElementsInstalled installed;
+    InstallElementDialogs();
+    struct Uninstall {
+        ~Uninstall() { gElementDialogCommand = nullptr, gGraphicsHost.elementDataFolder = nullptr; }
+    } uninstall;
+    graph = CreateGraph(201, 201);
+    ASSERT_TRUE(graph);
+    SetRange(-1, 1, -1, 1);
+    GraphWindowState *g = State();
+    SetBackingBitmapMode(g, 0);
+    EXPECT_TRUE(GraphCommandAvailable(IDM_NEW_ELEMENT));
+    EXPECT_TRUE(GraphCommandAvailable(IDM_EDIT_ELEMENT));
+    EXPECT_FALSE(GraphCommandAvailable(IDM_ELEMENT_TO_CLIPBOARD)) << "no clipboard side installed";
+
+    gCurrentGraph = g;
+    gElementCursorX = gElementCursorY = 0;
+    gNewElementKind = kElementCircle;
+    GraphicsElement *circle = AddGraphicsElement(0);
+    ASSERT_TRUE(circle);
+    circle->radius = 0.25;
+    gProblemChanged = 0;
+    {
+        ModalScript script({ModalStep(IDOK, {{IDC_ELEMENT_RADIUS, "0.5"}, {IDC_ELEMENT_Y, "0.1"}})});
+        Command(IDM_EDIT_ELEMENT);
+        const std::vector<ModalCapture> &seen = script.Results();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].caption, "Graphics Element");
+        EXPECT_EQ(seen[0].controlTexts.at(IDC_ELEMENT_RADIUS_LABEL), "&Radius:");
+        EXPECT_EQ(seen[0].controlTexts.at(IDC_ELEMENT_COUNT), "of 1");
+        EXPECT_EQ(seen[0].controlTexts.at(IDC_ELEMENT_END), "360");
+    }
+    ASSERT_EQ(g->elementCount, 1);
+    GraphicsElement *edited = g->currentElement;
+    ASSERT_TRUE(edited);
+    EXPECT_EQ(edited->radius, 0.5);
+    EXPECT_EQ(edited->y, 0.1);
+    EXPECT_EQ(gProblemChanged, 1);
+    Repaint();
+    RECT box = Screenshot(graph).Box(kWhite);
+    EXPECT_NEAR(box.left, 50, 1);
+    EXPECT_NEAR(box.right, 150, 1);
+    EXPECT_NEAR(box.top, 40, 1);
+
+    // Cancel: the same record, the old values, the changed flag as it was.
+    gProblemChanged = 0;
+    {
+        ModalScript script({ModalStep(IDCANCEL, {{IDC_ELEMENT_X, "0.7"}})});
+        Command(IDM_EDIT_ELEMENT);
+        EXPECT_EQ(script.Results().size(), 1u);
+    }
+    EXPECT_EQ(g->currentElement, edited);
+    EXPECT_EQ(edited->x, 0);
+    EXPECT_EQ(gProblemChanged, 0);
+
+    // New: the kind asked in dialog 830, then dialog 800 on the new element;
+    // Cancel there takes the new element away again.
+    gNewElementKind = kElementSegment;
+    {
+        ModalScript script({ModalStep(IDOK), ModalStep(IDCANCEL)});
+        Command(IDM_NEW_ELEMENT);
+        const std::vector<ModalCapture> &seen = script.Results();
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_EQ(seen[0].caption, "New Graphics Element");
+        EXPECT_EQ(seen[1].controlTexts.at(IDC_ELEMENT_SIZE_LABEL), "L&ength:");
+        EXPECT_EQ(seen[1].controlTexts.at(IDC_ELEMENT_COUNT), "of 2");
+    }
+    EXPECT_EQ(g->elementCount, 1);
+    EXPECT_EQ(g->currentElement, edited);
+    EXPECT_EQ(gProblemChanged, 0);
+    {
+        ModalScript script({ModalStep(IDOK), ModalStep(IDOK, {{IDC_ELEMENT_SIZE, "0.75"}})});
+        Command(IDM_NEW_ELEMENT);
+        EXPECT_EQ(script.Results().size(), 2u);
+    }
+    ASSERT_EQ(g->elementCount, 2);
+    EXPECT_EQ(g->currentElementIndex, 1);
+    EXPECT_EQ(g->currentElement->kind, kElementSegment);
+    EXPECT_EQ(g->currentElement->size, 0.75);
+    Repaint();
+    box = Screenshot(graph).Box(kWhite);
+    EXPECT_NEAR(box.right, 175, 1) << "the segment of length 0.75 from the centre";
+}
+
+// A data curve whose file is not in the current folder is looked for in
+// the problem file's folder.
+TEST_F(GraphWindowProc, DataCurvesAreLookedForInTheProblemsFolder) {
+    ElementsInstalled installed;
+    InstallElementDialogs();
+    struct Uninstall {
+        ~Uninstall() { gElementDialogCommand = nullptr, gGraphicsHost.elementDataFolder = nullptr, gElementProblemPath = nullptr; }
+    } uninstall;
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
+    const std::string folder = std::string(temp) + "vr_element_folder\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string data = folder + "folder_curve.txt";
+    FILE *f = std::fopen(data.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("0 0\n0.5 0.5\n", f);
+    std::fclose(f);
+    const std::string problem = folder + "problem.vr";
+    struct Case {
+        const char *path;
+        const char *folder;
+        int lines;
+    };
+    const Case cases[] = {
+        {problem.c_str(), folder.c_str(), 1},
+        {"problem.vr", "", 0},  // a bare name: no folder of its own
+        {nullptr, "", 0},
+    };
+    GraphWindowState g{};
+    g.xMin = g.yMin = -1;
+    g.xMax = g.yMax = 1;
+    g.currentElementIndex = -1;
+    gCurrentGraph = &g;
+    SetClientExtent(200, 200);
+    UpdateGraphMapping();
+    gNewElementKind = kElementData;
+    GraphicsElement *e = AddGraphicsElement(0);
+    ASSERT_TRUE(e);
+    SetNonEmptyStringCopy(e->text1, "folder_curve.txt");
+    RecordingSurface recorder;
+    GraphSurface *gdi = gGraphSurface;
+    gGraphSurface = &recorder;
+    gDrawDc = 1;
+    for (const Case &c : cases) {
+        gElementProblemPath = c.path;
+        EXPECT_EQ(std::string(ElementProblemFolder()), c.folder);
+        recorder.prims.clear();
+        DrawAllGraphicsElements();
+        EXPECT_EQ(recorder.Count('L'), c.lines) << (c.path ? c.path : "(none)");
+    }
+    gDrawDc = 0;
+    gGraphSurface = gdi;
+    FreeGraphState(&g);
+    gCurrentGraph = nullptr;
+    std::remove(data.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

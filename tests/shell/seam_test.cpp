@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "display_list.h"
+#include "graph_elements.h"
 #include "file_channels.h"
 #include "graph_pipeline.h"
 #include "graph_window_win32.h"
@@ -38,11 +39,10 @@ const std::set<std::string> kOptional = {
     ENTRY(RunHost, tickCount),
 };
 
-// Entries whose Win32 side is still to be written (the problem file's
-// folder for data curves). Remove an entry here when its owner
-// installs it in InstallWin32Platform.
+// Entries whose Win32 side is still to be written; none is left. Add one
+// only while its owner is being built, and remove it when
+// InstallWin32Platform installs it.
 const std::set<std::string> kNotYetProvided = {
-    ENTRY(GraphicsHost, elementDataFolder),
 };
 
 // Entry names by offset, for the messages and the two lists.
@@ -84,6 +84,9 @@ const Field kGraphWindowFields[] = {
     FIELD(GraphWindowHooks, refreshInitialValueRows), FIELD(GraphWindowHooks, elementActionInProgress),
     FIELD(GraphWindowHooks, elementCommand), FIELD(GraphWindowHooks, elementCommandAvailable),
     FIELD(GraphWindowHooks, adjustMouseMode), FIELD(GraphWindowHooks, placeElementCursor),
+};
+const Field kElementClipboardFields[] = {
+    FIELD(ElementClipboardHooks, copy), FIELD(ElementClipboardHooks, paste),
 };
 const Field kUiLockFields[] = {
     FIELD(UiLockHooks, endPause), FIELD(UiLockHooks, updateCommandStates),
@@ -129,6 +132,8 @@ protected:
         picture = gGraphPictureHooks, uiLock = gUiLockHooks, graphWindow = gGraphWindowHooks;
         surface = gGraphSurface, windows = gProblemWindowHost, text = gTextWindowControl;
         commands = gRefreshCommandStates;
+        clipboard = gElementClipboard, elementDialogs = gElementDialogCommand;
+        gElementClipboard = ElementClipboardHooks{}, gElementDialogCommand = nullptr;
         gRunHost = RunHost{}, gPlotHost = PlotHost{}, gDisplayReplayHooks = DisplayReplayHooks{};
         gGraphicsHost = GraphicsHost{}, gGraphPictureHooks = GraphPictureHooks{}, gUiLockHooks = UiLockHooks{};
         gGraphWindowHooks = GraphWindowHooks{};
@@ -140,6 +145,7 @@ protected:
         gGraphPictureHooks = picture, gUiLockHooks = uiLock, gGraphWindowHooks = graphWindow;
         gGraphSurface = surface, gProblemWindowHost = windows, gTextWindowControl = text;
         gRefreshCommandStates = commands;
+        gElementClipboard = clipboard, gElementDialogCommand = elementDialogs;
     }
     RunHost run;
     PlotHost plot;
@@ -152,6 +158,8 @@ protected:
     ProblemWindowHost *windows;
     TextWindowControl *text;
     void (*commands)();
+    ElementClipboardHooks clipboard;
+    void (*elementDialogs)(HWND, int);
 };
 
 TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
@@ -168,6 +176,8 @@ TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
     CheckPointer("gProblemWindowHost", gProblemWindowHost != nullptr, &faults);
     CheckPointer("gTextWindowControl", gTextWindowControl != nullptr, &faults);
     CheckPointer("gRefreshCommandStates", gRefreshCommandStates != nullptr, &faults);
+    CheckRecord("ElementClipboardHooks", gElementClipboard, kElementClipboardFields, &faults);
+    CheckPointer("gElementDialogCommand", gElementDialogCommand != nullptr, &faults);
     EXPECT_EQ(faults, "");
 }
 
