@@ -27,7 +27,7 @@ struct ElementDialogHooks {
     int (*askNewKind)();                            // dialog 830; 1 on OK
     int (*askFileName)(std::string *name);          // input file; 1 when chosen
     int (*chooseColor)(int32_t *color);             // 1 when changed
-    int (*copyToClipboard)(GraphicsElement *e);     // 1 on success
+    int (*copyToClipboard)(const GraphicsElement *e);  // 1 on success
     int (*pasteFromClipboard)();                    // inserts after the current one; 1 on success
     void (*showHelp)(int topic);
     void (*repaintPreview)();

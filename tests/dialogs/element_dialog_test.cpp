@@ -34,7 +34,7 @@ int AskFile(std::string *name) {
     return 1;
 }
 std::vector<int> gCopied;
-int CopyToClipboard(GraphicsElement *e) {
+int CopyToClipboard(const GraphicsElement *e) {
     gCopied.push_back(e->kind);
     return 1;
 }
