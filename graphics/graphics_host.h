@@ -16,7 +16,8 @@ struct GraphicsHost {
     // itself the path. Null: every name is a path.
     int (*lookUpPlotterDriver)(const char *name, char *path, int size);
     // Replaces to with from in one step; 1 on success. Null: the C library's
-    // rename, which does so on POSIX but not over an existing file on Win32.
+    // rename (one step on POSIX; where it refuses an existing target, the
+    // target is removed first).
     int (*replaceFile)(const char *from, const char *to);
     // Visits the state of every graph window (to free element code). Null:
     // only the current graph.

@@ -5,8 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
-static int RenameFile(const char *from, const char *to) { return std::rename(from, to) == 0; }
-
+// Without the host's replacement: rename, which replaces the target in one
+// step on POSIX; where it refuses an existing target (Win32's C library) the
+// target goes first. The program always installs the one-step replacement.
+static int RenameFile(const char *from, const char *to) {
+    if (std::rename(from, to) == 0) return 1;
+    return std::remove(to) == 0 && std::rename(from, to) == 0;
+}
 
 static void ReleaseNames(SafeSave *save) {
     free(save->target);

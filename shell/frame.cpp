@@ -17,6 +17,7 @@
 #include "fpu_faults.h"
 #include "graph_pipeline.h"
 #include "graph_window_win32.h"
+#include "plotter.h"
 #include "calculator_win32.h"
 #include "escape_sequences_win32.h"
 #include "extension_lists_win32.h"
@@ -92,7 +93,9 @@ bool CommandBuilt(int id) {
     if (id >= IDM_REFRESH_WINDOW && id <= IDM_PREVIOUS_FRACTAL_ORDER) return GraphCommandAvailable(id);
     if (id == IDM_NOTES || id == IDM_ALL_SETTINGS || id == IDM_TOOLBARS) return true;
     if (id >= IDM_TYPE && id <= IDM_ALL_SETTINGS) return false;
-    if (id >= IDM_GRAPHICS_FORMAT && id <= IDM_STATUS_LINE && id != IDM_NEW_TEXT) return false;
+    if (id >= IDM_GRAPHICS_FORMAT && id <= IDM_STATUS_LINE && id != IDM_NEW_TEXT &&
+        !(id >= IDM_PLOTTER_OUTPUT && id <= IDM_WRITE_EPILOG))
+        return false;
     if (id >= IDM_EXTERNAL_CODES && id <= IDM_ESCAPE_SEQUENCES) return true;
     if (id >= IDM_PREFERENCES && id <= IDM_MATHEMATICA) return false;
     switch (id) {
@@ -334,6 +337,13 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     case IDM_NEW_INSTANCE: LaunchSelf("/r"); return;
     case IDM_OPEN_COPY: OpenCopy(); return;
     case IDM_HTML_NOTES: HtmlNotesCommand(false); return;
+    case IDM_PLOTTER_OUTPUT:
+        gPlotterOutputOn = !gPlotterOutputOn;
+        UpdateCommandStates();
+        return;
+    case IDM_DRAW_TO_PLOTTER: RedrawPlotterGraphs(); return;
+    case IDM_EJECT_PAGE: FinishPlotterOutput(0); return;
+    case IDM_WRITE_EPILOG: FinishPlotterOutput(1); return;
     case IDM_EDIT_HTML_NOTES: HtmlNotesCommand(true); return;
     case IDM_NEW_GRAPH: NewChildCommand(frame, 1); return;
     case IDM_NEW_TEXT: NewChildCommand(frame, 0); return;

@@ -2186,3 +2186,55 @@ TEST_F(PictureCommands, TextWindowCopyAndSaveScreenAndSavePointsThroughTheFrameC
     if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
     EXPECT_EQ(p.WaitExit(), 0u);
 }
+
+// ---- The plotter commands of the frame: the switch (308) gates drawing to
+// the plotter (309), ejecting the page (310) and writing the epilog (311).
+TEST_F(AppTest, PlotterOutputSwitchGatesDrawingEjectAndEpilog) {
+    const std::string driver = Path("plotter.txt"), output = Path("plotter.out");
+    WriteFile(driver, "Prolog:1\nIN;\\n\nEpilog:1\nEP;\\n\nMoveto:\nPU%d,%d;\\n\nLineto:\nPD%d,%d;\\n\n"
+                      "Eject:\nPG;\\n\nXmin:0\nYmin:0\nXmax:1000\nYmax:500\n");
+    DeleteFileA(output.c_str());
+    std::string text = DecayProblem(2, "");
+    const std::string after = "Max. Y                = 1\r\n";
+    text.insert(text.find(after) + after.size(),
+                "Plotter               = Yes\r\nDriver                = " + driver +
+                    "\r\nDevice                = " + output + "\r\n");
+    const std::string problem = Path("plotter.vr");
+    WriteFile(problem, text);
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    auto checked = [&] { return (p.Hook(kTestHookMenuState, IDM_PLOTTER_OUTPUT) & MF_CHECKED) != 0; };
+    auto greyed = [&](int id) { return (p.Hook(kTestHookMenuState, id) & MF_GRAYED) != 0; };
+    EXPECT_FALSE(checked());
+    for (int id : {IDM_DRAW_TO_PLOTTER, IDM_EJECT_PAGE, IDM_WRITE_EPILOG}) EXPECT_TRUE(greyed(id)) << id;
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PLOTTER_OUTPUT, 0);
+    for (int i = 0; i < 100 && !checked(); ++i) Sleep(100);
+    EXPECT_TRUE(checked());
+    for (int id : {IDM_DRAW_TO_PLOTTER, IDM_EJECT_PAGE, IDM_WRITE_EPILOG}) EXPECT_FALSE(greyed(id)) << id;
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_DRAW_TO_PLOTTER, 0);
+    std::string written;
+    for (int i = 0; i < 300 && written.find("PD") == std::string::npos; ++i, Sleep(100)) written = ReadFile(output);
+    EXPECT_EQ(written.compare(0, 4, "IN;\n"), 0) << written;
+    EXPECT_NE(written.find("PD"), std::string::npos) << written;
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_EJECT_PAGE, 0);
+    for (int i = 0; i < 100 && written.find("PG;") == std::string::npos; ++i, Sleep(100)) written = ReadFile(output);
+    EXPECT_NE(written.find("PG;\n"), std::string::npos) << written;
+    // The epilog closes the job: written once however often it is asked for.
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_WRITE_EPILOG, 0);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_WRITE_EPILOG, 0);
+    for (int i = 0; i < 100 && written.find("EP;") == std::string::npos; ++i, Sleep(100)) written = ReadFile(output);
+    Sleep(500);
+    written = ReadFile(output);
+    EXPECT_EQ(CountOf(written, "EP;\n"), 1u) << written;
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PLOTTER_OUTPUT, 0);
+    for (int i = 0; i < 100 && checked(); ++i) Sleep(100);
+    EXPECT_FALSE(checked());
+    EXPECT_TRUE(greyed(IDM_DRAW_TO_PLOTTER));
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
