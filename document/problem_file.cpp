@@ -1113,9 +1113,11 @@ int AcceptProblemTextVersion() {
     return 1;
 }
 
-int ParseProblemText() {
-    ConvertOldProblemText();  // an older format is read as this one
-    gFileVersion = 0;
+namespace {
+
+// The reader's state at the start of a text: the whole problem or one
+// pasted window or element.
+void BeginTextParse() {
     gLinePending = 0;
     gLineCounter = 0;
     gReadPos = 0;
@@ -1123,6 +1125,14 @@ int ParseProblemText() {
     gDeclined = 0;
     gSectionWindow = 0;
     gCreatedCount = 0;
+}
+
+}  // namespace
+
+int ParseProblemText() {
+    ConvertOldProblemText();  // an older format is read as this one
+    gFileVersion = 0;
+    BeginTextParse();
     gSameUserFile = 0;
     ProblemWindowHost *h = Host();
     if (!gProblemTextBuffer || !*gProblemTextBuffer) {
@@ -1168,16 +1178,6 @@ int ParseProblemText() {
 // ---- One window or one element as clipboard text
 
 namespace {
-
-void BeginTextParse() {
-    gLinePending = 0;
-    gLineCounter = 0;
-    gReadPos = 0;
-    gParseStatus = 1;
-    gDeclined = 0;
-    gSectionWindow = 0;
-    gCreatedCount = 0;
-}
 
 int WindowKindOfHeader(const char *key) {
     if (strcasecmp(key, "[Graphics window]") == 0) return kChildGraph;
