@@ -425,6 +425,7 @@
 #define IDI_TEXT 13
 #define IDI_EDITOR 14
 #define IDI_TIPS 15
+#define IDI_BACK 16
 #define IDI_PROGRAM 20
 #define IDCUR_GRAPH 1
 #define IDCUR_HELP 3
@@ -702,3 +703,7 @@
 #define IDC_ELEMENT_TO_CLIPBOARD 28041
 #define IDC_ELEMENT_FROM_CLIPBOARD 28042
 #define IDC_ELEMENT_FILE_NAME 28043
+
+/* Dialog 910: the full-screen "Back" tool window. */
+#define IDD_BACK_TOOL 910
+#define IDC_BACK_TOOL_BUTTON 30900

@@ -71,6 +71,10 @@ void SetStatusFont();
 void UpdateFrameTitle();
 // Greys what is not there yet or not allowed now, in the frame's menus.
 void UpdateFrameMenuStates();
+// Puts the selected code library's item (separator 931, item 932 titled
+// entry) at the end of the Help menu, or only removes it when the library
+// has no help file.
+void UpdateCodeLibraryHelpItem(const char *entry, const char *helpFile);
 // 1 while a run, a redraw or a graph cursor action is on.
 int IsBusy();
 

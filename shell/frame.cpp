@@ -19,6 +19,7 @@
 #include "graph_window_win32.h"
 #include "plotter.h"
 #include "calculator_win32.h"
+#include "code_libraries.h"
 #include "escape_sequences_win32.h"
 #include "extension_lists_win32.h"
 #include "help_engine.h"
@@ -99,8 +100,6 @@ bool CommandBuilt(int id) {
     if (id >= IDM_EXTERNAL_CODES && id <= IDM_ESCAPE_SEQUENCES) return true;
     if (id >= IDM_PREFERENCES && id <= IDM_MATHEMATICA) return false;
     switch (id) {
-    case IDM_CODE_LIBRARY_HELP:
-        return false;
     // Offered only when the system has simple mail (found at start).
     case IDM_MAIL: return gMailOffered != 0;
     }
@@ -395,6 +394,9 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     case IDM_HELP_SEARCH: ShowHelp(gMdiClient, gHelpFile, kHelpPartialKey, reinterpret_cast<ULONG_PTR>("")); return;
     case IDM_HELP_ON_HELP: ShowHelpTopic(kHelpOnHelpTopic); return;
     case IDM_ABOUT: AboutCommand(frame); return;
+    case IDM_CODE_LIBRARY_HELP:
+        if (gCodeLibraryHelpFile[0]) ShowHelp(gMdiClient, gCodeLibraryHelpFile, HELP_CONTENTS, 0);
+        return;
     case IDM_CALCULATOR: ShowCalculator(frame); return;
     case IDM_MAIL: MailProblem(frame); return;
     case IDM_EXTERNAL_CODES:
@@ -849,3 +851,17 @@ bool RegisterFrameClass() {
 }
 
 bool RegisterGraphClass() { return RegisterGraphWindowClass(gInstance) != 0; }
+
+void UpdateCodeLibraryHelpItem(const char *entry, const char *helpFile) {
+    HMENU help = nullptr;
+    for (int i = 0; gFrameMenu && i < GetMenuItemCount(gFrameMenu) && !help; ++i) {
+        HMENU sub = GetSubMenu(gFrameMenu, i);
+        if (sub && GetMenuState(sub, IDM_ABOUT, MF_BYCOMMAND) != static_cast<UINT>(-1)) help = sub;
+    }
+    if (!help) return;
+    DeleteMenu(help, IDM_CODE_LIBRARY_SEPARATOR, MF_BYCOMMAND);
+    DeleteMenu(help, IDM_CODE_LIBRARY_HELP, MF_BYCOMMAND);
+    if (!entry || !*entry || !helpFile || !*helpFile) return;
+    AppendMenuA(help, MF_SEPARATOR, IDM_CODE_LIBRARY_SEPARATOR, nullptr);
+    AppendMenuA(help, MF_STRING, IDM_CODE_LIBRARY_HELP, entry);
+}

@@ -4,6 +4,7 @@
 
 #include "app.h"
 #include "browsers_win32.h"
+#include "code_libraries.h"
 #include "crash_recovery.h"
 #include "element_dialog_win32.h"
 #include "problem_clipboard_win32.h"
@@ -100,4 +101,5 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     gSolverHostInstance = gInstance;
     gCrashProblemWriter = WriteProblemTo;
     gCrashReleaseHook = ReleaseShellResources;
+    gCodeLibraryMenuHook = UpdateCodeLibraryHelpItem;
 }

@@ -129,7 +129,8 @@ HWND CreateFrame() {
 
 
 bool OfferToModeless(MSG *msg) {
-    const HWND modeless[] = {gFindReplaceDialog, gBrowserDialogs[0], gBrowserDialogs[1], gCalculatorDialog};
+    const HWND modeless[] = {gFindReplaceDialog, gBrowserDialogs[0], gBrowserDialogs[1], gCalculatorDialog,
+                             gBackToolWindow};
     for (HWND dialog : modeless)
         if (dialog && IsDialogMessageA(dialog, msg)) return true;
     return false;

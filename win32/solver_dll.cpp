@@ -13,6 +13,8 @@
 
 const char kCodeLibrariesSection[] = "Code libraries";
 const char kCodeHelpSection[] = "Code help";
+char gCodeLibraryHelpFile[MAX_PATH];
+void (*gCodeLibraryMenuHook)(const char *entry, const char *helpFile);
 
 namespace {
 
@@ -114,11 +116,14 @@ void SelectSolverLibrary(int index) {
     ResetSolverMethod(1);
     CloseSolverDll();
     gCodeLibraryIndex = 0;
+    gCodeLibraryHelpFile[0] = 0;
     const char *key = CodeLibraryKey(index);
-    if (!key) return;
     char path[kLibraryPathSize];
-    ReadSettingString(kCodeLibrariesSection, key, "", path, sizeof path, kSettingsShared);
-    if (!path[0]) return;
-    gCodeLibraryIndex = index;
-    OpenSolverDll(path);
+    if (key) ReadSettingString(kCodeLibrariesSection, key, "", path, sizeof path, kSettingsShared);
+    if (key && path[0]) {
+        gCodeLibraryIndex = index;
+        if (OpenSolverDll(path))
+            ReadSettingString(kCodeHelpSection, key, "", gCodeLibraryHelpFile, MAX_PATH, kSettingsShared);
+    }
+    if (gCodeLibraryMenuHook) gCodeLibraryMenuHook(gCodeLibraryIndex ? key : "", gCodeLibraryHelpFile);
 }

@@ -13,6 +13,7 @@
 #include "graph_cursor.h"
 #include "graph_drawing.h"
 #include "graph_window_win32.h"
+#include "messages.h"
 #include "platform.h"
 #include "plotter.h"
 #include "plotting.h"
@@ -21,13 +22,16 @@
 #include "run_engine.h"
 #include "run_host.h"
 #include "settings.h"
+#include "settings_files.h"
 #include "solver_method.h"
+#include "string_ids.h"
 #include "window_helpers.h"
 #include "workspace.h"
 
 GraphWindowHooks gGraphWindowHooks;
 int gContextHelpMode;
 int gFullScreen;
+HWND gBackToolWindow;
 
 namespace {
 
@@ -655,8 +659,6 @@ LRESULT CALLBACK GraphWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 bool GraphCommandAvailable(int id) {
     switch (id) {
-    case IDM_FULL_SCREEN:  // its "Back" tool window is not in the program yet
-        return false;
     case IDM_NEW_ELEMENT:
     case IDM_EDIT_ELEMENT:
     case IDM_NEXT_ELEMENT:
@@ -905,6 +907,61 @@ void ToggleFullScreen() {
         CheckMenuItem(menu, IDM_FULL_SCREEN, MF_BYCOMMAND | (gFullScreen ? MF_CHECKED : MF_UNCHECKED));
     RefreshCommandStates();
     MoveWindow(gFrameWindow, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    if (gFullScreen) {
+        if (!gBackToolWindow)
+            gBackToolWindow = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_BACK_TOOL),
+                                                 gFrameWindow, BackToolDlgProc, 0);
+        if (gBackToolWindow) ShowWindow(gBackToolWindow, SW_SHOW);
+    } else if (gBackToolWindow) {
+        ShowWindow(gBackToolWindow, SW_HIDE);
+    }
+}
+
+namespace {
+constexpr int kHelpBackTool = 2910;
+constexpr const char *kFullXKey = "Full X";
+constexpr const char *kFullYKey = "Full Y";
+constexpr int kFullDefaultPosition = 10;
+}  // namespace
+
+INT_PTR CALLBACK BackToolDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_BACK));
+        SendDlgItemMessageA(dialog, IDC_BACK_TOOL_BUTTON, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+        if (gSavePosition) {
+            const char *section = LoadTextResource(IDS_SECTION_OPTIONS);
+            const int x = ReadSettingInt(section, kFullXKey, kFullDefaultPosition, kSettingsUser);
+            const int y = ReadSettingInt(section, kFullYKey, kFullDefaultPosition, kSettingsUser);
+            SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_BACK_TOOL_BUTTON:
+            if (gFrameWindow) PostMessageA(gFrameWindow, WM_COMMAND, IDM_FULL_SCREEN, 0);
+            return TRUE;
+        case IDHELP: ShowHelpTopic(kHelpBackTool); return TRUE;
+        case IDCANCEL: ShowWindow(dialog, SW_HIDE); return TRUE;
+        default: return FALSE;
+        }
+    case WM_CLOSE: ShowWindow(dialog, SW_HIDE); return TRUE;
+    case WM_DESTROY: {
+        RECT r;
+        if (GetWindowRect(dialog, &r)) {
+            const char *section = LoadTextResource(IDS_SECTION_OPTIONS);
+            char text[16];
+            std::snprintf(text, sizeof text, "%ld", static_cast<long>(r.left));
+            WriteSettingString(section, kFullXKey, text, kSettingsUser);
+            std::snprintf(text, sizeof text, "%ld", static_cast<long>(r.top));
+            WriteSettingString(section, kFullYKey, text, kSettingsUser);
+        }
+        if (gBackToolWindow == dialog) gBackToolWindow = nullptr;
+        return FALSE;
+    }
+    default: return FALSE;
+    }
 }
 
 // ---- Plotter output of all graph windows

@@ -124,6 +124,10 @@ void ShowCursorCaret(HWND window);
 void HideCursorCaret(HWND window);
 void ShowWindowSizeStatus(HWND window);
 void ToggleFullScreen();
+// Dialog 910, shown while full screen is on: its button posts 603 to the
+// frame. The window stays created (hidden) until the program ends.
+extern HWND gBackToolWindow;
+INT_PTR CALLBACK BackToolDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Help topic of a non-client hit-test code; 0 when none.
 int HitTestHelpTopic(int hitTest);
 

@@ -151,6 +151,17 @@ def bulb_icon(p):
             p[y][x] = GREY
 
 
+def back_icon(p):
+    # A left arrow: the way back from full screen.
+    for y in range(8, 24):
+        for x in range(6, 16):
+            if abs(y - 15.5) <= x - 6:
+                p[y][x] = NAVY
+    for y in range(12, 20):
+        for x in range(16, 26):
+            p[y][x] = NAVY
+
+
 def program_icon():
     p = blank(32, 32, None)
     for y in range(32):
@@ -278,6 +289,7 @@ write_icon('text.ico', framed_icon(WHITE, BLACK, text_icon))
 write_icon('editor.ico', framed_icon(YELLOW, BLACK, editor_icon))
 write_icon('tips.ico', framed_icon(WHITE, GREY, bulb_icon))
 write_icon('vantorel.ico', program_icon())
+write_icon('back.ico', framed_icon(WHITE, BLACK, back_icon))
 write_icon('graph.cur', cursor(CROSS), (15, 15))
 write_icon('help.cur', cursor(ARROW_HELP), (0, 0))
 write_icon('link.cur', cursor(HAND), (5, 0))

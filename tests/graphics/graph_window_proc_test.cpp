@@ -37,6 +37,7 @@
 #include "run_host.h"
 #include "run_host_win32.h"
 #include "settings.h"
+#include "settings_files.h"
 #include "solver_method.h"
 #include "ui_lock.h"
 #include "window_helpers.h"
@@ -677,13 +678,79 @@ TEST_F(GraphWindowProc, CloseIsRefusedDuringARun) {
     SendMessageA(graph, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(graph));
     gTestRunning = 0;
-    EXPECT_FALSE(GraphCommandAvailable(IDM_FULL_SCREEN));  // its tool window comes later
+    EXPECT_TRUE(GraphCommandAvailable(IDM_FULL_SCREEN));
     EXPECT_FALSE(GraphCommandAvailable(IDM_NEW_ELEMENT));
     EXPECT_TRUE(GraphCommandAvailable(IDM_ZOOM_IN));
     EXPECT_EQ(HitTestHelpTopic(HTCAPTION), 5006);
     EXPECT_EQ(HitTestHelpTopic(HTBOTTOMRIGHT), 5007);
     EXPECT_EQ(HitTestHelpTopic(HTCLOSE), 0);
     EXPECT_EQ(HitTestHelpTopic(HTHELP), 0);
+}
+
+TEST_F(GraphWindowProc, FullScreenShowsTheBackToolWhoseButtonLeavesIt) {
+    const SettingsLocations savedLocations = gSettingsLocations;
+    const int savePosition = gSavePosition;
+    char folder[MAX_PATH], ini[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    std::snprintf(ini, sizeof ini, "%svr_back_tool_test.ini", folder);
+    DeleteFileA(ini);
+    std::snprintf(gSettingsLocations.file[kSettingsUser], kSettingsPathSize, "%s", ini);
+    gSavePosition = 1;
+    graph = CreateGraph(100, 100);
+    ASSERT_TRUE(graph);
+    RECT before, frame, tool;
+    GetWindowRect(gFrameWindow, &before);
+
+    Command(IDM_FULL_SCREEN);
+    EXPECT_EQ(gFullScreen, 1);
+    ASSERT_TRUE(gBackToolWindow);
+    HWND back = gBackToolWindow;
+    EXPECT_TRUE(IsWindowVisible(back));
+    EXPECT_NE(SendDlgItemMessageA(back, IDC_BACK_TOOL_BUTTON, BM_GETIMAGE, IMAGE_ICON, 0), 0);
+    GetWindowRect(back, &tool);
+    EXPECT_EQ(tool.left, 10);  // "Full X"/"Full Y" not stored yet
+    EXPECT_EQ(tool.top, 10);
+    GetWindowRect(gFrameWindow, &frame);
+    EXPECT_GT(frame.right - frame.left, before.right - before.left);
+
+    // The button posts 603 to the frame: full screen ends, the tool hides.
+    SendDlgItemMessageA(back, IDC_BACK_TOOL_BUTTON, BM_CLICK, 0, 0);
+    Drain(100);
+    EXPECT_EQ(gFullScreen, 0);
+    EXPECT_FALSE(IsWindowVisible(back));
+    GetWindowRect(gFrameWindow, &frame);
+    EXPECT_EQ(frame.left, before.left);
+    EXPECT_EQ(frame.right, before.right);
+    EXPECT_EQ(frame.bottom, before.bottom);
+
+    // Shown again, the same window; closing only hides it.
+    Command(IDM_FULL_SCREEN);
+    EXPECT_EQ(gBackToolWindow, back);
+    EXPECT_TRUE(IsWindowVisible(back));
+    SendMessageA(back, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(back));
+    EXPECT_FALSE(IsWindowVisible(back));
+    Command(IDM_FULL_SCREEN);
+    EXPECT_EQ(gFullScreen, 0);
+
+    // Destroyed, it stores its place, and the next one starts there.
+    SetWindowPos(back, nullptr, 40, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    DestroyWindow(back);
+    EXPECT_EQ(gBackToolWindow, nullptr);
+    EXPECT_EQ(ReadSettingInt("Options", "Full X", 0, kSettingsUser), 40);
+    EXPECT_EQ(ReadSettingInt("Options", "Full Y", 0, kSettingsUser), 50);
+    Command(IDM_FULL_SCREEN);
+    ASSERT_TRUE(gBackToolWindow);
+    GetWindowRect(gBackToolWindow, &tool);
+    EXPECT_EQ(tool.left, 40);
+    EXPECT_EQ(tool.top, 50);
+    Command(IDM_FULL_SCREEN);
+    EXPECT_EQ(gFullScreen, 0);
+    DestroyWindow(gBackToolWindow);
+
+    gSavePosition = savePosition;
+    gSettingsLocations = savedLocations;
+    DeleteFileA(ini);
 }
 
 TEST_F(GraphWindowProc, AMinimisedWindowKeepsItsMapping) {

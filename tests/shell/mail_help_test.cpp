@@ -14,11 +14,13 @@
 #include <gtest/gtest.h>
 
 #include "app.h"
+#include "code_libraries.h"
 #include "eval_errors.h"
 #include "help_engine.h"
 #include "mail_win32.h"
 #include "memory.h"
 #include "problem_file.h"
+#include "resource_ids.h"
 #include "settings.h"
 #include "win32_modal.h"
 #include "workspace.h"
@@ -328,6 +330,55 @@ TEST_F(HelpTest, WithoutTheControlOrAFileNothingHappens) {
     gHelpEngines.htmlHelpLibrary = missing.c_str();
     EXPECT_EQ(ShowHelp(nullptr, "Vantorel.chm", 1, 0), 0u);
     EXPECT_FALSE(Exists(log_));
+}
+
+// The selected code library's item at the end of the Help menu: one
+// separator and one item, replaced by the next choice, removed when the
+// library has no help; the item shows the library's help contents.
+TEST_F(HelpTest, TheCodeLibraryItemOfTheHelpMenuShowsItsHelpContents) {
+    HMENU savedMenu = gFrameMenu;
+    gFrameMenu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_FRAME));
+    ASSERT_TRUE(gFrameMenu);
+    HMENU help = GetSubMenu(gFrameMenu, GetMenuItemCount(gFrameMenu) - 1);
+    ASSERT_NE(GetMenuState(help, IDM_ABOUT, MF_BYCOMMAND), static_cast<UINT>(-1));
+    const int count = GetMenuItemCount(help);
+    auto itemText = [&](int position) {
+        char text[64] = "";
+        GetMenuStringA(help, position, text, sizeof text, MF_BYPOSITION);
+        return std::string(text);
+    };
+
+    for (const char *entry : {"Euler", "Radau & Co"}) {
+        UpdateCodeLibraryHelpItem(entry, "solver.hlp");
+        ASSERT_EQ(GetMenuItemCount(help), count + 2) << entry;
+        EXPECT_EQ(GetMenuItemID(help, count), static_cast<UINT>(IDM_CODE_LIBRARY_SEPARATOR));
+        EXPECT_TRUE(GetMenuState(help, count, MF_BYPOSITION) & MF_SEPARATOR);
+        EXPECT_EQ(GetMenuItemID(help, count + 1), static_cast<UINT>(IDM_CODE_LIBRARY_HELP));
+        EXPECT_EQ(itemText(count + 1), entry);
+    }
+    UpdateCodeLibraryHelpItem("Euler", "");
+    EXPECT_EQ(GetMenuItemCount(help), count);
+    UpdateCodeLibraryHelpItem("Euler", "solver.hlp");
+    UpdateCodeLibraryHelpItem("", "");
+    EXPECT_EQ(GetMenuItemCount(help), count);
+
+    HWND frame = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND savedClient = gMdiClient;
+    gMdiClient = frame;
+    std::snprintf(gCodeLibraryHelpFile, MAX_PATH, "%s", "solver.hlp");
+    FrameWndProc(frame, WM_COMMAND, IDM_CODE_LIBRARY_HELP, 0);
+    ASSERT_EQ(gWinHelpCalls.size(), 1u);
+    EXPECT_EQ(gWinHelpCalls[0].file, "solver.hlp");
+    EXPECT_EQ(gWinHelpCalls[0].command, static_cast<UINT>(HELP_CONTENTS));
+    EXPECT_EQ(gWinHelpCalls[0].data, 0u);
+    gCodeLibraryHelpFile[0] = 0;  // no library help: nothing
+    FrameWndProc(frame, WM_COMMAND, IDM_CODE_LIBRARY_HELP, 0);
+    EXPECT_EQ(gWinHelpCalls.size(), 1u);
+
+    gMdiClient = savedClient;
+    DestroyWindow(frame);
+    DestroyMenu(gFrameMenu);
+    gFrameMenu = savedMenu;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "code_libraries.h"
 #include "display_list.h"
 #include "graph_elements.h"
 #include "file_channels.h"
@@ -133,6 +134,7 @@ protected:
         surface = gGraphSurface, windows = gProblemWindowHost, text = gTextWindowControl;
         commands = gRefreshCommandStates;
         clipboard = gElementClipboard, elementDialogs = gElementDialogCommand;
+        codeLibraryMenu = gCodeLibraryMenuHook, gCodeLibraryMenuHook = nullptr;
         gElementClipboard = ElementClipboardHooks{}, gElementDialogCommand = nullptr;
         gRunHost = RunHost{}, gPlotHost = PlotHost{}, gDisplayReplayHooks = DisplayReplayHooks{};
         gGraphicsHost = GraphicsHost{}, gGraphPictureHooks = GraphPictureHooks{}, gUiLockHooks = UiLockHooks{};
@@ -146,6 +148,7 @@ protected:
         gGraphSurface = surface, gProblemWindowHost = windows, gTextWindowControl = text;
         gRefreshCommandStates = commands;
         gElementClipboard = clipboard, gElementDialogCommand = elementDialogs;
+        gCodeLibraryMenuHook = codeLibraryMenu;
     }
     RunHost run;
     PlotHost plot;
@@ -160,6 +163,7 @@ protected:
     void (*commands)();
     ElementClipboardHooks clipboard;
     void (*elementDialogs)(HWND, int);
+    void (*codeLibraryMenu)(const char *, const char *);
 };
 
 TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
@@ -178,6 +182,7 @@ TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
     CheckPointer("gRefreshCommandStates", gRefreshCommandStates != nullptr, &faults);
     CheckRecord("ElementClipboardHooks", gElementClipboard, kElementClipboardFields, &faults);
     CheckPointer("gElementDialogCommand", gElementDialogCommand != nullptr, &faults);
+    CheckPointer("gCodeLibraryMenuHook", gCodeLibraryMenuHook != nullptr, &faults);
     EXPECT_EQ(faults, "");
 }
 

@@ -205,4 +205,34 @@ TEST_F(SolverDllTest, ALibraryThatCannotBeUsedIsReportedAndTheBuiltInMethodSelec
     EXPECT_EQ(gSolverDll.module, nullptr);
 }
 
+// Every new choice tells the frame which library item its Help menu shows:
+// the entry and its "Code help" file, or nothing.
+TEST_F(SolverDllTest, ANewChoicePassesItsHelpFileToTheMenu) {
+    static std::vector<std::string> calls;
+    calls.clear();
+    gCodeLibraryMenuHook = [](const char *entry, const char *help) {
+        calls.push_back(std::string(entry) + "|" + help);
+    };
+    WriteSettingString(kCodeHelpSection, "Euler", "euler.hlp", kSettingsShared);
+    SelectSolverLibrary(kEuler);
+    EXPECT_STREQ(gCodeLibraryHelpFile, "euler.hlp");
+    SelectSolverLibrary(kEuler);  // the same choice: nothing new
+    SelectSolverLibrary(kDecorated);
+    EXPECT_STREQ(gCodeLibraryHelpFile, "");
+    SelectSolverLibrary(kEuler);
+    SelectSolverLibrary(kEmpty);
+    {
+        ModalAnswerer answer(IDOK);
+        SelectSolverLibrary(kEuler);
+        WriteSettingString(kCodeHelpSection, "Missing", "missing.hlp", kSettingsShared);
+        SelectSolverLibrary(kMissing);  // fell back: no library, no item
+        EXPECT_TRUE(answer.Result().found);
+    }
+    SelectSolverLibrary(0);  // already the built-in method: nothing new
+    gCodeLibraryMenuHook = nullptr;
+    const std::vector<std::string> expected = {"Euler|euler.hlp", "Decorated|", "Euler|euler.hlp", "|",
+                                               "Euler|euler.hlp", "|"};
+    EXPECT_EQ(calls, expected);
+}
+
 }  // namespace
