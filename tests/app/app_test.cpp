@@ -2238,3 +2238,105 @@ TEST_F(AppTest, PlotterOutputSwitchGatesDrawingEjectAndEpilog) {
     if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
     EXPECT_EQ(p.WaitExit(), 0u);
 }
+
+// A top-level window of the process with the given caption.
+HWND WindowCaptioned(DWORD pid, const char *caption, DWORD timeoutMs = 30000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(100)) {
+        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", caption); w;
+             w = FindWindowExA(nullptr, w, "#32770", caption))
+            if (ProcessOf(w) == pid && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+// The browsers are greyed and disabled while a run is in progress, so a run
+// is paused for them by Stop: what they change reaches the trajectory that
+// Continue computes next (a family restarts its interrupted member from its
+// initial point; the code is compiled again with the parameter's new value).
+TEST_F(AppTest, ValuesEditedInTheBrowsersWhileARunIsStoppedActOnTheTrajectoryContinueComputes) {
+    std::string text = DecayProblem(1, Path("decay.double"), "-a*x");
+    auto replace = [&](const std::string &from, const std::string &to) {
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    };
+    replace("Parameters                = 0\r\n", "Parameters                = 1\r\na = 1\r\n");
+    replace("Poincare/Bifurcation time = tp\r\n",
+            "Poincare/Bifurcation time = tp\r\nPhase-portrait x min      = 0\r\nPhase-portrait x name     = nx\r\n"
+            "Phase-portrait x max      = 1\r\nPhase-portrait y min      = 0\r\nPhase-portrait y name     = ny\r\n"
+            "Phase-portrait y max      = 0\r\n");
+    // Every point waits for a key.
+    replace("Step                      = 0.25\r\n", "Step                      = 0.5\r\nPause                     = -1\r\n");
+    const std::string problem = Path("browsed.vr");
+    WriteFile(problem, text);
+
+    Program p("/r \"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    ASSERT_TRUE(p.WaitRunning(true));
+    for (int id : {IDM_INITIAL_BROWSER, IDM_PARAMETER_BROWSER})
+        EXPECT_TRUE(p.Hook(kTestHookMenuState, id) & MF_GRAYED) << id;
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
+    ASSERT_TRUE(p.WaitRunning(false));
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_INITIAL_BROWSER, 0);
+    HWND initial = WindowCaptioned(p.Pid(), "Initial Values");
+    ASSERT_NE(initial, nullptr);
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PARAMETER_BROWSER, 0);
+    HWND parameters = WindowCaptioned(p.Pid(), "Parameters");
+    ASSERT_NE(parameters, nullptr);
+    HWND x0 = GetDlgItem(initial, IDC_BROWSER_VALUE_FIRST + 1), a = GetDlgItem(parameters, IDC_BROWSER_PARAM_VALUE);
+    for (int i = 0; i < 100 && (Text(x0) != "1" || Text(a) != "1"); ++i) Sleep(100);
+    ASSERT_EQ(Text(x0), "1");
+    ASSERT_EQ(Text(a), "1");
+    SendMessageA(x0, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("5"));
+    SendMessageA(a, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("0"));
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_CONTINUE, 0);
+    ASSERT_TRUE(p.WaitRunning(true));
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 120000 && p.Hook(kTestHookRunning) == 1; Sleep(200))
+        PostMessageA(p.Frame(), WM_KEYDOWN, VK_SPACE, 0);
+    ASSERT_EQ(p.Hook(kTestHookRunning), 0);
+
+    // Trajectories, each after a NaN: the stopped one from x0 = 1 (none when
+    // Stop came before its first point), then both members of the family
+    // again with x0 = 5 and a = 0.
+    const std::string data = ReadFile(Path("decay.double"));
+    ASSERT_EQ(data.size() % 8, 0u);
+    std::vector<double> v(data.size() / 8);
+    std::memcpy(v.data(), data.data(), data.size());
+    std::vector<std::vector<std::pair<double, double>>> trajectories;
+    std::string listing;
+    for (size_t i = 0; i < v.size();) {
+        if (std::isnan(v[i])) {
+            trajectories.emplace_back();
+            listing += " |";
+            ++i;
+        } else {
+            ASSERT_FALSE(trajectories.empty());
+            ASSERT_LT(i + 1, v.size());
+            trajectories.back().push_back({v[i], v[i + 1]});
+            listing += " " + std::to_string(v[i]) + "," + std::to_string(v[i + 1]);
+            i += 2;
+        }
+    }
+    ASSERT_GE(trajectories.size(), 2u) << listing;
+    ASSERT_LE(trajectories.size(), 3u) << listing;
+    if (trajectories.size() == 3) {
+        ASSERT_FALSE(trajectories[0].empty());
+        EXPECT_EQ(trajectories[0][0], std::make_pair(0.0, 1.0)) << listing;
+    }
+    for (size_t k = trajectories.size() - 2; k < trajectories.size(); ++k) {
+        ASSERT_FALSE(trajectories[k].empty()) << listing;
+        EXPECT_EQ(trajectories[k].front().first, 0) << listing;
+        EXPECT_EQ(trajectories[k].back().first, 1) << listing;
+        for (const auto &point : trajectories[k]) EXPECT_EQ(point.second, 5) << listing;
+    }
+    // Cancel hides a browser, so the save question is the only box.
+    PostMessageA(initial, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(parameters, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 100 && (IsWindowVisible(initial) || IsWindowVisible(parameters)); ++i) Sleep(100);
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
