@@ -79,11 +79,12 @@ const ModalCapture &ModalAnswerer::Result() {
 
 // A box is found as soon as it is visible; under load its texts may still be
 // on their way (a message box sets its text and relabels its buttons while
-// activating). Wait until the text control, if it has one, holds text.
+// activating). Wait until the text control, if it has one, holds text; a
+// machine busy with parallel tests may take seconds for that.
 static void WaitUntilFilled(HWND dialog) {
     Sleep(50);
     HWND text = GetDlgItem(dialog, 0xFFFF);
-    for (int i = 0; text && i < 100 && GetWindowTextLengthA(text) == 0; ++i) Sleep(20);
+    for (int i = 0; text && i < 500 && GetWindowTextLengthA(text) == 0; ++i) Sleep(20);
 }
 
 DWORD WINAPI ModalAnswerer::Watch(LPVOID param) {
