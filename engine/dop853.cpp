@@ -117,7 +117,9 @@ double ErrorNorm(const double *y, double h, double tol) {
            *k7 = K(7), *k8 = K(8), *k9 = K(9), *k10 = K(10);
     double e5 = 0, e3 = 0;
     for (int i = 0; i < s.n; ++i) {
-        double sk = tol * (1 + std::fmax(std::fabs(y[i]), std::fabs(k5[i])));
+        // Not std::fmax, a library call here: a NaN gives a NaN norm either way.
+        const double ay = std::fabs(y[i]), a5 = std::fabs(k5[i]);
+        double sk = tol * (1 + (ay > a5 ? ay : a5));
         double d3 = k4[i] - bhh1 * k1[i] - bhh2 * k9[i] - bhh3 * k3[i];
         double d5 = er1 * k1[i] + er6 * k6[i] + er7 * k7[i] + er8 * k8[i] + er9 * k9[i] +
                     er10 * k10[i] + er11 * k2[i] + er12 * k3[i];
@@ -389,7 +391,8 @@ int Dop853Step(double *tp, double *y, double tEnd, double tolerance, double hMax
         const double err = ErrorNorm(y, H, tol);
         const double fac = std::pow(err, 0.125) / 0.9;
         if (err <= 1) {
-            double hNew = H / std::fmin(std::fmax(fac, 1.0 / 6), 3.0);
+            // fac is a number here (err <= 1).
+            double hNew = H / (fac < 1.0 / 6 ? 1.0 / 6 : fac > 3.0 ? 3.0 : fac);
             // The clipped last step lands on tEnd itself, not on a neighbour
             // of it that would need one more tiny step.
             const double tNew = last ? tEnd : t + H;
@@ -423,6 +426,9 @@ int Dop853Interpolate(int which, double t, double *out, InitialFunctionFallback 
     if (which == INT_MIN) return -2;
     const int first = which >= 0 ? which : 0;
     const int wanted = which >= 0 ? 1 : -which;
+    // Values of the newest steps without a fallback, the output's request
+    // at every mark: nothing to check.
+    if (!fallback && first + wanted <= s.n) return AnswerFromRing(first, wanted, t, out);
     bool derivatives = false;
     for (int j = first; j < first + wanted; ++j) {
         int var, order;
