@@ -460,6 +460,21 @@ void OpenAllSettingsAtError() {
     OpenEditorWindow(kSettingsEditor);
 }
 
+void PrintProblemTextInEditor() {
+    Editor &e = gEditors[kSettingsEditor];
+    if (e.window || !gProblemTextBuffer) return;
+    FreeAndNull(e.text);
+    e.text = gProblemTextBuffer;
+    gProblemTextBuffer = nullptr;
+    e.modified = 0;
+    e.pendingLine = 0;
+    OpenEditorWindow(kSettingsEditor);
+    // Text the control could not hold whole is not printed cut.
+    if (e.window && !RefuseCutText(e)) PrintEditControl(e.control);
+    if (e.window) DestroyWindow(e.window);
+    FreeAndNull(e.text);
+}
+
 void ApplyEditorText(int index) {
     if (index < 0 || index >= kEditorCount) return;
     Editor &e = gEditors[index];

@@ -24,6 +24,9 @@ void OpenAllSettingsEditor();
 // gProblemTextBuffer, which the editor takes over) opens in "All Settings"
 // with the caret at the start of that line.
 void OpenAllSettingsAtError();
+// The command-line print: the problem text (taken from gProblemTextBuffer)
+// shown in the "All settings" editor, printed, and the window closed.
+void PrintProblemTextInEditor();
 // Commands 180 and 181, posted by an editor that has closed.
 void ApplyEditorText(int index);
 // Before the program closes: open editors store their text and it is

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app.h"
 #include "display_list.h"
 #include "eps_output.h"
 #include "dib.h"
@@ -1366,10 +1367,16 @@ void PrintEditText(HWND owner, HWND control, const char *title) {
     pd.hDevNames = gDevNames;
     pd.Flags = PD_RETURNDC | PD_NOPAGENUMS | (start != end ? 0 : PD_NOSELECTION);
     if (gPrintWithoutDialog) {
-        // The default printer, as the system's profile names it.
-        char device[128], driver[128], port[128];
-        ReadDefaultPrinter(device, driver, port);
-        pd.hDC = device[0] ? CreateDCA(driver, device, nullptr, nullptr) : nullptr;
+        // The printer "/pt" named, else the default one as the system's
+        // profile names it.
+        if (*gCommandLine.printerDevice) {
+            pd.hDC = CreateDCA(gCommandLine.printerDriver, gCommandLine.printerDevice, gCommandLine.printerPort,
+                               nullptr);
+        } else {
+            char device[128], driver[128], port[128];
+            ReadDefaultPrinter(device, driver, port);
+            pd.hDC = device[0] ? CreateDCA(driver, device, nullptr, nullptr) : nullptr;
+        }
         pd.Flags &= ~PD_SELECTION;
     } else if (!PrintDlgA(&pd)) {
         if (CommDlgExtendedError()) ShowErrorBox(IDS_INVALID_PRINTER);

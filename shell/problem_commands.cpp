@@ -2,7 +2,6 @@
 // the question before a problem is replaced, Load (Open, Open example, a
 // recent entry, the command line, a dropped file) and the print mode.
 #include <windows.h>
-#include <winspool.h>
 
 #include <cstdio>
 #include <cstring>
@@ -16,6 +15,7 @@
 #include "messages.h"
 #include "msgbox_win32.h"
 #include "platform.h"
+#include "printing_win32.h"
 #include "problem_file.h"
 #include "problem_settings.h"
 #include "resource_ids.h"
@@ -159,48 +159,14 @@ int LoadProblemFile(HWND owner, int isExample) {
     return 1;
 }
 
-// Plain GDI on the default printer, or on the one "/pt" names: the file's
-// lines as they stand, in the printer's own font, page after page.
+// The text as it stands, through the "All settings" editor, printed as the
+// editors print (header, monospaced pages) on the printer "/pt" names or the
+// default one, without the print dialog.
 int PrintProblemFromCommandLine() {
     gFileNamePending = 1;
     if (!LoadProblemFile(nullptr, 0) || !gProblemTextBuffer) return 0;
-    HDC dc = nullptr;
-    if (*gCommandLine.printerDevice) {
-        dc = CreateDCA(gCommandLine.printerDriver, gCommandLine.printerDevice, gCommandLine.printerPort, nullptr);
-    } else {
-        char device[512];
-        DWORD n = sizeof device;
-        if (GetDefaultPrinterA(device, &n)) dc = CreateDCA(nullptr, device, nullptr, nullptr);
-    }
-    if (!dc) {
-        ShowSystemError(ERROR_INVALID_PRINTER_NAME);
-        FreeAndNull(gProblemTextBuffer);
-        return 0;
-    }
-    DOCINFOA doc = {sizeof doc, gProblemPath, nullptr, nullptr, 0};
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
-    const int lineHeight = tm.tmHeight + tm.tmExternalLeading;
-    const int pageHeight = GetDeviceCaps(dc, VERTRES);
-    const int margin = GetDeviceCaps(dc, LOGPIXELSX) / 2;
-    int y = margin;
-    bool ok = StartDocA(dc, &doc) > 0 && StartPage(dc) > 0;
-    for (const char *line = gProblemTextBuffer; ok && *line;) {
-        const char *end = line + std::strcspn(line, "\r\n");
-        if (y + lineHeight > pageHeight - margin) {
-            ok = EndPage(dc) > 0 && StartPage(dc) > 0;
-            y = margin;
-        }
-        TextOutA(dc, margin, y, line, static_cast<int>(end - line));
-        y += lineHeight;
-        line = end;
-        if (*line == '\r') ++line;
-        if (*line == '\n') ++line;
-    }
-    if (ok) ok = EndPage(dc) > 0 && EndDoc(dc) > 0;
-    else AbortDoc(dc);
-    DeleteDC(dc);
-    FreeAndNull(gProblemTextBuffer);
-    if (!ok) ShowSystemError(GetLastError());
+    gPrintWithoutDialog = 1;
+    PrintProblemTextInEditor();
+    gPrintWithoutDialog = 0;
     return 0;
 }

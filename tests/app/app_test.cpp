@@ -1333,6 +1333,26 @@ TEST_F(AppTest, ThePrintCommandPrintsTheActiveGraphWindowAndWritesItsEps) {
     EXPECT_NE(ReadWholeFile((AppFolder() + "Vantorel.ini").c_str()).find("EPS=1"), std::string::npos);
 }
 
+// The command-line print goes through the editors' text printing: the
+// problem text as it stands, under a header of date, page and title, on the
+// default printer without a dialog and without a frame.
+TEST_F(AppTest, PrintModePrintsTheProblemTextUnderTheEditorsHeaderWithoutADialog) {
+    ASSERT_TRUE(InstallTestPrinter(VR_SOURCE_DIR));
+    DeleteFileA(kPortFile);
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("/p \"" + problem + "\"");
+    EXPECT_EQ(p.WaitExit(), 0u);
+    ASSERT_TRUE(WaitForFile(kPortFile));
+    EXPECT_EQ(ReadFile(problem), DecayProblem(2, ""));
+    if (!GhostscriptInstalled()) return;
+    const std::string printed = ExtractText(kPortFile);
+    EXPECT_NE(printed.find("Vantorel: All Settings"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("1 of "), std::string::npos) << printed;
+    EXPECT_NE(printed.find("[Type]"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("Decay graph"), std::string::npos) << printed;
+}
+
 // The calculator opens from the frame and takes keys through the program's
 // own message loop: characters reach its input, and Alt+V, a mnemonic of the
 // dialog, presses "Evaluate". Mail is offered only with the "MAPI" profile
