@@ -1345,12 +1345,24 @@ TEST_F(AppTest, PrintModePrintsTheProblemTextUnderTheEditorsHeaderWithoutADialog
     EXPECT_EQ(p.WaitExit(), 0u);
     ASSERT_TRUE(WaitForFile(kPortFile));
     EXPECT_EQ(ReadFile(problem), DecayProblem(2, ""));
-    if (!GhostscriptInstalled()) return;
-    const std::string printed = ExtractText(kPortFile);
-    EXPECT_NE(printed.find("Vantorel: All Settings"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("1 of "), std::string::npos) << printed;
-    EXPECT_NE(printed.find("[Type]"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("Decay graph"), std::string::npos) << printed;
+    if (GhostscriptInstalled()) {
+        const std::string printed = ExtractText(kPortFile);
+        EXPECT_NE(printed.find("Vantorel: All Settings"), std::string::npos) << printed;
+        EXPECT_NE(printed.find("1 of "), std::string::npos) << printed;
+        EXPECT_NE(printed.find("[Type]"), std::string::npos) << printed;
+        EXPECT_NE(printed.find("Decay graph"), std::string::npos) << printed;
+    }
+
+    // "/pt" names the printer: one that does not exist prints nothing,
+    // not even on the default printer, and says so.
+    DeleteFileA(kPortFile);
+    Program named("/pt \"" + problem + "\" \"No Such Printer\" WINSPOOL LPT1:");
+    Box box = named.WaitBox();
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_NE(box.text.find("Invalid printer"), std::string::npos) << box.text;
+    named.Press(box, IDOK);
+    EXPECT_EQ(named.WaitExit(), 0u);
+    EXPECT_EQ(GetFileAttributesA(kPortFile), INVALID_FILE_ATTRIBUTES);
 }
 
 // The calculator opens from the frame and takes keys through the program's
