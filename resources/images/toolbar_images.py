@@ -8,6 +8,8 @@ image is a small pictogram of its command, drawn from simple shapes on a
 bitmap), so that the small strip stays crisp. Light grey is the button face:
 the common controls derive the greyed image from it, so no image fills its
 background."""
+import math
+
 from make_images import VGA, write_bmp
 
 # The 16 colours by their index in the palette.
@@ -73,8 +75,6 @@ class Pic:
     def ring(self, cx, cy, r0, r1, colour, a0=0.0, a1=360.0):
         """An arc band between radii r0 and r1, from angle a0 to a1 (degrees,
         counter-clockwise from east, y up)."""
-        import math
-
         def inside(u, v):
             d = math.hypot(u - cx, v - cy)
             a = math.degrees(math.atan2(cy - v, u - cx)) % 360.0
@@ -83,7 +83,7 @@ class Pic:
 
     def line(self, x0, y0, x1, y1, colour, width=1):
         """A stroke between design points; 'width' in design pixels."""
-        n = max(1, int(width * self.s))
+        n = max(1, int(round(width * self.s)))
         off = (n - 1) / 2.0
         a = (int(x0 * self.s - off), int(y0 * self.s - off))
         b = (int(x1 * self.s - off), int(y1 * self.s - off))
@@ -98,14 +98,23 @@ class Pic:
     def dot(self, x, y, colour):
         self.rect(x, y, x + 1, y + 1, colour, None)
 
-    def text(self, x, y, chars, colour):
+    def text(self, x, y, chars, colour, centred=False, narrow=False):
+        """Glyphs in whole-pixel blocks (1 x 1 small, 2 x 2 medium and big;
+        narrow: 1 x 1 medium): a glyph stretched by one and a half would
+        lose its shape. Centred: x is the middle of the text."""
+        k = int(self.s) if narrow else int(round(self.s))
+        width = sum(len(GLYPHS[ch][0]) + 1 for ch in chars) - 1
+        x0 = int(x * self.s) - (width * k) // 2 if centred else int(x * self.s)
+        y0 = int(y * self.s)
         for ch in chars:
             rows = GLYPHS[ch]
             for r, row in enumerate(rows):
                 for c, bit in enumerate(row):
                     if bit == '#':
-                        self.dot(x + c, y + r, colour)
-            x += len(rows[0]) + 1
+                        for dy in range(k):
+                            for dx in range(k):
+                                self.put(x0 + c * k + dx, y0 + r * k + dy, colour)
+            x0 += (len(rows[0]) + 1) * k
 
 
 # ---- motifs shared by several commands ----
@@ -166,8 +175,9 @@ def text_window(p, x0, y0, x1, y1):
 
 
 def new_star(p, x, y):
-    p.poly([(x, y - 3), (x + 1, y - 1), (x + 3, y), (x + 1, y + 1), (x, y + 3),
-            (x - 1, y + 1), (x - 3, y), (x - 1, y - 1)], YELLOW, OLIVE)
+    """A sparkle: this command makes something new."""
+    p.poly([(x, y - 4), (x + 1.5, y - 1.5), (x + 4, y), (x + 1.5, y + 1.5), (x, y + 4),
+            (x - 1.5, y + 1.5), (x - 4, y), (x - 1.5, y - 1.5)], YELLOW, OLIVE)
 
 
 def pencil(p, x, y):
@@ -178,9 +188,8 @@ def pencil(p, x, y):
 
 
 def red_x(p, x0, y0, size=6):
-    for d in (0.5, 1.5):
-        p.line(x0 + d - 0.5, y0 + 0.5, x0 + size - 1.5 + d, y0 + size - 0.5, RED)
-        p.line(x0 + size - 1.5 + d, y0 + 0.5, x0 + d - 0.5, y0 + size - 0.5, RED)
+    p.line(x0 + 1, y0 + 1, x0 + size - 1, y0 + size - 1, RED, 2)
+    p.line(x0 + size - 1, y0 + 1, x0 + 1, y0 + size - 1, RED, 2)
 
 
 def arrow(p, x0, y0, x1, y1, colour, head=2):
@@ -203,8 +212,9 @@ def eraser(p, x, y):
 
 
 def circle_arrow(p, cx, cy, r, colour=DKGREEN):
-    p.ring(cx, cy, r - 1.3, r, colour, 30, 300)
-    p.poly([(cx + r + 1.5, cy - 1), (cx + r - 2.5, cy - 1), (cx + r - 0.5, cy + 2)], colour, None)
+    """Three quarters of a circle, its head at the top pointing right."""
+    p.ring(cx, cy, r - 1.5, r, colour, 90, 360)
+    p.poly([(cx + 2.5, cy - r + 0.75), (cx, cy - r - 2), (cx, cy - r + 3.5)], colour, None)
 
 
 def clipboard(p, x0, y0, x1, y1):
@@ -227,8 +237,9 @@ def card(p):
 
 
 def keycap(p, x, y):
-    p.rect(x, y, x + 6, y + 5, FACE)
-    p.rect(x + 1, y + 1, x + 5, y + 3, WHITE, None)
+    """A key: the same settings asked for by keyboard."""
+    p.rect(x, y + 1, x + 6, y + 5, FACE)
+    p.rect(x + 1, y + 2, x + 5, y + 3, WHITE, None)
 
 
 def settings_badge(p, x, y):
@@ -257,7 +268,7 @@ def picture(p, x0, y0, x1, y1):
 def magnifier(p, sign):
     p.line(9.5, 9.5, 13.5, 13.5, MAROON, 2)
     p.ellipse(6, 6, 5.5, 5.5, WHITE)
-    p.text(5 - (sign == '1'), 4, sign, BLACK)
+    p.text(6.5, 3.5, sign, BLACK, centred=True)
 
 
 def cursor(p):
@@ -378,17 +389,17 @@ def boundary_conditions(p):
 def browser(chars):
     def draw(p):
         window(p, 0, 1, 16, 14, WHITE, TEAL)
-        p.text(2, 6, chars, BLACK)
-        p.line(8.5, 4, 8.5, 13, GREY)
+        p.text(2, 6, chars, BLACK, narrow=True)
+        p.line(9.5, 4, 9.5, 13, GREY)
         for y in (6, 9, 12):
-            p.line(10, y + 0.5, 14, y + 0.5, BLUE)
+            p.line(11, y + 0.5, 15, y + 0.5, BLUE)
     return draw
 
 
 def html_notes(edit):
     def draw(p):
         page(p, 1, 0, 13, 14)
-        p.text(3, 4, '<>', BLUE)
+        p.text(3, 4, '<>', BLUE, narrow=True)
         text_lines(p, 3, 10, 10, 13, GREY)
         if edit:
             pencil(p, 8, 13)
@@ -403,16 +414,9 @@ def calculator(p):
             p.rect(x, y, x + 2, y + 2, WHITE, None)
 
 
-def with_badge(base, badge, bx, by):
-    def draw(p):
-        base(p)
-        badge(p, bx, by)
-    return draw
-
-
 def new_graph(p):
     graph_window(p, 2, 3, 16, 14)
-    new_star(p, 3, 3)
+    new_star(p, 4, 4)
 
 
 def graphics_format(p):
@@ -442,7 +446,7 @@ def view_point(p):
 
 def new_text(p):
     text_window(p, 2, 3, 16, 14)
-    new_star(p, 3, 3)
+    new_star(p, 4, 4)
 
 
 def text_format(p):
@@ -580,12 +584,6 @@ def small_window(p):
 
 def small_element(p):
     element(p, 0, 6, 10, 14)
-
-
-def run_command(shape):
-    def draw(p):
-        shape(p)
-    return draw
 
 
 def start(p):
@@ -748,7 +746,7 @@ def lib_codes(p):
 
 
 def lib_math(p):
-    p.text(3, 7, 'fx', BLACK)
+    p.text(3, 7, 'fx', BLACK, narrow=True)
 
 
 def lib_plotter(p):
@@ -766,20 +764,19 @@ def font_files(p):
 def escape_sequences(p):
     p.rect(0, 2, 16, 12, FACE)
     p.rect(1, 3, 15, 10, WHITE, None)
-    p.text(2, 4, 'ESC', BLACK)
+    p.text(8, 4, 'ESC', BLACK, centred=True, narrow=True)
 
 
 def help_index(p):
     p.rect(2, 0, 14, 14, NAVY)
     p.rect(3, 12, 14, 14, WHITE)
-    p.text(5, 2, '?', YELLOW)
+    p.text(8.5, 2, '?', YELLOW, centred=True)
 
 
 def show_fonts(p):
     p.line(1, 12.5, 5, 1.5, BLACK, 2)
     p.line(5, 1.5, 9, 12.5, BLACK, 2)
     p.line(3, 8.5, 7, 8.5, BLACK)
-    p.text(10, 7, 'a', BLUE)
     p.text(10, 7, 'a', BLUE)
 
 
@@ -794,10 +791,10 @@ def step_size(larger):
 
 
 def full_screen(p):
-    p.rect(2, 2, 14, 12, CYAN, NAVY)
-    for (x, y), (dx, dy) in (((0, 0), (1, 1)), ((15, 0), (-1, 1)), ((0, 13), (1, -1)), ((15, 13), (-1, -1))):
-        p.poly([(x + 0.5 - 0.5 * dx + 0.5, y + 0.5 - 0.5 * dy + 0.5), (x + 0.5 + 3.5 * dx, y + 0.5 - 0.5 * dy + 0.5),
-                (x + 0.5 - 0.5 * dx + 0.5, y + 0.5 + 3.5 * dy)], BLACK, None)
+    p.rect(0, 1, 16, 13, CYAN)
+    for x, y, dx, dy in ((2, 3, 1, 1), (13, 3, -1, 1), (2, 10, 1, -1), (13, 10, -1, -1)):
+        p.rect(min(x, x + 3 * dx), y, max(x, x + 3 * dx) + 1, y + 1, NAVY, None)
+        p.rect(x, min(y, y + 2 * dy), x + 1, max(y, y + 2 * dy) + 1, NAVY, None)
 
 
 def mail(p):
@@ -811,8 +808,7 @@ def open_example(p):
     p.rect(6, 0, 15, 7, WHITE)
     p.line(7.5, 5.5, 10, 2.5, RED)
     p.line(10, 2.5, 13.5, 4.5, RED)
-    folder_front = [(3, 8), (16, 8), (13, 14), (0, 14)]
-    p.poly(folder_front, YELLOW)
+    p.poly([(3, 8), (16, 8), (13, 14), (0, 14)], YELLOW)  # the flap in front of the page
 
 
 def mathematica_link(p):
@@ -824,7 +820,7 @@ def mathematica_link(p):
 
 def new_instance(p):
     app_window(p, 2, 3, 16, 14)
-    new_star(p, 3, 3)
+    new_star(p, 4, 4)
 
 
 def open_copy(p):
