@@ -27,7 +27,7 @@ GLYPHS = {
     '/': ["..#", "..#", ".#.", "#..", "#.."], 'E': ["###", "#..", "##.", "#..", "###"],
     'S': [".##", "#..", ".#.", "..#", "##."], 'C': [".##", "#..", "#..", "#..", ".##"],
     'A': [".#.", "#.#", "###", "#.#", "#.#"], '+': ["...", ".#.", "###", ".#.", "..."],
-    '-': ["...", "...", "###", "...", "..."],
+    '-': ["...", "...", "###", "...", "..."], ' ': [".", ".", ".", ".", "."],
     '?': [".###.", "##.##", "...##", "..##.", ".##..", ".##..", ".....", ".##.."],
 }
 
@@ -207,14 +207,14 @@ def arrow(p, x0, y0, x1, y1, colour, head=2):
 
 
 def eraser(p, x, y):
-    p.poly([(x, y + 3), (x + 4, y - 1), (x + 7, y + 2), (x + 3, y + 6)], MAGENTA)
-    p.poly([(x, y + 3), (x + 2, y + 1), (x + 5, y + 4), (x + 3, y + 6)], WHITE)
+    p.poly([(x, y + 4), (x + 4, y), (x + 8, y + 3), (x + 4, y + 7)], MAGENTA)
+    p.poly([(x, y + 4), (x + 2, y + 2), (x + 6, y + 5), (x + 4, y + 7)], WHITE)
 
 
 def circle_arrow(p, cx, cy, r, colour=DKGREEN):
     """Three quarters of a circle, its head at the top pointing right."""
-    p.ring(cx, cy, r - 1.5, r, colour, 90, 360)
-    p.poly([(cx + 2.5, cy - r + 0.75), (cx, cy - r - 2), (cx, cy - r + 3.5)], colour, None)
+    p.ring(cx, cy, r - 1.6, r, colour, 100, 360)
+    p.poly([(cx + 2.5, cy - r + 0.8), (cx - 0.5, cy - r - 2.2), (cx - 0.5, cy - r + 3.8)], colour, None)
 
 
 def clipboard(p, x0, y0, x1, y1):
@@ -251,11 +251,14 @@ def settings_badge(p, x, y):
 
 
 def plotter(p, x0, y0, x1, y1):
-    p.rect(x0, y0 + 2, x1, y1, GREY)
-    p.rect(x0 + 1, y0 + 3, x1 - 1, y1 - 1, WHITE, None)
-    p.line(x0 + 2.5, y1 - 2.5, x0 + 5.5, y0 + 5.5, BLUE)
-    p.line(x0 + 5.5, y0 + 5.5, x0 + 7.5, y1 - 3.5, BLUE)
-    p.rect(x0 + 7, y0, x0 + 9, y0 + 5, BLUE)
+    """A pen plotter from above: the sheet on its bed, the rail across it
+    and the pen on the rail drawing a curve."""
+    pen = x0 + (x1 - x0) * 0.6
+    p.rect(x0, y0 + 2, x1, y1, WHITE)
+    p.line(x0 + 1.5, y1 - 1.5, x0 + 4, y1 - 5.5, RED)
+    p.line(x0 + 4, y1 - 5.5, pen, y1 - 2.5, RED)
+    p.rect(x0, y0 + 4, x1, y0 + 7, GREY)
+    p.rect(pen - 1.5, y0, pen + 1.5, y1 - 2, BLUE)
 
 
 def picture(p, x0, y0, x1, y1):
@@ -399,7 +402,7 @@ def browser(chars):
 def html_notes(edit):
     def draw(p):
         page(p, 1, 0, 13, 14)
-        p.text(3, 4, '<>', BLUE, narrow=True)
+        p.text(3, 4, '< >', BLUE, narrow=True)
         text_lines(p, 3, 10, 10, 13, GREY)
         if edit:
             pencil(p, 8, 13)
@@ -505,7 +508,7 @@ def windows_with(badge, count):
 
 
 def erase_badge(p):
-    eraser(p, 8, 7)
+    eraser(p, 7.5, 6.5)
 
 
 def close_badge(p):
@@ -609,8 +612,8 @@ def refresh(count):
         if count == 2:
             graph_window(p, 0, 0, 11, 9)
         graph_window(p, 3 * (count - 1), 3 * (count - 1), 16 - (count == 1), 14)
-        p.ellipse(11.5, 9, 4, 4, WHITE, None)
-        circle_arrow(p, 11.5, 9.5, 3.5)
+        p.ellipse(11.5, 9.5, 4.5, 4.5, WHITE, None)
+        circle_arrow(p, 11.5, 9.5, 4)
     return draw
 
 
