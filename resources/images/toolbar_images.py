@@ -475,7 +475,7 @@ def eject_page(p):
     p.rect(0, 8, 16, 14, GREY)
     p.rect(3, 3, 13, 10, WHITE)
     arrow(p, 8, 8, 8, 1, DKGREEN, 2)
-    p.rect(3, 3, 13, 10, None)
+    p.rect(3, 3, 13, 10, None)  # the sheet's edge again, over the arrow's foot
 
 
 def write_epilog(p):
@@ -814,7 +814,7 @@ def open_example(p):
     p.poly([(3, 8), (16, 8), (13, 14), (0, 14)], YELLOW)  # the flap in front of the page
 
 
-def mathematica_link(p):
+def link_chain(p):
     p.ellipse(5, 7, 4.5, 3.5, None, RED)
     p.ellipse(11, 7, 4.5, 3.5, None, MAROON)
     p.ellipse(5, 7, 3.5, 2.5, None, RED)
@@ -862,7 +862,7 @@ COMMANDS = [
     (664, step_size(True)), (665, step_size(False)), (603, full_screen), (107, mail),
     (207, boundary_conditions), (417, save_points), (221, browser('x0')), (222, browser('ab')),
     (424, clone_window), (425, with_clipboard(small_window, True)),
-    (426, with_clipboard(small_window, False)), (708, mathematica_link), (109, open_example),
+    (426, with_clipboard(small_window, False)), (708, link_chain), (109, open_example),
     (213, html_notes(False)), (610, with_clipboard(small_element, True)),
     (611, with_clipboard(small_element, False)), (110, new_instance), (111, open_copy),
     (214, html_notes(True)), (230, calculator),
