@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
 #include "display_list.h"
 #include "eps_output.h"
 #include "dib.h"
@@ -39,6 +38,7 @@ int gPageWidthMm10, gPageHeightMm10;
 int gPrintAbort;
 HWND gPrintingDialog;
 int gPrintWithoutDialog;
+NamedPrinter gPrintWithoutDialogPrinter;
 int gPrinterSetupRequested;
 
 namespace {
@@ -1369,9 +1369,9 @@ void PrintEditText(HWND owner, HWND control, const char *title) {
     if (gPrintWithoutDialog) {
         // The printer "/pt" named, else the default one as the system's
         // profile names it.
-        if (*gCommandLine.printerDevice) {
-            pd.hDC = CreateDCA(gCommandLine.printerDriver, gCommandLine.printerDevice, gCommandLine.printerPort,
-                               nullptr);
+        const NamedPrinter &named = gPrintWithoutDialogPrinter;
+        if (named.device && *named.device) {
+            pd.hDC = CreateDCA(named.driver, named.device, named.port, nullptr);
         } else {
             char device[128], driver[128], port[128];
             ReadDefaultPrinter(device, driver, port);

@@ -17,6 +17,12 @@ extern HWND gPrintingDialog;
 // The command-line print mode: text is printed on the default printer
 // without the system's print dialog.
 extern int gPrintWithoutDialog;
+// The printer that print takes then (device, driver, port), as "/pt" names
+// it; no device: the default printer.
+struct NamedPrinter {
+    const char *device, *driver, *port;
+};
+extern NamedPrinter gPrintWithoutDialogPrinter;
 // The print dialog was left with "&Setup...".
 extern int gPrinterSetupRequested;
 

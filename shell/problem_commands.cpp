@@ -166,7 +166,9 @@ int PrintProblemFromCommandLine() {
     gFileNamePending = 1;
     if (!LoadProblemFile(nullptr, 0) || !gProblemTextBuffer) return 0;
     gPrintWithoutDialog = 1;
+    gPrintWithoutDialogPrinter = {gCommandLine.printerDevice, gCommandLine.printerDriver, gCommandLine.printerPort};
     PrintProblemTextInEditor();
     gPrintWithoutDialog = 0;
+    gPrintWithoutDialogPrinter = {};
     return 0;
 }
