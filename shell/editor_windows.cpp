@@ -434,41 +434,40 @@ void OpenNotesEditor() {
     OpenEditorWindow(kNotesEditor);
 }
 
-void OpenAllSettingsEditor() {
+namespace {
+
+// The "All settings" editor opened on the problem text, which it takes over
+// from gProblemTextBuffer.
+Editor &OpenSettingsOnProblemText(unsigned pendingLine) {
     Editor &e = gEditors[kSettingsEditor];
-    if (e.window) {
+    FreeAndNull(e.text);
+    e.text = gProblemTextBuffer;
+    gProblemTextBuffer = nullptr;
+    e.modified = 0;
+    e.pendingLine = pendingLine;
+    OpenEditorWindow(kSettingsEditor);
+    return e;
+}
+
+}  // namespace
+
+void OpenAllSettingsEditor() {
+    if (gEditors[kSettingsEditor].window) {
         OpenEditorWindow(kSettingsEditor);
         return;
     }
     if (IsBusy() || !BuildProblemText(1)) return;
-    FreeAndNull(e.text);
-    e.text = gProblemTextBuffer;
-    gProblemTextBuffer = nullptr;
-    e.modified = 0;
-    e.pendingLine = 0;
-    OpenEditorWindow(kSettingsEditor);
+    OpenSettingsOnProblemText(0);
 }
 
 void OpenAllSettingsAtError() {
-    Editor &e = gEditors[kSettingsEditor];
-    if (e.window || !gProblemTextBuffer) return;
-    FreeAndNull(e.text);
-    e.text = gProblemTextBuffer;
-    gProblemTextBuffer = nullptr;
-    e.modified = 0;
-    e.pendingLine = gProblemErrorLine ? gProblemErrorLine : 1;
-    OpenEditorWindow(kSettingsEditor);
+    if (gEditors[kSettingsEditor].window || !gProblemTextBuffer) return;
+    OpenSettingsOnProblemText(gProblemErrorLine ? gProblemErrorLine : 1);
 }
 
 void PrintProblemTextInEditor() {
-    Editor &e = gEditors[kSettingsEditor];
-    if (e.window || !gProblemTextBuffer) return;
-    FreeAndNull(e.text);
-    e.text = gProblemTextBuffer;
-    gProblemTextBuffer = nullptr;
-    e.modified = 0;
-    e.pendingLine = 0;
-    OpenEditorWindow(kSettingsEditor);
+    if (gEditors[kSettingsEditor].window || !gProblemTextBuffer) return;
+    Editor &e = OpenSettingsOnProblemText(0);
     // Text the control could not hold whole is not printed cut.
     if (e.window && !RefuseCutText(e)) PrintEditControl(e.control);
     if (e.window) DestroyWindow(e.window);
