@@ -14,11 +14,11 @@ extern int gPrintSettingsOwn;
 extern int gPageWidthMm10, gPageHeightMm10;
 extern int gPrintAbort;
 extern HWND gPrintingDialog;
-// The command-line print mode: text is printed on the default printer
-// without the system's print dialog.
+// The command-line print mode: text is printed without the system's print
+// dialog, on the printer below.
 extern int gPrintWithoutDialog;
-// The printer that print takes then (device, driver, port), as "/pt" names
-// it; no device: the default printer.
+// That printer (device, driver, port), as "/pt" names it; no device: the
+// default printer.
 struct NamedPrinter {
     const char *device, *driver, *port;
 };
