@@ -19,5 +19,7 @@ function(vr_add_test name)
     if(VR_WIN32)
         # Exit code 77 of the Wine runner: Wine cannot start on this machine.
         set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
+        # A test stuck on a window fails alone and names what it waits on.
+        target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/hang_watchdog.cpp)
     endif()
 endfunction()

@@ -115,7 +115,7 @@ TEST_F(ExtensionListsDialogTest, BadNamesAreRefusedAndPathsStoredAsTyped) {
         PostMessageA(d, WM_COMMAND, IDOK, 0);
         if (HWND b = WaitForOtherDialog(testThread, d)) {
             box = ItemText(b, 0xFFFF);
-            SendMessageA(b, WM_COMMAND, IDOK, 0);
+            CloseBox(b, IDOK);
         }
         Type(d, IDC_EXT_NAME, "Second");
         PostMessageA(d, WM_COMMAND, IDOK, 0);

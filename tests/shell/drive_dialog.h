@@ -90,6 +90,17 @@ inline HWND WaitForOtherDialog(DWORD thread, HWND except, DWORD timeoutMs = 3000
     return s.found;
 }
 
+// Presses a button of a box over the driven dialog and waits until the box is
+// gone: what the box's caller does next (say, refilling the dialog's fields)
+// then happens before anything the driver sends afterwards, which the
+// dialog's thread only takes at its next wait.
+inline bool CloseBox(HWND box, int button, DWORD timeoutMs = 30000) {
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    const DWORD start = GetTickCount();
+    while (IsWindow(box) && GetTickCount() - start < timeoutMs) Sleep(20);
+    return !IsWindow(box);
+}
+
 // Text of a dialog's control, read across threads.
 inline std::string ItemText(HWND dialog, int id) {
     char text[1024] = "";

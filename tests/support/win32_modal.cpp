@@ -80,11 +80,23 @@ const ModalCapture &ModalAnswerer::Result() {
 // A box is found as soon as it is visible; under load its texts may still be
 // on their way (a message box sets its text and relabels its buttons while
 // activating). Wait until the text control, if it has one, holds text; a
-// machine busy with parallel tests may take seconds for that.
-static void WaitUntilFilled(HWND dialog) {
+// machine busy with parallel tests may take seconds for that. Under load the
+// text once read back empty all the same, after its length had been seen:
+// it is read again then.
+static ModalCapture Capture(HWND dialog) {
     Sleep(50);
     HWND text = GetDlgItem(dialog, 0xFFFF);
     for (int i = 0; text && i < 500 && GetWindowTextLengthA(text) == 0; ++i) Sleep(20);
+    ModalCapture c;
+    c.found = true;
+    c.window = dialog;
+    c.caption = WindowText(dialog);
+    EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&c));
+    for (int i = 0; text && i < 500 && c.text.empty(); ++i) {
+        Sleep(20);
+        c.text = c.controlTexts[0xFFFF] = WindowText(text);
+    }
+    return c;
 }
 
 DWORD WINAPI ModalAnswerer::Watch(LPVOID param) {
@@ -96,12 +108,7 @@ DWORD WINAPI ModalAnswerer::Watch(LPVOID param) {
         if (!dialog) Sleep(20);
     }
     if (!dialog) return 0;
-    WaitUntilFilled(dialog);
-    ModalCapture &c = self->capture_;
-    c.found = true;
-    c.window = dialog;
-    c.caption = WindowText(dialog);
-    EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&c));
+    self->capture_ = Capture(dialog);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, self->button_)));
     return 0;
@@ -129,13 +136,7 @@ DWORD WINAPI ModalScript::Watch(LPVOID param) {
     for (const ModalStep &step : self->steps_) {
         HWND dialog = WaitForDialog(self->target_, self->timeout_, previous);
         if (!dialog) return 0;
-        WaitUntilFilled(dialog);
-        ModalCapture c;
-        c.found = true;
-        c.window = dialog;
-        c.caption = WindowText(dialog);
-        EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&c));
-        self->captures_.push_back(c);
+        self->captures_.push_back(Capture(dialog));
         for (const auto &typed : step.typeInto)
             SendMessageA(GetDlgItem(dialog, typed.first), WM_SETTEXT, 0,
                          reinterpret_cast<LPARAM>(typed.second.c_str()));
@@ -146,9 +147,14 @@ DWORD WINAPI ModalScript::Watch(LPVOID param) {
         }
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(step.buttonId, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, step.buttonId)));
-        // The next dialog is another window, or this one shown again.
+        // The next dialog is another window, or this one shown again. A box
+        // is hidden before its caller goes on: wait until it is destroyed
+        // too, so that what the caller does next (refilling the dialog
+        // under it, say) comes before the next step's typing.
         DWORD start = GetTickCount();
         while (IsWindow(dialog) && IsWindowVisible(dialog) && GetTickCount() - start < self->timeout_) Sleep(10);
+        start = GetTickCount();
+        while (IsWindow(dialog) && GetTickCount() - start < 2000) Sleep(10);
         previous = IsWindow(dialog) ? dialog : nullptr;
     }
     return 0;
