@@ -4,7 +4,7 @@
 # (each process start is then cheap), and Xvfb when there is no display.
 set -u
 exe=$1; shift
-build_dir=$(cd "$(dirname "$exe")" && pwd)
+build_dir=$(cd "$(dirname "$exe")" 2>/dev/null && pwd) || { echo "wine-run.sh: no folder for $exe" >&2; exit 1; }
 while [ "$build_dir" != / ] && [ ! -f "$build_dir/CMakeCache.txt" ]; do build_dir=$(dirname "$build_dir"); done
 
 export WINEPREFIX=${WINEPREFIX:-$build_dir/wineprefix}
