@@ -104,7 +104,7 @@ std::string OkIntoMessage(HWND dialog, DWORD thread) {
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         if (GetDlgCtrlID(c) == 0xFFFF) text = TextOf(box, 0xFFFF);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(20);
+    for (int i = 0; i < 1500 && IsWindow(box); ++i) Sleep(20);
     return text;
 }
 
@@ -200,8 +200,12 @@ TEST_F(SettingsDialogsTest, MethodDialogShowsTheValuesRefusesABadNumberOnItsPage
             Type(d, IDC_METHOD_TOLERANCE, "abc");
             message = OkIntoMessage(d, thread);
             stillOpen = IsWindow(d) && IsWindowVisible(d);
-            shownAfterFailure = IsWindowVisible(GetDlgItem(d, IDC_METHOD_TOLERANCE));
-            focused = FocusOf(thread) == GetDlgItem(d, IDC_METHOD_TOLERANCE);
+            // The dialog turns to the page and focuses the field after its
+            // box has gone, in its own time.
+            HWND tolerance = GetDlgItem(d, IDC_METHOD_TOLERANCE);
+            for (int i = 0; i < 500 && !(IsWindowVisible(tolerance) && FocusOf(thread) == tolerance); ++i) Sleep(20);
+            shownAfterFailure = IsWindowVisible(tolerance);
+            focused = FocusOf(thread) == tolerance;
             Type(d, IDC_METHOD_TOLERANCE, "1e-9");
             Press(d, IDOK);
         },
