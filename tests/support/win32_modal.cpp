@@ -87,12 +87,13 @@ static ModalCapture Capture(HWND dialog) {
     Sleep(50);
     HWND text = GetDlgItem(dialog, 0xFFFF);
     for (int i = 0; text && i < 500 && GetWindowTextLengthA(text) == 0; ++i) Sleep(20);
+    const bool filled = text && GetWindowTextLengthA(text) > 0;
     ModalCapture c;
     c.found = true;
     c.window = dialog;
     c.caption = WindowText(dialog);
     EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&c));
-    for (int i = 0; text && i < 500 && c.text.empty(); ++i) {
+    for (int i = 0; filled && i < 500 && c.text.empty(); ++i) {
         Sleep(20);
         c.text = c.controlTexts[0xFFFF] = WindowText(text);
     }
