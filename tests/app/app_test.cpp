@@ -1504,6 +1504,14 @@ bool WaitChildCount(Program &p, int count, DWORD timeoutMs = 60000) {
     return false;
 }
 
+// A pasted window is created under a title of its own and then gets the
+// pasted one: its text once it is the expected one, or the last seen.
+std::string WaitText(HWND w, const std::string &expected, DWORD timeoutMs = 30000) {
+    std::string text = Text(w);
+    for (DWORD t0 = GetTickCount(); text != expected && GetTickCount() - t0 < timeoutMs; text = Text(w)) Sleep(100);
+    return text;
+}
+
 RECT ChildRect(HWND child) {
     RECT r;
     GetWindowRect(child, &r);
@@ -1723,7 +1731,7 @@ TEST_F(AppTest, AGraphWindowCopiedPastesTwiceTenPixelsOnAlsoIntoASecondInstance)
     for (HWND c : Children(p.Frame())) {
         if (c == graph || ClassOf(c) != "VR_Graph") continue;
         ++pasted;
-        EXPECT_EQ(Text(c), "Decay graph");
+        EXPECT_EQ(WaitText(c, "Decay graph"), "Decay graph");
         const RECT r = ChildRect(c);
         EXPECT_NEAR(r.left, original.left + 10, 1);
         EXPECT_NEAR(r.top, original.top + 10, 1);
@@ -1740,7 +1748,7 @@ TEST_F(AppTest, AGraphWindowCopiedPastesTwiceTenPixelsOnAlsoIntoASecondInstance)
     ASSERT_TRUE(WaitChildCount(second, 1));
     HWND other = ChildOfClass(second.Frame(), "VR_Graph");
     ASSERT_NE(other, nullptr);
-    EXPECT_EQ(Text(other), "Decay graph");
+    EXPECT_EQ(WaitText(other, "Decay graph"), "Decay graph");
 
     // Clone: one more window, the clipboard as it was.
     PostMessageA(p.Frame(), WM_COMMAND, IDM_CLONE, 0);
