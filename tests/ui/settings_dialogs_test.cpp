@@ -14,6 +14,7 @@
 
 #include "builtin_math.h"
 #include "described_dialog_win32.h"
+#include "drive_dialog.h"
 #include "graph_window_win32.h"
 #include "mathlink.h"
 #include "settings_files.h"
@@ -31,30 +32,6 @@ namespace {
 
 // ---- Driving a modal dialog of the test thread from a watcher thread
 
-struct Finder {
-    HWND exclude;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND w, LPARAM param) {
-    Finder *f = reinterpret_cast<Finder *>(param);
-    char cls[16] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (w == f->exclude || std::string(cls) != "#32770" || !IsWindowVisible(w)) return TRUE;
-    f->found = w;
-    return FALSE;
-}
-
-HWND WaitForDialog(DWORD thread, HWND exclude = nullptr) {
-    for (int i = 0; i < 1500; ++i) {
-        Finder f{exclude, nullptr};
-        EnumThreadWindows(thread, FindDialog, reinterpret_cast<LPARAM>(&f));
-        if (f.found) return f.found;
-        Sleep(20);
-    }
-    return nullptr;
-}
-
 struct Driver {
     DWORD thread;
     std::function<void(HWND)> script;
@@ -62,7 +39,7 @@ struct Driver {
 
 DWORD WINAPI RunDriver(LPVOID param) {
     Driver *d = static_cast<Driver *>(param);
-    HWND dialog = WaitForDialog(d->thread);
+    HWND dialog = WaitForOtherDialog(d->thread, nullptr);
     if (!dialog) return 0;
     Sleep(50);
     d->script(dialog);
@@ -97,14 +74,13 @@ HWND FocusOf(DWORD thread) {
 // Presses OK, answers the message box that follows and returns its text.
 std::string OkIntoMessage(HWND dialog, DWORD thread) {
     Press(dialog, IDOK);
-    HWND box = WaitForDialog(thread, dialog);
+    HWND box = WaitForOtherDialog(thread, dialog);
     if (!box) return "(no box)";
     Sleep(50);
     std::string text;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         if (GetDlgCtrlID(c) == 0xFFFF) text = TextOf(box, 0xFFFF);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    for (int i = 0; i < 1500 && IsWindow(box); ++i) Sleep(20);
+    CloseBox(box, IDOK);
     return text;
 }
 
