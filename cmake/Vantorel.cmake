@@ -22,4 +22,13 @@ function(vr_add_test name)
         # A test stuck on a window fails alone and names what it waits on.
         target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/hang_watchdog.cpp)
     endif()
+    vr_add_leak_scan(${name})
+endfunction()
+
+# Host programs under the sanitizers carry the leak scan that VR_LEAK_SCAN=1
+# turns on where LeakSanitizer cannot run (the emulated path of ./test).
+function(vr_add_leak_scan target)
+    if(NOT VR_WIN32 AND VR_SANITIZE AND NOT VR_FUZZ)
+        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/leak_scan.cpp)
+    endif()
 endfunction()

@@ -387,6 +387,7 @@ TEST_F(DescribedDialogTest, DimensionThreeToFiveGivesAProblemThatCompilesSavesAn
     ResetProblemSettings();
     gDimension = 2;
     ASSERT_EQ(NewProblemWorkspace(), 1);
+    FreeAndNull(gProblemTextBuffer);
     gProblemTextBuffer = AllocTextBuffer(text.size());
     std::memcpy(gProblemTextBuffer, text.data(), text.size());
     ASSERT_EQ(ParseProblemText(), kParseLoaded);

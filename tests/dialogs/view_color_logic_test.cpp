@@ -93,6 +93,7 @@ TEST(ColorSetLogic, AChosenBackgroundSurvivesSaveAndReload) {
     ASSERT_EQ(BuildProblemText(0), 1);
     const std::string text(gProblemTextBuffer, gProblemTextLength);
     host.DestroyAll();
+    FreeAndNull(gProblemTextBuffer);
     gProblemTextBuffer = AllocTextBuffer(text.size());
     std::memcpy(gProblemTextBuffer, text.data(), text.size());
     ASSERT_EQ(ParseProblemText(), kParseLoaded);

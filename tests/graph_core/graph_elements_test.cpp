@@ -362,8 +362,10 @@ TEST_F(Elements, DataCurvesDrawWhatTheFileHolds) {
     WritePointBreak(&w);
     WritePointPair(&w, -0.5, -0.5);
     WritePointPair(&w, -0.25, -0.5);
-    ASSERT_EQ(FinishPointWriter(&w), 1);
+    const int finished = FinishPointWriter(&w);
+    ClosePointWriter(&w);
     std::fclose(f);
+    ASSERT_EQ(finished, 1);
 
     GraphicsElement *e = Add(kElementData);
     SetText(e->text1, path.c_str());

@@ -1,11 +1,24 @@
 #include "win32_modal.h"
 
+#include <cstdlib>
+
 namespace {
 
 std::string WindowText(HWND w) {
     char buffer[1024];
     int n = GetWindowTextA(w, buffer, sizeof buffer);
     return std::string(buffer, n > 0 ? n : 0);
+}
+
+// Read without a message to the dialog's thread: a static's or a button's
+// text is the window's own, and a message across threads can meet the
+// dialog between its states.
+std::string StoredText(HWND w) {
+    WCHAR wide[1024] = L"";
+    InternalGetWindowText(w, wide, 1024);
+    char text[2048] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
 }
 
 HWND gModelessToIgnore;
@@ -15,11 +28,7 @@ bool Ignored(HWND w) {
     if (w == gModelessToIgnore) return true;
     if (!gCaptionToIgnore) return false;
     // Read without a message to the dialog's thread, which may be busy.
-    WCHAR wide[128] = L"";
-    InternalGetWindowText(w, wide, 128);
-    char caption[128] = "";
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, caption, sizeof caption, nullptr, nullptr);
-    return lstrcmpA(caption, gCaptionToIgnore) == 0;
+    return StoredText(w) == gCaptionToIgnore;
 }
 
 BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
@@ -36,9 +45,11 @@ BOOL CALLBACK ReadChild(HWND w, LPARAM capture) {
     char cls[32];
     GetClassNameA(w, cls, sizeof cls);
     const int id = GetDlgCtrlID(w);
-    if (id == 0xFFFF) c->text = WindowText(w);
-    else if (lstrcmpiA(cls, "Button") == 0) c->buttons.push_back(WindowText(w));
-    c->controlTexts[id] = WindowText(w);
+    const bool plain = lstrcmpiA(cls, "Button") == 0 || lstrcmpiA(cls, "Static") == 0;
+    const std::string text = plain ? StoredText(w) : WindowText(w);
+    if (id == 0xFFFF) c->text = text;
+    else if (lstrcmpiA(cls, "Button") == 0) c->buttons.push_back(text);
+    c->controlTexts[id] = text;
     if (lstrcmpiA(cls, "Edit") == 0) {
         DWORD start = 0, end = 0;
         SendMessageA(w, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
@@ -77,26 +88,36 @@ const ModalCapture &ModalAnswerer::Result() {
     return capture_;
 }
 
-// A box is found as soon as it is visible; under load its texts may still be
-// on their way (a message box sets its text and relabels its buttons while
-// activating). Wait until the text control, if it has one, holds text; a
-// machine busy with parallel tests may take seconds for that. Under load the
-// text once read back empty all the same, after its length had been seen:
-// it is read again then.
+// A box is found as soon as it is visible, which is before it is activated:
+// the program relabels a message box's buttons on its activation, and under
+// load the text may still be on its way. Wait (bounded) until the dialog is
+// its thread's active window and its text control, if it has one, holds
+// text, then read it all. A machine busy with parallel tests may take
+// seconds for that.
+static void AwaitSettled(HWND dialog) {
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    const DWORD limit = std::getenv("VR_EMULATED") ? 30000 : 10000;
+    const DWORD start = GetTickCount();
+    bool active = false, filled = false;
+    while (!(active && filled) && IsWindow(dialog) && GetTickCount() - start < limit) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        // A dialog that never becomes active (no focus to take) is read
+        // after two seconds all the same.
+        active = (GetGUIThreadInfo(thread, &info) && info.hwndActive == dialog) || GetTickCount() - start > 2000;
+        HWND text = GetDlgItem(dialog, 0xFFFF);
+        filled = !text || !StoredText(text).empty() || GetTickCount() - start > 2000;
+        if (!(active && filled)) Sleep(20);
+    }
+}
+
 static ModalCapture Capture(HWND dialog) {
-    Sleep(50);
-    HWND text = GetDlgItem(dialog, 0xFFFF);
-    for (int i = 0; text && i < 500 && GetWindowTextLengthA(text) == 0; ++i) Sleep(20);
-    const bool filled = text && GetWindowTextLengthA(text) > 0;
+    AwaitSettled(dialog);
     ModalCapture c;
     c.found = true;
     c.window = dialog;
     c.caption = WindowText(dialog);
     EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&c));
-    for (int i = 0; filled && i < 500 && c.text.empty(); ++i) {
-        Sleep(20);
-        c.text = c.controlTexts[0xFFFF] = WindowText(text);
-    }
     return c;
 }
 
