@@ -116,8 +116,21 @@ int ParseSettingInt(const char *text, int def) {
     while (p < end && *p <= ' ') ++p;
     bool minus = false;
     if (p < end && (*p == '+' || *p == '-')) minus = *p++ == '-';
+    // "0b", "0o" and "0x" (lower case only) choose base 2, 8 and 16.
+    uint32_t base = 10;
+    if (end - p >= 2 && p[0] == '0' && (p[1] == 'b' || p[1] == 'o' || p[1] == 'x')) {
+        base = p[1] == 'b' ? 2 : p[1] == 'o' ? 8 : 16;
+        p += 2;
+    }
     uint32_t total = 0;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p) total = total * 10u + (*p - '0');
+    for (; p < end; ++p) {
+        uint32_t digit = 99;
+        if (*p >= '0' && *p <= '9') digit = *p - '0';
+        else if (*p >= 'A' && *p <= 'Z') digit = *p - 'A' + 10;
+        else if (*p >= 'a' && *p <= 'z') digit = *p - 'a' + 10;
+        if (digit >= base) break;
+        total = total * base + digit;
+    }
     return static_cast<int>(minus ? 0u - total : total);
 }
 

@@ -41,8 +41,9 @@ void StoreReadEscapeSequences(const SettingsStore &store);
 void StoreWriteEscapeSequences(const SettingsStore &store);
 
 // An integer as the private-profile calls read it: "" gives def; else
-// blanks and control characters skipped, an optional sign, then decimal
-// digits up to the first other character, wrapping like the system's
-// 32-bit arithmetic. Only the first 29 characters of a value count.
+// blanks and control characters skipped, an optional sign, an optional
+// "0b", "0o" or "0x", then digits of that base up to the first other
+// character, wrapping like the system's 32-bit arithmetic. Only the first
+// 29 characters of a value count.
 constexpr int kSettingsIntTextSize = 30;
 int ParseSettingInt(const char *text, int def);

@@ -158,6 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (defaults.empty()) {
         std::strcpy(gSettingsLocations.file[0], "user.ini");
         std::strcpy(gSettingsLocations.file[1], "shared.ini");
+        std::strcpy(gSettingsLocations.programFolder, "C:\\Program Files\\Vantorel\\");
         defaults.assign(std::begin(gEscapeMacros), std::end(gEscapeMacros));
     }
     std::copy(defaults.begin(), defaults.end(), gEscapeMacros);
@@ -170,6 +171,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (const char *k = StoreEnumKeys(kStore, "Options", 0, kSettingsUser); *k;
          k = StoreEnumKeys(kStore, "Options", 1, kSettingsUser))
         FuzzCheck(gIni.Get("Options", k) != nullptr);
+    // The lists of the shared file as stroke fonts and plotter drivers read
+    // them: each name of the section, then its value (a ":" path resolved).
+    for (const char *section : {"Font files", "Plotter drivers"}) {
+        static char path[20480];
+        int listed = 0;
+        for (const char *k = StoreEnumKeys(kStore, section, 0, kSettingsShared); *k && listed < 64;
+             k = StoreEnumKeys(kStore, section, 1, kSettingsShared), ++listed) {
+            const int n = StoreReadString(kStore, section, k, "", path, sizeof path, kSettingsShared, true);
+            FuzzCheck(n >= 0 && static_cast<size_t>(n) == std::strlen(path));
+        }
+    }
 
     gIni = Ini{};
     StoreWriteOptions(kStore);
