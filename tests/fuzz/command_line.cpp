@@ -16,6 +16,15 @@
 
 namespace {
 
+std::string gFolder;
+
+// The scratch folder goes at exit, with whatever Trimvex wrote into it.
+void RemoveScratch() {
+    for (const char *name : {"/in", "/out"})
+        for (const char *ext : {".txt", ".single", ".double"}) std::remove((gFolder + name + ext).c_str());
+    rmdir(gFolder.c_str());
+}
+
 bool FromArgv(const char *s, char **argv, int argc) {
     if (s[0] == 0) return true;
     for (int i = 0; i < argc; ++i)
@@ -42,11 +51,12 @@ std::string Scratch(const char *typed, const char *base) {
 }
 
 void Trimvex(std::vector<std::string> &args, const std::string &input) {
-    static std::string folder;
+    std::string &folder = gFolder;
     if (folder.empty()) {
         char pattern[] = "/tmp/vr_fuzz_trimvexXXXXXX";
         if (!mkdtemp(pattern)) std::abort();
         folder = pattern;
+        std::atexit(RemoveScratch);
         // Standard input and output stand for the console.
         if (!std::freopen("/dev/null", "rb", stdin) || !std::freopen("/dev/null", "wb", stdout)) std::abort();
     }

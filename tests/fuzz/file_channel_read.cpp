@@ -13,15 +13,21 @@
 #include "memory.h"
 #include "platform_recorder.h"
 
+namespace {
+std::string gPath;
+void RemoveScratch() { std::remove(gPath.c_str()); }
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1) return 0;
-    static std::string path;
+    std::string &path = gPath;
     if (path.empty()) {
         char pattern[] = "/tmp/vr_fuzz_channelXXXXXX";
         const int fd = mkstemp(pattern);
         if (fd < 0) std::abort();
         close(fd);
         path = pattern;
+        std::atexit(RemoveScratch);
     }
     std::string rest(reinterpret_cast<const char *>(data + 1), size - 1);
     const size_t eol = rest.find('\n');

@@ -27,15 +27,23 @@ std::string TakeLine(std::string &rest) {
     return line;
 }
 
+std::string gFolder;
+
+void RemoveScratch() {
+    for (const char *name : {"/curve.txt", "/curve.single", "/curve.double"}) std::remove((gFolder + name).c_str());
+    rmdir(gFolder.c_str());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1) return 0;
-    static std::string folder;
+    std::string &folder = gFolder;
     if (folder.empty()) {
         char pattern[] = "/tmp/vr_fuzz_graphXXXXXX";
         if (!mkdtemp(pattern)) std::abort();
         folder = pattern;
+        std::atexit(RemoveScratch);
         gProblemKind = kOdeSystem;
         gDimension = 2;
         gParameterCount = 0;
