@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "heap.h"
 #include "safe_save.h"
 
 namespace {
@@ -52,7 +53,7 @@ void StoreBmpInfo(const BmpInfo &info, unsigned char *h) {
 }
 
 void FreeDib(DibBlock *dib) {
-    free(dib->bytes);
+    HeapRelease(dib->bytes);
     dib->bytes = nullptr;
     dib->size = 0;
 }
@@ -98,13 +99,17 @@ BmpStatus CheckBmpInfo(const BmpInfo &info, uint32_t *imageBytes) {
     if (colors > 256 || (info.bitCount <= 8 && colors > (1u << info.bitCount))) return kBmpBadColorCount;
     const uint64_t rows = static_cast<uint64_t>(info.height < 0 ? -static_cast<int64_t>(info.height) : info.height);
     const uint64_t needed = rows * DibRowBytes(info.bitCount, static_cast<uint32_t>(info.width));
-    if (needed > kBmpMaxImageBytes || info.sizeImage > kBmpMaxImageBytes) return kBmpTooLarge;
+    if (needed > kBmpMaxImageBytes) return kBmpTooLarge;
     if (rle) {
+        // Compressed rows have no size but the stated one.
         if (info.sizeImage == 0) return kBmpBadImageSize;
+        if (info.sizeImage > kBmpMaxImageBytes) return kBmpTooLarge;
         *imageBytes = info.sizeImage;
     } else {
+        // The rows' size is what the dimensions give; a larger stated size
+        // buys nothing (a writer may pad), a smaller one is a broken header.
         if (info.sizeImage != 0 && info.sizeImage < needed) return kBmpBadImageSize;
-        *imageBytes = info.sizeImage ? info.sizeImage : static_cast<uint32_t>(needed);
+        *imageBytes = static_cast<uint32_t>(needed);
     }
     return kBmpOk;
 }
@@ -116,14 +121,7 @@ BmpStatus CheckDib(const unsigned char *bytes, size_t size) {
     uint32_t image;
     BmpStatus status = CheckBmpInfo(info, &image);
     if (status != kBmpOk) return status;
-    // Uncompressed rows must all be there; a stated size larger than the
-    // rows need may be cut short by a writer that did not pad.
-    uint64_t minimum = image;
-    if (info.compression == kBiRgb) {
-        const uint64_t rows = static_cast<uint64_t>(info.height < 0 ? -static_cast<int64_t>(info.height) : info.height);
-        minimum = rows * DibRowBytes(info.bitCount, static_cast<uint32_t>(info.width));
-    }
-    if (size < kBmpInfoHeaderSize + GetDibColorTableSize(info) + minimum) return kBmpTruncated;
+    if (size < kBmpInfoHeaderSize + GetDibColorTableSize(info) + static_cast<uint64_t>(image)) return kBmpTruncated;
     return kBmpOk;
 }
 
@@ -172,12 +170,13 @@ BmpStatus ReadBmpHeader(FILE *file, DibBlock *dib, uint32_t *imageBytes) {
     }
     BmpStatus status = CheckBmpInfo(info, imageBytes);
     if (status != kBmpOk) return status;
-    if (info.sizeImage == 0) info.sizeImage = *imageBytes;
+    // The block states the size it holds.
+    info.sizeImage = *imageBytes;
     if (info.clrUsed == 0) info.clrUsed = GetDibColorCount(info);
     const uint32_t colors = GetDibColorCount(info);
     const size_t tableBytes = 4u * colors;
     dib->size = kBmpInfoHeaderSize + tableBytes;
-    dib->bytes = static_cast<unsigned char *>(calloc(1, dib->size));
+    dib->bytes = static_cast<unsigned char *>(HeapAllocZeroed(dib->size));
     if (!dib->bytes) {
         dib->size = 0;
         return kBmpNoMemory;
@@ -216,24 +215,31 @@ BmpStatus ReadBmpFile(const char *path, DibBlock *dib) {
     return status;
 }
 
+// Reads the rows behind the header and table, the block growing as the
+// bytes arrive: a size that a header claims buys no memory before the file
+// shows that it holds it.
+static BmpStatus ReadRows(FILE *file, DibBlock *dib, uint32_t image) {
+    const size_t headerBytes = dib->size;
+    size_t filled = 0;
+    while (filled < image) {
+        const size_t capacity = filled < kBmpFirstReadBytes / 2 ? kBmpFirstReadBytes : 2 * filled;
+        const size_t want = (capacity < image ? capacity : image) - filled;
+        unsigned char *grown = static_cast<unsigned char *>(HeapResize(dib->bytes, headerBytes + filled + want));
+        if (!grown) return kBmpNoMemory;
+        dib->bytes = grown;
+        dib->size = headerBytes + filled + want;
+        const size_t got = fread(grown + headerBytes + filled, 1, want, file);
+        filled += got;
+        if (got < want) return kBmpTruncated;
+    }
+    return kBmpOk;
+}
+
 BmpStatus ReadBmpStream(FILE *file, DibBlock *dib) {
     uint32_t image = 0;
     BmpStatus status = ReadBmpHeader(file, dib, &image);
-    if (status == kBmpOk) {
-        const size_t headerBytes = dib->size;
-        unsigned char *grown = static_cast<unsigned char *>(realloc(dib->bytes, headerBytes + image));
-        if (!grown) {
-            status = kBmpNoMemory;
-        } else {
-            dib->bytes = grown;
-            dib->size = headerBytes + image;
-            size_t got = fread(grown + headerBytes, 1, image, file);
-            memset(grown + headerBytes + got, 0, image - got);
-            // A stated size beyond the rows may be cut short; the rows not.
-            if (CheckDib(grown, headerBytes + got) != kBmpOk) status = kBmpTruncated;
-        }
-        if (status != kBmpOk) FreeDib(dib);
-    }
+    if (status == kBmpOk) status = ReadRows(file, dib, image);
+    if (status != kBmpOk) FreeDib(dib);
     return status;
 }
 
@@ -243,7 +249,7 @@ BmpStatus GetDibInfo(const DibBlock &dib, BmpInfo *info) {
     ParseBmpInfo(dib.bytes, info);
     uint32_t image;
     CheckBmpInfo(*info, &image);
-    if (info->sizeImage == 0) info->sizeImage = image;
+    info->sizeImage = image;
     if (info->clrUsed == 0) info->clrUsed = GetDibColorCount(*info);
     return kBmpOk;
 }

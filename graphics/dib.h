@@ -18,6 +18,9 @@ constexpr uint32_t kBmpFileHeaderSize = 14;
 // computed from it fit 32 bits with room to spare.
 constexpr uint32_t kBmpMaxImageBytes = 256u << 20;
 constexpr int32_t kBmpMaxSide = 65535;
+// Rows are read in steps that start here and double, so a file that claims
+// more than it holds costs no more than twice what it holds.
+constexpr size_t kBmpFirstReadBytes = 64u << 10;
 
 enum BmpCompression : uint32_t { kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2 };
 
@@ -65,8 +68,9 @@ enum BmpStatus {
     kBmpWriteFailed,
 };
 
-// Checks a header's fields and gives the bytes its rows take (the stated
-// size when compressed). The header may be the 12-byte kind turned into a
+// Checks a header's fields and gives the bytes its rows take: what the
+// dimensions and depth give, or the stated size when compressed (a larger
+// stated size of uncompressed rows is ignored). The header may be the 12-byte kind turned into a
 // 40-byte one.
 BmpStatus CheckBmpInfo(const BmpInfo &info, uint32_t *imageBytes);
 
@@ -76,8 +80,9 @@ BmpStatus CheckDib(const unsigned char *bytes, size_t size);
 
 // Reads a file header (when the data start with "BM") and the info header
 // from the current position, a core header widened to 40 bytes with its
-// 3-byte colours widened to 4. On success dib holds header and colour table,
-// *imageBytes the bytes the rows take, and the file stands at the rows.
+// 3-byte colours widened to 4. On success dib holds header and colour table
+// (its image size the one that counts), *imageBytes the bytes the rows take,
+// and the file stands at the rows.
 BmpStatus ReadBmpHeader(FILE *file, DibBlock *dib, uint32_t *imageBytes);
 
 // A whole BMP file into a packed block (rows beyond the file's end are an

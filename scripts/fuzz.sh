@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzes one target of tests/fuzz with libFuzzer for a given time:
-#     scripts/fuzz.sh TARGET SECONDS
+#     scripts/fuzz.sh TARGET SECONDS [libFuzzer options...]
 # Builds the clang tree build/fuzz, 32-bit like the host tree. Inputs found
 # on the way collect in build/fuzz/corpus/TARGET; a crash, hang or broken
 # round trip is written to build/fuzz/artifacts/TARGET/ and ends the run with
@@ -12,6 +12,7 @@ cd "$(dirname "$0")/.."
 
 target=${1:-}
 seconds=${2:-}
+shift 2 || true
 if [ -z "$target" ] || [ -z "$seconds" ] || [ ! -d "tests/fuzz/$target" ]; then
     echo "use: scripts/fuzz.sh TARGET SECONDS; targets:" $(cd tests/fuzz && ls -d */ | tr -d /) >&2
     exit 2
@@ -39,4 +40,4 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:+$UBSAN_OPTIONS:}print_stacktrace=1
 # file system with 64-bit inode numbers.
 seeds=$(find "tests/fuzz/$target" "$corpus" -type f | paste -sd, -)
 exec "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=0 \
-     -max_len=8192 -print_final_stats=1 -artifact_prefix="$artifacts/" -seed_inputs="$seeds" "$corpus"
+     -max_len=8192 -print_final_stats=1 -artifact_prefix="$artifacts/" -seed_inputs="$seeds" "$@" "$corpus"

@@ -21,6 +21,7 @@
 #include "pointdata.h"
 #include "safe_save.h"
 #include "save_points.h"
+#include "test_heap.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -335,6 +336,55 @@ TEST(BmpFile, MutatedCorpusNeverReadsPastItsData) {
         }
     }
     EXPECT_GT(accepted, 0) << "some mutations leave a readable picture";
+}
+
+// A header's stated image size buys no memory: uncompressed rows take what
+// the dimensions give, and compressed rows are read as they arrive. The
+// first file is a 1 x 1 monochrome picture whose header claims 256 MiB.
+TEST(BmpFile, StatedImageSizeIsNeverAllocated) {
+    const std::string corpus = std::string(VR_SOURCE_DIR) + "/tests/fuzz/bmp_file/";
+    const Bytes claims256 = ReadFile(corpus + "stated_size_256mib.bmp");
+    ASSERT_EQ(claims256.size(), 66u);
+    const Bytes headerOnly = ReadFile(corpus + "stated_size_header_only.bmp");
+    ASSERT_EQ(headerOnly.size(), 54u);
+    BmpSpec rleSpec;
+    rleSpec.bits = 8, rleSpec.compression = 1, rleSpec.sizeImage = 200 << 20;
+    Bytes rle = MakeBmp(rleSpec);
+    rle.insert(rle.end(), {2, 0, 0, 1});  // a few bytes of runs, far from 200 MiB
+
+    struct Case {
+        const char *name;
+        const Bytes &file;
+        BmpStatus status;
+    } cases[] = {
+        {"1 x 1 claiming 256 MiB", claims256, kBmpOk},
+        {"its header alone", headerOnly, kBmpTruncated},
+        {"run-length rows claiming 200 MiB", rle, kBmpTruncated},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile("picture_claim.bmp", c.file);
+        ResetLargestHeapRequest();
+        DibBlock dib{};
+        ASSERT_EQ(ReadBmpFile("picture_claim.bmp", &dib), c.status);
+        EXPECT_LE(LargestHeapRequest(), 2 * kBmpFirstReadBytes) << "a block near the stated size";
+        if (c.status != kBmpOk) {
+            EXPECT_EQ(dib.bytes, nullptr);
+            continue;
+        }
+        BmpInfo info;
+        ASSERT_EQ(GetDibInfo(dib, &info), kBmpOk);
+        EXPECT_EQ(info.width, 1);
+        EXPECT_EQ(info.height, 1);
+        EXPECT_EQ(info.sizeImage, 4u) << "the block states what it holds";
+        ASSERT_EQ(dib.size, 40u + 8 + 4);
+        EXPECT_EQ(GetDibBitsPointer(dib)[0], 0x80);
+        // Written back it is a picture of a few bytes, not of 256 MiB.
+        std::remove("picture_claim_out.bmp");
+        ASSERT_EQ(WriteBmpFile("picture_claim_out.bmp", dib), kBmpOk);
+        EXPECT_EQ(ReadFile("picture_claim_out.bmp").size(), 66u);
+        FreeDib(&dib);
+    }
 }
 
 TEST(PlaceableWmf, HeaderChecksumAndRefusals) {

@@ -9,6 +9,7 @@
 
 #include "messages.h"
 #include "settings_fixture.h"
+#include "settings_store.h"
 #include "string_ids.h"
 
 namespace {
@@ -185,6 +186,54 @@ TEST_F(SettingsFixture, EscapeMacrosReadFromTheSharedFileWithBuiltInDefaults) {
     EXPECT_EQ(text('~'), ":-)");
     EXPECT_EQ(text(')'), "\\^30\\/1.2");
     std::memcpy(gEscapeMacros, saved, sizeof saved);
+}
+
+// Integers are parsed by the program's own code: each stored text must give
+// what the system's own integer reader gives for it.
+TEST_F(SettingsFixture, IntegersReadAsTheSystemReadsThem) {
+    UseFileBesideProgram();
+    const char *const texts[] = {"12", "  -7", "+3x", "0x10", "abc", "", "4294967295", "2147483648",
+                                 "-2147483649", "99999999999999999999", "\t 5 6", "\"42\"", "'-1'",
+                                 "123456789012345678901234567890123", "- 4", "--4", "+-4", "0X10", "0xfF", "0x", "-0x10",
+                                 "0b101", "0b102", "0o17", "0o8", "  0x7fffffffffff", "0xg"};
+    for (const char *text : texts) {
+        SCOPED_TRACE(text);
+        WriteSettingString("Ints", "K", text, kSettingsUser);
+        const int system = static_cast<int>(GetPrivateProfileIntA("Ints", "K", -99, besideFile.c_str()));
+        EXPECT_EQ(ReadSettingInt("Ints", "K", -99, kSettingsUser), system);
+    }
+    EXPECT_EQ(ReadSettingInt("Ints", "Missing", -99, kSettingsUser), -99);
+}
+
+// Blanks around a value and a pair of quotes around it are dropped by the
+// reader: texts that start or end with them are written in quotes.
+TEST_F(SettingsFixture, TextValuesWithOuterBlanksOrQuotesComeBackAsTheyWere) {
+    UseFileBesideProgram();
+    EscapeMacro saved[kEscapeMacroCount];
+    std::memcpy(saved, gEscapeMacros, sizeof saved);
+    const char *const texts[] = {" lead", "trail ", "\"quoted\"", "'single'", "'", "\"", "\tx", "plain"};
+    for (const char *text : texts) {
+        SCOPED_TRACE(text);
+        std::snprintf(gIdentifier, sizeof gIdentifier, "%s", text);
+        std::snprintf(gToolbarLayouts[1], kToolbarLayoutSize, "%s", text);
+        std::snprintf(gEscapeMacros[0].text, kEscapeMacroTextSize, "%s", text);
+        std::snprintf(gRecentProblems[0], kRecentPathSize, "%s", text);
+        gRecentProblemCount = 1;
+        WriteOptions();
+        WriteToolbarLayouts();
+        WriteEscapeSequences();
+        WriteRecentProblems();
+        gIdentifier[0] = gToolbarLayouts[1][0] = gEscapeMacros[0].text[0] = gRecentProblems[0][0] = 0;
+        ReadOptions();
+        EXPECT_STREQ(gIdentifier, text);
+        EXPECT_STREQ(gToolbarLayouts[1], text);
+        EXPECT_STREQ(gEscapeMacros[0].text, text);
+        EXPECT_STREQ(gRecentProblems[0], text);
+    }
+    EXPECT_EQ(RawValue("Options", "Identifier"), "plain");
+    std::memcpy(gEscapeMacros, saved, sizeof saved);
+    gIdentifier[0] = 0;
+    gRecentProblemCount = 0;
 }
 
 }  // namespace

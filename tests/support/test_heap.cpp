@@ -8,6 +8,11 @@ namespace {
 int gSuccessesLeft = -1;
 int gFailuresLeft;
 int gFailuresServed;
+size_t gLargestRequest;
+
+void NoteRequest(size_t bytes) {
+    if (bytes > gLargestRequest) gLargestRequest = bytes;
+}
 
 bool ShouldFail() {
     if (gSuccessesLeft < 0) return false;
@@ -31,7 +36,15 @@ void FailHeapAfter(int successes, int failures) {
 }
 
 int HeapFailuresServed() { return gFailuresServed; }
+void ResetLargestHeapRequest() { gLargestRequest = 0; }
+size_t LargestHeapRequest() { return gLargestRequest; }
 
-void *HeapAllocZeroed(size_t bytes) { return ShouldFail() ? nullptr : std::calloc(1, bytes); }
-void *HeapResize(void *block, size_t bytes) { return ShouldFail() ? nullptr : std::realloc(block, bytes); }
+void *HeapAllocZeroed(size_t bytes) {
+    NoteRequest(bytes);
+    return ShouldFail() ? nullptr : std::calloc(1, bytes);
+}
+void *HeapResize(void *block, size_t bytes) {
+    NoteRequest(bytes);
+    return ShouldFail() ? nullptr : std::realloc(block, bytes);
+}
 void HeapRelease(void *block) { std::free(block); }
