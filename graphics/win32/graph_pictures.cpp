@@ -521,6 +521,34 @@ int LoadGraphBmp(HWND window, const char *path) {
     return result;
 }
 
+int LoadGraphLibraryPicture(HWND window, const char *path) {
+    LibraryImage image;
+    if (!ReadLibraryImage(path, &image)) return 0;
+    int result = 0;
+    if (RunPasteDialog(window, 1u << kPasteDib) == IDOK) {
+        HDC dc = GetDC(window);
+        HideCaret(window);
+        result = dc && image.info && image.bits ? DrawDibIntoGraph(window, dc, image.info, image.bits) : 0;
+        if (!result) ShowErrorBox(IDS_CANNOT_LOAD_SCREEN);
+        ShowCaret(window);
+        if (dc) ReleaseDC(window, dc);
+    }
+    FreeLibraryImage(&image);
+    return result;
+}
+
+int SaveGraphLibraryPicture(HWND window, const char *path) {
+    if (LoadFreeImage() != 1) return 0;
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    HideCaret(window);
+    HBITMAP captured = CaptureGraphBitmap(window, true);
+    const int result = WriteLibraryImage(captured, path);
+    if (captured) DeleteObject(captured);
+    ShowCaret(window);
+    SetCursor(previous);
+    return result;
+}
+
 // ---------------------------------------------------------------- commands
 
 void CopyGraphPicture(HWND window) {
@@ -541,7 +569,7 @@ int SaveGraphPicture(HWND window, const char *path, int format) {
     switch (format) {
     case kPictureFileBmp: return SaveScreenBmp(window, path);
     case kPictureFileWmf: return SaveScreenWmf(window, path);
-    case kPictureFileLibrary: return SavePictureFreeImage(window, path);
+    case kPictureFileLibrary: return SaveGraphLibraryPicture(window, path);
     default: return 0;
     }
 }
@@ -550,7 +578,7 @@ int LoadGraphPicture(HWND window, const char *path, int format) {
     switch (format) {
     case kPictureFileBmp: return LoadGraphBmp(window, path);
     case kPictureFileWmf: return LoadMetafilePicture(window, path);
-    case kPictureFileLibrary: return LoadPictureFreeImage(window, path);
+    case kPictureFileLibrary: return LoadGraphLibraryPicture(window, path);
     default: return 0;
     }
 }
