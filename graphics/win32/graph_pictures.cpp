@@ -21,7 +21,6 @@
 
 PasteOptions gPasteOptions = {kPasteBitmap, 0, kResizeFigure, 0};
 int (*gPasteDialog)(HWND owner, PasteOptions *options, unsigned enabledFormats);
-void (*gDrawGraphOverlays)(HWND window, HDC dc);
 
 namespace {
 
@@ -53,14 +52,19 @@ SIZE ClientSize(HWND window) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
-// The overlays (axes, field, elements) drawn by the graph window's own
-// drawing into dc, with gDrawDc set to it for the time.
+// The overlays (axes, field or histogram, elements) that painting draws
+// over the window's picture, drawn by the window's full redraw into dc,
+// with the window's record current and gDrawDc set to dc for the time.
 void DrawOverlays(HWND window, HDC dc) {
-    if (!gDrawGraphOverlays) return;
+    GraphWindowState *state = GraphStateOf(window);
+    if (!state) return;
+    GraphWindowState *savedGraph = gCurrentGraph;
     DcHandle saved = gDrawDc;
+    gCurrentGraph = state;
     gDrawDc = FromHdc(dc);
-    gDrawGraphOverlays(window, dc);
+    RedrawGraphWindow(nullptr);
     gDrawDc = saved;
+    gCurrentGraph = savedGraph;
 }
 
 // The size a picture of (w, h) gets by the "Resize" choice; resizing the
