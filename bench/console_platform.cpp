@@ -12,7 +12,7 @@ int PlatformMessageBox(const char *text, const char *caption, unsigned, int) {
 
 void PlatformPumpMessages() {}
 
-void PlatformSetCommandState(int, bool) {}
+void PlatformSetChoiceState(RunChoice, bool) {}
 
 int PlatformLoadString(int id, char *buffer, int size) {
     if (size <= 0) return 0;

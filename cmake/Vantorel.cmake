@@ -32,3 +32,21 @@ function(vr_add_leak_scan target)
         target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/leak_scan.cpp)
     endif()
 endfunction()
+
+# The resource compiler cannot read the C++ enum of the command list
+# (resources/command_ids.h): write its rows as #defines for the resource
+# scripts.
+function(vr_write_command_defines)
+    set(list ${PROJECT_SOURCE_DIR}/resources/command_ids.h)
+    set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${list})
+    file(READ ${list} source)
+    string(REGEX MATCHALL "[BC]\\(IDM_[A-Z0-9_]+, *[0-9]+," rows "${source}")
+    set(text "/* Written by CMake from the rows of resources/command_ids.h. */\n")
+    foreach(row IN LISTS rows)
+        string(REGEX REPLACE "^[BC]\\((IDM_[A-Z0-9_]+), *([0-9]+),$" "#define \\1 \\2" row "${row}")
+        string(APPEND text "${row}\n")
+    endforeach()
+    file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/command_ids_rc.h CONTENT "${text}")
+    set(VR_GENERATED_INCLUDE ${CMAKE_BINARY_DIR}/generated PARENT_SCOPE)
+endfunction()
+vr_write_command_defines()

@@ -8,7 +8,6 @@
 #include "graph_state.h"
 #include "memory.h"
 #include "messages.h"
-#include "problem_file.h"
 #include "problem_keys.h"
 #include "problem_settings.h"
 #include "string_ids.h"

@@ -24,11 +24,9 @@
 #include "workspace.h"
 
 int gProgramVersion = 200;
-unsigned gFileVersion;
 int gSameUserFile;
 int gLoadingProblem;
 unsigned gProblemErrorLine;
-size_t gProblemTextLength;
 ProblemWindowHost *gProblemWindowHost;
 
 void ProblemWindowHost::SelectCodeLibrary(int index) { gCodeLibraryIndex = index; }
@@ -1069,7 +1067,7 @@ int FinishParse() {
     if (gParseStatus) {
         FreeAndNull(gProblemTextBuffer);
         if (IsMap()) gBackward = 0;
-        PlatformSetCommandState(kCmdBackward, !IsMap());
+        PlatformSetChoiceState(kChoiceBackward, !IsMap());
         if (gFileVersion <= kAskNameMaxVersion) gAskForProblemName = 1;
     }
     if (h) h->EndProblemText();

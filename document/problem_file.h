@@ -5,22 +5,18 @@
 #include <cstddef>
 
 #include "graph_state.h"
-#include "problem_keys.h"
+#include "problem_keys.h"  // also gFileVersion
+#include "workspace.h"     // gProblemTextBuffer, gProblemTextLength
 
 // This program's version number, written into every file: 100 times the
 // product version 2.00.
 extern int gProgramVersion;
-// The version of the file being read (0 when it has no "Version" line); the
-// writer sets it to gProgramVersion.
-extern unsigned gFileVersion;
 // The file's "Identifier" equals this user's: machine-specific keys apply.
 extern int gSameUserFile;
 // Set while a problem text is parsed.
 extern int gLoadingProblem;
 // Line of the last line error (from 1, comment lines counted), for the editor.
 extern unsigned gProblemErrorLine;
-// Length of the text in gProblemTextBuffer after a build.
-extern size_t gProblemTextLength;
 
 // The longest line the reader takes.
 constexpr int kProblemLineSize = 20480;

@@ -1,10 +1,11 @@
 #include "problem_keys.h"
 
 #include "graph_state.h"
-#include "problem_file.h"
 #include "problem_settings.h"
 #include "text_window_state.h"
 #include "workspace.h"
+
+unsigned gFileVersion;
 
 namespace {
 

@@ -32,7 +32,11 @@ enum ProblemKeyFlag : unsigned char {
     kKeyMachine = 0x80,  // written always, read only from this user's own files
 };
 
-constexpr int kCurrentKey = 30000;  // lastVersion of a key still in use
+constexpr int kCurrentKey = 30000;
+
+// The version of the file being read (0 when it has no "Version" line); the
+// writer sets it to gProgramVersion. The cell of the "Version" key.
+extern unsigned gFileVersion;  // lastVersion of a key still in use
 
 // Which list or section an entry of the list types stands for.
 enum ProblemKeyArg {

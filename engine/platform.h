@@ -3,7 +3,6 @@
 // the Win32 unit tests link a recorder (tests/support/platform_recorder.cpp)
 // that captures what was shown and answers as the test scripted.
 #pragma once
-#include "resource_ids.h"
 
 // Message box style bits and results carry the Windows values, so the Win32
 // side passes them through unchanged.
@@ -33,8 +32,15 @@ int PlatformMessageBox(const char *text, const char *caption, unsigned style, in
 // Dispatches the messages waiting in the queue, with accelerator translation.
 void PlatformPumpMessages();
 
-// Enables or greys a command in the frame's menus and toolbars.
-void PlatformSetCommandState(int command, bool enabled);
+// Choices whose availability the core decides; the shell shows each on its
+// commands (menus and toolbars).
+enum RunChoice : int {
+    kChoiceMethod,    // a method to choose: not for a map
+    kChoiceBackward,  // integrating backward: not for a map
+    kChoiceContinue,  // continuing the run that was stopped
+};
+// Offers or withdraws a choice.
+void PlatformSetChoiceState(RunChoice choice, bool enabled);
 
 // Copies string resource id into buffer (always terminated when size > 0) and
 // returns its length; 0 when the id has no string.
@@ -61,13 +67,13 @@ int PlatformCompilerErrorDialog(CompilerErrorRequest *request);
 // Longest file name, folder, format or pattern a channel dialog takes.
 constexpr int kChannelTextSize = 260;
 
-// Dialogs of the file channels: 840 "Output File" and 850 "Input File" ask
-// for a file name and a number format, 855 "BMP Files" for a folder and a
-// file-name pattern.
+// Dialogs of the file channels: "Output File" and "Input File" ask for a
+// file name and a number format, "BMP Files" for a folder and a file-name
+// pattern. The shell maps each to its dialog resource.
 enum ChannelDialogId : int {
-    kDialogOutputFile = IDD_OUTPUT_FILE,
-    kDialogInputFile = IDD_INPUT_FILE,
-    kDialogBmpFiles = IDD_BMP_FILES,
+    kDialogOutputFile = 1,
+    kDialogInputFile,
+    kDialogBmpFiles,
 };
 
 struct ChannelDialogRequest {

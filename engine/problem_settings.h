@@ -2,7 +2,6 @@
 // status-line values, texts and flags that the problem file carries and the
 // run engine reads. Initial values are those of a new problem.
 #pragma once
-#include "command_ids.h"
 
 extern double gHeavisideZero;         // "Heaviside(0)": value of STEP at 0, 0.5
 extern int gPhaseXMin, gPhaseXMax;    // "Phase-portrait x min/max"

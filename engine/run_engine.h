@@ -16,7 +16,6 @@
 // parameter), gFamilyX and gFamilyY (nx, ny).
 #pragma once
 #include "plugin_abi.h"
-#include "command_ids.h"
 
 // The point being handed out; between points gOutputTime is the next
 // output mark. gOutputValues holds n doubles (the workspace's first work

@@ -17,7 +17,7 @@ void ResetSolverMethod(int forgetTrajectory) {
     gMethodReady = 0;
     if (forgetTrajectory) {
         gRunState.canContinue = 0;
-        PlatformSetCommandState(kCmdContinue, false);
+        PlatformSetChoiceState(kChoiceContinue, false);
     }
     if (gRunInProgress) {
         gMethodCleanupPending = 1;

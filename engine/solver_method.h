@@ -2,7 +2,6 @@
 // window procedures, built-in functions and error boxes steer it.
 #pragma once
 #include "plugin_abi.h"
-#include "command_ids.h"
 
 // Value of initial function j (or one of its time derivatives) at a time
 // before the trajectory start; handed through to solver plug-ins.

@@ -1,5 +1,7 @@
 #include "string_table.h"
 
+#include "command_ids.h"  // the tooltips come from the command list
+
 const StringTableEntry kStringTable[] = {
 #define S(name, id, text) {id, text},
 #include "strings.inc"

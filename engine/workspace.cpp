@@ -41,6 +41,7 @@ char *gStatusFirstExpression, *gStatusSecondExpression, *gStatusFormat, *gDiscon
 ValueStack gValueStack;
 unsigned char *gPcodeBuffer;
 char *gProblemTextBuffer, *gEditorTextBuffer;
+size_t gProblemTextLength;
 int gWorkspaceReady;
 
 SolverWorkspace gSolverWork;
@@ -193,7 +194,7 @@ int NewProblemWorkspace() {
     AllocArray(gInitialFunctionCode, n);
     AllocArray(gBoundaryCode, n);
     AllocColumnTable();
-    PlatformSetCommandState(kCmdMethod, gProblemKind != kMap);
+    PlatformSetChoiceState(kChoiceMethod, gProblemKind != kMap);
     gWorkspaceReady = !gOutOfMemory;
     return gWorkspaceReady;
 }

@@ -3,7 +3,7 @@
 // here by address, so everything compiled becomes invalid when the
 // workspace is rebuilt.
 #pragma once
-#include "command_ids.h"
+#include <cstddef>
 
 // The problem's kind and sizes (the [Type] section of a problem file).
 enum ProblemKind { kSingleOde = 0, kOdeSystem = 1, kMap = 2 };
@@ -100,6 +100,8 @@ extern unsigned char *gPcodeBuffer;  // gPcodeLength bytes shared by all compile
 // the workspace's release frees them.
 extern char *gProblemTextBuffer;
 extern char *gEditorTextBuffer;
+// Length of the text in gProblemTextBuffer after a build or a conversion.
+extern size_t gProblemTextLength;
 
 // The last NewProblemWorkspace succeeded; tested before a run.
 extern int gWorkspaceReady;

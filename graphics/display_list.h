@@ -11,40 +11,8 @@
 #pragma once
 #include <cstdint>
 
+#include "display_records.h"
 #include "graph_state.h"
-
-constexpr int kDisplayBlockBytes = 10240;
-constexpr int kDisplayRecordBytes = 9;
-
-struct DisplayBlock {
-    unsigned char records[kDisplayBlockBytes];
-    DisplayBlock *next;  // null in the newest block
-};
-
-enum DisplayOpcode {
-    kDisplayEnd = 0,
-    kDisplayContinue = 1,  // the records go on at the start of the next block
-    kDisplayPoint = 2,     // x, y
-    kDisplayLine = 3,      // x, y: a line from the previous point
-    kDisplayPen = 4,       // width, colour (0x00BBGGRR)
-};
-
-// While a metafile picture is recorded for a file, its replay still reads
-// the blocks: FreeDisplayList then leaves them allocated and linked.
-extern int gMetafileRecording;
-
-// ---- Appending to gCurrentGraph's list (callers test capture first).
-
-// Starts a new block (recycling the oldest one in a full ring, or when no
-// memory is left) and writes the pen in force at its start; 1, or 0 when no
-// block could be had.
-int AddDisplayBlock();
-// opcode kDisplayPoint or kDisplayLine; nothing when no block can be had.
-void AppendDisplayPoint(int opcode, double x, double y);
-void AppendDisplayPen(int32_t color, int32_t width);
-
-// Releases every block of a record.
-void FreeDisplayList(GraphWindowState *state);
 
 // ---- Reading
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "display_list.h"
-#include "plotter.h"
+#include "display_records.h"
+#include "plotter_output.h"
 #include "settings.h"
 
 DcHandle gDrawDc;

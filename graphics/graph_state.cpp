@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "display_list.h"
+#include "heap.h"
 #include "memory.h"
 #include "messages.h"
 #include "problem_settings.h"
@@ -77,6 +77,25 @@ int InitGraphState(GraphWindowState *s) {
     SetAxisTexts(s);
     if (gAxes) CopyText(s->axesLocation, "-1E10 0 1E10 0     0 -1E10 0 1E10");
     return !gOutOfMemory;
+}
+
+int gMetafileRecording;
+
+void FreeDisplayList(GraphWindowState *state) {
+    if (!state) return;
+    if (!gMetafileRecording) {
+        for (DisplayBlock *b = state->displayFirst; b;) {
+            DisplayBlock *next = b->next;
+            HeapRelease(b);
+            b = next;
+        }
+        state->displayFirst = nullptr;
+    }
+    state->displayCurrent = nullptr;
+    state->displayWrite = nullptr;
+    state->displayBlockCount = 0;
+    state->displayPenWidth = -1;
+    state->displayPenColor = 0;
 }
 
 void FreeGraphState(GraphWindowState *s) {

@@ -90,7 +90,15 @@ struct PrintSettings {
 
 // ---- The window's record
 
-struct DisplayBlock;
+// The window's display list is a chain of these (display_list.h).
+constexpr int kDisplayBlockBytes = 10240;
+struct DisplayBlock {
+    unsigned char records[kDisplayBlockBytes];
+    DisplayBlock *next;  // null in the newest block
+};
+// While a metafile picture is recorded for a file, its replay still reads
+// the blocks: FreeDisplayList then leaves them allocated and linked.
+extern int gMetafileRecording;
 
 struct GraphWindowState {
     double xMin, xMax, yMin, yMax;
@@ -172,6 +180,8 @@ extern GraphWindowState gGraphWorkCopy;
 int InitGraphState(GraphWindowState *state);
 // Releases everything the record owns; a null record is ignored.
 void FreeGraphState(GraphWindowState *state);
+// Releases every block of a record's display list.
+void FreeDisplayList(GraphWindowState *state);
 // Releases the driver's strings and clears the plotter flags.
 void FreePlotterDriver(GraphWindowState *state);
 

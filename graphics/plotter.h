@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "graph_state.h"
+#include "plotter_output.h"
 
 // Longest line of a description, without its line end.
 constexpr int kPlotterLineSize = 20480;
@@ -19,11 +20,6 @@ constexpr int kPlotterLineSize = 20480;
 // and redraw hooks.
 extern int gPlotterOutputOn;
 
-
-// 1 when format takes at most maxArgs integer arguments and nothing else:
-// conversions d i o u x X c, with flags, a width and a precision of at most
-// three digits each, and an optional l; %% stands for itself.
-int IsSafePlotterFormat(const char *format, int maxArgs);
 
 // Reads a description from file into state (after FreePlotterDriver). 1 on
 // success; 0 on a malformed line or when memory ran out, with *line the
@@ -37,11 +33,6 @@ void FreePlotterDriver(GraphWindowState *state);
 // message (system error, or "Bad plotter driver" with the line).
 int ReadPlotterDriver();
 
-void WritePlotterString(const char *s);
-// Writes format with a (and b) when the format is given, safe, and the
-// stream is open.
-void WritePlotterCommand(const char *format, long a, long b = 0);
-
 int OpenPlotterStream();
 int OpenPlotterJob();
 void StartPlotterStream();
@@ -49,15 +40,4 @@ void StopPlotterStream();
 void ClosePlotterJob();
 void PlotterEjectPage();
 
-void PlotterPoint(int32_t x, int32_t y);
-void PlotterLineTo(int32_t x, int32_t y);
-void PlotterSegment(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
-void PlotterRectangle(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
-void PlotterSelectPen();
-// c: a colour reference 0x00BBGGRR.
-void PlotterSetColor(int32_t c);
-void PlotterSetWidth(int32_t w);
-void PlotterSetSpeed();
-// n < 0: the window's line type. Writes the 1-based n-th line-type string.
-void PlotterSetLineType(int32_t n);
 void DrawPlotterFrame();

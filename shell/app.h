@@ -11,7 +11,13 @@
 
 extern HINSTANCE gInstance;
 extern CommandLine gCommandLine;
-extern int gFileNamePending;  // a file waits for the posted Load (102)
+extern int gFileNamePending;  // a file waits for the posted IDM_OPEN
+
+// lParam of frame commands that the program sends itself: New before a
+// problem file is read in asks nothing and keeps the settings; a browser
+// reopened at start-up leaves the focus on the frame.
+constexpr LPARAM kNewBeforeLoading = -1;
+constexpr LPARAM kBrowserAtStartup = 1234;
 
 // The problem file (260 characters); "" for an unnamed problem.
 constexpr int kPathSize = MAX_PATH;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "described_dialog.h"
-#include "described_dialog_win32.h"
+#include "modal_dialogs.h"
 #include "graph_elements.h"
 #include "messages.h"
 #include "resource_ids.h"

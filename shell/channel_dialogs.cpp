@@ -27,6 +27,11 @@ struct ChannelControls {
     int number, name, browse, format;
 };
 
+int ResourceOfChannelDialog(int dialogId) {
+    if (dialogId == kDialogOutputFile) return IDD_OUTPUT_FILE;
+    return dialogId == kDialogBmpFiles ? IDD_BMP_FILES : IDD_INPUT_FILE;
+}
+
 ChannelControls ControlsOf(int dialogId) {
     if (dialogId == kDialogBmpFiles) return {IDC_BMP_NUMBER, IDC_BMP_FOLDER, IDC_BMP_BROWSE, IDC_BMP_PATTERN};
     return {IDC_CHANNEL_NUMBER, IDC_CHANNEL_FILE, IDC_CHANNEL_BROWSE, IDC_CHANNEL_FORMAT};
@@ -181,8 +186,9 @@ INT_PTR CALLBACK InputDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 int PlatformChannelDialog(ChannelDialogRequest *request) {
-    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(request->dialogId),
-                                           gFrameWindow, ChannelDlgProc, reinterpret_cast<LPARAM>(request));
+    const int resource = ResourceOfChannelDialog(request->dialogId);
+    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), gFrameWindow,
+                                           ChannelDlgProc, reinterpret_cast<LPARAM>(request));
     return result == IDOK ? kIdOk : kIdCancel;
 }
 

@@ -3,30 +3,100 @@
 #include <cctype>
 #include <cstdio>
 
+#include "resource_ids.h"  // the toolbar bitmaps, the first child window
+
 namespace {
 bool InRange(int id, int first, int last) { return id >= first && id <= last; }
-}  // namespace
 
-const int kToolbarCommandTable[kToolbarCommandCount][2] = {
-    {101, 0}, {102, 1}, {103, 2}, {104, 3}, {105, 4}, {106, 5}, {108, 6}, {201, 7},
-    {202, 8}, {203, 9}, {204, 10}, {205, 11}, {206, 12}, {208, 13}, {209, 14}, {210, 15},
-    {211, 16}, {212, 17}, {301, 18}, {302, 19}, {303, 20}, {304, 21}, {305, 22}, {306, 23},
-    {307, 24}, {308, 25}, {310, 26}, {311, 27}, {312, 28}, {411, 29}, {412, 30}, {413, 31},
-    {414, 32}, {415, 33}, {416, 34}, {418, 35}, {419, 36}, {420, 37}, {421, 38}, {422, 39},
-    {423, 40}, {501, 41}, {502, 42}, {503, 43}, {504, 44}, {601, 45}, {602, 46}, {605, 47},
-    {606, 48}, {609, 49}, {612, 50}, {613, 51}, {661, 52}, {662, 53}, {663, 54}, {641, 55},
-    {642, 56}, {643, 57}, {644, 58}, {645, 59}, {646, 60}, {647, 61}, {648, 62}, {649, 63},
-    {666, 64}, {701, 65}, {702, 66}, {703, 67}, {704, 68}, {705, 69}, {309, 70}, {706, 71},
-    {707, 72}, {901, 73}, {904, 74}, {667, 75}, {607, 76}, {608, 77}, {664, 78}, {665, 79},
-    {603, 80}, {107, 81}, {207, 82}, {417, 83}, {221, 84}, {222, 85}, {424, 86}, {425, 87},
-    {426, 88}, {708, 89}, {109, 90}, {213, 91}, {610, 92}, {611, 93}, {110, 94}, {111, 95},
-    {214, 96}, {230, 97},
+struct CommandRow {
+    int id, slot;  // slot -1: no button
+    CommandRule rule;
 };
 
+constexpr CommandRow kCommandRows[] = {
+#define VR_ROW_BUTTON(name, id, slot, rule, tooltip) {id, slot, rule},
+#define VR_ROW_NONE(name, id, rule) {id, -1, rule},
+    VR_COMMANDS(VR_ROW_BUTTON, VR_ROW_NONE)
+#undef VR_ROW_BUTTON
+#undef VR_ROW_NONE
+};
+constexpr int kCommandRowCount = sizeof kCommandRows / sizeof *kCommandRows;
+
+constexpr bool RowsAscend() {
+    for (int i = 1; i < kCommandRowCount; ++i)
+        if (kCommandRows[i].id <= kCommandRows[i - 1].id) return false;
+    return true;
+}
+static_assert(RowsAscend(), "the rows of VR_COMMANDS go by ascending id");
+
+struct ToolbarTable {
+    int rows[kToolbarCommandCount][2];
+};
+
+// Each slot taken by exactly one button.
+constexpr bool SlotsComplete() {
+    int uses[kToolbarCommandCount] = {};
+    for (const CommandRow &c : kCommandRows)
+        if (c.slot >= kToolbarCommandCount) return false;
+        else if (c.slot >= 0) ++uses[c.slot];
+    for (int u : uses)
+        if (u != 1) return false;
+    return true;
+}
+static_assert(SlotsComplete(), "the toolbar slots of VR_COMMANDS are 0 to the count of buttons, once each");
+
+constexpr ToolbarTable MakeToolbarTable() {
+    ToolbarTable t = {};
+    for (const CommandRow &c : kCommandRows)
+        if (c.slot >= 0) {
+            t.rows[c.slot][0] = c.id;
+            t.rows[c.slot][1] = c.slot;
+        }
+    return t;
+}
+constexpr ToolbarTable kToolbarTable = MakeToolbarTable();
+
+constexpr int CountStated() {
+    int n = 0;
+    for (const CommandRow &c : kCommandRows) n += c.rule != kRuleNone;
+    return n;
+}
+
+struct StatedList {
+    int ids[CountStated() + 1];  // ended by 0
+};
+
+constexpr StatedList MakeStatedList() {
+    StatedList list = {};
+    int n = 0;
+    for (const CommandRow &c : kCommandRows)
+        if (c.rule != kRuleNone) list.ids[n++] = c.id;
+    return list;
+}
+constexpr StatedList kStatedList = MakeStatedList();
+
+const CommandRow *FindCommandRow(int id) {
+    for (const CommandRow &c : kCommandRows)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+// Help contexts by command range: the recent slots share a topic, the Help
+// menu's own items (and Mathematica) have theirs, the code libraries' and
+// plug-ins' items below it share one, any other command one, and the Window
+// menu's child windows one.
+constexpr int kRecentHelpLast = 200;
+constexpr int kHelpMenuOwnLast = 930;
+constexpr int kHelpMenuLast = 998;
+constexpr int kOtherCommandHelp = 999;
+}  // namespace
+
+const int (&kToolbarCommandTable)[kToolbarCommandCount][2] = kToolbarTable.rows;
+const int *const kStatedCommands = kStatedList.ids;
+
 int ToolbarIndexOfCommand(int command) {
-    for (int i = 0; i < kToolbarCommandCount; ++i)
-        if (kToolbarCommandTable[i][0] == command) return i;
-    return -1;
+    const CommandRow *row = FindCommandRow(command);
+    return row ? row->slot : -1;
 }
 
 ToolbarLine ParseToolbarLayout(const char *layout) {
@@ -62,17 +132,17 @@ ToolbarMetrics ComputeToolbarMetrics(int bigButtons) {
     m.columnWidth = m.height + m.margin;
     m.buttonWidth = 16 + 8 * size;
     m.buttonHeight = m.buttonWidth - m.margin;
-    m.bitmapId = 518 + size;
+    m.bitmapId = IDB_TOOLBAR_SMALL + size;
     return m;
 }
 
 int MapCommandToHelpContext(int command) {
     if (ToolbarIndexOfCommand(command) >= 0) return command;
-    if (InRange(command, 170, 200)) return 170;
-    if (command == 708 || InRange(command, 901, 930)) return command;
-    if (InRange(command, 931, 998)) return 931;
-    if (command < 9001) return 999;
-    return 9001;
+    if (InRange(command, IDM_RECENT_FIRST, kRecentHelpLast)) return IDM_RECENT_FIRST;
+    if (command == IDM_MATHEMATICA || InRange(command, IDM_HELP_INDEX, kHelpMenuOwnLast)) return command;
+    if (InRange(command, IDM_CODE_LIBRARY_SEPARATOR, kHelpMenuLast)) return IDM_CODE_LIBRARY_SEPARATOR;
+    if (command < VR_FIRST_CHILD_ID) return kOtherCommandHelp;
+    return VR_FIRST_CHILD_ID;
 }
 
 std::string AssignMenuMnemonics(const std::string &text, MnemonicSet &used) {
@@ -88,43 +158,40 @@ std::string AssignMenuMnemonics(const std::string &text, MnemonicSet &used) {
     return text;
 }
 
-const int kStatedCommands[] = {
-    101, 102, 106, 108, 109, 111, 170, 171, 172, 173, 174, 175, 176, 177, 178, 201, 202, 203, 204, 205, 206,
-    207, 208, 209, 210, 211, 212, 213, 221, 222, 301, 302, 303, 304, 305, 306, 307, 308, 309, 310, 311, 312, 411, 412,
-    413, 414, 415, 416, 417, 418, 419, 420, 421, 422, 423, 424, 425, 426, 501, 502, 503, 504, 601, 602, 605,
-    606, 607, 608, 609, 610, 611, 612, 613, 615, 616, 641, 642, 643, 644, 645, 646, 647, 648, 649, 661, 662,
-    663, 664, 665, 666, 667, 0};
+namespace {
+bool RuleHolds(CommandRule rule, int id, const CommandStateInputs &in) {
+    const bool idle = in.running == 0;
+    const bool graph = in.activeKind == 1 && idle;
+    const bool shown = in.children > in.minimised;
+    switch (rule) {
+    case kRuleNone: break;
+    case kRuleIdle: return idle;
+    case kRuleRunning: return !idle;
+    case kRuleGraph: return graph;
+    case kRuleWindow: return in.activeKind != 0;
+    case kRuleWindowIdle: return in.activeKind != 0 && idle;
+    case kRuleTextIdle: return in.activeKind == 2 && idle;
+    case kRuleShown: return shown;
+    case kRuleShownIdle: return shown && idle;
+    case kRuleMinimised: return in.minimised != 0;
+    case kRuleChildrenIdle: return in.children != 0 && idle;
+    case kRulePlotterIdle: return in.plotterOutput && idle;
+    case kRuleFlowIdle: return !in.mapProblem && idle;
+    case kRuleContinue: return idle && in.canContinue;
+    case kRuleFullPath: return in.hasFullPath != 0;
+    case kRuleHtmlNotes: return in.htmlNotesExists != 0;
+    case kRuleRecent: return in.recentExists[id - IDM_RECENT_FIRST];
+    case kRulePicture: return graph && in.clipboardPicture;
+    case kRuleWindowClipboard: return idle && in.clipboardWindow;
+    }
+    return false;
+}
+}  // namespace
 
 int CommandEnabledByState(int id, const CommandStateInputs &in) {
-    const bool running = in.running != 0;
-    const bool graphActive = in.activeKind == 1 && !running;
-    if (InRange(id, 170, 178)) return in.recentExists[id - 170];
-    if (InRange(id, 605, 613) || id == 615 || id == 616 || InRange(id, 641, 649) || InRange(id, 661, 667))
-        return graphActive;
-    switch (id) {
-    case 106: case 304: return in.activeKind != 0 && !running;
-    case 302: case 303: case 307: case 416: case 417: return graphActive;
-    case 306: return in.activeKind == 2 && !running;
-    case 411: case 412: return in.activeKind != 0;
-    case 413: case 415: case 601: case 602: return in.children > in.minimised && !running;
-    case 308: return !running;
-    case 309: case 310: case 311: return in.plotterOutput && !running;
-    case 418: case 419: case 420: return in.children > in.minimised;
-    case 421: return in.minimised != 0;
-    case 422: case 423: case 424: case 425: return in.children != 0 && !running;
-    case 101: case 102: case 108: case 109: case 201: case 202: case 203: case 204: case 205: case 206:
-    case 207: case 208: case 209: case 211: case 212: case 221: case 222: case 301: case 305: case 312:
-    case 501:
-        return !running;
-    case 111: return in.hasFullPath != 0;
-    case 213: return in.htmlNotesExists != 0;
-    case 210: case 504: return !in.mapProblem && !running;
-    case 502: return running;
-    case 503: return !running && in.canContinue;
-    case 414: return graphActive && in.clipboardPicture;
-    case 426: return !running && in.clipboardWindow;
-    }
-    return -1;
+    const CommandRow *row = FindCommandRow(id);
+    if (!row || row->rule == kRuleNone) return -1;
+    return RuleHolds(row->rule, id, in);
 }
 
 ButtonShow ButtonShowFor(int mode, bool enabled) {

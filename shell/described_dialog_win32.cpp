@@ -445,43 +445,6 @@ INT_PTR CALLBACK DescribedDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     return FALSE;
 }
 
-bool OnDialogHelpMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_HELP) {
-        OnDialogHelp(dialog, reinterpret_cast<const HELPINFO *>(lParam));
-        return true;
-    }
-    if (message != WM_CONTEXTMENU) return false;
-    OnDialogContextMenu(dialog, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
-                        reinterpret_cast<HWND>(wParam));
-    return true;
-}
-
-namespace {
-
-HWND OwnerFor(HWND owner) {
-    if (owner && owner == gFrameWindow) return GetLastActivePopup(owner);
-    return owner;
-}
-
-}  // namespace
-
-INT_PTR RunModalDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM param) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(resourceId), reinterpret_cast<LPCSTR>(RT_DIALOG));
-    if (!found) return -1;
-    HGLOBAL loaded = LoadResource(instance, found);
-    if (!loaded) return -1;
-    const INT_PTR result = DialogBoxIndirectParamA(
-        instance, static_cast<LPCDLGTEMPLATEA>(LockResource(loaded)), OwnerFor(owner), procedure, param);
-    FreeResource(loaded);
-    return result;
-}
-
-HWND CreateModelessDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM param) {
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), OwnerFor(owner), procedure,
-                              param);
-}
-
 int RunPagedDescribedDialog(const DialogItem *table, int dialogId, const DialogPage *pages, int pageCount,
                             int firstPage) {
     if (gOpenDialogSession) return 0;  // one described dialog at a time
@@ -587,7 +550,7 @@ std::string Win32DialogShell::SectionValue(int sectionStringId, const std::strin
 }
 
 void Win32DialogShell::SetBackwardButton(bool checked, bool enabled) {
-    PlatformSetCommandState(kCmdBackward, enabled);
+    PlatformSetChoiceState(kChoiceBackward, enabled);
     if (gFrameWindow)
         if (HMENU menu = GetMenu(gFrameWindow))
             CheckMenuItem(menu, kCmdBackward, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));

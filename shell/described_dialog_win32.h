@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "described_dialog.h"
+#include "modal_dialogs.h"
 
 // The session of the described dialog that is open (one at a time); null
 // when none is.
@@ -12,14 +13,6 @@ extern DialogSession *gOpenDialogSession;
 
 INT_PTR CALLBACK DescribedDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Finds the template in the resources and runs it modally; an owner that is
-// the frame is replaced by the frame's last active popup.
-INT_PTR RunModalDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM param = 0);
-HWND CreateModelessDialog(int resourceId, HWND owner, DLGPROC procedure, LPARAM param = 0);
-
-// WM_HELP and WM_CONTEXTMENU of a dialog: the help of the control; true
-// when the message was one of them.
-bool OnDialogHelpMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The controls of a dialog of one's own procedure, for the portable logic
 // that works on DialogControls; the caller deletes it.

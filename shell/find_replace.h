@@ -3,8 +3,10 @@
 #pragma once
 #include <windows.h>
 
-constexpr int kFindKind = 291;     // IDM_EDIT_FIND
-constexpr int kReplaceKind = 292;  // IDM_EDIT_REPLACE
+#include "command_ids.h"
+
+constexpr int kFindKind = IDM_EDIT_FIND;
+constexpr int kReplaceKind = IDM_EDIT_REPLACE;
 constexpr int kFindTextSize = 90;
 
 // Opens the system's modeless dialog of kind for owner, or activates the one

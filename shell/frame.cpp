@@ -20,6 +20,7 @@
 #include "plotter.h"
 #include "calculator_win32.h"
 #include "code_libraries.h"
+#include "command_state.h"
 #include "escape_sequences_win32.h"
 #include "extension_lists_win32.h"
 #include "help_engine.h"
@@ -72,6 +73,11 @@ constexpr int kHelpFrameClient = 5103;
 constexpr int kHelpStatusBar = 5102;
 
 constexpr int kWindowMenu = 3;
+// Menu help: the Draw menu's popups have theirs at this offset + position;
+// the Help menu keeps ids 921-930 for items that share one text.
+constexpr int kDrawPopupHelpStringOffset = 13400;
+constexpr int kHelpMenuReservedFirst = 921;
+constexpr int kHelpMenuReservedLast = 930;
 // Longest name a global atom holds.
 constexpr size_t kMaxAtomLength = 255;
 
@@ -317,12 +323,11 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         return;
     }
     switch (id) {
-    case IDM_NEW: NewProblem(frame, lParam == -1); return;
+    case IDM_NEW: NewProblem(frame, lParam == kNewBeforeLoading); return;
     case IDM_INITIAL_BROWSER:
     case IDM_PARAMETER_BROWSER:
         ShowBrowser(id - IDM_INITIAL_BROWSER);
-        // 1234: opened at start-up, the frame keeps the focus.
-        if (lParam == 1234) SetFocus(frame);
+        if (lParam == kBrowserAtStartup) SetFocus(frame);
         return;
     case IDM_OPEN:
     case IDM_OPEN_EXAMPLE: LoadCommand(frame, id); return;
@@ -612,12 +617,12 @@ void ShowMenuHelp(HWND, HMENU menu, UINT item, HMENU submenu, UINT flags) {
     if (flags & MF_POPUP) {
         for (int i = 0; i < 8; ++i)
             if (GetSubMenu(gFrameMenu, i) == submenu) {
-                SetStatusText(-1, 12800 + i, 0);
+                SetStatusText(-1, kStatusHelpStringOffset + i, 0);
                 return;
             }
         for (int p = 1; gDrawMenu && p < GetMenuItemCount(gDrawMenu); ++p)
             if (GetSubMenu(gDrawMenu, p) == submenu) {
-                SetStatusText(-1, 13400 + p, 0);
+                SetStatusText(-1, kDrawPopupHelpStringOffset + p, 0);
                 return;
             }
         return;
@@ -627,10 +632,12 @@ void ShowMenuHelp(HWND, HMENU menu, UINT item, HMENU submenu, UINT flags) {
         SetStatusText(id - IDM_RECENT_FIRST, 0, 0);
         return;
     }
-    if (id >= 9001) id = 932;
-    else if (id >= 931) id = 931;
-    else if (id >= 921 && id <= 930) id = 921;
-    SetStatusText(-1, 12800 + id, 0);
+    // Child windows share one text, the code libraries' and plug-ins' items
+    // another, and the Help menu's reserved block 921-930 a third.
+    if (id >= VR_FIRST_CHILD_ID) id = IDM_CODE_LIBRARY_HELP;
+    else if (id >= IDM_CODE_LIBRARY_SEPARATOR) id = IDM_CODE_LIBRARY_SEPARATOR;
+    else if (id >= kHelpMenuReservedFirst && id <= kHelpMenuReservedLast) id = kHelpMenuReservedFirst;
+    SetStatusText(-1, kStatusHelpStringOffset + id, 0);
 }
 
 int FindHtmlNotesFile() {

@@ -12,6 +12,7 @@
 #include "graph_state.h"
 #include "graph_window_win32.h"
 #include "graphics_host.h"
+#include "mathlink_win32.h"
 #include "run_host.h"
 #include "picture_commands.h"
 #include "run_host_win32.h"
@@ -71,6 +72,8 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     InstallWin32WindowHost();
     InstallPictureCommands();
     InstallElementDialogs();
+    InstallCursorHost();
+    InstallWin32MathLinkHost();
     gElementProblemPath = gProblemPath;  // data curves look in its folder
     gElementClipboard.copy = CopyElementToClipboard;
     gElementClipboard.paste = PasteElementFromClipboard;

@@ -1,6 +1,7 @@
 // The platform services of engine/platform.h on real Win32 calls.
 #include "platform_win32.h"
 
+#include "command_state.h"  // CommandOfChoice
 #include "msgbox_win32.h"
 #include "platform.h"
 
@@ -16,10 +17,11 @@ void PlatformPumpMessages() {
     }
 }
 
-void PlatformSetCommandState(int command, bool enabled) {
+void PlatformSetChoiceState(RunChoice choice, bool enabled) {
     if (!gFrameWindow) return;
     if (HMENU menu = GetMenu(gFrameWindow))
-        EnableMenuItem(menu, static_cast<UINT>(command), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(menu, static_cast<UINT>(CommandOfChoice(choice)),
+                       MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
 int PlatformLoadString(int id, char *buffer, int size) {

@@ -148,7 +148,7 @@ int LoadProblemFile(HWND owner, int isExample) {
     gProblemTextBuffer = nullptr;
     gSameUserFile = 0;
     gProblemErrorLine = 0;
-    if (!gCommandLine.printMode && owner) SendMessageA(owner, WM_COMMAND, IDM_NEW, -1);
+    if (!gCommandLine.printMode && owner) SendMessageA(owner, WM_COMMAND, IDM_NEW, kNewBeforeLoading);
     FreeAndNull(gProblemTextBuffer);
     gProblemTextBuffer = text;
     if (gCommandLine.printMode) return 1;

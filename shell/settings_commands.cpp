@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "command_ids.h"
 #include "described_dialog_win32.h"
 #include "graph_window_win32.h"
 #include "mathlink_win32.h"
@@ -68,7 +69,7 @@ int RunSettingsDialog(const DialogItem *table, int dialogId, const DialogPage *p
 
 int RunSettingsCommand(HWND owner, int command) {
     RegisterViewColorClasses();
-    if (command == 303 || command == 304) {
+    if (command == IDM_COLOR || command == IDM_VIEW_POINT) {
         HWND w = ActiveChild();
         GraphWindowState *state = w ? GraphStateOf(w) : nullptr;
         if (!state) {
@@ -76,7 +77,7 @@ int RunSettingsCommand(HWND owner, int command) {
             return 0;
         }
         SendMessageA(w, SyncStateMessage, 0, 0);
-        const int result = command == 303 ? ShowColorsDialog(owner, &gGraphWorkCopy)
+        const int result = command == IDM_COLOR ? ShowColorsDialog(owner, &gGraphWorkCopy)
                                           : ShowViewPointDialog(owner, &gGraphWorkCopy.viewPoint);
         if (result) {
             SendMessageA(w, SyncStateMessage, 1, 0);

@@ -203,8 +203,8 @@ int Body(void *context) {
     // The browsers open when the program last closed come back; the frame
     // keeps the focus.
     if (gSavePosition) {
-        if (GetOptionInt(IDS_KEY_BROWSER0_VISIBLE, 0)) PostMessageA(gFrameWindow, WM_COMMAND, IDM_INITIAL_BROWSER, 1234);
-        if (GetOptionInt(IDS_KEY_BROWSERP_VISIBLE, 0)) PostMessageA(gFrameWindow, WM_COMMAND, IDM_PARAMETER_BROWSER, 1234);
+        if (GetOptionInt(IDS_KEY_BROWSER0_VISIBLE, 0)) PostMessageA(gFrameWindow, WM_COMMAND, IDM_INITIAL_BROWSER, kBrowserAtStartup);
+        if (GetOptionInt(IDS_KEY_BROWSERP_VISIBLE, 0)) PostMessageA(gFrameWindow, WM_COMMAND, IDM_PARAMETER_BROWSER, kBrowserAtStartup);
     }
 
     if (gFileNamePending) {

@@ -10,7 +10,7 @@
 #include "builtin_math.h"
 #include "builtin_tables.h"
 #include "described_dialog.h"
-#include "described_dialog_win32.h"
+#include "modal_dialogs.h"
 #include "graph_pipeline.h"
 #include "platform_win32.h"
 #include "problem_settings.h"

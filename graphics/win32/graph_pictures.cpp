@@ -21,7 +21,6 @@
 
 PasteOptions gPasteOptions = {kPasteBitmap, 0, kResizeFigure, 0};
 int (*gPasteDialog)(HWND owner, PasteOptions *options, unsigned enabledFormats);
-void (*gDrawGraphOverlays)(HWND window, HDC dc);
 
 namespace {
 
@@ -53,14 +52,19 @@ SIZE ClientSize(HWND window) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
-// The overlays (axes, field, elements) drawn by the graph window's own
-// drawing into dc, with gDrawDc set to it for the time.
+// The overlays (axes, field or histogram, elements) that painting draws
+// over the window's picture, drawn by the window's full redraw into dc,
+// with the window's record current and gDrawDc set to dc for the time.
 void DrawOverlays(HWND window, HDC dc) {
-    if (!gDrawGraphOverlays) return;
+    GraphWindowState *state = GraphStateOf(window);
+    if (!state) return;
+    GraphWindowState *savedGraph = gCurrentGraph;
     DcHandle saved = gDrawDc;
+    gCurrentGraph = state;
     gDrawDc = FromHdc(dc);
-    gDrawGraphOverlays(window, dc);
+    RedrawGraphWindow(nullptr);
     gDrawDc = saved;
+    gCurrentGraph = savedGraph;
 }
 
 // The size a picture of (w, h) gets by the "Resize" choice; resizing the
@@ -521,6 +525,34 @@ int LoadGraphBmp(HWND window, const char *path) {
     return result;
 }
 
+int LoadGraphLibraryPicture(HWND window, const char *path) {
+    LibraryImage image;
+    if (!ReadLibraryImage(path, &image)) return 0;
+    int result = 0;
+    if (RunPasteDialog(window, 1u << kPasteDib) == IDOK) {
+        HDC dc = GetDC(window);
+        HideCaret(window);
+        result = dc && image.info && image.bits ? DrawDibIntoGraph(window, dc, image.info, image.bits) : 0;
+        if (!result) ShowErrorBox(IDS_CANNOT_LOAD_SCREEN);
+        ShowCaret(window);
+        if (dc) ReleaseDC(window, dc);
+    }
+    FreeLibraryImage(&image);
+    return result;
+}
+
+int SaveGraphLibraryPicture(HWND window, const char *path) {
+    if (LoadFreeImage() != 1) return 0;
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    HideCaret(window);
+    HBITMAP captured = CaptureGraphBitmap(window, true);
+    const int result = WriteLibraryImage(captured, path);
+    if (captured) DeleteObject(captured);
+    ShowCaret(window);
+    SetCursor(previous);
+    return result;
+}
+
 // ---------------------------------------------------------------- commands
 
 void CopyGraphPicture(HWND window) {
@@ -541,7 +573,7 @@ int SaveGraphPicture(HWND window, const char *path, int format) {
     switch (format) {
     case kPictureFileBmp: return SaveScreenBmp(window, path);
     case kPictureFileWmf: return SaveScreenWmf(window, path);
-    case kPictureFileLibrary: return SavePictureFreeImage(window, path);
+    case kPictureFileLibrary: return SaveGraphLibraryPicture(window, path);
     default: return 0;
     }
 }
@@ -550,7 +582,7 @@ int LoadGraphPicture(HWND window, const char *path, int format) {
     switch (format) {
     case kPictureFileBmp: return LoadGraphBmp(window, path);
     case kPictureFileWmf: return LoadMetafilePicture(window, path);
-    case kPictureFileLibrary: return LoadPictureFreeImage(window, path);
+    case kPictureFileLibrary: return LoadGraphLibraryPicture(window, path);
     default: return 0;
     }
 }

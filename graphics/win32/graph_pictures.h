@@ -27,10 +27,6 @@ int PasteStretchMode(int priority);
 extern int (*gPasteDialog)(HWND owner, PasteOptions *options, unsigned enabledFormats);
 int RunPasteDialog(HWND owner, unsigned enabledFormats);
 
-// Draws a graph window's overlays (axes, direction field, elements) into a
-// captured picture; set by the graph window's drawing, null draws none.
-extern void (*gDrawGraphOverlays)(HWND window, HDC dc);
-
 // ---- Capture and conversion
 HBITMAP CaptureScreen(HWND window, bool withOverlays);
 HBITMAP CaptureBackingBitmap(HWND window, bool withOverlays);

@@ -99,11 +99,15 @@ void RefreshInitialValueRows(int columnX, int columnY) {
     if (gGraphWindowHooks.refreshInitialValueRows) gGraphWindowHooks.refreshInitialValueRows(columnX, columnY);
 }
 
+}  // namespace
+
 void InstallCursorHost() {
     gCursorHost.placeCaret = PlaceCaret;
     gCursorHost.setStatusPart = SetStatusPart;
     gCursorHost.refreshInitialValueRows = RefreshInitialValueRows;
 }
+
+namespace {
 
 // ---- Off-screen bitmap
 

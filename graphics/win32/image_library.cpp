@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "graph_pictures.h"
 #include "library_loader.h"
 #include "messages.h"
 #include "string_ids.h"
@@ -105,53 +104,42 @@ char *BuildPictureFilter(int save, int *entries) {
     return save ? BuildWriteFilter(kList, 24, entries) : BuildReadFilter(kList, entries);
 }
 
-int LoadPictureFreeImage(HWND window, const char *path) {
+int ReadLibraryImage(const char *path, LibraryImage *image) {
+    *image = {};
     if (LoadFreeImage() != 1) return 0;
     int format = gFi.GetFileType(path, 0);
     if (format == kFifUnknown) format = gFi.GetFIFFromFilename(path);
     if (format == kFifUnknown) return ShowErrorBox(IDS_CANNOT_LOAD_SCREEN);
     FiBitmap bitmap = gFi.Load(format, path, format == kFifJpeg ? 2 : 0);
     if (!bitmap) return 0;
-    int result = 0;
-    if (RunPasteDialog(window, 1u << kPasteDib) == IDOK) {
-        HDC dc = GetDC(window);
-        HideCaret(window);
-        BITMAPINFO *info = gFi.GetInfo(bitmap);
-        BYTE *bits = gFi.GetBits(bitmap);
-        result = dc && info && bits ? DrawDibIntoGraph(window, dc, info, bits) : 0;
-        if (!result) ShowErrorBox(IDS_CANNOT_LOAD_SCREEN);
-        ShowCaret(window);
-        if (dc) ReleaseDC(window, dc);
-    }
-    gFi.Unload(bitmap);
-    return result;
+    image->handle = bitmap;
+    image->info = gFi.GetInfo(bitmap);
+    image->bits = gFi.GetBits(bitmap);
+    return 1;
 }
 
-int SavePictureFreeImage(HWND window, const char *path) {
+void FreeLibraryImage(LibraryImage *image) {
+    if (image->handle) gFi.Unload(image->handle);
+    *image = {};
+}
+
+int WriteLibraryImage(HBITMAP picture, const char *path) {
     if (LoadFreeImage() != 1) return 0;
-    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    HideCaret(window);
-    HBITMAP captured = CaptureGraphBitmap(window, true);
-    int result = 0;
     BITMAP bm;
-    if (!captured || !GetObjectA(captured, sizeof bm, &bm)) {
-        ShowErrorBox(IDS_CANNOT_SAVE_SCREEN);
-    } else if (FiBitmap bitmap = gFi.Allocate(bm.bmWidth, bm.bmHeight, bm.bmBitsPixel * bm.bmPlanes, 0, 0, 0)) {
-        const int format = gFi.GetFIFFromFilename(path);
-        // The device converts the pixels to the library bitmap's layout.
-        HDC screen = GetDC(nullptr);
-        GetDIBits(screen, captured, 0, gFi.GetHeight(bitmap), gFi.GetBits(bitmap), gFi.GetInfo(bitmap), DIB_RGB_COLORS);
-        ReleaseDC(nullptr, screen);
-        FiBitmap converted = ConvertForFormat(bitmap, format);
-        if (!converted) {
-            gFi.Unload(bitmap);
-        } else {
-            result = format != kFifUnknown && gFi.Save(format, converted, path, SaveFlagsForFormat(format));
-            gFi.Unload(converted);
-        }
+    if (!picture || !GetObjectA(picture, sizeof bm, &bm)) return ShowErrorBox(IDS_CANNOT_SAVE_SCREEN);
+    FiBitmap bitmap = gFi.Allocate(bm.bmWidth, bm.bmHeight, bm.bmBitsPixel * bm.bmPlanes, 0, 0, 0);
+    if (!bitmap) return 0;
+    const int format = gFi.GetFIFFromFilename(path);
+    // The device converts the pixels to the library bitmap's layout.
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, picture, 0, gFi.GetHeight(bitmap), gFi.GetBits(bitmap), gFi.GetInfo(bitmap), DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    FiBitmap converted = ConvertForFormat(bitmap, format);
+    if (!converted) {
+        gFi.Unload(bitmap);
+        return 0;
     }
-    if (captured) DeleteObject(captured);
-    ShowCaret(window);
-    SetCursor(previous);
+    const int result = format != kFifUnknown && gFi.Save(format, converted, path, SaveFlagsForFormat(format));
+    gFi.Unload(converted);
     return result;
 }

@@ -19,5 +19,17 @@ const ImageFormatList &FreeImageFormats();
 // block (std::free); null without the library or memory.
 char *BuildPictureFilter(int save, int *entries);
 
-int LoadPictureFreeImage(HWND window, const char *path);
-int SavePictureFreeImage(HWND window, const char *path);
+// A picture file read by the library: its device-independent bitmap, valid
+// until FreeLibraryImage.
+struct LibraryImage {
+    void *handle;
+    const BITMAPINFO *info;
+    const void *bits;
+};
+// 1 with the image read; 0 without the library, or after a message when
+// the file's format is unknown.
+int ReadLibraryImage(const char *path, LibraryImage *image);
+void FreeLibraryImage(LibraryImage *image);
+// Writes picture in the format that path's extension names; 0 on failure
+// (a message when picture cannot be read).
+int WriteLibraryImage(HBITMAP picture, const char *path);

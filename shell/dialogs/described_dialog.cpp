@@ -11,6 +11,7 @@
 #include "memory.h"
 #include "messages.h"
 #include "platform.h"
+#include "resource_ids.h"
 #include "problem_settings.h"
 #include "problem_windows.h"
 #include "resource_ids.h"
@@ -755,7 +756,7 @@ int OkDescribedDialog(DialogSession &s) {
     s.rows.clear();
     if (s.items.back().control == 1) gProblemChanged = 1;
     gDialogShell->SyncActiveChild(1);
-    if (s.dialogId == 170 || s.dialogId == 180) gDialogShell->GraphFormatApplied();
+    if (s.dialogId == IDD_GRAPH_FORMAT || s.dialogId == IDD_MAP_GRAPH_FORMAT) gDialogShell->GraphFormatApplied();
     EndDialogPages(s);
     s.result = 1;
     return 1;

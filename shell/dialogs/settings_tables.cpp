@@ -72,8 +72,8 @@ void ApplyProblemType(DialogSession &, DialogItem &) {
             }
         }
     }
-    PlatformSetCommandState(kCmdMethod, gProblemKind != kMap);
-    PlatformSetCommandState(kCmdBackward, gProblemKind != kMap);
+    PlatformSetChoiceState(kChoiceMethod, gProblemKind != kMap);
+    PlatformSetChoiceState(kChoiceBackward, gProblemKind != kMap);
 }
 
 // ---- Dialog 130
@@ -528,40 +528,40 @@ const DialogPage kMathematicaPages[] = {{IDC_PAGE_FIRST, 29521, 29528, 2650}, {I
 bool FindSettingsDialog(int command, SettingsDialogChoice *out) {
     const bool map = gProblemKind == kMap;
     switch (command) {
-    case 201: *out = {kProblemTypeTable, kDialogProblemType, kProblemTypePages, 2, 0, 0, kForProblem}; return true;
-    case 202:
-    case 203:
-    case 204:
-    case 205:
-    case 206:
-    case 207: {
-        const int page = command <= 203 ? 0 : command - 203;
+    case IDM_TYPE: *out = {kProblemTypeTable, kDialogProblemType, kProblemTypePages, 2, 0, 0, kForProblem}; return true;
+    case IDM_VARIABLES:
+    case IDM_VARIABLES_KEY:
+    case IDM_PARAMETERS:
+    case IDM_EQUATIONS:
+    case IDM_INITIAL_CONDITIONS:
+    case IDM_BOUNDARY_CONDITIONS: {
+        const int page = command <= IDM_VARIABLES_KEY ? 0 : command - IDM_VARIABLES_KEY;
         *out = {kDefinitionsTable, kDialogDefinitions, kDefinitionsPages, 5, page, 0, kForProblem};
         return true;
     }
-    case 208:
-    case 209:
+    case IDM_RANGE:
+    case IDM_RANGE_KEY:
         if (map) *out = {kIterationRangeTable, kDialogIterationRange, nullptr, 0, 0, 2022, kForProblem};
         else *out = {kMethodTable, kDialogMethod, kMethodPages, 2, 0, 0, kForProblem};
         return true;
-    case 210:
+    case IDM_METHOD:
         if (map) return false;
         *out = {kMethodTable, kDialogMethod, kMethodPages, 2, 1, 0, kForProblem};
         return true;
-    case 312: *out = {kStatusLineTable, kDialogStatusLine, nullptr, 0, 0, 2031, kForProblem}; return true;
-    case 301:
-    case 302:
-    case 307:
+    case IDM_STATUS_LINE: *out = {kStatusLineTable, kDialogStatusLine, nullptr, 0, 0, 2031, kForProblem}; return true;
+    case IDM_NEW_GRAPH:
+    case IDM_GRAPHICS_FORMAT:
+    case IDM_PLOTTER_SETTINGS:
         *out = {kGraphFormatTable, map ? kDialogMapGraphFormat : kDialogGraphFormat, kGraphFormatPages, 4,
-                command == 307 ? 3 : 0, 0, kForGraph};
+                command == IDM_PLOTTER_SETTINGS ? 3 : 0, 0, kForGraph};
         return true;
-    case 305:
-    case 306:
+    case IDM_NEW_TEXT:
+    case IDM_TEXT_FORMAT:
         *out = {kTextFormatTable, map ? kDialogMapTextFormat : kDialogTextFormat, nullptr, 0, 0,
                 map ? 2072 : 2071, kForText};
         return true;
-    case 701: *out = {kPreferencesTable, kDialogPreferences, kPreferencesPages, 4, 0, 0, kForProblem}; return true;
-    case 708: *out = {kMathematicaTable, kDialogMathematica, kMathematicaPages, 4, 0, 0, kForProblem}; return true;
+    case IDM_PREFERENCES: *out = {kPreferencesTable, kDialogPreferences, kPreferencesPages, 4, 0, 0, kForProblem}; return true;
+    case IDM_MATHEMATICA: *out = {kMathematicaTable, kDialogMathematica, kMathematicaPages, 4, 0, 0, kForProblem}; return true;
     }
     return false;
 }

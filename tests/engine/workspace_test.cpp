@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "command_ids.h"
 #include "memory.h"
 #include "platform_recorder.h"
 #include "test_heap.h"

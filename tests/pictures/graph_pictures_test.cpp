@@ -17,6 +17,7 @@
 #include "file_channels.h"
 #include "display_list.h"
 #include "graph_pictures.h"
+#include "graph_pipeline.h"
 #include "graph_window_win32.h"
 #include "image_library.h"
 #include "placeable_wmf.h"
@@ -193,6 +194,47 @@ TEST_F(Pictures, CopyPutsTheChosenFormatsAndPasteDrawsThem) {
     EXPECT_NE(PasteIntoGraph(b), 0);
     EXPECT_EQ(gPasteOptions.format, kPasteMetafile);
     gPutBmp = gPutDib = 1;
+}
+
+// The off-screen bitmap holds what runs drew; the axes are drawn over it
+// when the window paints. A picture taken with overlays has them too, and
+// the window's bitmap stays without them.
+int CountPixels(HBITMAP bitmap, COLORREF color) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    int n = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) n += (GetPixel(dc, x, y) & 0xFFFFFF) == color;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return n;
+}
+
+TEST_F(Pictures, APictureWithOverlaysCarriesTheAxesTheBitmapLacks) {
+    static char axes[] = "0 0.5 1 0.5 0.5 0 0.5 1";  // a cross through the middle
+    const COLORREF green = RGB(0, 255, 0);
+    GraphWindowState *s = GraphStateOf(a);
+    GraphSurface *const surface = gGraphSurface;
+    gGraphSurface = GdiGraphSurface();
+    s->clientMaxX = kWidth - 1;
+    s->clientMaxY = kHeight - 1;
+    s->xMin = s->yMin = 0;
+    s->xMax = s->yMax = 1;
+    gCurrentGraph = s;
+    UpdateGraphMapping();
+    s->axesLocation = axes;
+    s->gridColor = green;
+    s->gridWidth = 1;
+    const std::vector<COLORREF> before = Pixels(a);
+    HBITMAP plain = CaptureGraphBitmap(a, false), overlaid = CaptureGraphBitmap(a, true);
+    s->axesLocation = nullptr;
+    gGraphSurface = surface;
+    ASSERT_TRUE(plain && overlaid);
+    EXPECT_EQ(CountPixels(plain, green), 0);
+    EXPECT_GE(CountPixels(overlaid, green), kWidth / 2 + kHeight / 2);
+    EXPECT_EQ(Pixels(a), before);
+    DeleteObject(plain);
+    DeleteObject(overlaid);
 }
 
 TEST_F(Pictures, XorPasteTwiceRestoresThePicture) {

@@ -15,12 +15,14 @@
 
 #include "code_libraries.h"
 #include "display_list.h"
+#include "graph_cursor.h"
 #include "graph_elements.h"
 #include "file_channels.h"
 #include "graph_pipeline.h"
 #include "graph_window_win32.h"
 #include "graphics_host.h"
 #include "install_win32.h"
+#include "mathlink.h"
 #include "plotter.h"
 #include "plotting.h"
 #include "problem_windows.h"
@@ -89,6 +91,20 @@ const Field kGraphWindowFields[] = {
 const Field kElementClipboardFields[] = {
     FIELD(ElementClipboardHooks, copy), FIELD(ElementClipboardHooks, paste),
 };
+const Field kCursorHostFields[] = {
+    FIELD(CursorHost, placeCaret), FIELD(CursorHost, setStatusPart), FIELD(CursorHost, refreshInitialValueRows),
+};
+const Field kMathLinkHostFields[] = {
+    FIELD(MathLinkHost, loadLibrary), FIELD(MathLinkHost, findProc), FIELD(MathLinkHost, freeLibrary),
+    FIELD(MathLinkHost, startCommand), FIELD(MathLinkHost, showWaitCursor), FIELD(MathLinkHost, restoreCursor),
+    FIELD(MathLinkHost, tickCount), FIELD(MathLinkHost, sleep),
+};
+const Field kElementDcFields[] = {
+    FIELD(ElementDcHooks, take), FIELD(ElementDcHooks, give),
+};
+const Field kElementEditFields[] = {
+    FIELD(ElementEditHooks, caretPoint), FIELD(ElementEditHooks, modeValue), FIELD(ElementEditHooks, clickAt),
+};
 const Field kUiLockFields[] = {
     FIELD(UiLockHooks, endPause), FIELD(UiLockHooks, updateCommandStates),
     FIELD(UiLockHooks, setToolbarButtonState), FIELD(UiLockHooks, refreshBrowsers),
@@ -141,6 +157,9 @@ protected:
         gGraphWindowHooks = GraphWindowHooks{};
         gGraphSurface = nullptr, gProblemWindowHost = nullptr, gTextWindowControl = nullptr;
         gRefreshCommandStates = nullptr;
+        cursor = gCursorHost, mathLink = gMathLinkHost, elementDc = gElementDcHooks, elementEdit = gElementEditHooks;
+        gCursorHost = CursorHost{}, gMathLinkHost = MathLinkHost{}, gElementDcHooks = ElementDcHooks{};
+        gElementEditHooks = ElementEditHooks{};
     }
     void TearDown() override {
         gRunHost = run, gPlotHost = plot, gDisplayReplayHooks = replay, gGraphicsHost = graphics;
@@ -149,6 +168,7 @@ protected:
         gRefreshCommandStates = commands;
         gElementClipboard = clipboard, gElementDialogCommand = elementDialogs;
         gCodeLibraryMenuHook = codeLibraryMenu;
+        gCursorHost = cursor, gMathLinkHost = mathLink, gElementDcHooks = elementDc, gElementEditHooks = elementEdit;
     }
     RunHost run;
     PlotHost plot;
@@ -164,6 +184,10 @@ protected:
     ElementClipboardHooks clipboard;
     void (*elementDialogs)(HWND, int);
     void (*codeLibraryMenu)(const char *, const char *);
+    CursorHost cursor;
+    MathLinkHost mathLink;
+    ElementDcHooks elementDc;
+    ElementEditHooks elementEdit;
 };
 
 TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
@@ -183,6 +207,10 @@ TEST_F(SeamTest, InstallWin32PlatformSetsEveryEntryNotMarkedOptional) {
     CheckRecord("ElementClipboardHooks", gElementClipboard, kElementClipboardFields, &faults);
     CheckPointer("gElementDialogCommand", gElementDialogCommand != nullptr, &faults);
     CheckPointer("gCodeLibraryMenuHook", gCodeLibraryMenuHook != nullptr, &faults);
+    CheckRecord("CursorHost", gCursorHost, kCursorHostFields, &faults);
+    CheckRecord("MathLinkHost", gMathLinkHost, kMathLinkHostFields, &faults);
+    CheckRecord("ElementDcHooks", gElementDcHooks, kElementDcFields, &faults);
+    CheckRecord("ElementEditHooks", gElementEditHooks, kElementEditFields, &faults);
     EXPECT_EQ(faults, "");
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "command_state.h"  // CommandOfChoice
 #include "memory.h"
 #include "platform.h"
 #include "string_table.h"
@@ -19,8 +20,8 @@ int PlatformMessageBox(const char *text, const char *caption, unsigned style, in
 
 void PlatformPumpMessages() { ++gRecorder.pumps; }
 
-void PlatformSetCommandState(int command, bool enabled) {
-    gRecorder.commandStates.emplace_back(command, enabled);
+void PlatformSetChoiceState(RunChoice choice, bool enabled) {
+    gRecorder.commandStates.emplace_back(CommandOfChoice(choice), enabled);
 }
 
 int PlatformLoadString(int id, char *buffer, int size) {

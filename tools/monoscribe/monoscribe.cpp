@@ -1,4 +1,5 @@
 #include "monoscribe.h"
+#include "monoscribe_ids.h"
 
 #include <cctype>
 #include <cstdio>
@@ -149,11 +150,11 @@ void BeginBatch() {
     s.hasErrors = false;
     if (s.dialog) {
         MonoscribeOptions &o = s.options;
-        o.direction = IsDlgButtonChecked(s.dialog, 102) == BST_CHECKED ? EPS_TO_MONO : EPS_TO_COLOR;
-        o.backup = IsDlgButtonChecked(s.dialog, 111) == BST_CHECKED;
-        o.keepTime = IsDlgButtonChecked(s.dialog, 112) == BST_CHECKED;
-        o.scan = IsDlgButtonChecked(s.dialog, 121) == BST_CHECKED;
-        GetDlgItemTextA(s.dialog, 132, o.subFolder, sizeof o.subFolder);
+        o.direction = IsDlgButtonChecked(s.dialog, IDC_TO_MONO) == BST_CHECKED ? EPS_TO_MONO : EPS_TO_COLOR;
+        o.backup = IsDlgButtonChecked(s.dialog, IDC_BACKUP) == BST_CHECKED;
+        o.keepTime = IsDlgButtonChecked(s.dialog, IDC_KEEP_TIME) == BST_CHECKED;
+        o.scan = IsDlgButtonChecked(s.dialog, IDC_INCLUDED) == BST_CHECKED;
+        GetDlgItemTextA(s.dialog, IDC_SUB_FOLDER, o.subFolder, sizeof o.subFolder);
         o.subFolderTooLong = false;
         if (o.subFolder[0]) o.backup = false;
     }
