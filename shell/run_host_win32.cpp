@@ -72,6 +72,18 @@ int PumpOne() {
 
 void Wait() { WaitMessage(); }
 
+// Looking at the queue costs a round trip to the server and the window
+// system; every few milliseconds is soon enough for Esc and the mouse.
+constexpr DWORD kPumpIntervalMs = 10;
+DWORD gLastPumpTick;
+
+int MessagesDue() {
+    const DWORD now = GetTickCount();
+    if (now - gLastPumpTick < kPumpIntervalMs) return 0;
+    gLastPumpTick = now;
+    return 1;
+}
+
 // Direct children of the client only (not their controls); the next one is
 // taken before the procedure runs, which may not pump but may hide.
 void ForEachChild(RunChildProc proc, int arg) {
@@ -114,6 +126,7 @@ void InstallWin32RunHost(HACCEL *accelerators, HWND *editorControls) {
     gRunHost.killPauseTimer = KillPauseTimer;
     gRunHost.pumpOne = PumpOne;
     gRunHost.waitMessage = Wait;
+    gRunHost.messagesDue = MessagesDue;
     gRunHost.forEachChild = ForEachChild;
     gRunHost.childKind = ChildKind;
     gRunHost.postExit = PostExit;
