@@ -17,9 +17,10 @@
 // PumpMessagesCheckEscape. Entries that belong to other parts of the shell
 // (interface lock, compiling, status line and the batches of a run's
 // output, text windows' per-point procedures, plotter output) are left as
-// they are: their owners install them (lockUi = LockUiForRun, unlockUi =
-// UnlockUiAfterRun, compileProblem = CompileProblem; and the lock's own
-// endPause hook is EndPause).
+// they are: their owners install them (lockUi = LockUiForRun, after which
+// the walk takes the children once per run; unlockUi = UnlockUiAfterRun,
+// compileProblem = CompileProblem; and the lock's own endPause hook is
+// EndPause).
 void InstallWin32RunHost(HACCEL *accelerators, HWND *editorControls);
 
 // Window class of the text children the run serves (graph children:
