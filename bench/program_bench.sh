@@ -93,5 +93,5 @@ echo "Vantorel.exe /x under Wine, wall seconds, best and median of $rounds round
 printf '%-44s %8s %8s %16s\n' "problem" "best" "median" "best - start-up"
 for i in "${!names[@]}"; do
     read -r best median <<<"$(stats ${times[${names[$i]}]})"
-    printf '%-44s %8s %8s %16s\n' "${labels[$i]}" "$best" "$median" "$(echo "$best - $base" | bc)"
+    printf '%-44s %8s %8s %16.2f\n' "${labels[$i]}" "$best" "$median" "$(echo "$best - $base" | bc)"
 done
