@@ -74,16 +74,16 @@ struct RunHost {
     // dispatches it. waitMessage blocks until a message arrives.
     int (*pumpOne)();  // RunPumpResult
     void (*waitMessage)();
-    // Optional; null: always. Whether the pump should look at the queue
-    // now: looking costs a round trip to the window system, so the host
-    // may look only every few milliseconds. A pause always looks.
+    // Whether the pump should look at the queue now: looking costs a round
+    // trip to the window system, so the host may look only every few
+    // milliseconds. A pause always looks; null: the pump always looks.
     int (*messagesDue)();
 
-    // ---- Optional. Controls show what the windows and the status line
-    // were given in batches: the host keeps the rows and the status text
-    // and shows them when its clock says so (final = 0, called at every
-    // pump) and at once with final = 1 (before a pause waits, at the end of
-    // every run). Null: everything is shown as it comes.
+    // ---- Controls show what the windows and the status line were given in
+    // batches: the host keeps the rows and the status text and shows them
+    // when its clock says so (final = 0, called at every pump) and at once
+    // with final = 1 (before a pause waits, at the end of every run). Null:
+    // nothing to show, everything was shown as it came.
     void (*flushRunOutput)(int final);
 
     // ---- Status line of the frame (during a run shown with the batches of

@@ -2129,7 +2129,9 @@ TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
     HWND graph = ChildOfClass(frame, "VR_Graph");
     ASSERT_NE(graph, nullptr);
     // The run has listed its last line and ended: new windows are allowed.
-    HWND listing = FindWindowExA(ChildOfClass(frame, "VR_Text"), nullptr, "RICHEDIT", nullptr);
+    HWND listing = nullptr;
+    for (int i = 0; i < 600 && !listing; ++i, Sleep(100))
+        if (HWND text = ChildOfClass(frame, "VR_Text")) listing = FindWindowExA(text, nullptr, "RICHEDIT", nullptr);
     ASSERT_NE(listing, nullptr);
     auto lines = [&] {
         const std::string t = Text(listing);
