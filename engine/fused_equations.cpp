@@ -111,8 +111,27 @@ struct FusedForm {
     const PcodeProgram *firstCode = nullptr;
     unsigned generation = 0;
     bool built = false;
+    // Only cells, constants and arithmetic: nothing but the operands reads
+    // the variables, so they may be read from elsewhere (EvaluateEquationsReading).
+    bool pure = false;
+    const double *builtVariables = nullptr;  // gVariables when it was built
+    const double *variables = nullptr;       // what its operands read as the variables now
 };
 FusedForm gForm;
+
+// Operands that read a variable: instruction words outside the equations
+// that stand by for a run of columns, and the runs' sources.
+struct VariableWord {
+    size_t word;
+    int index;
+};
+std::vector<VariableWord> gVariableWords;
+struct VariableSource {
+    size_t run, op;
+    bool b;
+    int index;
+};
+std::vector<VariableSource> gVariableSources;
 
 // One P-code operation of an equation, decoded.
 struct Step {
@@ -256,11 +275,13 @@ struct Emitter {
     std::vector<FusedInstruction> code;
     std::vector<int> ops;         // per instruction: its FusedOp
     std::vector<int> constantOf;  // per instruction: pool index, or -1
+    std::vector<unsigned char> isCell;  // per instruction: its word is a problem cell
 
     void Add(int op, const Operand &o) {
         FusedInstruction i{};
         i.a.cell = o.cell;
         Push(op, i, o.constant);
+        isCell.back() = o.constant < 0 && o.cell;
     }
     void AddFunction(int op, const void *f) {
         FusedInstruction i{};
@@ -277,6 +298,7 @@ struct Emitter {
         code.push_back(i);
         ops.push_back(op);
         constantOf.push_back(constant);
+        isCell.push_back(0);
     }
 };
 
@@ -698,6 +720,27 @@ void Release() {
     std::free(gForm.code);
     gForm = FusedForm{};
     gRuns.clear();
+    gVariableWords.clear();
+    gVariableSources.clear();
+}
+
+// Points the operands that read variables at variables[0 .. n-1].
+void ReadVariablesFrom(const double *variables) {
+    if (gForm.variables == variables) return;
+    for (const VariableWord &w : gVariableWords) gForm.code[w.word].a.cell = variables + w.index;
+    for (const VariableSource &v : gVariableSources) {
+        ColumnOp &op = gRuns[v.run].ops[v.op];
+        (v.b ? op.b : op.a).base = variables + v.index;
+    }
+    gForm.variables = variables;
+}
+
+// The index of the variable that cell is, or -1.
+int VariableIndexOf(const double *cell) {
+    const uintptr_t c = reinterpret_cast<uintptr_t>(cell), v = reinterpret_cast<uintptr_t>(gForm.builtVariables);
+    if (!gForm.builtVariables || c < v || (c - v) % sizeof(double) != 0) return -1;
+    const uintptr_t index = (c - v) / sizeof(double);
+    return index < gDimension ? static_cast<int>(index) : -1;
 }
 
 }  // namespace
@@ -706,19 +749,21 @@ void Release() {
 // one function: a call less on every evaluation. When the stack has not the
 // room the fused equations need, the P-code runs (RunPcode then raises
 // where it would). Called with a null code, it only hands out its labels.
-void EvaluateEquations(PcodeProgram *const *code, int count, double *out, int mayRebuild) {
+int EvaluateEquations(PcodeProgram *const *code, int count, double *out, int mayRebuild, const double *variables) {
 #define VR_FUSED_LABEL(name) &&L##name,
     static const void *const kLabels[] = {VR_FUSED_OPS(VR_FUSED_LABEL)};
 #undef VR_FUSED_LABEL
     if (!code) {
         gLabels = kLabels;
-        return;
+        return variables ? 0 : 1;
     }
     if (!(gForm.built && gForm.generation == gPcodeGeneration && gForm.source == code && gForm.count == count &&
           gForm.firstCode == code[0]) &&
         !(mayRebuild && BuildFusedEquations(code, count)))
         goto interpret;
     if (gForm.maxDepth > gValueStack.limit - gValueStack.top) goto interpret;
+    if (variables && !gForm.pure) return 0;
+    ReadVariablesFrom(variables ? variables : gForm.builtVariables);
     {
     double *const entry = gValueStack.top;
     double *sp = entry;
@@ -889,14 +934,21 @@ LPcode:
     NEXT;
 LColumns:
     gEvalError = 0;
-    ip += RunColumns(gRuns[static_cast<size_t>(ip->a.index)], out) ? ip[1].a.index : 2;
+    if (RunColumns(gRuns[static_cast<size_t>(ip->a.index)], out)) ip += ip[1].a.index;
+    else if (variables) {
+        // The equations standby read the variables themselves.
+        gValueStack.top = entry;
+        return 0;
+    } else ip += 2;
     NEXT;
 LStop:
     gValueStack.top = entry;
-    return;
+    return 1;
     }
 interpret:
+    if (variables) return 0;
     for (int i = 0; i < count; ++i) out[i] = code[i] ? RunPcode(code[i]) : 0;
+    return 1;
 #undef NEXT
 #undef BINARY
 #undef MEM
@@ -987,6 +1039,29 @@ int BuildFusedEquations(PcodeProgram *const *code, int count) {
             for (ColumnOp &op : run.ops)
                 for (ColumnSource *src : {&op.a, &op.b})
                     if (src->constant >= 0) src->base = gForm.constants + src->constant;
+        gForm.builtVariables = gVariables;
+        gForm.variables = gVariables;
+        gForm.pure = true;
+        for (size_t k = 0; k < e.code.size(); ++k) {
+            const int op = e.ops[k];
+            if (op == kFPcode || (op >= kFCall0 && op <= kFCalculatorResult)) gForm.pure = false;
+        }
+        std::vector<unsigned char> standby(e.code.size());
+        for (size_t k = 0; k < e.code.size(); ++k)
+            if (e.ops[k] == kFColumns)
+                for (size_t j = k + 2; j < k + static_cast<size_t>(e.code[k + 1].a.index); ++j) standby[j] = 1;
+        for (size_t k = 0; k < e.code.size(); ++k) {
+            const int index = e.isCell[k] && !standby[k] ? VariableIndexOf(e.code[k].a.cell) : -1;
+            if (index >= 0) gVariableWords.push_back({k, index});
+        }
+        for (size_t r = 0; r < gRuns.size(); ++r)
+            for (size_t o = 0; o < gRuns[r].ops.size(); ++o)
+                for (bool b : {false, true}) {
+                    const ColumnSource &src = b ? gRuns[r].ops[o].b : gRuns[r].ops[o].a;
+                    if (src.kind != ColumnSource::kRing && src.kind != ColumnSource::kBroadcast) continue;
+                    const int index = src.constant < 0 ? VariableIndexOf(src.base) : -1;
+                    if (index >= 0) gVariableSources.push_back({r, o, b, index});
+                }
         gForm.count = count;
         gForm.maxDepth = maxDepth;
         gForm.source = code;

@@ -22,8 +22,16 @@ void FreeFusedEquations();
 // when it is current for code and count. mayRebuild 0: a stale form is not
 // rebuilt (the caller may be nested inside an evaluation of the form) and
 // the P-code runs. A null code only hands the loop's labels to the form's
-// builder.
-void EvaluateEquations(PcodeProgram *const *code, int count, double *out, int mayRebuild);
+// builder. Returns 1.
+//
+// With variables: the same as if the variables (gVariables) held
+// variables[0 .. count-1], which are read in their place and left as they
+// are. Only a form whose equations read nothing but cells and constants
+// can (no built-in, plug-in or P-code of its own could look at the
+// variables); 0 (out undefined, nothing else changed) when the form cannot
+// do it, and the caller copies. variables must not overlap out.
+int EvaluateEquations(PcodeProgram *const *code, int count, double *out, int mayRebuild,
+                      const double *variables = nullptr);
 
 // For tests: whether equation index of the current form runs fused (1) or
 // through RunPcode (0); -1 when there is no form or no such equation.

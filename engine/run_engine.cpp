@@ -104,6 +104,10 @@ void TextWindowFilesProc(void *window, int close) {
     if (gRunHost.textWindowFiles) gRunHost.textWindowFiles(window, close);
 }
 
+void FlushRunOutput(int final) {
+    if (gRunHost.flushRunOutput) gRunHost.flushRunOutput(final);
+}
+
 void SetStatusText(const char *text) {
     if (gRunHost.setStatusText) gRunHost.setStatusText(text);
 }
@@ -436,6 +440,7 @@ void StartSolving() {
     SetRunPriority(0);
     ForEachChild(TextWindowFilesProc, 1);
     EndPause();
+    FlushRunOutput(1);
     if (gRunHost.unlockUi) gRunHost.unlockUi();
     gRunState.stopRequested = 1;
     gRunState.canContinue = 1;
@@ -605,6 +610,8 @@ void DispatchPointProc(void *window, int first) {
 }
 
 int PumpRunMessages() {
+    FlushRunOutput(0);
+    if (!gRunState.pauseArmed && gRunHost.messagesDue && !gRunHost.messagesDue()) return 0;
     for (;;) {
         const int r = gRunHost.pumpOne ? gRunHost.pumpOne() : kPumpEmpty;
         if (r == kPumpQuit) {
@@ -615,6 +622,8 @@ int PumpRunMessages() {
         // Nothing could end a pause without a message source.
         if (gRunState.pauseArmed && !gRunState.stopRequested && !gRunState.trajectoryAborted &&
             gRunHost.pumpOne && gRunHost.waitMessage) {
+            // The rows and texts up to the pause are shown while it waits.
+            FlushRunOutput(1);
             gRunHost.waitMessage();
             continue;
         }

@@ -69,7 +69,8 @@ void DispatchPointProc(void *window, int first);
 
 // The pump of a run: 1 when a quit message arrived (the run stops). While a
 // pause is armed it waits for messages until the pause ends or a stop or
-// abort arrives.
+// abort arrives. It lets the host show the output collected so far, and
+// looks at the queue only when the host says it is due.
 int PumpRunMessages();
 
 // Pauses: "Pause" > 0 tenths of a second, < 0 until a key, 0 with pacing

@@ -74,8 +74,20 @@ struct RunHost {
     // dispatches it. waitMessage blocks until a message arrives.
     int (*pumpOne)();  // RunPumpResult
     void (*waitMessage)();
+    // Whether the pump should look at the queue now: looking costs a round
+    // trip to the window system, so the host may look only every few
+    // milliseconds. A pause always looks; null: the pump always looks.
+    int (*messagesDue)();
 
-    // ---- Status line of the frame (refreshed at once).
+    // ---- Controls show what the windows and the status line were given in
+    // batches: the host keeps the rows and the status text and shows them
+    // when its clock says so (final = 0, called at every pump) and at once
+    // with final = 1 (before a pause waits, at the end of every run). Null:
+    // nothing to show, everything was shown as it came.
+    void (*flushRunOutput)(int final);
+
+    // ---- Status line of the frame (during a run shown with the batches of
+    // flushRunOutput; getStatusText answers the latest text).
     void (*setStatusText)(const char *text);
     void (*getStatusText)(char *buffer, int size);
 

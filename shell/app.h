@@ -105,6 +105,9 @@ LRESULT CALLBACK TextWndProc(HWND, UINT, WPARAM, LPARAM);
 void InstallTextWindows();
 void ShowTextCaretPosition(HWND window);
 void EraseTextWindow(HWND window);
+// During a run the rows of the text windows wait in batches; this shows
+// them (the run host's flushRunOutput).
+void FlushTextWindowRows();
 // The record of a text window; null for any other window.
 struct TextWindowState;
 TextWindowState *TextStateOf(HWND window);

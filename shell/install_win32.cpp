@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "app.h"
 #include "browsers_win32.h"
 #include "code_libraries.h"
@@ -26,15 +28,62 @@
 
 namespace {
 
-void SetStatusLine(const char *text) {
+// ---- What a run shows reaches the controls in batches: a change of the
+// status bar or of a rich-edit control costs a repaint, a round trip to the
+// window system, which would take far longer than the run's own work.
+// During a run the newest status text waits for the next batch.
+char gPendingStatus[1024];
+bool gStatusPending;
+
+void ShowStatusLine(const char *text) {
     if (gStatusBar) SendMessageA(gStatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void SetStatusLine(const char *text) {
+    if (gRunning && std::strlen(text) < sizeof gPendingStatus) {
+        std::memcpy(gPendingStatus, text, std::strlen(text) + 1);
+        gStatusPending = true;
+        return;
+    }
+    gStatusPending = false;
+    ShowStatusLine(text);
 }
 
 void GetStatusLine(char *buffer, int size) {
     if (size <= 0) return;
     buffer[0] = 0;
+    if (gStatusPending) {
+        if (std::strlen(gPendingStatus) < static_cast<size_t>(size)) std::strcpy(buffer, gPendingStatus);
+        return;
+    }
     if (gStatusBar && LOWORD(SendMessageA(gStatusBar, SB_GETTEXTLENGTHA, 0, 0)) < size)
         SendMessageA(gStatusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer));
+}
+
+// A batch is due kBatchIntervalMs after the previous one ended, or twice
+// as long as that one took when it took longer: at most twenty a second,
+// and never more than a third of the run's time however slow the controls
+// are (a rich-edit append repaints the control).
+constexpr DWORD kBatchIntervalMs = 50;
+DWORD gNextBatchTick;
+
+void FlushRunOutput(int final) {
+    const DWORD start = GetTickCount();
+    if (!final && static_cast<int>(gNextBatchTick - start) > 0) return;
+    if (gStatusPending) {
+        gStatusPending = false;
+        ShowStatusLine(gPendingStatus);
+    }
+    FlushTextWindowRows();
+    const DWORD end = GetTickCount();
+    const DWORD wait = 2 * (end - start);
+    gNextBatchTick = end + (wait > kBatchIntervalMs ? wait : kBatchIntervalMs);
+}
+
+// Whatever a run left waiting is shown when it ends.
+void UnlockAfterRun() {
+    FlushRunOutput(1);
+    UnlockUiAfterRun();
 }
 
 void SetGraphCaret(HWND graph, int visible) {
@@ -83,6 +132,8 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
 
     gRunHost.setStatusText = SetStatusLine;
     gRunHost.getStatusText = GetStatusLine;
+    gRunHost.flushRunOutput = FlushRunOutput;
+    gRunHost.unlockUi = UnlockAfterRun;
     gRunHost.elementActionInProgress = ElementActionRunning;
     gRunHost.beginPlotterOutput = BeginPlotterOutput;
     gRunHost.endPlotterOutput = EndPlotterOutput;

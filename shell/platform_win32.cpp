@@ -4,8 +4,11 @@
 #include "command_state.h"  // CommandOfChoice
 #include "msgbox_win32.h"
 #include "platform.h"
+#include "run_host.h"
 
 int PlatformMessageBox(const char *text, const char *caption, unsigned style, int helpId) {
+    // A box in a run shows over everything the run gave the windows so far.
+    if (gRunHost.flushRunOutput) gRunHost.flushRunOutput(1);
     return ShowWin32MessageBox(text, caption, style, helpId);
 }
 

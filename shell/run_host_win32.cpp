@@ -1,6 +1,7 @@
 #include "run_host_win32.h"
 
 #include <cstring>
+#include <vector>
 
 #include "compile_problem.h"
 #include "display_list.h"
@@ -72,15 +73,55 @@ int PumpOne() {
 
 void Wait() { WaitMessage(); }
 
+// Looking at the queue costs a round trip to the server and the window
+// system; every few milliseconds is soon enough for Esc and the mouse.
+constexpr DWORD kPumpIntervalMs = 10;
+DWORD gLastPumpTick;
+
+int MessagesDue() {
+    const DWORD now = GetTickCount();
+    if (now - gLastPumpTick < kPumpIntervalMs) return 0;
+    gLastPumpTick = now;
+    return 1;
+}
+
 // Direct children of the client only (not their controls); the next one is
 // taken before the procedure runs, which may not pump but may hide.
-void ForEachChild(RunChildProc proc, int arg) {
-    if (!gMdiClient) return;
+void WalkChildren(RunChildProc proc, int arg) {
     for (HWND child = GetWindow(gMdiClient, GW_CHILD); child;) {
         HWND next = GetWindow(child, GW_HWNDNEXT);
         proc(child, arg);
         child = next;
     }
+}
+
+// During a run the children are walked in their order at its start: asking
+// the window system for each next one costs a round trip per child and
+// point. The set cannot change meanwhile (the lock refuses new windows and
+// closing), but a child that went anyway is passed over.
+std::vector<HWND> gRunChildren;
+bool gRunChildrenKnown;
+
+void ForEachChild(RunChildProc proc, int arg) {
+    if (!gMdiClient) return;
+    if (!gRunning) {
+        gRunChildrenKnown = false;
+        WalkChildren(proc, arg);
+        return;
+    }
+    if (!gRunChildrenKnown) {
+        gRunChildren.clear();
+        for (HWND child = GetWindow(gMdiClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            gRunChildren.push_back(child);
+        gRunChildrenKnown = true;
+    }
+    for (size_t i = 0; i < gRunChildren.size(); ++i)
+        if (IsWindow(gRunChildren[i])) proc(gRunChildren[i], arg);
+}
+
+void LockForRun() {
+    gRunChildrenKnown = false;
+    LockUiForRun();
 }
 
 int ChildKind(void *window) {
@@ -100,7 +141,7 @@ void PostExit() {
 void InstallWin32RunHost(HACCEL *accelerators, HWND *editorControls) {
     gAccelerators = accelerators;
     gEditorControls = editorControls;
-    gRunHost.lockUi = LockUiForRun;
+    gRunHost.lockUi = LockForRun;
     gRunHost.unlockUi = UnlockUiAfterRun;
     gRunHost.compileProblem = CompileProblem;
     gUiLockHooks.endPause = EndPause;
@@ -114,6 +155,7 @@ void InstallWin32RunHost(HACCEL *accelerators, HWND *editorControls) {
     gRunHost.killPauseTimer = KillPauseTimer;
     gRunHost.pumpOne = PumpOne;
     gRunHost.waitMessage = Wait;
+    gRunHost.messagesDue = MessagesDue;
     gRunHost.forEachChild = ForEachChild;
     gRunHost.childKind = ChildKind;
     gRunHost.postExit = PostExit;

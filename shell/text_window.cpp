@@ -6,8 +6,11 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app.h"
 #include "find_replace.h"
@@ -46,25 +49,179 @@ HWND ControlOf(HWND window) {
     return s ? ToHwnd(s->control) : nullptr;
 }
 
+// What the control itself does with the output's requests.
+void SelectAndReplace(HWND c, LRESULT from, LRESULT to, const char *text) {
+    SendMessageA(c, EM_SETSEL, from, to);
+    SendMessageA(c, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+}
+
+int ControlLineCount(HWND c) { return static_cast<int>(SendMessageA(c, EM_GETLINECOUNT, 0, 0)); }
+
+void DeleteControlLinesBefore(HWND c, int line) {
+    const LRESULT end = line >= ControlLineCount(c) ? GetWindowTextLengthA(c) : SendMessageA(c, EM_LINEINDEX, line, 0);
+    if (end > 0) SelectAndReplace(c, 0, end, "");
+}
+
+void AppendToControl(HWND c, const char *text) {
+    const int length = GetWindowTextLengthA(c);
+    SelectAndReplace(c, length, length, text);
+    if (!IsIconic(GetParent(c))) SendMessageA(c, EM_SCROLLCARET, 0, 0);
+}
+
+// ---- During a run the rows wait in a batch per control and reach it
+// together (FlushTextWindowRows): each change of the control costs it a
+// repaint and a scroll, a round trip to the window system. The batch answers
+// the output's questions about lines and length as the control would after
+// every single row, so the control ends with the same text. Only "\r\n"
+// breaks lines in a batch; a text with any other CR or LF goes to the
+// control at once, behind the batch.
+struct RowBatch {
+    HWND control = nullptr;
+    std::string text;         // to go at the end of the control
+    int breaks = 0;           // line breaks in text
+    bool clearAll = false;    // the control's own text goes first
+    int dropLines = 0;        // else its first lines that go
+    bool linesKnown = false;  // controlLines is read
+    int controlLines = 1;     // lines the control keeps (1 when it keeps nothing)
+};
+std::vector<RowBatch> gRowBatches;
+
+RowBatch *BatchOf(HWND control) {
+    for (RowBatch &b : gRowBatches)
+        if (b.control == control) return &b;
+    gRowBatches.emplace_back();
+    gRowBatches.back().control = control;
+    return &gRowBatches.back();
+}
+
+bool BatchPending(const RowBatch &b) { return !b.text.empty() || b.clearAll || b.dropLines > 0; }
+
+void ResetBatch(RowBatch &b) {
+    b.text.clear();  // keeps its room for the next batch
+    b.breaks = 0;
+    b.clearAll = false;
+    b.dropLines = 0;
+    b.linesKnown = false;
+    b.controlLines = 1;
+}
+
+void FlushBatch(RowBatch &b) {
+    if (!BatchPending(b)) {
+        b.linesKnown = false;
+        return;
+    }
+    HWND c = b.control;
+    if (b.clearAll) DeleteControlLinesBefore(c, ControlLineCount(c));
+    else if (b.dropLines > 0) DeleteControlLinesBefore(c, b.dropLines);
+    if (!b.text.empty()) AppendToControl(c, b.text.c_str());
+    ResetBatch(b);
+}
+
+void FlushBatchOf(HWND control) {
+    for (RowBatch &b : gRowBatches)
+        if (b.control == control) FlushBatch(b);
+}
+
+void ForgetBatchOf(HWND control) {
+    for (size_t i = 0; i < gRowBatches.size(); ++i)
+        if (gRowBatches[i].control == control) {
+            gRowBatches.erase(gRowBatches.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+}
+
+void EnsureLines(RowBatch &b) {
+    if (b.linesKnown) return;
+    b.controlLines = b.clearAll ? 1 : ControlLineCount(b.control) - b.dropLines;
+    b.linesKnown = true;
+}
+
+bool OnlyPairedBreaks(const char *text) {
+    for (const char *p = text; *p; ++p) {
+        if (*p == '\r' && p[1] == '\n') ++p;
+        else if (*p == '\r' || *p == '\n') return false;
+    }
+    return true;
+}
+
+int CountBreaks(const char *text) {
+    int n = 0;
+    for (const char *p = std::strstr(text, "\r\n"); p; p = std::strstr(p + 2, "\r\n")) ++n;
+    return n;
+}
+
+// The lines before line `line` of what the control and the batch hold.
+void DeleteBatchLinesBefore(RowBatch &b, int line) {
+    EnsureLines(b);
+    if (line <= 0) return;
+    if (line >= b.controlLines + b.breaks) {
+        ResetBatch(b);
+        b.clearAll = true;
+        b.linesKnown = true;
+        return;
+    }
+    if (line < b.controlLines) {
+        b.dropLines += line;
+        b.controlLines -= line;
+        return;
+    }
+    // The line starts in the batch, after its (line - controlLines + 1)-th break.
+    size_t at = 0;
+    for (int k = line - b.controlLines + 1; k > 0; --k) at = b.text.find("\r\n", at) + 2;
+    b.text.erase(0, at);
+    b.breaks -= line - b.controlLines + 1;
+    b.clearAll = true;
+    b.dropLines = 0;
+    b.controlLines = 1;
+}
+
+int BatchTextLength(RowBatch &b) {
+    int length = static_cast<int>(b.text.size());
+    if (b.clearAll) return length;
+    length += GetWindowTextLengthA(b.control);
+    if (b.dropLines > 0) length -= static_cast<int>(SendMessageA(b.control, EM_LINEINDEX, b.dropLines, 0));
+    return length;
+}
+
 class RichEditControl : public TextWindowControl {
 public:
     int LineCount(WindowId control) override {
-        return static_cast<int>(SendMessageA(ToHwnd(control), EM_GETLINECOUNT, 0, 0));
+        HWND c = ToHwnd(control);
+        if (!gRunning) {
+            FlushBatchOf(c);
+            return ControlLineCount(c);
+        }
+        RowBatch *b = BatchOf(c);
+        EnsureLines(*b);
+        return b->controlLines + b->breaks;
     }
-    int TextLength(WindowId control) override { return GetWindowTextLengthA(ToHwnd(control)); }
+    int TextLength(WindowId control) override {
+        HWND c = ToHwnd(control);
+        if (!gRunning) {
+            FlushBatchOf(c);
+            return GetWindowTextLengthA(c);
+        }
+        return BatchTextLength(*BatchOf(c));
+    }
     void DeleteLinesBefore(WindowId control, int line) override {
         HWND c = ToHwnd(control);
-        LRESULT end = line >= LineCount(control) ? GetWindowTextLengthA(c) : SendMessageA(c, EM_LINEINDEX, line, 0);
-        if (end <= 0) return;
-        SendMessageA(c, EM_SETSEL, 0, end);
-        SendMessageA(c, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+        if (!gRunning) {
+            FlushBatchOf(c);
+            DeleteControlLinesBefore(c, line);
+            return;
+        }
+        DeleteBatchLinesBefore(*BatchOf(c), line);
     }
     void AppendText(WindowId control, const char *text) override {
         HWND c = ToHwnd(control);
-        const int length = GetWindowTextLengthA(c);
-        SendMessageA(c, EM_SETSEL, length, length);
-        SendMessageA(c, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
-        if (!IsIconic(GetParent(c))) SendMessageA(c, EM_SCROLLCARET, 0, 0);
+        if (!gRunning || !OnlyPairedBreaks(text)) {
+            FlushBatchOf(c);
+            AppendToControl(c, text);
+            return;
+        }
+        RowBatch *b = BatchOf(c);
+        b->text += text;
+        b->breaks += CountBreaks(text);
     }
 };
 
@@ -118,7 +275,10 @@ bool CreateControl(HWND window, TextWindowState *s) {
 }
 
 void DropRecord(HWND window, TextWindowState *s) {
-    if (HWND control = ToHwnd(s->control)) DestroyWindow(control);
+    if (HWND control = ToHwnd(s->control)) {
+        ForgetBatchOf(control);
+        DestroyWindow(control);
+    }
     if (gCurrentText == s) gCurrentText = nullptr;
     FreeTextWindowState(s);
     FreeAndNull(s);
@@ -153,6 +313,7 @@ void OnDestroy(HWND window) {
 }
 
 void OnEditCommand(HWND control, int id) {
+    FlushBatchOf(control);
     switch (id) {
     case IDM_EDIT_UNDO: SendMessageA(control, EM_UNDO, 0, 0); break;
     case IDM_EDIT_CUT: SendMessageA(control, WM_CUT, 0, 0); break;
@@ -188,6 +349,13 @@ void ShowContextMenu(HWND control, LPARAM lParam) {
 }  // namespace
 
 LRESULT CALLBACK TextEditWndProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    // What the user does to the text comes after the rows given before it.
+    switch (message) {
+    case WM_KEYDOWN: case WM_CHAR: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN:
+    case WM_CUT: case WM_PASTE: case WM_CLEAR: case WM_UNDO:
+        FlushBatchOf(control);
+        break;
+    }
     switch (message) {
     case WM_SETFOCUS: {
         LRESULT r = CallWindowProcA(gPreviousEditProc, control, message, wParam, lParam);
@@ -250,6 +418,7 @@ void ShowTextCaretPosition(HWND window) {
 
 void EraseTextWindow(HWND window) {
     if (HWND control = ControlOf(window)) {
+        ForgetBatchOf(control);
         SendMessageA(control, EM_SETSEL, 0, -1);
         SendMessageA(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
     }
@@ -306,6 +475,10 @@ bool RegisterTextWindowClass() {
     c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     c.lpszClassName = kTextWindowClass;
     return RegisterClassA(&c) != 0;
+}
+
+void FlushTextWindowRows() {
+    for (RowBatch &b : gRowBatches) FlushBatch(b);
 }
 
 void InstallTextWindows() {

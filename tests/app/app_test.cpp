@@ -245,6 +245,50 @@ std::string DecayProblem(double last, const std::string &outputFile, const char 
     return text;
 }
 
+// x' = 1 from x(0) = 0 to 0.75, a family of `members` trajectories (all the
+// same: t and x = t at 0, 0.25, 0.5, 0.75), the status line showing t and x
+// at every point, and four text windows of the two columns "%g " and "%g":
+// "All" (every row, the default Separator), "Seven" (Lines 7), "One"
+// (Lines 1) and "Captured" (no Separator, rows ending in a line break,
+// copied to the file `captured`).
+std::string FamilyProblem(int members, const std::string &captured) {
+    auto window = [](const char *title, const char *formats, const char *separator, int lines,
+                     const std::string &file) {
+        char text[2048];
+        std::snprintf(text, sizeof text,
+                      "[Text window]  = 0.5,0,0.5,0.5,0\r\nTitle          = %s\r\nExpressions    = 2\r\nt\r\nx\r\n"
+                      "Format strings:\r\n%s\r\nSeparator      = %s\r\nFrequency      = 1\r\nLines          = %d\r\n"
+                      "Capture        = %s\r\nOutput file    = %s\r\n;\r\n",
+                      title, formats, separator, lines, file.empty() ? "No" : "Yes", file.c_str());
+        return std::string(text);
+    };
+    char head[4096];
+    std::snprintf(head, sizeof head,
+                  "Version = 200\r\nIdentifier      = \r\n;\r\n[Type]\r\nSingle ODE      = No\r\n"
+                  "System of ODEs  = Yes\r\nMap             = No\r\nDimension/Order = 1\r\n"
+                  "Stack length    = 1000\r\nP-code length   = 10000\r\nHeaviside(0)    = 0.5\r\n;\r\n"
+                  "[Variables]\r\nIndependent variable      = t\r\nDependent variable(s)     = v\r\n"
+                  "Individual names:\r\nx\r\nIndependent variable(0)   = t0\r\nDependent variable(0)     = x0\r\n"
+                  "Individual names(0):\r\n\r\n\r\n\r\n;\r\n[Parameters]\r\nParameters                = 0\r\n"
+                  "Poincare/Bifurcation time = tp\r\nPhase-portrait x min      = 0\r\nPhase-portrait x name     = nx\r\n"
+                  "Phase-portrait x max      = 0\r\nPhase-portrait y min      = 1\r\nPhase-portrait y name     = ny\r\n"
+                  "Phase-portrait y max      = %d\r\n;\r\n[Equations]\r\nDefinitions:\r\n1\r\n"
+                  "Delay                     = 0\r\nDiscontinuities           = \r\n;\r\n[Initial values]\r\n"
+                  "Independent variable      = 0\r\nDependent variable(s):\r\n0\r\n0\r\n0\r\nInitial functions:\r\n\r\n"
+                  "Point                     = 0\r\nIterations                = 0\r\nError                     = 1e-08\r\n"
+                  "Boundary functions:\r\n\r\n;\r\n[Range]\r\nFirst value               = 0\r\n"
+                  "Last value                = 0.75\r\nInfinity                  = 10000000000\r\n"
+                  "Interpolate               = Yes\r\nStep                      = 0.25\r\n"
+                  "Retarded points           = 1\r\n;\r\n[Method]\r\n"
+                  "Tolerance                 = 1e-10\r\nh                         = 0.01\r\n"
+                  "h max.                    = 1\r\n;\r\n[Status line]\r\nFirst expression          = t\r\n"
+                  "Second expression         = x\r\nNumerical format          = t = %%g   x = %%g\r\n"
+                  "Frequency                 = 1\r\n;\r\n",
+                  members);
+    return head + window("All", "%g \r\n%g", "\\r\\n", 0, "") + window("Seven", "%g \r\n%g", "\\r\\n", 7, "") +
+           window("One", "%g \r\n%g", "\\r\\n", 1, "") + window("Captured", "%g \r\n%g\\r\\n", "", 0, captured);
+}
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -306,48 +350,14 @@ int InkPixels(HWND window) {
     return ink;
 }
 
-TEST_F(AppTest, ExitAfterRunDrawsAndListsTheLorenzAttractorAndEndsWithZero) {
-    Program p("/x \"" + Source("examples/lorenz.vr") + "\"");
-    ASSERT_TRUE(p.Started());
-    HWND frame = p.WaitFrame();
-    ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(p.WaitChildren(2));
-    ASSERT_TRUE(p.WaitRunning(true));
-    Sleep(8000);  // mid-run
-
-    EXPECT_NE(Text(frame).find("lorenz.vr"), std::string::npos) << Text(frame);
-    // Menus and status texts of another process, through the hooks and
-    // the status bar's own text.
-    EXPECT_NE(p.Hook(kTestHookMenuState, -2) & MF_GRAYED, 0);  // Edit is locked during the run
-    EXPECT_EQ(p.Hook(kTestHookMenuState, -1) & MF_GRAYED, 0);  // File is not
-    EXPECT_EQ(p.Hook(kTestHookMenuState, IDM_STOP) & MF_GRAYED, 0);
-    EXPECT_NE(p.Hook(kTestHookMenuState, IDM_START) & MF_GRAYED, 0);
-    HWND status = FindWindowExA(frame, nullptr, "msctls_statusbar32", nullptr);
-    ASSERT_NE(status, nullptr);
-    EXPECT_EQ(Text(status).substr(0, 4), "t = ") << Text(status);
-
-    HWND graph = ChildOfClass(frame, "VR_Graph");
-    HWND text = ChildOfClass(frame, "VR_Text");
-    ASSERT_NE(graph, nullptr);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(Text(graph), "Lorenz attractor");
-    EXPECT_EQ(Text(text), "Lorenz values");
-    EXPECT_GT(InkPixels(graph), 100);
-
-    // Every tenth point, four columns of "%10.4f", t going up by 0.1.
-    HWND control = FindWindowExA(text, nullptr, "RICHEDIT", nullptr);
-    ASSERT_NE(control, nullptr);
-    // Mid-run: twenty lines listed, however slow the machine.
-    std::string listed;
-    for (int i = 0; i < 600 && std::count(listed.begin(), listed.end(), '\n') < 20; ++i) {
-        Sleep(200);
-        listed = Text(control);
-    }
+// Rows of t, x, y, z, each "%10.4f" with a blank between: every tenth point,
+// t going up by 0.1.
+void ExpectLorenzRows(const std::string &listed, int count) {
     std::istringstream lines(listed);
     std::string row;
     double previous = -1;
     int rows = 0;
-    while (std::getline(lines, row) && rows < 20) {
+    while (std::getline(lines, row) && rows < count) {
         if (!row.empty() && row.back() == '\r') row.pop_back();
         double t, x, y, z;
         ASSERT_EQ(std::sscanf(row.c_str(), "%lf %lf %lf %lf", &t, &x, &y, &z), 4) << row;
@@ -358,9 +368,104 @@ TEST_F(AppTest, ExitAfterRunDrawsAndListsTheLorenzAttractorAndEndsWithZero) {
         previous = t;
         ++rows;
     }
-    EXPECT_EQ(rows, 20);
+    EXPECT_EQ(rows, count);
+}
 
+size_t LineCount(const std::string &text) { return std::count(text.begin(), text.end(), '\n') + (text.empty() ? 0 : 1); }
+
+TEST_F(AppTest, ExitAfterRunDrawsAndListsTheLorenzAttractorAndEndsWithZero) {
+    Program p("/x \"" + Source("examples/lorenz.vr") + "\"");
+    ASSERT_TRUE(p.Started());
+    HWND frame = p.WaitFrame();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    EXPECT_NE(Text(frame).find("lorenz.vr"), std::string::npos) << Text(frame);
+    HWND graph = ChildOfClass(frame, "VR_Graph");
+    HWND text = ChildOfClass(frame, "VR_Text");
+    ASSERT_NE(graph, nullptr);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(Text(graph), "Lorenz attractor");
+    EXPECT_EQ(Text(text), "Lorenz values");
     EXPECT_EQ(p.WaitExit(600000), 0u);
+}
+
+// A long run shows itself while it goes: the graph fills, rows arrive and
+// the status line moves on; the menus are locked; Esc in the text window
+// stops the run, and Continue goes on from there.
+TEST_F(AppTest, ALongRunShowsItselfWhileItGoesAndEscStopsIt) {
+    std::string problem = ReadFile(VR_SOURCE_DIR "/examples/lorenz.vr");
+    const std::string last = "Last value                = 50";
+    ASSERT_NE(problem.find(last), std::string::npos);
+    problem.replace(problem.find(last), last.size(), "Last value                = 1000000");
+    WriteFile(Path("long.vr"), problem);
+    Program p("/r \"" + Path("long.vr") + "\"");
+    HWND frame = p.WaitFrame();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    ASSERT_TRUE(p.WaitRunning(true));
+
+    // Menus and status texts of another process, through the hooks and
+    // the status bar's own text.
+    EXPECT_NE(p.Hook(kTestHookMenuState, -2) & MF_GRAYED, 0);  // Edit is locked during the run
+    EXPECT_EQ(p.Hook(kTestHookMenuState, -1) & MF_GRAYED, 0);  // File is not
+    EXPECT_EQ(p.Hook(kTestHookMenuState, IDM_STOP) & MF_GRAYED, 0);
+    EXPECT_NE(p.Hook(kTestHookMenuState, IDM_START) & MF_GRAYED, 0);
+    HWND status = FindWindowExA(frame, nullptr, "msctls_statusbar32", nullptr);
+    HWND graph = ChildOfClass(frame, "VR_Graph");
+    HWND control = FindWindowExA(ChildOfClass(frame, "VR_Text"), nullptr, "RICHEDIT", nullptr);
+    ASSERT_NE(status, nullptr);
+    ASSERT_NE(graph, nullptr);
+    ASSERT_NE(control, nullptr);
+
+    // Twenty rows listed, then twenty more, and the status line moved on
+    // with them.
+    std::string listed;
+    for (int i = 0; i < 1200 && LineCount(listed) < 20; ++i) {
+        Sleep(100);
+        listed = Text(control);
+    }
+    ExpectLorenzRows(listed, 20);
+    const size_t first = LineCount(listed);
+    const std::string firstStatus = Text(status);
+    EXPECT_EQ(firstStatus.substr(0, 4), "t = ") << firstStatus;
+    for (int i = 0; i < 1200 && LineCount(listed) < first + 20; ++i) {
+        Sleep(100);
+        listed = Text(control);
+    }
+    ExpectLorenzRows(listed, static_cast<int>(first) + 20);
+    std::string later = Text(status);
+    for (int i = 0; i < 1200 && later == firstStatus; ++i) {
+        Sleep(100);
+        later = Text(status);
+    }
+    EXPECT_NE(later, firstStatus);
+    EXPECT_EQ(later.substr(0, 4), "t = ") << later;
+    EXPECT_GT(InkPixels(graph), 100);
+
+    // Esc where the keys go: the run stops long before its end, and its rows
+    // stop with it.
+    auto lastRowTime = [&] {
+        const std::string rows = Text(control);
+        size_t at = rows.rfind('\n');
+        at = at == std::string::npos ? 0 : at + 1;
+        double t = -1, x, y, z;
+        return std::sscanf(rows.c_str() + at, "%lf %lf %lf %lf", &t, &x, &y, &z) == 4 ? t : -1.0;
+    };
+    PostMessageA(control, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(p.WaitRunning(false, 120000));
+    const double stoppedAt = lastRowTime();
+    EXPECT_GT(stoppedAt, 0);
+    EXPECT_LT(stoppedAt, 1000000);
+    EXPECT_EQ(p.Hook(kTestHookMenuState, IDM_CONTINUE) & MF_GRAYED, 0);
+    Sleep(1000);
+    EXPECT_EQ(lastRowTime(), stoppedAt);
+
+    // Continue goes on from there.
+    PostMessageA(frame, WM_COMMAND, IDM_CONTINUE, 0);
+    ASSERT_TRUE(p.WaitRunning(true));
+    PostMessageA(frame, WM_COMMAND, IDM_STOP, 0);
+    ASSERT_TRUE(p.WaitRunning(false));
+    EXPECT_GE(lastRowTime(), stoppedAt);
 }
 
 TEST_F(AppTest, ATextWindowWritesItsPointsAsDoublesWithANanBeforeEachTrajectory) {
@@ -381,6 +486,63 @@ TEST_F(AppTest, ATextWindowWritesItsPointsAsDoublesWithANanBeforeEachTrajectory)
         EXPECT_NEAR(v[i + 1], std::exp(-v[i]), 1e-7) << "t = " << v[i];
     }
     for (size_t i = 1; i + 1 < v.size(); i += 2) EXPECT_DOUBLE_EQ(v[i], 0.25 * (i / 2)) << i;
+}
+
+// However the rows reach the controls, each window ends with the text it
+// would hold had every row been shown by itself: rows joined by line breaks,
+// the Separator (a line break) before each trajectory after the first, and
+// with Lines the oldest lines gone before each row; the file gets every row;
+// the status line ends with the last point.
+TEST_F(AppTest, WindowsFileAndStatusLineEndAsIfEveryRowWereShownAlone) {
+    const int members = 40;
+    DeleteFileA(Path("family.txt").c_str());
+    WriteFile(Path("family.vr"), FamilyProblem(members, Path("family.txt")));
+    Program p("/r \"" + Path("family.vr") + "\"");
+    HWND frame = p.WaitFrame();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(p.WaitChildren(4));
+    ASSERT_TRUE(p.WaitRunning(true));
+    ASSERT_TRUE(p.WaitRunning(false));
+
+    const char *rows[] = {"0 0", "0.25 0.25", "0.5 0.5", "0.75 0.75"};
+    // The one-row-at-a-time rule over lines split at "\r\n".
+    auto shown = [&](int lines) {
+        std::vector<std::string> text;  // lines; none when empty
+        for (int m = 0; m < members; ++m)
+            for (int r = 0; r < 4; ++r) {
+                if (lines > 0 && static_cast<int>(std::max<size_t>(text.size(), 1)) >= lines) {
+                    const size_t count = std::max<size_t>(text.size(), 1);
+                    const size_t drop = lines == 1 ? count : count - lines + 1;
+                    if (drop >= count) text.clear();
+                    else text.erase(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(drop));
+                }
+                const bool empty = text.empty() || (text.size() == 1 && text[0].empty());
+                if (empty) text.assign(1, rows[r]);
+                else {
+                    if (r == 0) text.push_back("");  // the Separator
+                    text.push_back(rows[r]);
+                }
+            }
+        std::string joined;
+        for (size_t i = 0; i < text.size(); ++i) joined += (i ? "\r\n" : "") + text[i];
+        return joined;
+    };
+    for (auto [title, lines] : {std::pair<const char *, int>{"All", 0}, {"Seven", 7}, {"One", 1}}) {
+        SCOPED_TRACE(title);
+        HWND window = nullptr;
+        for (HWND c : Children(frame))
+            if (ClassOf(c) == "VR_Text" && Text(c) == title) window = c;
+        ASSERT_NE(window, nullptr);
+        HWND control = FindWindowExA(window, nullptr, "RICHEDIT", nullptr);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(Text(control), shown(lines));
+    }
+    std::string file;
+    for (int m = 0; m < members; ++m) file += "0 0\r\n0.25 0.25\r\n0.5 0.5\r\n0.75 0.75\r\n";
+    EXPECT_EQ(ReadFile(Path("family.txt")), file);
+    HWND status = FindWindowExA(frame, nullptr, "msctls_statusbar32", nullptr);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(Text(status), "t = 0.75   x = 0.75");
 }
 
 TEST_F(AppTest, RunStaysOpenAndRefusesNewWindowsWhileRunningAndClosingAsksToSave) {
@@ -1967,7 +2129,9 @@ TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
     HWND graph = ChildOfClass(frame, "VR_Graph");
     ASSERT_NE(graph, nullptr);
     // The run has listed its last line and ended: new windows are allowed.
-    HWND listing = FindWindowExA(ChildOfClass(frame, "VR_Text"), nullptr, "RICHEDIT", nullptr);
+    HWND listing = nullptr;
+    for (int i = 0; i < 600 && !listing; ++i, Sleep(100))
+        if (HWND text = ChildOfClass(frame, "VR_Text")) listing = FindWindowExA(text, nullptr, "RICHEDIT", nullptr);
     ASSERT_NE(listing, nullptr);
     auto lines = [&] {
         const std::string t = Text(listing);

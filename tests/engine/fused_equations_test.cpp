@@ -64,14 +64,57 @@ Result Evaluate(PcodeProgram *const *code, int n, bool fused) {
     return res;
 }
 
-void ExpectSame(PcodeProgram *const *code, int n, const std::string &what) {
-    const Result reference = Evaluate(code, n, false);
-    const Result fused = Evaluate(code, n, true);
+// The same through the form reading a copy of the variables kept apart,
+// while the variables themselves hold something else (and keep it): when
+// the form can (Result.jump -1 when it could not, and nothing happened).
+Result EvaluateReading(PcodeProgram *const *code, int n) {
+    const int count = static_cast<int>(gDimension);
+    const std::vector<double> apart(gVariables, gVariables + count);
+    for (int i = 0; i < count; ++i) gVariables[i] = -1234.5 - i;
+    const std::vector<double> other(gVariables, gVariables + count);
+    double *const topBefore = gValueStack.top;
+    gRecorder.Reset();
+    std::vector<double> out(static_cast<size_t>(n), -7.0);
+    double *volatile data = out.data();
+    volatile int done = 0;
+    EvalRecovery r;
+    BeginEvalRecovery(&r);
+    volatile int jump = VR_SETJMP(gEvalJmpBuf);
+    if (jump == 0) done = EvaluateEquations(code, n, data, 1, apart.data());
+    EndEvalRecovery(&r);
+    Result res;
+    res.jump = jump == 0 && !done ? -1 : jump;
+    res.error = gEvalError;
+    for (double v : out) res.out.push_back(Bits(v));
+    for (const auto &b : gRecorder.boxes) res.boxes += b.text + " | " + b.caption + "\n";
+    res.top = gValueStack.top;
+    EXPECT_EQ(std::vector<double>(gVariables, gVariables + count), other);
+    if (res.jump == -1) {
+        EXPECT_EQ(res.top, topBefore);
+        EXPECT_EQ(res.boxes, "");
+    }
+    std::copy(apart.begin(), apart.end(), gVariables);
+    return res;
+}
+
+void ExpectSameResult(const Result &fused, const Result &reference, const std::string &what) {
     EXPECT_EQ(fused.jump, reference.jump) << what;
     EXPECT_EQ(fused.error, reference.error) << what;
     EXPECT_EQ(fused.out, reference.out) << what;
     EXPECT_EQ(fused.boxes, reference.boxes) << what;
     EXPECT_EQ(fused.top, reference.top) << what;
+}
+
+// Returns whether the form could read the variables from elsewhere.
+bool ExpectSame(PcodeProgram *const *code, int n, const std::string &what) {
+    const Result reference = Evaluate(code, n, false);
+    ExpectSameResult(Evaluate(code, n, true), reference, what);
+    const Result reading = EvaluateReading(code, n);
+    if (reading.jump == -1) return false;
+    ExpectSameResult(reading, reference, what + " (reading the variables apart)");
+    // and the form reads the variables again afterwards
+    ExpectSameResult(Evaluate(code, n, true), reference, what + " (after reading apart)");
+    return true;
 }
 
 // Stand-ins for plug-in functions.
@@ -266,6 +309,50 @@ TEST_F(FusedEquationsTest, RhsCallbackFollowsRecompiledCode) {
     gEquationCode[0] = spare;
     RhsCallback(2, y, dydt);
     EXPECT_EQ(dydt[0], 101);
+}
+
+// Equations of cells, constants and arithmetic read the integrator's
+// state where it is, with the interpreter's bits; anything that could look
+// at the variables some other way (a built-in, a plug-in, the calculator, a
+// jump) leaves the form to read them through the variables. The right-hand
+// side then gives the same either way, and the variables and t come back
+// unchanged, also when y and dydt overlap.
+TEST_F(FusedEquationsTest, PureEquationsReadTheStateWhereItIs) {
+    struct Case {
+        const char *first;
+        bool apart;
+    } cases[] = {
+        {"10 * (x[2] - x[1])", true},
+        {"x[1] * (28 - x[3]) - x[2] + t / 3 ^ x[1] - x[2] \\ 3 + x[3] % 2", true},
+        {"MAX(x[1], x[2]) - -x[3] + (x[1] < x[2])", true},
+        {"sin(x[1])", false},
+        {"p0() + x[1]", false},
+        {"%[1] + x[1]", false},
+        {"IF(x[1], 1, 2)", false},
+    };
+    ASSERT_TRUE(gCalculatorResultCount < gCalculatorResultCapacity || GrowCalculatorResults());
+    gCalculatorResults[gCalculatorResultCount++] = 0.5;
+    for (const Case &c : cases) {
+        ASSERT_TRUE(CompileEquations(c.first, "x[1] * (28 - x[3]) - x[2]", "x[1] * x[2] - 8 / 3 * x[3]")) << c.first;
+        for (const auto &st : kStates) {
+            SetState(st[0], st[1], st[2], st[3]);
+            EXPECT_EQ(ExpectSame(gEquationCode, 3, c.first), c.apart) << c.first;
+        }
+        SetState(9, 7, 8, 9);
+        double y[4] = {1.5, -2, 3, 0}, dydt[3];
+        RhsCallback(2, y, dydt);
+        SetState(2, 1.5, -2, 3);
+        const Result reference = Evaluate(gEquationCode, 3, false);
+        EXPECT_EQ(std::vector<uint64_t>({Bits(dydt[0]), Bits(dydt[1]), Bits(dydt[2])}), reference.out) << c.first;
+        // y and dydt one apart: each result lands on a value not yet read
+        // by the interpreter's copy, which the form must not see either.
+        SetState(9, 7, 8, 9);
+        y[0] = 1.5, y[1] = -2, y[2] = 3;
+        RhsCallback(2, y, y + 1);
+        EXPECT_EQ(std::vector<uint64_t>({Bits(y[1]), Bits(y[2]), Bits(y[3])}), reference.out) << c.first;
+        EXPECT_EQ(gTime, 9);
+        EXPECT_EQ(std::vector<double>(gVariables, gVariables + 3), std::vector<double>({7, 8, 9}));
+    }
 }
 
 // Every compiled expression of a whole problem (equations, initial

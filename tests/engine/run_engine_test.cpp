@@ -617,6 +617,48 @@ TEST_F(RunEngineTest, AQuitMessageStopsTheRun) {
     EXPECT_TRUE(Logged("unlock"));
 }
 
+// The host shows the output in batches: it is asked at every pump, and
+// told to show everything before a pause waits and at the end of the run,
+// after the last point and the pause's own status text, before the unlock.
+// The queue is looked at only when the host says it is due, except in a
+// pause.
+TEST_F(RunEngineTest, OutputIsFlushedAtEveryPumpBeforeAWaitAndAtTheEndAndThePumpLooksWhenDue) {
+    gRunHost.flushRunOutput = [](int final) { Log(final ? "flush final" : "flush"); };
+    gRunHost.messagesDue = [] { return 0; };
+    fakeHost_.pumpScript = {kPumpQuit};
+    Start();
+    EXPECT_EQ(fakeHost_.pumpAt, 0u);  // the quit waits for the host's time
+    EXPECT_EQ(GraphTimes().size(), 5u);
+    int flushes = 0;
+    for (const std::string &l : fakeHost_.log) flushes += l == "flush";
+    EXPECT_GE(flushes, 5);
+    std::vector<std::string> tail(fakeHost_.log.end() - 3, fakeHost_.log.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"files closed", "flush final", "unlock"}));
+
+    fakeHost_.points.clear();
+    fakeHost_.pumpAt = 0;
+    gRunHost.messagesDue = [] { return 1; };
+    Start();
+    EXPECT_EQ(fakeHost_.pumpAt, 1u);
+    EXPECT_LT(GraphTimes().size(), 5u);
+
+    // A pause looks at the queue whatever the host says, and everything is
+    // shown before it waits.
+    fakeHost_ = FakeHost{};
+    fakeHost_.status = "before";
+    gRunHost.messagesDue = [] { return 0; };
+    gRunHost.pumpOne = [] { return int{kPumpEmpty}; };
+    gLastValue = 1;
+    gPauseSetting = -3;
+    fakeHost_.onWait = [] {
+        EXPECT_EQ(host->log.back(), "flush final");
+        EndPause();
+    };
+    Start();
+    EXPECT_EQ(fakeHost_.waits, 4);
+    EXPECT_EQ(GraphTimes().size(), 5u);
+}
+
 TEST_F(RunEngineTest, RealTimePacingPausesAheadOfTheClockAndReportsWhenBehind) {
     gRealTime = -1;  // one second per unit of time
     gPauseSetting = 4;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bridges.h"
 #include "compile_problem.h"
 #include "eval_errors.h"
 #include "fpu_faults.h"
@@ -38,17 +39,28 @@ uint64_t Bits(double v) {
     return b;
 }
 
-Outcome Evaluate(bool fused, bool faults) {
+// The right-hand side as the integrator calls it, on a state kept apart
+// from the variables (which hold something else and keep it); t is put back.
+void RhsApart(double *out) {
+    std::vector<double> apart(gVariables, gVariables + kSize);
+    for (int i = 0; i < kSize; ++i) gVariables[i] = 9;
+    gTime = 3;
+    RhsCallback(0.5, apart.data(), out);
+}
+
+Outcome Evaluate(bool fused, bool faults, bool rhs = false) {
     std::vector<double> out(kSize, -7.0);
     double *volatile data = out.data();
     Outcome o;
+    const std::vector<double> variables(gVariables, gVariables + kSize);
     {
         ModalAnswerer *answer = faults ? new ModalAnswerer(IDOK) : nullptr;
         EvalRecovery r;
         BeginEvalRecovery(&r);
         volatile int jump = VR_SETJMP(gEvalJmpBuf);
         if (jump == 0) {
-            if (fused) EvaluateEquations(gEquationCode, kSize, data, 1);
+            if (rhs) RhsApart(data);
+            else if (fused) EvaluateEquations(gEquationCode, kSize, data, 1);
             else for (int i = 0; i < kSize; ++i) data[i] = RunPcode(gEquationCode[i]);
             FpuWait();
         }
@@ -61,6 +73,11 @@ Outcome Evaluate(bool fused, bool faults) {
         }
     }
     for (double v : out) o.out.push_back(Bits(v));
+    if (rhs) {
+        EXPECT_EQ(gTime, 3);
+        EXPECT_EQ(std::vector<double>(gVariables, gVariables + kSize), std::vector<double>(kSize, 9.0));
+        for (int i = 0; i < kSize; ++i) gVariables[i] = variables[static_cast<size_t>(i)];
+    }
     return o;
 }
 
@@ -116,6 +133,12 @@ TEST_F(FusedColumnsFaultTest, TrapsComeWhereTheInterpretersCome) {
     EXPECT_EQ(fused.out[0], Bits(0.5e300));
     EXPECT_EQ(fused.out[2], Bits(-7.0));
     EXPECT_EQ(ReadFpuControlWord() & 0x33F, 0x332u);
+    // The same when the equations read the integrator's state in place.
+    const Outcome rhs = Evaluate(true, true, true);
+    EXPECT_EQ(rhs.jump, reference.jump);
+    EXPECT_EQ(rhs.box, reference.box);
+    EXPECT_EQ(rhs.out, reference.out);
+    EXPECT_EQ(ReadFpuControlWord() & 0x33F, 0x332u);
 }
 
 TEST_F(FusedColumnsFaultTest, WithoutAFaultTheColumnsGiveTheInterpretersBits) {
@@ -124,6 +147,9 @@ TEST_F(FusedColumnsFaultTest, WithoutAFaultTheColumnsGiveTheInterpretersBits) {
     const Outcome fused = Evaluate(true, false);
     EXPECT_EQ(fused.jump, 0);
     EXPECT_EQ(fused.out, reference.out);
+    const Outcome rhs = Evaluate(true, false, true);
+    EXPECT_EQ(rhs.jump, 0);
+    EXPECT_EQ(rhs.out, reference.out);
     // the control word is the options' again, and nothing is pending
     EXPECT_EQ(ReadFpuControlWord() & 0x33F, 0x332u);
     EXPECT_EQ(ReadFpuStatusWord() & 0x80, 0u);
