@@ -1,10 +1,12 @@
 #include "image_library.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "graph_pictures.h"
 #include "library_loader.h"
 #include "messages.h"
+#include "safe_save.h"
 #include "string_ids.h"
 
 namespace {
@@ -127,8 +129,30 @@ int LoadPictureFreeImage(HWND window, const char *path) {
     return result;
 }
 
+namespace {
+
+// Writes the library bitmap through a temporary file, so that a failure
+// leaves the old file as it was and no empty one behind.
+int SaveFreeImageFile(int format, FiBitmap bitmap, const char *path) {
+    SafeSave save;
+    if (!BeginSafeSave(&save, path, 0)) return 0;
+    std::fclose(save.file);
+    save.file = nullptr;
+    if (!gFi.Save(format, bitmap, save.temporary, SaveFlagsForFormat(format))) {
+        AbandonSafeSave(&save);
+        return 0;
+    }
+    return CommitSafeSave(&save);
+}
+
+}  // namespace
+
 int SavePictureFreeImage(HWND window, const char *path) {
     if (LoadFreeImage() != 1) return 0;
+    // A name the library has no writer for is refused before anything is
+    // captured or written.
+    const int format = gFi.GetFIFFromFilename(path);
+    if (format == kFifUnknown || !gFi.FIFSupportsWriting(format)) return ShowErrorBox(IDS_CANNOT_SAVE_SCREEN);
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     HideCaret(window);
     HBITMAP captured = CaptureGraphBitmap(window, true);
@@ -137,7 +161,6 @@ int SavePictureFreeImage(HWND window, const char *path) {
     if (!captured || !GetObjectA(captured, sizeof bm, &bm)) {
         ShowErrorBox(IDS_CANNOT_SAVE_SCREEN);
     } else if (FiBitmap bitmap = gFi.Allocate(bm.bmWidth, bm.bmHeight, bm.bmBitsPixel * bm.bmPlanes, 0, 0, 0)) {
-        const int format = gFi.GetFIFFromFilename(path);
         // The device converts the pixels to the library bitmap's layout.
         HDC screen = GetDC(nullptr);
         GetDIBits(screen, captured, 0, gFi.GetHeight(bitmap), gFi.GetBits(bitmap), gFi.GetInfo(bitmap), DIB_RGB_COLORS);
@@ -146,9 +169,12 @@ int SavePictureFreeImage(HWND window, const char *path) {
         if (!converted) {
             gFi.Unload(bitmap);
         } else {
-            result = format != kFifUnknown && gFi.Save(format, converted, path, SaveFlagsForFormat(format));
+            result = SaveFreeImageFile(format, converted, path);
             gFi.Unload(converted);
         }
+        if (!result) ShowErrorBox(IDS_CANNOT_SAVE_SCREEN);
+    } else {
+        ShowErrorBox(IDS_CANNOT_SAVE_SCREEN);
     }
     if (captured) DeleteObject(captured);
     ShowCaret(window);
