@@ -11,6 +11,7 @@
 
 #include "browsers_win32.h"
 #include "code_libraries.h"
+#include "file_dialogs.h"
 #include "graph_window_win32.h"
 #include "help_engine.h"
 #include "library_loader.h"
@@ -308,19 +309,19 @@ BOOL OnInit(HWND dialog) {
     return TRUE;
 }
 
-// A file name for the edit, chosen in the open or save dialog.
-void BrowseInto(HWND dialog, int edit, bool save) {
-    char file[MAX_PATH + 1] = {};
+// A named file question: owner and the start name.
+using FileQuestion = int (*)(HWND, const char *);
+
+// The question's answer goes into the edit; it starts from the edit's text
+// where the question takes a start name.
+void BrowseInto(HWND dialog, int edit, FileQuestion ask) {
+    char file[kFileNameSize] = {};
     GetDlgItemTextTrimmed(dialog, edit, file, sizeof file);
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = "*.*\0*.*\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? 0 : OFN_FILEMUSTEXIST);
-    if (save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, edit, file);
+    if (ask(dialog, file)) SetDlgItemTextA(dialog, edit, gFileDialogBuffer);
 }
+
+int AskPlotterFile(HWND owner, const char *) { return AskPlotterFileName(owner); }
+int AskTextOutputFile(HWND owner, const char *) { return AskOutputFileName(owner); }
 
 // Help of a code library or a plotter driver: its file from the settings
 // section, or a beep when it has none.
@@ -357,13 +358,15 @@ void FillMathLinkDefaults(HWND dialog) {
     delete fields;
 }
 
-bool IsMathLinkBrowseButton(int id) {
+// The question of a browse button of dialog 820, null for other controls:
+// the edit after the button holds a library, a link map or the kernel.
+FileQuestion MathLinkBrowseQuestion(int id) {
     switch (id) {
-    case IDC_ML_DLL0_BROWSE: case IDC_ML_MLL0_BROWSE: case IDC_ML_EXE0_BROWSE: case IDC_ML_DLL1_BROWSE:
-    case IDC_ML_MLL1_BROWSE: case IDC_ML_DLL2_BROWSE: case IDC_ML_MLL2_BROWSE:
-        return true;
+    case IDC_ML_DLL0_BROWSE: case IDC_ML_DLL1_BROWSE: case IDC_ML_DLL2_BROWSE: return AskLibraryFileName;
+    case IDC_ML_MLL0_BROWSE: case IDC_ML_MLL1_BROWSE: case IDC_ML_MLL2_BROWSE: return AskLinkMapFileName;
+    case IDC_ML_EXE0_BROWSE: return AskProgramFileName;
     }
-    return false;
+    return nullptr;
 }
 
 void OnCommand(HWND dialog, int id, int code) {
@@ -382,16 +385,16 @@ void OnCommand(HWND dialog, int id, int code) {
         return;
     case IDC_GRAPH_VIEW_POINT: ShowViewPointDialog(dialog, &gGraphWorkCopy.viewPoint); return;
     case IDC_TEXT_VIEW_POINT: ShowViewPointDialog(dialog, &gTextWorkCopy.viewPoint); return;
-    case IDC_PLOTTER_BROWSE: BrowseInto(dialog, IDC_PLOTTER_DEVICE, true); return;
-    case IDC_TEXT_BROWSE: BrowseInto(dialog, IDC_TEXT_OUTPUT_FILE, true); return;
+    case IDC_PLOTTER_BROWSE: BrowseInto(dialog, IDC_PLOTTER_DEVICE, AskPlotterFile); return;
+    case IDC_TEXT_BROWSE: BrowseInto(dialog, IDC_TEXT_OUTPUT_FILE, AskTextOutputFile); return;
     case IDC_METHOD_LIBRARY_HELP: LibraryHelp(dialog, IDC_METHOD_LIBRARY, IDS_SECTION_CODE_HELP); return;
     case IDC_PLOTTER_DRIVER_HELP: LibraryHelp(dialog, IDC_PLOTTER_DRIVER, IDS_SECTION_PLOTTER_HELP); return;
     case IDC_ML_DEFAULTS:
         if (code == BN_CLICKED) FillMathLinkDefaults(dialog);
         return;
     }
-    if (IsMathLinkBrowseButton(id)) {
-        if (code == BN_CLICKED) BrowseInto(dialog, id + 1, false);
+    if (FileQuestion ask = MathLinkBrowseQuestion(id)) {
+        if (code == BN_CLICKED) BrowseInto(dialog, id + 1, ask);
         return;
     }
     if (IsSelector(gSession, id)) {
