@@ -171,6 +171,8 @@ void MoveControlRange(HWND dialog, int first, int last, int fromId, int toId) {
     }
 }
 
+void SampleTabPageColor(HWND tabs);
+
 void InitDialogPages(HWND dialog, DialogSession &s) {
     HWND tabs = GetDlgItem(dialog, IDC_PAGE_TABS);
     if (!tabs) return;
@@ -188,6 +190,7 @@ void InitDialogPages(HWND dialog, DialogSession &s) {
         MoveControlRange(dialog, s.pages[i].first, s.pages[i].last, s.pages[i].selector, IDC_PAGE_FIRST);
     }
     SendMessageA(tabs, TCM_SETCURSEL, s.currentPage, 0);
+    SampleTabPageColor(tabs);
     // The template lays the pages side by side; stacked they need only the
     // width of the first one.
     const RECT t = ControlRect(dialog, IDC_PAGE_TABS);
@@ -282,7 +285,52 @@ void OnRowScroll(HWND dialog, HWND bar, int code, int position) {
 
 // ---- The dialog procedure
 
+// Labels, check boxes and group boxes over a tab page are drawn on the
+// page's own colour, which a themed tab control makes lighter than the
+// dialog's: sampled from the page as the tab control paints it.
+HBRUSH gTabPageBrush;
+COLORREF gTabPageColor;
+
+void SampleTabPageColor(HWND tabs) {
+    RECT r;
+    GetClientRect(tabs, &r);
+    HDC screen = GetDC(tabs);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right > 0 ? r.right : 1, r.bottom > 0 ? r.bottom : 1);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageA(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    COLORREF colour = GetPixel(memory, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    if (colour == CLR_INVALID) colour = GetSysColor(COLOR_BTNFACE);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(tabs, screen);
+    if (gTabPageBrush) DeleteObject(gTabPageBrush);
+    gTabPageColor = colour;
+    gTabPageBrush = CreateSolidBrush(colour);
+}
+
+// The page colour for a label or button lying on the tab page; null for
+// other controls.
+HBRUSH TabPageControlBrush(HWND dialog, HWND control, HDC dc) {
+    HWND tabs = GetDlgItem(dialog, IDC_PAGE_TABS);
+    if (!gTabPageBrush || !tabs || !IsWindowVisible(tabs)) return nullptr;
+    char cls[16] = {};
+    GetClassNameA(control, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") != 0 && lstrcmpiA(cls, "Button") != 0) return nullptr;
+    RECT page, r, both;
+    GetWindowRect(tabs, &page);
+    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    GetWindowRect(control, &r);
+    if (!IntersectRect(&both, &page, &r) || !EqualRect(&both, &r)) return nullptr;
+    SetBkColor(dc, gTabPageColor);
+    return gTabPageBrush;
+}
+
 void EndSession(HWND dialog, int result) {
+    if (gTabPageBrush) DeleteObject(gTabPageBrush);
+    gTabPageBrush = nullptr;
     RestoreRowEdits(dialog);
     gOpenDialogSession = nullptr;
     delete gControls;
@@ -442,6 +490,10 @@ INT_PTR CALLBACK DescribedDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             return TRUE;
         }
         return FALSE;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return reinterpret_cast<INT_PTR>(
+            TabPageControlBrush(dialog, reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
     case WM_HELP:
     case WM_CONTEXTMENU: return OnDialogHelpMessage(dialog, message, wParam, lParam);
     }

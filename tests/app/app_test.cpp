@@ -2489,10 +2489,58 @@ struct DialogTexts {
     std::vector<std::string> faults;
 };
 
+// With VR_DIALOG_SHOTS set to a folder, each page is kept there as a BMP for
+// a person to look at.
+void KeepDialogShot(HWND dialog, const std::string &where) {
+    char folder[MAX_PATH] = "";
+    if (!GetEnvironmentVariableA("VR_DIALOG_SHOTS", folder, sizeof folder)) return;
+    std::string name = where;
+    for (char &ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    RECT r;
+    GetWindowRect(dialog, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD size = ((w * 3 + 3) & ~3) * h;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + size;
+    std::string data(reinterpret_cast<const char *>(&file), sizeof file);
+    data.append(reinterpret_cast<const char *>(&info.bmiHeader), sizeof info.bmiHeader);
+    data.append(static_cast<const char *>(bits), size);
+    WriteFile(std::string(folder) + "\\" + name + ".bmp", data);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
 void CheckDialogPage(HWND dialog, const std::string &where, DialogTexts *out) {
+    KeepDialogShot(dialog, where);
     std::vector<std::pair<char, std::string>> letters;
+    RECT area;
+    GetClientRect(dialog, &area);
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         if (!IsWindowVisible(c)) continue;
+        // Controls of the other pages wait outside the dialog's client area.
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&r), 2);
+        RECT shown;
+        if (!IntersectRect(&shown, &r, &area)) continue;
         const std::string cls = ClassOf(c);
         if (cls != "Static" && cls != "Button") continue;
         const LONG style = GetWindowLongA(c, GWL_STYLE);
@@ -2522,13 +2570,16 @@ void CheckDialogPage(HWND dialog, const std::string &where, DialogTexts *out) {
             RECT r;
             GetClientRect(c, &r);
             HDC dc = GetDC(c);
-            // The label's font, when its handle is known in this process too.
-            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
+            // The dialogs' font: 8 points of "MS Shell Dlg".
+            HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                     DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
+            HGDIOBJ old = SelectObject(dc, font);
             RECT need = {0, 0, r.right, 0};
-            if (old) DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
-            if (old) SelectObject(dc, old);
+            DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
+            SelectObject(dc, old);
+            DeleteObject(font);
             ReleaseDC(c, dc);
-            if (old && need.bottom > r.bottom + 1)
+            if (need.bottom > r.bottom + 1)
                 out->faults.push_back(where + ": \"" + text + "\" is cut off (" + std::to_string(need.bottom) +
                                       " of " + std::to_string(r.bottom) + " pixels high)");
         }
@@ -2576,15 +2627,15 @@ TEST_F(AppTest, EveryDialogShowsEachShortcutLetterOnceAndNoCharacterAmpersand) {
         {IDM_COLOR, graph, "Colors"},
         {IDM_VIEW_POINT, graph, "View point"},
         {IDM_TEXT_FORMAT, text, "Text output"},
-        {IDM_SAVE_POINTS, graph, "Save points"},
         {IDM_PREFERENCES, graph, "Preferences"},
         {IDM_MATHEMATICA, graph, "Mathematica"},
         {IDM_EXTERNAL_CODES, graph, "Code libraries"},
         {IDM_ESCAPE_SEQUENCES, graph, "Escape sequences"},
         {IDM_PRINTER_SETUP, graph, "Print settings"},
+        {IDM_ABOUT, graph, "About"},
     };
     DialogTexts found;
-    for (const Command &c : commands) {
+    auto check = [&](const Command &c) {
         SCOPED_TRACE(c.name);
         SendMessageA(FindWindowExA(frame, nullptr, "MDICLIENT", nullptr), WM_MDIACTIVATE,
                      reinterpret_cast<WPARAM>(c.active), 0);
@@ -2592,9 +2643,22 @@ TEST_F(AppTest, EveryDialogShowsEachShortcutLetterOnceAndNoCharacterAmpersand) {
         Box dialog = p.WaitBox(60000);
         ASSERT_NE(dialog.window, nullptr);
         CheckDialog(dialog.window, c.name, &found);
-        PostMessageA(dialog.window, WM_COMMAND, IDCANCEL, 0);
+        PostMessageA(dialog.window, WM_COMMAND, c.id == IDM_ABOUT ? IDOK : IDCANCEL, 0);
         ASSERT_TRUE(WaitGoneOrHidden(dialog.window));
-    }
+    };
+    for (const Command &c : commands) check(c);
+    // The dialogs of a map differ: the iteration range, histograms.
+    PostMessageA(frame, WM_COMMAND, IDM_OPEN, 0);
+    ASSERT_TRUE(AnswerFileDialog(p, Source("examples/logistic.vr")));
+    ASSERT_TRUE(WaitTitleHas(p, "logistic.vr"));
+    ASSERT_TRUE(p.WaitChildren(2));
+    graph = ChildOfClass(frame, "VR_Graph");
+    text = ChildOfClass(frame, "VR_Text");
+    ASSERT_TRUE(graph && text);
+    for (const Command &c : {Command{IDM_RANGE, graph, "Map iteration range"},
+                             Command{IDM_GRAPHICS_FORMAT, graph, "Map graphics output"},
+                             Command{IDM_TEXT_FORMAT, text, "Map text output"}})
+        check(c);
     std::string all;
     for (const std::string &f : found.faults) all += f + "\n";
     EXPECT_TRUE(found.faults.empty()) << all;
