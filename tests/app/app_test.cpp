@@ -2459,6 +2459,10 @@ TEST_F(AppTest, SaveOfAnUnchangedExampleWritesTheTextItRead) {
         SCOPED_TRACE(name);
         const std::string example = ReadFile(Source(std::string("examples/") + name));
         ASSERT_FALSE(example.empty());
+        // What an example shows at a glance: axes with their labels, and the
+        // points of the whole run kept for zooming and repainting.
+        EXPECT_NE(example.find("Graphics element = Axes\r\n"), std::string::npos);
+        EXPECT_NE(example.find("Capture               = -1\r\n"), std::string::npos);
         const std::string copy = Path(std::string("unchanged_") + name);
         WriteFile(copy, example);
         Program p("\"" + copy + "\"");
