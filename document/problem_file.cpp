@@ -63,6 +63,17 @@ int gParseStatus;         // 1 until a line error
 int gDeclined;            // the user chose not to correct the error
 WindowId gSectionWindow;  // window whose section is being read
 WindowPlacement gNextPlacement;
+double gNextFractions[4];  // the fractions gNextPlacement was made from
+
+// The fractions each window was placed by when a file made it. Written back
+// while they still give the window's rectangle, so that the pixel rounding
+// of a window that was not moved or sized never changes the file.
+struct PlacedWindow {
+    WindowId window;
+    double fractions[4];
+};
+PlacedWindow gPlaced[64];
+int gPlacedNext;
 WindowId gCreated[kMaxChildren];  // windows made by this parse, in file order
 int gCreatedCount;
 
@@ -458,6 +469,38 @@ int WriteKeyTable(const ProblemKeyDescriptor *table, int count, const char *head
     return !gBuildFailed;
 }
 
+namespace {
+
+// Pixel value of a fraction of a client size, as a file placement gives it.
+double PlacementPixels(double size, double fraction) { return std::floor(size * fraction + 0.5); }
+
+void RememberPlacement(WindowId w, const double *fractions) {
+    PlacedWindow *slot = nullptr;
+    for (PlacedWindow &p : gPlaced)
+        if (p.window == w) slot = &p;
+    if (!slot) {
+        slot = &gPlaced[gPlacedNext];
+        gPlacedNext = (gPlacedNext + 1) % static_cast<int>(sizeof gPlaced / sizeof *gPlaced);
+    }
+    slot->window = w;
+    std::memcpy(slot->fractions, fractions, sizeof slot->fractions);
+}
+
+// The fractions the window was placed by, when they still give its rectangle
+// in the client of this size.
+const double *RememberedPlacement(WindowId w, const WindowRect &r, double W, double H) {
+    for (const PlacedWindow &p : gPlaced) {
+        if (p.window != w || !w) continue;
+        const double *f = p.fractions;
+        if (PlacementPixels(W, f[0]) == r.left && PlacementPixels(H, f[1]) == r.top &&
+            PlacementPixels(W, f[2]) == r.width && PlacementPixels(H, f[3]) == r.height)
+            return f;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 int WriteWindowSection(WindowId w, int withHandles, int offset) {
     ProblemWindowHost *h = Host();
     const int kind = h->ChildKind(w);
@@ -474,8 +517,11 @@ int WriteWindowSection(WindowId w, int withHandles, int offset) {
         }
         if (c.width && c.height) {
             const double W = c.width, H = c.height;
-            std::snprintf(header, sizeof header, "%lg,%lg,%lg,%lg,%d", r.left / W, r.top / H,
-                          r.width / W, r.height / H, h->ChildShowState(w));
+            double f[4] = {r.left / W, r.top / H, r.width / W, r.height / H};
+            if (const double *placed = offset ? nullptr : RememberedPlacement(w, r, W, H))
+                std::memcpy(f, placed, sizeof f);
+            std::snprintf(header, sizeof header, "%lg,%lg,%lg,%lg,%d", f[0], f[1], f[2], f[3],
+                          h->ChildShowState(w));
         }
     }
     h->SyncState(w, 0);
@@ -634,6 +680,7 @@ int ParseWindowPlacement(const char *value) {
         v = std::floor(v + 0.5);
         if (!(std::fabs(v) <= kMaxPlacementPixels)) return 0;
     }
+    std::memcpy(gNextFractions, f, sizeof f);
     gNextPlacement.rect.left = static_cast<int>(px[0]);
     gNextPlacement.rect.top = static_cast<int>(px[1]);
     gNextPlacement.rect.width = static_cast<int>(px[2]);
@@ -698,6 +745,7 @@ WindowId OpenWindowSection(int kind) {
     unsigned handle;
     if (gValue && ParseWindowPlacement(gValue)) {
         w = h->CreateChild(kind, &gNextPlacement);
+        if (w) RememberPlacement(w, gNextFractions);
     } else if (gValue && std::sscanf(gValue, "%X", &handle) == 1 && handle &&
                h->ChildKind(handle) == kind) {
         WindowId children[kMaxChildren];

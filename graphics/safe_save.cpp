@@ -64,8 +64,8 @@ int BeginSafeSave(SafeSave *save, const char *path, int keepOld) {
 }
 
 int CommitSafeSave(SafeSave *save) {
-    int ok = !ferror(save->file);
-    ok = (fclose(save->file) == 0) && ok;
+    int ok = 1;
+    if (save->file) ok = !ferror(save->file) && fclose(save->file) == 0;
     save->file = nullptr;
     ok = ok && (gGraphicsHost.replaceFile ? gGraphicsHost.replaceFile : RenameFile)(save->temporary, save->target);
     if (!ok) remove(save->temporary);

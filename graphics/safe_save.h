@@ -15,7 +15,9 @@ struct SafeSave {
 // errno set when it cannot be had.
 int BeginSafeSave(SafeSave *save, const char *path, int keepOld);
 // Closes and moves the temporary file onto the target; 0 when any write,
-// the close or the move failed (the temporary file is then removed).
+// the close or the move failed (the temporary file is then removed). A
+// caller that had the temporary file written by name closes the stream and
+// sets it null first.
 int CommitSafeSave(SafeSave *save);
 // Throws the temporary file away; the target stays as it was.
 void AbandonSafeSave(SafeSave *save);

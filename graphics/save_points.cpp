@@ -41,7 +41,9 @@ SavePointsResult SaveDisplayPoints(const GraphWindowState *state, const char *pa
     SafeSave save;
     if (!BeginSafeSave(&save, path, 1)) return kSavePointsOpenFailed;
     PointWriter writer;
-    if (!OpenPointWriter(&writer, save.file, GetDataFileKind(path), "%.9lg %.9lg\n", "\n", 1)) {
+    // Text lines end in CR LF, as every text file the program and Trimvex
+    // write on Windows; the readers take either end.
+    if (!OpenPointWriter(&writer, save.file, GetDataFileKind(path), "%.9lg %.9lg\r\n", "\r\n", 1)) {
         AbandonSafeSave(&save);
         errno = ENOMEM;
         return kSavePointsOpenFailed;

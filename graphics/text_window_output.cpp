@@ -30,6 +30,7 @@ namespace {
 struct TextOutputFile {
     FILE *file;
     PointWriter writer;  // binary kinds
+    bool holdsText;      // text kind: the file is not empty
 };
 
 TextOutputFile *OutputOf(TextWindowState *s) { return static_cast<TextOutputFile *>(s->file); }
@@ -172,7 +173,9 @@ void OutputTextWindowLine(TextWindowState *s, const char *line) {
     TextOutputFile *out = OutputOf(s);
     if (out && s->binaryKind == kPointText) {
         bool ok = true;
-        if (!s->firstLineWritten && HasSeparator(s)) {
+        // As in the window, the separator sets a trajectory apart from what
+        // came before it, so an empty file does not begin with it.
+        if (!s->firstLineWritten && HasSeparator(s) && out->holdsText) {
             const char *separator = UnescapeFormat(s->separator);
             const size_t length = std::strlen(separator);
             ok = std::fwrite(separator, 1, length, out->file) == length;
@@ -182,6 +185,7 @@ void OutputTextWindowLine(TextWindowState *s, const char *line) {
         const size_t length = std::strlen(line);
         if (ok) ok = std::fwrite(line, 1, length, out->file) == length;
         if (!ok) ShowErrorBox(IDS_OUTPUT_TO_FILE_FAILED);
+        if (length) out->holdsText = true;
     }
     // The window shows one line per point whatever the formats hold.
     size_t n = std::strlen(line);
@@ -224,7 +228,10 @@ void TextWindowRunEnumProc(TextWindowState *s, int close) {
     }
     // Binary mode: the text goes out exactly as formatted.
     out->file = std::fopen(s->outputFile, "ab");
-    if (out->file) std::setvbuf(out->file, nullptr, _IOFBF, 1 << 16);
+    if (out->file) {
+        std::setvbuf(out->file, nullptr, _IOFBF, 1 << 16);
+        out->holdsText = std::fseek(out->file, 0, SEEK_END) == 0 && std::ftell(out->file) > 0;
+    }
     if (!out->file) {
         const int error = errno;
         char caption[kMessageBufferSize];

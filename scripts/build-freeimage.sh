@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds the image library for the Win32 tests: FreeImage.dll cross-compiled
-# from Debian's source packages of FreeImage, zlib and libpng (fetched
-# through a private deb-src list; the system's apt configuration is not
-# touched). Debian's FreeImage source carries no codec libraries of its own,
-# so formats whose codec lives elsewhere (JPEG, TIFF, JPEG 2000, EXR, RAW,
-# WebP, JPEG XR) are registered under their usual numbers but can neither
-# be read nor written. Usage: build-freeimage.sh OUTPUT_DIR. Does nothing
-# when OUTPUT_DIR already holds the library.
+# from Debian's source packages of FreeImage (with Debian's own patches, which
+# take its codecs from the system's libraries), zlib, libpng, libjpeg-turbo
+# and libtiff (fetched through a private deb-src list; the system's apt
+# configuration is not touched). Formats whose codec library is not built
+# here (JPEG 2000, EXR, RAW, WebP, JPEG XR) are registered under their usual
+# numbers but can neither be read nor written. Usage: build-freeimage.sh
+# OUTPUT_DIR. Does nothing when OUTPUT_DIR already holds the library.
 set -euo pipefail
 out=${1:?usage: build-freeimage.sh OUTPUT_DIR}
 [ -f "$out/FreeImage.dll" ] && exit 0
@@ -28,22 +28,132 @@ apt_src=(-o Dir::Etc::SourceList="$work/src.sources" -o Dir::Etc::SourceParts=/d
          -o Dir::State::Lists="$work/lists")
 apt-get -qq "${apt_src[@]}" update
 (cd "$work" && apt-get -qq "${apt_src[@]}" source --download-only freeimage/bookworm zlib/bookworm \
-    libpng1.6/bookworm >/dev/null 2>&1)
-for pkg in freeimage zlib libpng1.6; do
+    libpng1.6/bookworm libjpeg-turbo/bookworm tiff/bookworm >/dev/null 2>&1)
+for pkg in freeimage zlib libpng1.6 libjpeg-turbo tiff; do
     tarball=$(ls "$work"/${pkg}_*.orig.tar.* | head -n1)
     mkdir "$work/$pkg"
     tar -xf "$tarball" -C "$work/$pkg" --strip-components=1
 done
+# Debian's patches: the codecs come from the libraries' own headers, and
+# the security fixes.
+tar -xf "$(ls "$work"/freeimage_*.debian.tar.* | head -n1)" -C "$work/freeimage"
+while read -r name; do
+    case "$name" in ''|'#'*) continue ;; esac
+    patch -d "$work/freeimage" -p1 -s < "$work/freeimage/debian/patches/$name"
+done < "$work/freeimage/debian/patches/series"
 
 fi=$work/freeimage/Source
-# FreeImage includes its codecs from folders beside its own.
-ln -s "$work/zlib" "$fi/ZLib"
-ln -s "$work/libpng1.6" "$fi/LibPNG"
 cp "$work/libpng1.6/scripts/pnglibconf.h.prebuilt" "$work/libpng1.6/pnglibconf.h"
+
+# Configuration headers that the libraries' own build would generate.
+config=$work/config
+mkdir -p "$config/Imath"
+sed -e 's/@JPEG_LIB_VERSION@/62/' -e 's/@VERSION@/2.1.5/' -e 's/@LIBJPEG_TURBO_VERSION_NUMBER@/2001005/' \
+    -e 's/#cmakedefine C_ARITH_CODING_SUPPORTED/#define C_ARITH_CODING_SUPPORTED/' \
+    -e 's/#cmakedefine D_ARITH_CODING_SUPPORTED/#define D_ARITH_CODING_SUPPORTED/' \
+    -e 's/#cmakedefine MEM_SRCDST_SUPPORTED/#define MEM_SRCDST_SUPPORTED/' \
+    -e 's/#cmakedefine WITH_SIMD/#undef WITH_SIMD/' -e 's/@BITS_IN_JSAMPLE@/8/' \
+    "$work/libjpeg-turbo/win/jconfig.h.in" > "$config/jconfig.h"
+sed 's/@COPYRIGHT_YEAR@/1991-2022/' "$work/libjpeg-turbo/jversion.h.in" > "$config/jversion.h"
+cat > "$config/jconfigint.h" <<'H'
+#define BUILD "vantorel"
+#define INLINE __inline__
+#define THREAD_LOCAL
+#define PACKAGE_NAME "libjpeg-turbo"
+#define VERSION "2.1.5"
+#define SIZEOF_SIZE_T 4
+#define HAVE_BUILTIN_CTZL
+#define FALLTHROUGH
+H
+cat > "$config/tiffconf.h" <<'H'
+#ifndef _TIFFCONF_
+#define _TIFFCONF_
+#include <stddef.h>
+#include <stdint.h>
+#include <inttypes.h>
+#define TIFF_INT16_T int16_t
+#define TIFF_INT32_T int32_t
+#define TIFF_INT64_T int64_t
+#define TIFF_INT8_T int8_t
+#define TIFF_UINT16_T uint16_t
+#define TIFF_UINT32_T uint32_t
+#define TIFF_UINT64_T uint64_t
+#define TIFF_UINT8_T uint8_t
+#define TIFF_SSIZE_T int32_t
+#define HAVE_IEEEFP 1
+#define HOST_FILLORDER FILLORDER_LSB2MSB
+#define HOST_BIGENDIAN 0
+#define CCITT_SUPPORT 1
+#define JPEG_SUPPORT 1
+#define LOGLUV_SUPPORT 1
+#define LZW_SUPPORT 1
+#define NEXT_SUPPORT 1
+#define PACKBITS_SUPPORT 1
+#define PIXARLOG_SUPPORT 1
+#define THUNDER_SUPPORT 1
+#define ZIP_SUPPORT 1
+#define STRIPCHOP_DEFAULT TIFF_STRIPCHOP
+#define SUBIFD_SUPPORT 1
+#define DEFAULT_EXTRASAMPLE_AS_ALPHA 1
+#define CHECK_JPEG_YCBCR_SUBSAMPLING 1
+#define MDI_SUPPORT 1
+#define COLORIMETRY_SUPPORT
+#define YCBCR_SUPPORT
+#define CMYK_SUPPORT
+#define ICC_SUPPORT
+#define PHOTOSHOP_SUPPORT
+#define IPTC_SUPPORT
+#endif
+H
+cat > "$config/tif_config.h" <<'H'
+#include "tiffconf.h"
+#define CHUNKY_STRIP_READ_SUPPORT 1
+#define DEFER_STRILE_LOAD 1
+#define HAVE_ASSERT_H 1
+#define HAVE_FCNTL_H 1
+#define HAVE_IO_H 1
+#define HAVE_SETMODE 1
+#define HAVE_SYS_TYPES_H 1
+#define HAVE_UNISTD_H 1
+#define PACKAGE "tiff"
+#define PACKAGE_NAME "LibTIFF Software"
+#define PACKAGE_VERSION "4.5.0"
+#define SIZEOF_SIZE_T 4
+#define STRIP_SIZE_DEFAULT 8192
+#define TIFF_MAX_DIR_COUNT 1048576
+#define VERSION "4.5.0"
+#define TIFF_SSIZE_FORMAT PRId32
+#define TIFF_SIZE_FORMAT PRIu32
+H
+# The one use of the half-float type: 16-bit floats of a TIFF read as float.
+cat > "$config/Imath/half.h" <<'H'
+#pragma once
+#include <string.h>
+class half {
+public:
+    void setBits(unsigned short bits) { bits_ = bits; }
+    operator float() const {
+        unsigned sign = (bits_ >> 15) & 1u, exponent = (bits_ >> 10) & 0x1Fu, mantissa = bits_ & 0x3FFu, out;
+        if (exponent == 0) {
+            if (mantissa == 0) out = sign << 31;
+            else {
+                exponent = 127 - 15 + 1;
+                while (!(mantissa & 0x400u)) { mantissa <<= 1; --exponent; }
+                out = (sign << 31) | (exponent << 23) | ((mantissa & 0x3FFu) << 13);
+            }
+        } else if (exponent == 31) out = (sign << 31) | 0x7F800000u | (mantissa << 13);
+        else out = (sign << 31) | ((exponent + 127 - 15) << 23) | (mantissa << 13);
+        float f;
+        memcpy(&f, &out, 4);
+        return f;
+    }
+private:
+    unsigned short bits_ = 0;
+};
+H
 
 # Plug-ins whose codec library is not in the sources: the format keeps its
 # number, name and extensions, and has no reader or writer.
-missing="JPEG TIFF G3 EXR J2K JP2 RAW WebP JXR"
 stub=$work/missing_codecs.cpp
 {
     echo '#include "FreeImage.h"'
@@ -61,9 +171,6 @@ void DLL_CALLCONV Init${name}(Plugin *plugin, int) {
 }
 C
     done <<'TABLE'
-JPEG JPEG JPEG~-~JFIF~Compliant jpg,jif,jpeg,jpe
-TIFF TIFF Tagged~Image~File~Format tif,tiff
-G3 G3 Raw~fax~format~CCITT~G.3 g3
 EXR EXR ILM~OpenEXR exr
 J2K J2K JPEG-2000~codestream j2k,j2c
 JP2 JP2 JPEG-2000~File~Format jp2
@@ -82,7 +189,14 @@ done
 for f in "$work"/libpng1.6/{png,pngerror,pngget,pngmem,pngpread,pngread,pngrio,pngrtran,pngrutil,pngset,pngtrans,pngwio,pngwrite,pngwtran,pngwutil}.c; do
     sources+=("c:$f")
 done
-skip=" PluginJPEG PluginTIFF PluginG3 PluginEXR PluginJ2K PluginJP2 PluginRAW PluginWebP PluginJXR J2KHelper TIFFLogLuv XTIFF "
+for f in "$work"/libjpeg-turbo/{jcapimin,jcapistd,jccoefct,jccolor,jcdctmgr,jchuff,jcicc,jcinit,jcmainct,jcmarker,jcmaster,jcomapi,jcparam,jcphuff,jcprepct,jcsample,jctrans,jdapimin,jdapistd,jdatadst,jdatasrc,jdcoefct,jdcolor,jddctmgr,jdhuff,jdicc,jdinput,jdmainct,jdmarker,jdmaster,jdmerge,jdphuff,jdpostct,jdsample,jdtrans,jerror,jfdctflt,jfdctfst,jfdctint,jidctflt,jidctfst,jidctint,jidctred,jquant1,jquant2,jutils,jmemmgr,jmemnobs,jaricom,jcarith,jdarith,jsimd_none}.c; do
+    sources+=("c:$f")
+done
+# FreeImage brings the system layer of libtiff (files through its own I/O).
+for f in "$work"/tiff/libtiff/tif_{aux,close,codec,color,compress,dir,dirinfo,dirread,dirwrite,dumpmode,error,extension,fax3,fax3sm,flush,getimage,hash_set,jpeg,luv,lzw,next,ojpeg,open,packbits,pixarlog,predict,print,read,strip,swab,thunder,tile,version,warning,write,zip}.c; do
+    sources+=("c:$f")
+done
+skip=" PluginEXR PluginJ2K PluginJP2 PluginRAW PluginWebP PluginJXR J2KHelper JPEGTransform "
 for f in "$fi"/FreeImage/*.cpp "$fi"/FreeImage/*.c "$fi"/Metadata/*.cpp "$fi"/FreeImageToolkit/*.cpp "$stub"; do
     base=$(basename "${f%.*}")
     case "$skip" in *" $base "*) continue ;; esac
@@ -90,7 +204,7 @@ for f in "$fi"/FreeImage/*.cpp "$fi"/FreeImage/*.c "$fi"/Metadata/*.cpp "$fi"/Fr
 done
 
 cflags=(-O2 -DWIN32 -D_WINDOWS -DFREEIMAGE_EXPORTS -DOPJ_STATIC -DNO_LCMS -DPNG_ARM_NEON_OPT=0
-        -I"$fi" -I"$work/zlib" -I"$work/libpng1.6" -w)
+        -I"$config" -I"$fi" -I"$work/zlib" -I"$work/libpng1.6" -I"$work/libjpeg-turbo" -I"$work/tiff/libtiff" -w)
 compile() {
     local kind=${1%%:*} file=${1#*:}
     local obj=$objects/$(echo "$file" | md5sum | cut -c1-12)_$(basename "${file%.*}").o

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 binutils-mingw-w64-i686
           wine wine32 wine64 xvfb x11-utils googletest imagemagick ghostscript
-          libfmt-dev)
+          libfmt-dev patch)
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)

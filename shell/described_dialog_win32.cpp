@@ -11,6 +11,7 @@
 
 #include "browsers_win32.h"
 #include "code_libraries.h"
+#include "file_dialogs.h"
 #include "graph_window_win32.h"
 #include "help_engine.h"
 #include "library_loader.h"
@@ -170,6 +171,8 @@ void MoveControlRange(HWND dialog, int first, int last, int fromId, int toId) {
     }
 }
 
+void SampleTabPageColor(HWND tabs);
+
 void InitDialogPages(HWND dialog, DialogSession &s) {
     HWND tabs = GetDlgItem(dialog, IDC_PAGE_TABS);
     if (!tabs) return;
@@ -187,6 +190,7 @@ void InitDialogPages(HWND dialog, DialogSession &s) {
         MoveControlRange(dialog, s.pages[i].first, s.pages[i].last, s.pages[i].selector, IDC_PAGE_FIRST);
     }
     SendMessageA(tabs, TCM_SETCURSEL, s.currentPage, 0);
+    SampleTabPageColor(tabs);
     // The template lays the pages side by side; stacked they need only the
     // width of the first one.
     const RECT t = ControlRect(dialog, IDC_PAGE_TABS);
@@ -281,7 +285,52 @@ void OnRowScroll(HWND dialog, HWND bar, int code, int position) {
 
 // ---- The dialog procedure
 
+// Labels, check boxes and group boxes over a tab page are drawn on the
+// page's own colour, which a themed tab control makes lighter than the
+// dialog's: sampled from the page as the tab control paints it.
+HBRUSH gTabPageBrush;
+COLORREF gTabPageColor;
+
+void SampleTabPageColor(HWND tabs) {
+    RECT r;
+    GetClientRect(tabs, &r);
+    HDC screen = GetDC(tabs);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right > 0 ? r.right : 1, r.bottom > 0 ? r.bottom : 1);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageA(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    COLORREF colour = GetPixel(memory, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    if (colour == CLR_INVALID) colour = GetSysColor(COLOR_BTNFACE);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(tabs, screen);
+    if (gTabPageBrush) DeleteObject(gTabPageBrush);
+    gTabPageColor = colour;
+    gTabPageBrush = CreateSolidBrush(colour);
+}
+
+// The page colour for a label or button lying on the tab page; null for
+// other controls.
+HBRUSH TabPageControlBrush(HWND dialog, HWND control, HDC dc) {
+    HWND tabs = GetDlgItem(dialog, IDC_PAGE_TABS);
+    if (!gTabPageBrush || !tabs || !IsWindowVisible(tabs)) return nullptr;
+    char cls[16] = {};
+    GetClassNameA(control, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") != 0 && lstrcmpiA(cls, "Button") != 0) return nullptr;
+    RECT page, r, both;
+    GetWindowRect(tabs, &page);
+    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    GetWindowRect(control, &r);
+    if (!IntersectRect(&both, &page, &r) || !EqualRect(&both, &r)) return nullptr;
+    SetBkColor(dc, gTabPageColor);
+    return gTabPageBrush;
+}
+
 void EndSession(HWND dialog, int result) {
+    if (gTabPageBrush) DeleteObject(gTabPageBrush);
+    gTabPageBrush = nullptr;
     RestoreRowEdits(dialog);
     gOpenDialogSession = nullptr;
     delete gControls;
@@ -308,19 +357,19 @@ BOOL OnInit(HWND dialog) {
     return TRUE;
 }
 
-// A file name for the edit, chosen in the open or save dialog.
-void BrowseInto(HWND dialog, int edit, bool save) {
-    char file[MAX_PATH + 1] = {};
+// A named file question: owner and the start name.
+using FileQuestion = int (*)(HWND, const char *);
+
+// The question's answer goes into the edit; it starts from the edit's text
+// where the question takes a start name.
+void BrowseInto(HWND dialog, int edit, FileQuestion ask) {
+    char file[kFileNameSize] = {};
     GetDlgItemTextTrimmed(dialog, edit, file, sizeof file);
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = "*.*\0*.*\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? 0 : OFN_FILEMUSTEXIST);
-    if (save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, edit, file);
+    if (ask(dialog, file)) SetDlgItemTextA(dialog, edit, gFileDialogBuffer);
 }
+
+int AskPlotterFile(HWND owner, const char *) { return AskPlotterFileName(owner); }
+int AskTextOutputFile(HWND owner, const char *) { return AskOutputFileName(owner); }
 
 // Help of a code library or a plotter driver: its file from the settings
 // section, or a beep when it has none.
@@ -357,13 +406,15 @@ void FillMathLinkDefaults(HWND dialog) {
     delete fields;
 }
 
-bool IsMathLinkBrowseButton(int id) {
+// The question of a browse button of dialog 820, null for other controls:
+// the edit after the button holds a library, a link map or the kernel.
+FileQuestion MathLinkBrowseQuestion(int id) {
     switch (id) {
-    case IDC_ML_DLL0_BROWSE: case IDC_ML_MLL0_BROWSE: case IDC_ML_EXE0_BROWSE: case IDC_ML_DLL1_BROWSE:
-    case IDC_ML_MLL1_BROWSE: case IDC_ML_DLL2_BROWSE: case IDC_ML_MLL2_BROWSE:
-        return true;
+    case IDC_ML_DLL0_BROWSE: case IDC_ML_DLL1_BROWSE: case IDC_ML_DLL2_BROWSE: return AskLibraryFileName;
+    case IDC_ML_MLL0_BROWSE: case IDC_ML_MLL1_BROWSE: case IDC_ML_MLL2_BROWSE: return AskLinkMapFileName;
+    case IDC_ML_EXE0_BROWSE: return AskProgramFileName;
     }
-    return false;
+    return nullptr;
 }
 
 void OnCommand(HWND dialog, int id, int code) {
@@ -382,16 +433,16 @@ void OnCommand(HWND dialog, int id, int code) {
         return;
     case IDC_GRAPH_VIEW_POINT: ShowViewPointDialog(dialog, &gGraphWorkCopy.viewPoint); return;
     case IDC_TEXT_VIEW_POINT: ShowViewPointDialog(dialog, &gTextWorkCopy.viewPoint); return;
-    case IDC_PLOTTER_BROWSE: BrowseInto(dialog, IDC_PLOTTER_DEVICE, true); return;
-    case IDC_TEXT_BROWSE: BrowseInto(dialog, IDC_TEXT_OUTPUT_FILE, true); return;
+    case IDC_PLOTTER_BROWSE: BrowseInto(dialog, IDC_PLOTTER_DEVICE, AskPlotterFile); return;
+    case IDC_TEXT_BROWSE: BrowseInto(dialog, IDC_TEXT_OUTPUT_FILE, AskTextOutputFile); return;
     case IDC_METHOD_LIBRARY_HELP: LibraryHelp(dialog, IDC_METHOD_LIBRARY, IDS_SECTION_CODE_HELP); return;
     case IDC_PLOTTER_DRIVER_HELP: LibraryHelp(dialog, IDC_PLOTTER_DRIVER, IDS_SECTION_PLOTTER_HELP); return;
     case IDC_ML_DEFAULTS:
         if (code == BN_CLICKED) FillMathLinkDefaults(dialog);
         return;
     }
-    if (IsMathLinkBrowseButton(id)) {
-        if (code == BN_CLICKED) BrowseInto(dialog, id + 1, false);
+    if (FileQuestion ask = MathLinkBrowseQuestion(id)) {
+        if (code == BN_CLICKED) BrowseInto(dialog, id + 1, ask);
         return;
     }
     if (IsSelector(gSession, id)) {
@@ -439,6 +490,10 @@ INT_PTR CALLBACK DescribedDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             return TRUE;
         }
         return FALSE;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return reinterpret_cast<INT_PTR>(
+            TabPageControlBrush(dialog, reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
     case WM_HELP:
     case WM_CONTEXTMENU: return OnDialogHelpMessage(dialog, message, wParam, lParam);
     }

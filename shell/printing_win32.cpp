@@ -15,6 +15,7 @@
 
 #include "display_list.h"
 #include "eps_output.h"
+#include "file_dialogs.h"
 #include "dib.h"
 #include "graph_drawing.h"
 #include "graph_pictures.h"
@@ -905,18 +906,9 @@ void OnMarginTyped(PrintDialogState &d, int id) {
 }
 
 void BrowseEpsFile(HWND w) {
-    char path[MAX_PATH];
+    char path[kFileNameSize] = {};
     GetDlgItemTextA(w, IDC_PRINT_FILE, path, sizeof path);
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = w;
-    ofn.lpstrFilter = "EPS (*.eps)\0*.eps\0*.*\0*.*\0";
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    ofn.lpstrTitle = Text(IDS_EXPORT_PRINT_TO);
-    ofn.lpstrDefExt = "eps";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    if (GetSaveFileNameA(&ofn)) SetDlgItemTextA(w, IDC_PRINT_FILE, path);
+    if (AskExportFileName(w, path)) SetDlgItemTextA(w, IDC_PRINT_FILE, path);
 }
 
 bool ReadText(HWND w, int id, char *PrintSettings::*field, int size) {

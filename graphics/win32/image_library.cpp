@@ -1,9 +1,11 @@
 #include "image_library.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "library_loader.h"
 #include "messages.h"
+#include "safe_save.h"
 #include "string_ids.h"
 
 namespace {
@@ -123,23 +125,47 @@ void FreeLibraryImage(LibraryImage *image) {
     *image = {};
 }
 
-int WriteLibraryImage(HBITMAP picture, const char *path) {
-    if (LoadFreeImage() != 1) return 0;
-    BITMAP bm;
-    if (!picture || !GetObjectA(picture, sizeof bm, &bm)) return ShowErrorBox(IDS_CANNOT_SAVE_SCREEN);
-    FiBitmap bitmap = gFi.Allocate(bm.bmWidth, bm.bmHeight, bm.bmBitsPixel * bm.bmPlanes, 0, 0, 0);
-    if (!bitmap) return 0;
-    const int format = gFi.GetFIFFromFilename(path);
-    // The device converts the pixels to the library bitmap's layout.
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, picture, 0, gFi.GetHeight(bitmap), gFi.GetBits(bitmap), gFi.GetInfo(bitmap), DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    FiBitmap converted = ConvertForFormat(bitmap, format);
-    if (!converted) {
-        gFi.Unload(bitmap);
+namespace {
+
+// Writes the library bitmap through a temporary file, so that a failure
+// leaves the old file as it was and no empty one behind.
+int SaveFreeImageFile(int format, FiBitmap bitmap, const char *path) {
+    SafeSave save;
+    if (!BeginSafeSave(&save, path, 0)) return 0;
+    std::fclose(save.file);
+    save.file = nullptr;
+    if (!gFi.Save(format, bitmap, save.temporary, SaveFlagsForFormat(format))) {
+        AbandonSafeSave(&save);
         return 0;
     }
-    const int result = format != kFifUnknown && gFi.Save(format, converted, path, SaveFlagsForFormat(format));
-    gFi.Unload(converted);
+    return CommitSafeSave(&save);
+}
+
+}  // namespace
+
+int WriteLibraryImage(HBITMAP picture, const char *path) {
+    if (LoadFreeImage() != 1) return 0;
+    // A name the library has no writer for is refused before anything is
+    // written.
+    const int format = gFi.GetFIFFromFilename(path);
+    if (format == kFifUnknown || !gFi.FIFSupportsWriting(format)) return ShowErrorBox(IDS_CANNOT_SAVE_SCREEN);
+    BITMAP bm;
+    if (!picture || !GetObjectA(picture, sizeof bm, &bm)) return ShowErrorBox(IDS_CANNOT_SAVE_SCREEN);
+    int result = 0;
+    if (FiBitmap bitmap = gFi.Allocate(bm.bmWidth, bm.bmHeight, bm.bmBitsPixel * bm.bmPlanes, 0, 0, 0)) {
+        // The device converts the pixels to the library bitmap's layout.
+        HDC screen = GetDC(nullptr);
+        GetDIBits(screen, picture, 0, gFi.GetHeight(bitmap), gFi.GetBits(bitmap), gFi.GetInfo(bitmap), DIB_RGB_COLORS);
+        ReleaseDC(nullptr, screen);
+        FiBitmap converted = ConvertForFormat(bitmap, format);
+        if (!converted) {
+            gFi.Unload(bitmap);
+        } else {
+            result = SaveFreeImageFile(format, converted, path);
+            gFi.Unload(converted);
+        }
+    }
+    // A failed save is told, never passed over.
+    if (!result) ShowErrorBox(IDS_CANNOT_SAVE_SCREEN);
     return result;
 }

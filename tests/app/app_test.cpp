@@ -11,6 +11,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
@@ -1628,15 +1629,6 @@ bool WaitTitleHas(Program &p, const std::string &part, DWORD timeoutMs = 120000)
 
 // The lines of a problem text without its window headers (whose placements
 // depend on the size of the client area).
-std::string WithoutPlacements(const std::string &text) {
-    std::string out;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line))
-        if (line.find("window]") == std::string::npos) out += line + "\n";
-    return out;
-}
-
 std::string ClipboardText(UINT format) {
     std::string text;
     if (!OpenClipboard(nullptr)) return text;
@@ -1696,7 +1688,7 @@ TEST_F(AppTest, SaveAsOpenAndTheRecentListNewestFirstPersistingAndDroppingAMissi
         ASSERT_TRUE(AnswerFileDialog(p, Path("saved1")));
         ASSERT_TRUE(WaitTitleHas(p, "saved1.vr"));
         const std::string first = ReadFile(Path("saved1.vr"));
-        EXPECT_EQ(WithoutPlacements(first), WithoutPlacements(example));
+        EXPECT_EQ(first, example) << "an unchanged problem is written as it was read";
         EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
 
         PostMessageA(p.Frame(), WM_COMMAND, IDM_OPEN, 0);
@@ -2357,8 +2349,10 @@ TEST_F(PictureCommands, TextWindowCopyAndSaveScreenAndSavePointsThroughTheFrameC
             std::istringstream lines(data);
             std::string line;
             double x, y;
-            while (std::getline(lines, line))
+            while (std::getline(lines, line)) {
+                EXPECT_TRUE(!line.empty() && line.back() == '\r') << "CR LF line ends: " << line;
                 if (std::sscanf(line.c_str(), "%lf %lf", &x, &y) == 2) read.push_back({x, y});
+            }
         }
         ASSERT_GE(read.size(), 9u);
         ASSERT_EQ(read.size(), points.size());
@@ -2541,6 +2535,302 @@ TEST_F(AppTest, ValuesEditedInTheBrowsersWhileARunIsStoppedActOnTheTrajectoryCon
     PostMessageA(parameters, WM_COMMAND, IDCANCEL, 0);
     for (int i = 0; i < 100 && (IsWindowVisible(initial) || IsWindowVisible(parameters)); ++i) Sleep(100);
     PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+namespace {
+
+std::string Replaced(std::string text, const std::string &from, const std::string &to) {
+    const size_t at = text.find(from);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+}  // namespace
+
+// The Lorenz example with its text window's capture on, run with /x over
+// [0, 1]: the file holds what the window lists, one row per CR LF line whose
+// numbers are the window's, and nothing before the first row.
+TEST_F(AppTest, TheCapturedFileOfTheLorenzExampleHoldsTheListedRowsOnePerLine) {
+    const std::string output = Path("lorenz_capture.txt");
+    DeleteFileA(output.c_str());
+    std::string problem = ReadFile(Source("examples/lorenz.vr"));
+    ASSERT_NE(problem.find("Separator      = \\r\\n\r\n"), std::string::npos) << "the example's separator";
+    problem = Replaced(problem, "Last value                = 50", "Last value                = 1");
+    problem = Replaced(problem, "Capture        = No\r\nOutput file    = \r\n",
+                       "Capture        = Yes\r\nOutput file    = " + output + "\r\n");
+    ASSERT_NE(problem.find(output), std::string::npos);
+    WriteFile(Path("lorenz_capture.vr"), problem);
+    Program p("/x \"" + Path("lorenz_capture.vr") + "\"");
+    ASSERT_TRUE(p.Started());
+    EXPECT_EQ(p.WaitExit(), 0u);
+
+    const std::string data = ReadFile(output);
+    ASSERT_FALSE(data.empty());
+    EXPECT_NE(data[0], '\r') << "no separator before the first row";
+    ASSERT_EQ(data.substr(data.size() - 2), "\r\n");
+    std::vector<std::string> rows;
+    for (size_t at = 0; at < data.size();) {
+        const size_t end = data.find("\r\n", at);
+        ASSERT_NE(end, std::string::npos);
+        rows.push_back(data.substr(at, end - at));
+        at = end + 2;
+    }
+    ASSERT_EQ(rows.size(), 10u);  // every tenth of 101 points
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i]);
+        double t, x, y, z;
+        char rest = 0;
+        ASSERT_EQ(std::sscanf(rows[i].c_str(), "%lf %lf %lf %lf %c", &t, &x, &y, &z, &rest), 4);
+        EXPECT_NEAR(t, 0.09 + 0.1 * i, 1e-9);
+        EXPECT_EQ(rows[i].size(), 43u);
+        EXPECT_EQ(rows[i].find('\\'), std::string::npos);
+    }
+    // The rows are the solution: the Lorenz system integrated here by RK4
+    // from (1, 1, 1), compared at the four decimals the format prints.
+    double v[3] = {1, 1, 1}, t = 0;
+    const double h = 1e-4;
+    auto f = [](const double *u, double *d) {
+        d[0] = 10 * (u[1] - u[0]);
+        d[1] = u[0] * (28 - u[2]) - u[1];
+        d[2] = u[0] * u[1] - 8.0 / 3 * u[2];
+    };
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const double until = 0.09 + 0.1 * i;
+        while (t < until - h / 2) {
+            double k[4][3], u[3];
+            f(v, k[0]);
+            for (int j = 0; j < 3; ++j) u[j] = v[j] + h / 2 * k[0][j];
+            f(u, k[1]);
+            for (int j = 0; j < 3; ++j) u[j] = v[j] + h / 2 * k[1][j];
+            f(u, k[2]);
+            for (int j = 0; j < 3; ++j) u[j] = v[j] + h * k[2][j];
+            f(u, k[3]);
+            for (int j = 0; j < 3; ++j) v[j] += h / 6 * (k[0][j] + 2 * k[1][j] + 2 * k[2][j] + k[3][j]);
+            t += h;
+        }
+        double row[4];
+        ASSERT_EQ(std::sscanf(rows[i].c_str(), "%lf %lf %lf %lf", &row[0], &row[1], &row[2], &row[3]), 4);
+        for (int j = 0; j < 3; ++j) EXPECT_NEAR(row[j + 1], v[j], 2e-4) << rows[i] << " column " << j + 1;
+    }
+}
+
+// Every example, opened and saved without a change, is written back byte
+// for byte: window placements included, whatever the pixels rounded to.
+TEST_F(AppTest, SaveOfAnUnchangedExampleWritesTheTextItRead) {
+    for (const char *name : {"lorenz.vr", "logistic.vr", "mackey_glass.vr", "bratu.vr"}) {
+        SCOPED_TRACE(name);
+        const std::string example = ReadFile(Source(std::string("examples/") + name));
+        ASSERT_FALSE(example.empty());
+        // What an example shows at a glance: axes with their labels, and the
+        // points of the whole run kept for zooming and repainting.
+        EXPECT_NE(example.find("Graphics element = Axes\r\n"), std::string::npos);
+        EXPECT_NE(example.find("Capture               = -1\r\n"), std::string::npos);
+        const std::string copy = Path(std::string("unchanged_") + name);
+        WriteFile(copy, example);
+        Program p("\"" + copy + "\"");
+        ASSERT_NE(p.WaitFrame(), nullptr);
+        ASSERT_TRUE(p.WaitChildren(2));
+        ASSERT_TRUE(WaitTitleHas(p, name));
+        WriteFile(copy, "");
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_SAVE, 0);
+        std::string saved;
+        for (int i = 0; i < 600 && saved.size() < example.size(); ++i) {
+            Sleep(100);
+            saved = ReadFile(copy);
+        }
+        EXPECT_EQ(saved, example);
+        EXPECT_EQ(p.Hook(kTestHookProblemChanged), 0);
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
+        EXPECT_EQ(p.WaitExit(), 0u);
+    }
+}
+
+namespace {
+
+// A dialog's visible labels and buttons as a user reads them: shortcut
+// letters used twice, "&" shown as a character, texts cut off by their
+// control. The tab captions are the page selectors', not counted.
+struct DialogTexts {
+    std::vector<std::string> faults;
+};
+
+// With VR_DIALOG_SHOTS set to a folder, each page is kept there as a BMP for
+// a person to look at.
+void KeepDialogShot(HWND dialog, const std::string &where) {
+    char folder[MAX_PATH] = "";
+    if (!GetEnvironmentVariableA("VR_DIALOG_SHOTS", folder, sizeof folder)) return;
+    std::string name = where;
+    for (char &ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    RECT r;
+    GetWindowRect(dialog, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD size = ((w * 3 + 3) & ~3) * h;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + size;
+    std::string data(reinterpret_cast<const char *>(&file), sizeof file);
+    data.append(reinterpret_cast<const char *>(&info.bmiHeader), sizeof info.bmiHeader);
+    data.append(static_cast<const char *>(bits), size);
+    WriteFile(std::string(folder) + "\\" + name + ".bmp", data);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+void CheckDialogPage(HWND dialog, const std::string &where, DialogTexts *out) {
+    KeepDialogShot(dialog, where);
+    std::vector<std::pair<char, std::string>> letters;
+    RECT area;
+    GetClientRect(dialog, &area);
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(c)) continue;
+        // Controls of the other pages wait outside the dialog's client area.
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&r), 2);
+        RECT shown;
+        if (!IntersectRect(&shown, &r, &area)) continue;
+        const std::string cls = ClassOf(c);
+        if (cls != "Static" && cls != "Button") continue;
+        const LONG style = GetWindowLongA(c, GWL_STYLE);
+        if (cls == "Button" && (style & 0xF) == BS_GROUPBOX && Text(c).empty()) continue;
+        const std::string text = Text(c);
+        if (cls == "Static" && (style & SS_NOPREFIX)) {
+            if (text.find('&') != std::string::npos)
+                out->faults.push_back(where + ": \"" + text + "\" shows its & as a character");
+            continue;
+        }
+        for (size_t i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] != '&') continue;
+            if (text[i + 1] == '&') {
+                ++i;
+                continue;
+            }
+            const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i + 1])));
+            for (const auto &seen : letters)
+                if (seen.first == letter)
+                    out->faults.push_back(where + ": \"" + seen.second + "\" and \"" + text + "\" share '" +
+                                          std::string(1, letter) + "'");
+            letters.push_back({letter, text});
+            break;
+        }
+        // A one-line label whose text is wider than the label.
+        if (cls == "Static" && (style & SS_TYPEMASK) <= SS_RIGHT && !text.empty() && !(style & SS_NOPREFIX)) {
+            RECT r;
+            GetClientRect(c, &r);
+            HDC dc = GetDC(c);
+            // The dialogs' font: 8 points of "MS Shell Dlg".
+            HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                     DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
+            HGDIOBJ old = SelectObject(dc, font);
+            RECT need = {0, 0, r.right, 0};
+            DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
+            SelectObject(dc, old);
+            DeleteObject(font);
+            ReleaseDC(c, dc);
+            if (need.bottom > r.bottom + 1)
+                out->faults.push_back(where + ": \"" + text + "\" is cut off (" + std::to_string(need.bottom) +
+                                      " of " + std::to_string(r.bottom) + " pixels high)");
+        }
+    }
+}
+
+// The selectors of the pages of tabbed dialogs.
+const int kPageSelectors[] = {20099, 21100, 22100, 22200, 22300, 22400, 23100, 25100, 25200,
+                              25700, 27200, 27300, 27400, 29530, 29550, 29570};
+
+// Every page of the open dialog, shown in turn through its selector.
+void CheckDialog(HWND dialog, const std::string &name, DialogTexts *out) {
+    CheckDialogPage(dialog, name, out);
+    for (int selector : kPageSelectors) {
+        HWND button = GetDlgItem(dialog, selector);
+        if (!button) continue;
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(selector, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        Sleep(200);
+        CheckDialogPage(dialog, name + " page \"" + Text(button) + "\"", out);
+    }
+}
+
+}  // namespace
+
+// Each settings dialog of the program, page by page, as a user reads it.
+TEST_F(AppTest, EveryDialogShowsEachShortcutLetterOnceAndNoCharacterAmpersand) {
+    Program p("\"" + Source("examples/lorenz.vr") + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND frame = p.Frame();
+    HWND graph = ChildOfClass(frame, "VR_Graph");
+    HWND text = ChildOfClass(frame, "VR_Text");
+    ASSERT_TRUE(graph && text);
+    struct Command {
+        int id;
+        HWND active;
+        const char *name;
+    } commands[] = {
+        {IDM_TYPE, graph, "Type"},
+        {IDM_VARIABLES, graph, "Definitions"},
+        {IDM_RANGE, graph, "Iteration range"},
+        {IDM_METHOD, graph, "Method"},
+        {IDM_STATUS_LINE, graph, "Status line"},
+        {IDM_GRAPHICS_FORMAT, graph, "Graphics output"},
+        {IDM_COLOR, graph, "Colors"},
+        {IDM_VIEW_POINT, graph, "View point"},
+        {IDM_TEXT_FORMAT, text, "Text output"},
+        {IDM_PREFERENCES, graph, "Preferences"},
+        {IDM_MATHEMATICA, graph, "Mathematica"},
+        {IDM_EXTERNAL_CODES, graph, "Code libraries"},
+        {IDM_ESCAPE_SEQUENCES, graph, "Escape sequences"},
+        {IDM_PRINTER_SETUP, graph, "Print settings"},
+        {IDM_ABOUT, graph, "About"},
+    };
+    DialogTexts found;
+    auto check = [&](const Command &c) {
+        SCOPED_TRACE(c.name);
+        SendMessageA(FindWindowExA(frame, nullptr, "MDICLIENT", nullptr), WM_MDIACTIVATE,
+                     reinterpret_cast<WPARAM>(c.active), 0);
+        PostMessageA(frame, WM_COMMAND, c.id, 0);
+        Box dialog = p.WaitBox(60000);
+        ASSERT_NE(dialog.window, nullptr);
+        CheckDialog(dialog.window, c.name, &found);
+        PostMessageA(dialog.window, WM_COMMAND, c.id == IDM_ABOUT ? IDOK : IDCANCEL, 0);
+        ASSERT_TRUE(WaitGoneOrHidden(dialog.window));
+    };
+    for (const Command &c : commands) check(c);
+    // The dialogs of a map differ: the iteration range, histograms.
+    PostMessageA(frame, WM_COMMAND, IDM_OPEN, 0);
+    ASSERT_TRUE(AnswerFileDialog(p, Source("examples/logistic.vr")));
+    ASSERT_TRUE(WaitTitleHas(p, "logistic.vr"));
+    ASSERT_TRUE(p.WaitChildren(2));
+    graph = ChildOfClass(frame, "VR_Graph");
+    text = ChildOfClass(frame, "VR_Text");
+    ASSERT_TRUE(graph && text);
+    for (const Command &c : {Command{IDM_RANGE, graph, "Map iteration range"},
+                             Command{IDM_GRAPHICS_FORMAT, graph, "Map graphics output"},
+                             Command{IDM_TEXT_FORMAT, text, "Map text output"}})
+        check(c);
+    std::string all;
+    for (const std::string &f : found.faults) all += f + "\n";
+    EXPECT_TRUE(found.faults.empty()) << all;
+    PostMessageA(frame, WM_CLOSE, 0, 0);
     if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
     EXPECT_EQ(p.WaitExit(), 0u);
 }

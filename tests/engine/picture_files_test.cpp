@@ -518,7 +518,16 @@ TEST_F(SavePoints, AllThreeKindsHoldTheSamePointsAndAppend) {
     const unsigned char nan32[4] = {0x00, 0x80, 0xC7, 0x7F};
     EXPECT_EQ(0, std::memcmp(s.data(), nan32, 4));
     Bytes t = ReadFile("points.txt");
-    EXPECT_EQ(std::string(t.begin(), t.begin() + 14), "\n0.100000001 0");
+    const std::string text(t.begin(), t.end());
+    EXPECT_EQ(text.substr(0, 15), "\r\n0.100000001 0");
+    // Every line ends in CR LF, breaks too.
+    size_t lineEnds = 0;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n') {
+            ++lineEnds;
+            EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "LF alone at " << i;
+        }
+    EXPECT_EQ(lineEnds, 2 * 7u);
 }
 
 TEST_F(SavePoints, ThinningAndClipping) {

@@ -293,6 +293,36 @@ TEST_F(ProblemFileTest, PlacementsNoScreenCanTakeReadAsTheDefault) {
     EXPECT_EQ(Child(0)->showState, -1);
 }
 
+// A window that was not moved or sized is written with the fractions it was
+// read with, however its pixels rounded (421 / 674 is 0.624629); one that
+// was moved gets its new place.
+TEST_F(ProblemFileTest, AnUnchangedWindowKeepsTheFractionsItWasReadWith) {
+    NewProblem(kOdeSystem, 3);
+    host.client = WindowRect{0, 0, 1013, 674};
+    ASSERT_EQ(Parse("Version = 200\r\n[Graphics window] = 0,0,0.6,0.625,0\r\nTitle = G\r\n"
+                    "[Text window] = 0.6,0.1,0.4,0.625,0\r\nTitle = T\r\n"),
+              kParseLoaded);
+    ASSERT_EQ(host.children.size(), 2u);
+    EXPECT_EQ(Child(0)->rect.height, 421);
+    std::string text = Build();
+    EXPECT_TRUE(HasLine(text, "[Graphics window]     = 0,0,0.6,0.625,0\r\n")) << text;
+    EXPECT_TRUE(HasLine(text, "[Text window]  = 0.6,0.1,0.4,0.625,0\r\n")) << text;
+    // Read again, the same text comes back.
+    NewProblem(kOdeSystem, 3);
+    ASSERT_EQ(Parse(text), kParseLoaded);
+    EXPECT_EQ(Build(), text);
+
+    FakeChild *graph = host.Find(host.children[0].kind == kChildGraph ? host.children[0].id : host.children[1].id);
+    graph->rect.height += 1;
+    text = Build();
+    EXPECT_TRUE(HasLine(text, "[Graphics window]     = 0,0,0.600197,0.626113,0\r\n")) << text;
+    // In a client of another size the old fractions no longer give the window.
+    host.client = WindowRect{0, 0, 1013, 675};
+    graph->rect.height -= 1;
+    text = Build();
+    EXPECT_FALSE(HasLine(text, "[Graphics window]     = 0,0,0.6,0.625,0\r\n")) << "the client changed";
+}
+
 TEST_F(ProblemFileTest, SwappedKeysGiveTheLineErrorAtTheLineNoTableTakes) {
     std::string text = Build();
     const size_t a = text.find("First value"), b = text.find("Last value");

@@ -184,9 +184,10 @@ TEST_F(TextWindowOutputTest, EachTrajectoryAfterTheFirstFollowsTheSeparator) {
     Run();
     Run();
     EXPECT_EQ(control.text, "0 0\r\n0.25 0.25\r\n0.5 0.5\r\n\r\n0 0\r\n0.25 0.25\r\n0.5 0.5");
-    // The file gets the text exactly as formatted, the separator before
-    // every trajectory.
-    EXPECT_EQ(ReadFile(file), "\r\n0 0\n0.25 0.25\n0.5 0.5\n\r\n0 0\n0.25 0.25\n0.5 0.5\n");
+    // The file gets the text exactly as formatted and, as the window, the
+    // separator before every trajectory that follows text: not at the top
+    // of an empty file, but before the second run appended to it.
+    EXPECT_EQ(ReadFile(file), "0 0\n0.25 0.25\n0.5 0.5\n\r\n0 0\n0.25 0.25\n0.5 0.5\n");
     EXPECT_EQ(window.file, nullptr);
     EXPECT_TRUE(Boxes().empty());
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -464,11 +465,56 @@ TEST_F(Pictures, ImageLibraryWhenPresentAndNothingFailsWithout) {
     std::free(filter);
     EXPECT_NE(pairs.find("(png)|*.png|"), std::string::npos) << pairs;
     EXPECT_EQ(pairs.find("(pgm)"), std::string::npos) << "no greymaps for 24-bit pictures";
-    std::remove("picture_test.png");
-    ASSERT_EQ(SaveGraphPicture(a, "picture_test.png", kPictureFileLibrary), 1);
-    gAnswer = {kPasteDib, 0, kResizeNone, 0};
-    ASSERT_NE(LoadGraphPicture(b, "picture_test.png", kPictureFileLibrary), 0);
-    EXPECT_EQ(Pixels(b), Pixels(a));
+    // The codecs a user expects, and only formats with a writer.
+    for (const char *type : {"(jpg,jif,jpeg,jpe)|*.jpg;", "(tif,tiff)|*.tif;*.tiff|"})
+        EXPECT_NE(pairs.find(type), std::string::npos) << pairs;
+    for (const char *type : {"(exr)", "(jxr", "(g3)", "no codec"})
+        EXPECT_EQ(pairs.find(type), std::string::npos) << type << " has no writer: " << pairs;
+    // Lossless formats load back as the same pixels; JPEG as a picture of
+    // the same size close to it.
+    for (const char *name : {"picture_test.png", "picture_test.tif", "picture_test.jpg"}) {
+        SCOPED_TRACE(name);
+        std::remove(name);
+        ASSERT_EQ(SaveGraphPicture(a, name, kPictureFileLibrary), 1);
+        WIN32_FILE_ATTRIBUTE_DATA file = {};
+        ASSERT_TRUE(GetFileAttributesExA(name, GetFileExInfoStandard, &file));
+        EXPECT_GT(file.nFileSizeLow, 100u);
+        gAnswer = {kPasteDib, 0, kResizeNone, 0};
+        Paint(b, [](HDC dc) {
+            RECT r = {0, 0, kWidth, kHeight};
+            FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        });
+        ASSERT_NE(LoadGraphPicture(b, name, kPictureFileLibrary), 0);
+        const std::vector<COLORREF> want = Pixels(a), got = Pixels(b);
+        ASSERT_EQ(got.size(), want.size());
+        if (std::string(name).find(".jpg") == std::string::npos) {
+            EXPECT_EQ(got, want);
+        } else {
+            size_t distant = 0;
+            for (size_t i = 0; i < got.size(); ++i)
+                distant += std::abs(int(GetRValue(got[i])) - int(GetRValue(want[i]))) > 64 ||
+                       std::abs(int(GetBValue(got[i])) - int(GetBValue(want[i]))) > 64;
+            EXPECT_LT(distant, got.size() / 50) << "the JPEG is the picture";
+        }
+    }
+    // A type the library cannot write, or does not know, is refused with a
+    // message and leaves the file as it was.
+    for (const char *name : {"picture_test.exr", "picture_test.unknown"}) {
+        SCOPED_TRACE(name);
+        FILE *f = std::fopen(name, "wb");
+        std::fputs("old", f);
+        std::fclose(f);
+        ModalAnswerer watcher(IDOK);
+        EXPECT_EQ(SaveGraphPicture(a, name, kPictureFileLibrary), 0);
+        EXPECT_EQ(watcher.Result().text, "Cannot save the screen");
+        f = std::fopen(name, "rb");
+        char text[8] = "";
+        ASSERT_TRUE(f);
+        EXPECT_NE(std::fgets(text, sizeof text, f), nullptr);
+        std::fclose(f);
+        EXPECT_STREQ(text, "old");
+        std::remove(name);
+    }
     UnloadFreeImage();
 }
 

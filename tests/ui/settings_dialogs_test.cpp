@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -388,6 +389,92 @@ TEST_F(SettingsDialogsTest, PreferencesPagesStackAndKeepLabelsAside) {
     EXPECT_EQ(hiddenLabel, "");
     EXPECT_EQ(shownLabel, "&Identifier:");
     EXPECT_EQ(first.left, other.left);  // every page on the first one's place
+}
+
+// The file dialog a browse button opened: its title and the first entry of
+// its filter; the name is typed and the dialog closed with OK.
+struct FileQuestion {
+    std::string title, filter;
+};
+FileQuestion AnswerFileQuestion(DWORD thread, HWND owner, const std::string &name) {
+    FileQuestion seen;
+    HWND box = WaitForOtherDialog(thread, owner);
+    if (!box) return {"(no dialog)", ""};
+    Sleep(300);
+    char text[256] = {};
+    GetWindowTextA(box, text, sizeof text);
+    seen.title = text;
+    HWND filter = GetDlgItem(box, 0x470);
+    text[0] = 0;
+    if (filter && SendMessageA(filter, CB_GETLBTEXTLEN, 0, 0) < static_cast<LRESULT>(sizeof text))
+        SendMessageA(filter, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    seen.filter = text;
+    HWND edit = GetDlgItem(box, 0x480);
+    if (!edit) edit = GetDlgItem(box, 0x47C);
+    if (edit) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 300 && IsWindow(box); ++i) Sleep(50);
+    return seen;
+}
+
+// Each browse button asks its own named question (title and filter) and
+// puts the chosen name into the field after it.
+TEST_F(SettingsDialogsTest, BrowseButtonsAskTheirNamedQuestionsAndFillTheirFields) {
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    struct Case {
+        int button, field;
+        const char *title, *filter, *file;
+    } mathlink[] = {
+        {IDC_ML_DLL0_BROWSE, IDC_ML_DLL0, "Library Name", "Library files", "vr_browse.dll"},
+        {IDC_ML_MLL1_BROWSE, IDC_ML_MLL1, "Library Name", "MLP library files", "vr_browse.mlp"},
+        {IDC_ML_EXE0_BROWSE, IDC_ML_EXE0, "Program Name", "Program files", "vr_browse.exe"},
+        {IDC_ML_DLL2_BROWSE, IDC_ML_DLL2, "Library Name", "Library files", "vr_browse.dll"},
+    };
+    for (const Case &c : mathlink) {
+        // The open questions want a file that exists.
+        const std::string path = std::string(folder) + c.file;
+        FILE *f = std::fopen(path.c_str(), "wb");
+        ASSERT_TRUE(f);
+        std::fclose(f);
+    }
+    std::vector<FileQuestion> seen;
+    std::vector<std::string> fields;
+    Drive(
+        [&](HWND d) {
+            for (const Case &c : mathlink) {
+                Press(d, c.button);
+                seen.push_back(AnswerFileQuestion(thread, d, std::string(folder) + c.file));
+                fields.push_back(TextOf(d, c.field));
+            }
+            Press(d, IDCANCEL);
+        },
+        [&] { RunSettingsCommand(gFrameWindow, 708); });
+    ASSERT_EQ(seen.size(), 4u);
+    for (size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE(mathlink[i].file);
+        EXPECT_EQ(seen[i].title, mathlink[i].title);
+        EXPECT_EQ(seen[i].filter, mathlink[i].filter);
+        EXPECT_EQ(fields[i], std::string(folder) + mathlink[i].file);
+        DeleteFileA((std::string(folder) + mathlink[i].file).c_str());
+    }
+
+    // The plotter page of the graph format: the plotter output file.
+    ASSERT_TRUE(NewGraph("g"));
+    const std::string out = std::string(folder) + "vr_browse_plot.out";
+    FileQuestion plotter;
+    std::string device;
+    Drive(
+        [&](HWND d) {
+            Press(d, IDC_PLOTTER_BROWSE);
+            plotter = AnswerFileQuestion(thread, d, out);
+            device = TextOf(d, IDC_PLOTTER_DEVICE);
+            Press(d, IDCANCEL);
+        },
+        [&] { RunSettingsCommand(gFrameWindow, 307); });
+    EXPECT_EQ(plotter.title, "Plotter Output File Name");
+    EXPECT_EQ(plotter.filter, "Output files");
+    EXPECT_EQ(device, out);
 }
 
 // Dialog 820 from its command: the section's values shown page by page, Cancel

@@ -77,6 +77,8 @@ protected:
 
 private:
     void FormCreate();
+    // The first client height: a font window of its first size fits whole.
+    int FirstClientHeight() const;
     void FormClose() override;
     void RebuildRecentMenu();
     bool AskFontFile(bool save, std::string &path);

@@ -58,6 +58,10 @@ const SpeedButtonDef kSpeedButtons[] = {
     {CM_FILE_EXIT, STD_DELETE, "Exit"},
 };
 constexpr int kSpeedBarHeight = 30;
+// The first client area is 501 x 289 pixels, and higher where a font window
+// of its first size would not fit whole between the speed and status bars.
+constexpr int kFirstClientWidth = 501, kFirstClientHeight = 289;
+constexpr int kFirstChildWidth = 264, kFirstChildHeight = 283;
 
 // Commands that need an open child window.
 const int kChildCommands[] = {CM_FILE_CLOSE,      CM_FILE_SAVE,      CM_FILE_SAVE_AS,   CM_WINDOW_CASCADE,
@@ -89,13 +93,35 @@ MainForm *MainForm::Create(HINSTANCE instance, int show) {
     CreateWindowExA(0, kFrameClass, "Glyphsmith", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                     CW_USEDEFAULT, 600, 400, nullptr, nullptr, instance, form);
     form->FormCreate();
-    form->SetClientSize(501, 289);
+    form->SetClientSize(kFirstClientWidth, form->FirstClientHeight());
     ShowWindow(form->hwnd, show);
     UpdateWindow(form->hwnd);
     // The about box is made at start and finishes the start-up.
     LoadAboutTexts();
     form->FinishStartup();
     return form;
+}
+
+// Outer height of a font window of the first size once it has made its
+// grid square.
+static int FirstFontWindowHeight() {
+    RECT frame = {0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, WS_CHILD | WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, FALSE, WS_EX_MDICHILD);
+    const int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
+    const int cell = CorrectGridCell(kMinCell, kFirstChildWidth - frameWidth, kFirstChildHeight - frameHeight);
+    const int height = GridClientSize(cell) + frameHeight;
+    return height > kFirstChildHeight ? height : kFirstChildHeight;
+}
+
+int MainForm::FirstClientHeight() const {
+    RECT r = {0, 0, 0, 0};
+    if (status.hwnd) GetWindowRect(status.hwnd, &r);
+    int needed = kSpeedBarHeight + FirstFontWindowHeight() + (r.bottom - r.top);
+    // The client's own edge.
+    RECT outer, inner;
+    if (client && GetWindowRect(client, &outer) && GetClientRect(client, &inner))
+        needed += (outer.bottom - outer.top) - inner.bottom;
+    return needed > kFirstClientHeight ? needed : kFirstClientHeight;
 }
 
 void MainForm::FormCreate() {
@@ -179,8 +205,8 @@ void MainForm::CreateChild(Form *child, const char *className, const std::string
     mcs.szTitle = caption.c_str();
     mcs.hOwner = instance;
     mcs.x = mcs.y = CW_USEDEFAULT;
-    mcs.cx = 264;
-    mcs.cy = 283;
+    mcs.cx = kFirstChildWidth;
+    mcs.cy = kFirstChildHeight;
     mcs.style = WS_CLIPCHILDREN;
     mcs.lParam = reinterpret_cast<LPARAM>(child);
     SendMessageA(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs));

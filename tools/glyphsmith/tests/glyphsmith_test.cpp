@@ -268,7 +268,7 @@ protected:
 TEST_F(Glyphsmith, StartsEmptyWithItsMenusPanelsAndButtons) {
     EXPECT_EQ(main->Caption(), "Glyphsmith");
     EXPECT_EQ(main->ClientSize().cx, 501);
-    EXPECT_EQ(main->ClientSize().cy, 289);
+    EXPECT_GE(main->ClientSize().cy, 289);
     EXPECT_EQ(MenuBar(), (std::vector<std::string>{"&File", "&Window", "&Help"}));
     for (int id : {CM_FILE_CLOSE, CM_FILE_SAVE, CM_FILE_SAVE_AS, CM_WINDOW_TILE}) EXPECT_FALSE(MenuEnabled(id)) << id;
     EXPECT_TRUE(MenuEnabled(CM_FILE_NEW));
@@ -286,6 +286,16 @@ TEST_F(Glyphsmith, StartsEmptyWithItsMenusPanelsAndButtons) {
     EXPECT_EQ(ShownPanel(kPanelHint), "Create a new font file");
 
     Command(CM_FILE_NEW);
+    // The first font window fits whole between the speed and status bars.
+    ASSERT_NE(ActiveFont(), nullptr);
+    RECT child, client;
+    GetWindowRect(ActiveFont()->hwnd, &child);
+    GetClientRect(main->client, &client);
+    MapWindowPoints(main->client, nullptr, reinterpret_cast<POINT *>(&client), 2);
+    EXPECT_GE(child.bottom - child.top, 283);
+    EXPECT_GE(client.bottom, child.bottom);
+    EXPECT_GE(client.right, child.right);
+    EXPECT_LE(client.top, child.top);
     Command(CM_FILE_NEW);
     ASSERT_NE(ActiveFont(), nullptr);
     EXPECT_EQ(ActiveFont()->Caption(), "(No Name 2)");
