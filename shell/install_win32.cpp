@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "app.h"
 #include "browsers_win32.h"
 #include "code_libraries.h"
@@ -25,15 +27,14 @@
 
 namespace {
 
-void SetStatusLine(const char *text) {
-    if (gStatusBar) SendMessageA(gStatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-}
+void SetStatusLine(const char *text) { SetStatusReadout(text); }
 
+// A read-out too long for the buffer is left out whole, never cut.
 void GetStatusLine(char *buffer, int size) {
     if (size <= 0) return;
     buffer[0] = 0;
-    if (gStatusBar && LOWORD(SendMessageA(gStatusBar, SB_GETTEXTLENGTHA, 0, 0)) < size)
-        SendMessageA(gStatusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer));
+    const char *text = StatusReadout();
+    if (static_cast<int>(std::strlen(text)) < size) std::memcpy(buffer, text, std::strlen(text) + 1);
 }
 
 void SetGraphCaret(HWND graph, int visible) {
@@ -95,6 +96,7 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
 
     gGraphWindowHooks.running = [] { return gRunning; };
     gGraphWindowHooks.showPopupMenu = ShowCommandPopupMenu;
+    gGraphWindowHooks.clearStatusReadout = ClearStatusReadout;
     // The axis choices of the graph cursor count as the browser's rows do.
     gGraphWindowHooks.refreshInitialValueRows = UpdateInitialValueRows;
 
