@@ -216,6 +216,16 @@ private:
     HWND frame_ = nullptr;
 };
 
+// New graph or text window: the command goes on to the new window's format
+// dialog, which is left with Cancel (the window stays).
+void NewWindowCommand(Program &p, int command) {
+    PostMessageA(p.Frame(), WM_COMMAND, command, 0);
+    Box format = p.WaitBox(60000);
+    ASSERT_NE(format.window, nullptr) << command;
+    p.Press(format, IDCANCEL);
+    for (int i = 0; i < 600 && IsWindow(format.window) && IsWindowVisible(format.window); ++i) Sleep(100);
+}
+
 // A one-dimensional problem x' = -x, x(0) = 1 from 0 to last, listed by a
 // text window that may also write a point-data file.
 std::string DecayProblem(double last, const std::string &outputFile, const char *equation = "-x") {
@@ -401,7 +411,7 @@ TEST_F(AppTest, RunStaysOpenAndRefusesNewWindowsWhileRunningAndClosingAsksToSave
     PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
     ASSERT_TRUE(p.WaitRunning(false));
     EXPECT_TRUE(p.Alive());
-    PostMessageA(p.Frame(), WM_COMMAND, IDM_NEW_TEXT, 0);
+    NewWindowCommand(p, IDM_NEW_TEXT);
     for (int i = 0; i < 100 && p.Hook(kTestHookChildCount) != 3; ++i) Sleep(100);
     EXPECT_EQ(p.Hook(kTestHookChildCount), 3);
     EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
@@ -1655,7 +1665,7 @@ TEST_F(AppTest, SaveDuringARunIsRefusedQuietlyAndAFailedWriteKeepsTheOldFileAndT
     PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
     ASSERT_TRUE(p.WaitRunning(false));
 
-    PostMessageA(p.Frame(), WM_COMMAND, IDM_NEW_TEXT, 0);
+    NewWindowCommand(p, IDM_NEW_TEXT);
     ASSERT_TRUE(WaitChildCount(p, 3));
     ASSERT_EQ(p.Hook(kTestHookProblemChanged), 1);
     ASSERT_EQ(p.Hook(kTestHookDiskFull, 1), 1);
@@ -1989,7 +1999,9 @@ TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
     HWND graph = ChildOfClass(frame, "VR_Graph");
     ASSERT_NE(graph, nullptr);
     // The run has listed its last line and ended: new windows are allowed.
-    HWND listing = FindWindowExA(ChildOfClass(frame, "VR_Text"), nullptr, "RICHEDIT", nullptr);
+    HWND listing = nullptr;
+    for (int i = 0; i < 600 && !listing; ++i, Sleep(100))
+        listing = FindWindowExA(ChildOfClass(frame, "VR_Text"), nullptr, "RICHEDIT", nullptr);
     ASSERT_NE(listing, nullptr);
     auto lines = [&] {
         const std::string t = Text(listing);
@@ -2014,7 +2026,7 @@ TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
 
     // Put screen into a new graph window, resized to the picture: the same
     // pixels come back out.
-    PostMessageA(frame, WM_COMMAND, IDM_NEW_GRAPH, 0);
+    NewWindowCommand(p, IDM_NEW_GRAPH);
     for (int i = 0; i < 300 && p.Hook(kTestHookChildCount) < 3; ++i) Sleep(100);
     HWND fresh = nullptr;
     for (HWND c : Children(frame))
@@ -2073,7 +2085,7 @@ TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
 
     // Load screen from it into a third, empty window (only the packed
     // bitmap is offered): the same pixels.
-    PostMessageA(frame, WM_COMMAND, IDM_NEW_GRAPH, 0);
+    NewWindowCommand(p, IDM_NEW_GRAPH);
     for (int i = 0; i < 300 && p.Hook(kTestHookChildCount) < 4; ++i) Sleep(100);
     HWND third = nullptr;
     for (HWND c : Children(frame))
