@@ -72,6 +72,13 @@ extern char gHtmlNotesFile[kPathSize];
 // is menu help, any other the read-out of runs and windows.
 void SetStatusText(int recentSlot, int stringId, int mode);
 void SetStatusFont();
+// The read-out of runs and graph windows: kept, and shown in part 0 (menu
+// help gives way to it). An empty read-out mode-1 text shows it.
+void SetStatusReadout(const char *text);
+// The two halves of it: a run keeps the newest text and shows it in batches.
+void KeepStatusReadout(const char *text);
+void ShowStatusReadout();
+const char *StatusReadout();
 // Sets the frame's title to the caption, followed by " - " and the
 // problem path when there is one.
 void UpdateFrameTitle();

@@ -11,7 +11,6 @@
 
 #include "app.h"
 #include "browsers_win32.h"
-#include "display_list.h"
 #include "editor_windows.h"
 #include "file_handles.h"
 #include "fpu_faults.h"
@@ -59,7 +58,11 @@ WNDPROC gPreviousClientProc;
 WNDPROC gPreviousStatusProc;
 int gStatusBarHeight;
 int gStatusMode = -1;
+int gStatusSimple;
 char gStatusBuffer[1024];
+// What runs and graph windows last showed in part 0: the read-out that the
+// status line returns to after menu help.
+char gStatusReadout[1024];
 
 // WinHelp commands of the Help menu.
 constexpr UINT kHelpFinder = 0x000B;
@@ -140,13 +143,14 @@ int ChildCount() {
     return n;
 }
 
+// A graph window's off-screen picture is cleared with its display list, or
+// the next paint would copy the old picture back.
 void EraseWindow(HWND window) {
-    if (GraphWindowState *g = GraphStateOf(window)) {
-        gCurrentGraph = g;
-        FreeDisplayList(g);
-    } else if (IsClass(window, "VR_Text")) {
-        EraseTextWindow(window);
+    if (GraphStateOf(window)) {
+        EraseGraphWindow(window, 0);
+        return;
     }
+    if (IsClass(window, "VR_Text")) EraseTextWindow(window);
     InvalidateRect(window, nullptr, TRUE);
 }
 
@@ -215,6 +219,45 @@ void LoadCommand(HWND frame, int id) {
     if (id == IDM_OPEN_EXAMPLE) gAskForProblemName = 1;
 }
 
+// Backward has no meaning for a map: cleared, and its command greyed.
+void ShowBackwardState() {
+    const bool map = gProblemKind == kMap;
+    if (map) gBackward = 0;
+    SetToolbarButtonState(IDM_BACKWARD, gBackward != 0, !map);
+    CheckMenuItem(gFrameMenu, IDM_BACKWARD, MF_BYCOMMAND | (gBackward ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// Command 201: a new kind or dimension reallocates the workspace. When that
+// fails the user may choose again (Cancel) or leave the program (OK).
+void TypeCommand(HWND frame) {
+    if (IsBusy()) return;
+    for (;;) {
+        HWND focus = GetFocus();
+        if (RunSettingsCommand(frame, IDM_TYPE) == 1) gProblemChanged = 1;
+        if (!gWorkspaceReady) NewProblemWorkspace();
+        RefreshBrowsers();
+        if (gWorkspaceReady) {
+            ShowBackwardState();
+            if (focus && IsWindow(focus)) SetFocus(focus);
+            UpdateCommandStates();
+            return;
+        }
+        if (AskOkCancel(IDS_OUT_OF_MEMORY_EXIT)) break;
+    }
+    SendMessageA(frame, WM_COMMAND, IDM_CLOSE_ALL_SILENT, 0);
+    DestroyWindow(frame);
+    RefreshBrowsers();
+}
+
+// The dialogs store only on OK; options are written at once, a change of
+// the problem marks it changed.
+void SettingsCommand(HWND frame, int id) {
+    if (RunSettingsCommand(frame, id) != 1) return;
+    if (id == IDM_PREFERENCES) WriteOptions();
+    else gProblemChanged = 1;
+    if (gRefreshCommandStates) gRefreshCommandStates();
+}
+
 // New windows change the set that a run walks after every point: refused
 // during a run as every other change of that set is.
 void NewChildCommand(HWND frame, int isGraph) {
@@ -228,8 +271,8 @@ void NewChildCommand(HWND frame, int isGraph) {
             if (GraphicsElement *e = AddGraphicsElement(0)) e->kind = kElementAxes;
     }
     gProblemChanged = 1;
-    // Then, as "Graphics format..." or "Text format...", once those dialogs exist.
-    (void)frame;
+    // The new window is the active one: its format dialog comes next.
+    SettingsCommand(frame, isGraph ? IDM_GRAPHICS_FORMAT : IDM_TEXT_FORMAT);
 }
 
 // Clone, copy and paste of windows; refused while busy, as every change of
@@ -287,12 +330,15 @@ void AboutCommand(HWND frame) {
     if (active) SetActiveWindow(active);
 }
 
-// The Draw commands act on a graph window only (603 also without one).
+// The Draw commands act on a graph window only; full screen also with a
+// text window or none.
 void DrawCommand(int id) {
     if (!CommandBuilt(id)) return;
     HWND child = ActiveChild();
     if (GraphWindowState *g = child ? GraphStateOf(child) : nullptr) {
         gCurrentGraph = g;
+        GraphWindowCommand(id);
+    } else if (id == IDM_FULL_SCREEN) {
         GraphWindowCommand(id);
     }
 }
@@ -301,7 +347,7 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     const int id = LOWORD(wParam);
     if (gHelpMode) {
         gHelpMode = 0;
-        ShowHelpTopic(id);
+        ShowHelpTopic(MapCommandToHelpContext(id));
         return;
     }
     if (id >= IDM_REFRESH_WINDOW && id <= IDM_PREVIOUS_FRACTAL_ORDER) {
@@ -312,14 +358,12 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         if (id >= VR_FIRST_CHILD_ID) DefFrameProcA(frame, gMdiClient, WM_COMMAND, wParam, lParam);
         return;
     }
+    if (id == IDM_TYPE) {
+        TypeCommand(frame);
+        return;
+    }
     if (IsSettingsCommand(id)) {
-        // The dialogs store only on OK; options are written at once, a
-        // change of the problem marks it changed.
-        if (RunSettingsCommand(frame, id) == 1) {
-            if (id == IDM_PREFERENCES) WriteOptions();
-            else gProblemChanged = 1;
-            if (gRefreshCommandStates) gRefreshCommandStates();
-        }
+        SettingsCommand(frame, id);
         return;
     }
     switch (id) {
@@ -503,6 +547,18 @@ void OnMouseWheel(WPARAM wParam) {
         SendMessageA(gMdiClient, WM_VSCROLL, delta > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
 }
 
+// A maximised child has no caption of its own: a click on the frame's shows
+// a graph window's size.
+void ShowMaximizedGraphSize() {
+    BOOL maximized = FALSE;
+    HWND child = gMdiClient ? reinterpret_cast<HWND>(SendMessageA(gMdiClient, WM_MDIGETACTIVE, 0,
+                                                                  reinterpret_cast<LPARAM>(&maximized)))
+                            : nullptr;
+    if (!child || !maximized) return;
+    SendMessageA(child, SyncStateMessage, 0, 0);
+    if (GraphStateOf(child)) ShowWindowSizeStatus(child);
+}
+
 int HelpForHitTest(LRESULT hit) {
     switch (hit) {
     case HTCAPTION: return 5006;
@@ -529,6 +585,15 @@ LRESULT AnswerTestHook(WPARAM wParam, LPARAM lParam) {
     case kTestHookMenuText: {
         char text[256] = "";
         if (!GetMenuStringA(gFrameMenu, static_cast<UINT>(lParam), text, sizeof text, MF_BYCOMMAND)) return 0;
+        return GlobalAddAtomA(text[0] ? text : " ");
+    }
+    case kTestHookStatusText: {
+        char text[1024] = "";
+        // The simple part is read as index 0, as the bar answers it.
+        const WPARAM part = lParam == 255 ? 0 : static_cast<WPARAM>(lParam);
+        if (gStatusBar && LOWORD(SendMessageA(gStatusBar, SB_GETTEXTLENGTHA, part, 0)) < sizeof text)
+            SendMessageA(gStatusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+        text[255] = 0;
         return GlobalAddAtomA(text[0] ? text : " ");
     }
     case kTestHookMenuState:
@@ -604,12 +669,36 @@ void SetStatusText(int recentSlot, int stringId, int mode) {
     if (stringId) std::snprintf(gStatusBuffer, sizeof gStatusBuffer, "%s", LoadTextResource(stringId));
     else if (recentSlot < 0 || recentSlot >= gRecentProblemCount) gStatusBuffer[0] = 0;
     else std::snprintf(gStatusBuffer, sizeof gStatusBuffer, "%s", gRecentProblems[recentSlot]);
-    SendMessageA(gStatusBar, SB_SIMPLE, mode == 0, 0);
-    SendMessageA(gStatusBar, SB_SETTEXTA, mode == 0 ? 255 : 0, reinterpret_cast<LPARAM>(gStatusBuffer));
+    // Each switch repaints the bar: sent only when the mode changes.
+    if (gStatusSimple != (mode == 0)) {
+        gStatusSimple = mode == 0;
+        SendMessageA(gStatusBar, SB_SIMPLE, gStatusSimple, 0);
+    }
+    const char *text = gStatusBuffer[0] || mode == 0 ? gStatusBuffer : gStatusReadout;
+    SendMessageA(gStatusBar, SB_SETTEXTA, mode == 0 ? 255 : 0, reinterpret_cast<LPARAM>(text));
+    // Menu help lasts until the mouse moves on.
+    gStatusReadoutShown = mode == 0;
 }
 
+void KeepStatusReadout(const char *text) {
+    std::snprintf(gStatusReadout, sizeof gStatusReadout, "%s", text ? text : "");
+}
+
+void ShowStatusReadout() { SetStatusText(-1, 0, 1); }
+
+void SetStatusReadout(const char *text) {
+    KeepStatusReadout(text);
+    ShowStatusReadout();
+}
+
+const char *StatusReadout() { return gStatusReadout; }
+
 void ShowMenuHelp(HWND, HMENU menu, UINT item, HMENU submenu, UINT flags) {
-    if (flags == 0xFFFF && !menu) return;  // the menu closed
+    if (flags == 0xFFFF && !menu) {
+        // The menu closed: back to the read-out.
+        SetStatusText(-1, 0, 1);
+        return;
+    }
     if (gShowHints == 2 || (flags & MF_SYSMENU) || (gShowHints == 1 && (flags & (MF_GRAYED | MF_DISABLED)))) {
         SetStatusText(-1, 0, 1);
         return;
@@ -704,6 +793,7 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_DESTROY:
         gRedrawInProgress = 0;
+        ClearStatusReadout();
         DestroyToolbars();
         DestroyCommandPopup();
         if (gSavePosition) SaveFramePlacement(frame);
@@ -722,6 +812,15 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
         if (!lParam || lstrcmpiA(reinterpret_cast<const char *>(lParam), "windows") == 0) FreePrinterSelection();
         break;
     case WM_DEVMODECHANGE: FreePrinterSelection(); break;
+    case WM_GETMINMAXINFO:
+        // Full screen moves the frame's edges past the screen's.
+        if (gFullScreenResizing) {
+            MINMAXINFO *info = reinterpret_cast<MINMAXINFO *>(lParam);
+            info->ptMaxTrackSize.x = 2 * GetSystemMetrics(SM_CXSCREEN);
+            info->ptMaxTrackSize.y = 2 * GetSystemMetrics(SM_CYSCREEN);
+            return 0;
+        }
+        break;
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
         UpdateFrameMenuStates();
@@ -759,10 +858,10 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
                 return 0;
             }
         } else {
-            HWND child = nullptr;
-            if (GetActiveChild(&child)) SendMessageA(child, SyncStateMessage, 0, 0);
+            ShowMaximizedGraphSize();
         }
         break;
+    case WM_MOUSEMOVE: ClearStatusReadout(); break;
     case WM_MOUSEWHEEL: OnMouseWheel(wParam); return 0;
     case WM_DROPFILES: OnDropFiles(frame, reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_NOTIFY:
@@ -811,20 +910,19 @@ LRESULT CALLBACK MdiClientWndProc(HWND client, UINT message, WPARAM wParam, LPAR
             return 0;
         }
         break;
+    case WM_MOUSEMOVE: ClearStatusReadout(); break;
     case WM_MOUSEWHEEL:
         if (!(GetWindowLongA(client, GWL_STYLE) & WS_VSCROLL)) return 0;
         break;
     case WM_CONTEXTMENU: {
-        // A graph window passes its right click up here.
-        HWND source = reinterpret_cast<HWND>(wParam);
-        if (!IsClass(source, "VR_Graph")) break;
+        // A right click on the client, or one that a child passes up.
         POINT p = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (p.x == -1 && p.y == -1) ShowCommandPopupMenu(source, -1, -1);
+        if (p.x == -1 && p.y == -1) ShowCommandPopupMenu(client, -1, -1);
         else {
-            ScreenToClient(source, &p);
-            ShowCommandPopupMenu(source, p.x, p.y);
+            ScreenToClient(client, &p);
+            ShowCommandPopupMenu(client, p.x, p.y);
         }
-        return 0;
+        return 1;
     }
     }
     return CallWindowProcA(gPreviousClientProc, client, message, wParam, lParam);

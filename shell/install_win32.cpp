@@ -31,33 +31,25 @@ namespace {
 // ---- What a run shows reaches the controls in batches: a change of the
 // status bar or of a rich-edit control costs a repaint, a round trip to the
 // window system, which would take far longer than the run's own work.
-// During a run the newest status text waits for the next batch.
-char gPendingStatus[1024];
+// During a run the newest read-out waits for the next batch.
 bool gStatusPending;
 
-void ShowStatusLine(const char *text) {
-    if (gStatusBar) SendMessageA(gStatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-}
-
 void SetStatusLine(const char *text) {
-    if (gRunning && std::strlen(text) < sizeof gPendingStatus) {
-        std::memcpy(gPendingStatus, text, std::strlen(text) + 1);
+    if (gRunning) {
+        KeepStatusReadout(text);
         gStatusPending = true;
         return;
     }
     gStatusPending = false;
-    ShowStatusLine(text);
+    SetStatusReadout(text);
 }
 
+// A read-out too long for the buffer is left out whole, never cut.
 void GetStatusLine(char *buffer, int size) {
     if (size <= 0) return;
     buffer[0] = 0;
-    if (gStatusPending) {
-        if (std::strlen(gPendingStatus) < static_cast<size_t>(size)) std::strcpy(buffer, gPendingStatus);
-        return;
-    }
-    if (gStatusBar && LOWORD(SendMessageA(gStatusBar, SB_GETTEXTLENGTHA, 0, 0)) < size)
-        SendMessageA(gStatusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer));
+    const char *text = StatusReadout();
+    if (static_cast<int>(std::strlen(text)) < size) std::memcpy(buffer, text, std::strlen(text) + 1);
 }
 
 // A batch is due kBatchIntervalMs after the previous one ended, or twice
@@ -72,7 +64,7 @@ void FlushRunOutput(int final) {
     if (!final && static_cast<int>(gNextBatchTick - start) > 0) return;
     if (gStatusPending) {
         gStatusPending = false;
-        ShowStatusLine(gPendingStatus);
+        ShowStatusReadout();
     }
     FlushTextWindowRows();
     const DWORD end = GetTickCount();
@@ -149,6 +141,7 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
 
     gGraphWindowHooks.running = [] { return gRunning; };
     gGraphWindowHooks.showPopupMenu = ShowCommandPopupMenu;
+    gGraphWindowHooks.clearStatusReadout = ClearStatusReadout;
     // The axis choices of the graph cursor count as the browser's rows do.
     gGraphWindowHooks.refreshInitialValueRows = UpdateInitialValueRows;
 

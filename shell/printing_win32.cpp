@@ -44,6 +44,16 @@ int gPrinterSetupRequested;
 
 namespace {
 
+bool EscapeScalingFactor(HDC dc, POINT *factor) {
+    return ExtEscape(dc, GETSCALINGFACTOR, 0, nullptr, sizeof *factor, reinterpret_cast<LPSTR>(factor)) > 0;
+}
+
+}  // namespace
+
+bool (*gQueryPrinterScaling)(HDC dc, POINT *factor) = EscapeScalingFactor;
+
+namespace {
+
 HGLOBAL gDevNames, gDevMode;  // the kept selection; null: the default printer
 char gDocumentTitle[255];
 char gDeviceName[128], gPortName[128];
@@ -458,6 +468,23 @@ void EndPrintJob(HWND owner, HDC dc) {
     ClosePrintingDialog(owner);
 }
 
+// A device that scales its output (the factor as a power of two) takes the
+// clip rectangle in its own, scaled coordinates.
+void ClipToPrintArea(HDC dc, const PrintSettings &p) {
+    RECT r = {p.leftMargin, p.topMargin, p.leftMargin + p.printWidth, p.topMargin + p.printHeight};
+    POINT factor = {0, 0};
+    const auto shiftable = [](LONG k) { return k >= 0 && k < 31; };
+    if (gQueryPrinterScaling(dc, &factor) && shiftable(factor.x) && shiftable(factor.y)) {
+        r.left >>= factor.x;
+        r.right >>= factor.x;
+        r.top >>= factor.y;
+        r.bottom >>= factor.y;
+    }
+    HRGN clip = CreateRectRgn(r.left, r.top, r.right, r.bottom);
+    SelectClipRgn(dc, clip);
+    DeleteObject(clip);
+}
+
 }  // namespace
 
 void PrintGraphWindow(HWND owner, HWND graph) {
@@ -497,10 +524,7 @@ void PrintGraphWindow(HWND owner, HWND graph) {
                     SelectObject(dc, oldPen);
                     DeleteObject(pen);
                 }
-                HRGN clip = CreateRectRgn(p.leftMargin, p.topMargin, p.leftMargin + p.printWidth,
-                                          p.topMargin + p.printHeight);
-                SelectClipRgn(dc, clip);
-                DeleteObject(clip);
+                ClipToPrintArea(dc, p);
                 if (p.mode >= 2) {
                     PrintDibBitmap(owner, dc, bitmap, kModeFactor[p.mode]);
                 } else {

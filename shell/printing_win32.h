@@ -25,6 +25,10 @@ struct NamedPrinter {
 extern NamedPrinter gPrintWithoutDialogPrinter;
 // The print dialog was left with "&Setup...".
 extern int gPrinterSetupRequested;
+// The printer's scaling factor (the print escape for it): true with the
+// factor when the device reports one. A seam, so that tests can stand in
+// for a device that scales.
+extern bool (*gQueryPrinterScaling)(HDC dc, POINT *factor);
 
 void LoadPrintSettings();
 void StorePrintSettings();

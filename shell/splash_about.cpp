@@ -203,8 +203,36 @@ void OpenLink(HWND dialog, int id, bool mail) {
     ShellExecuteA(dialog, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// A link shows whole: its control grows to the width of its text in the
+// link font, and the box with it.
+void FitLinkToText(HWND dialog, int id) {
+    HWND link = GetDlgItem(dialog, id);
+    char text[kPathSize] = "";
+    GetWindowTextA(link, text, sizeof text);
+    HDC dc = GetDC(link);
+    if (!dc) return;
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)));
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(link, dc);
+    RECT r;
+    GetWindowRect(link, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&r), 2);
+    const int width = size.cx + 2;
+    if (width <= r.right - r.left) return;
+    SetWindowPos(link, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client, outer;
+    GetClientRect(dialog, &client);
+    const int margin = 8;
+    const int missing = r.left + width + margin - client.right;
+    if (missing <= 0) return;
+    GetWindowRect(dialog, &outer);
+    SetWindowPos(dialog, nullptr, 0, 0, outer.right - outer.left + missing, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void InitAbout(HWND dialog) {
-    CenterWindowOnScreen(dialog);
     gDialogFonts[0] = MakeFont("Arial", 24, FW_BOLD, false, FF_SWISS);
     gDialogFonts[1] = MakeFont("Helv", 12, FW_NORMAL, true, FF_ROMAN);
     SendDlgItemMessageA(dialog, IDC_ABOUT_PRODUCT, WM_SETFONT, reinterpret_cast<WPARAM>(gDialogFonts[0]), 0);
@@ -213,7 +241,9 @@ void InitAbout(HWND dialog) {
         SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(gDialogFonts[1]), 0);
         gPreviousLinkProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(link, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkStaticWndProc)));
+        FitLinkToText(dialog, id);
     }
+    CenterWindowOnScreen(dialog);
     SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, gProductVersion);
     gAboutControl = GetDlgItem(dialog, IDC_ABOUT_PICTURE);
     std::srand(static_cast<unsigned>(std::time(nullptr)));

@@ -20,4 +20,8 @@ enum TestHook {
     // The text of the frame menu's item lParam as a global atom (the asker
     // deletes it); 0 when there is no such item.
     kTestHookMenuText = 8,
+    // The status bar's text of part lParam (255: the simple-mode part, while
+    // the bar is in simple mode) as a global atom (the asker deletes it);
+    // " " for an empty part.
+    kTestHookStatusText = 9,
 };

@@ -9,6 +9,8 @@
 
 #include "app.h"
 #include "command_state.h"
+#include "graph_cursor.h"
+#include "graph_window_win32.h"
 #include "messages.h"  // LoadTextResource
 #include "plotter.h"
 #include "problem_settings.h"
@@ -23,6 +25,7 @@
 HWND gToolbars[kToolbarCount];
 HWND gToolbarHolders[kToolbarCount];
 int gPopupToolbar = kDefaultPopupToolbar;
+int gStatusReadoutShown;
 ToolbarMetrics gToolbarMetrics = ComputeToolbarMetrics(0);
 
 namespace {
@@ -180,14 +183,25 @@ void EnableMenuTree(HMENU menu, const CommandStateInputs &in, int depth) {
 
 bool UpdateInProgress;
 
+// The menu's check marks from the same state as the buttons'.
+void ShowMenuChecks() {
+    if (!gFrameMenu) return;
+    for (int id : {IDM_PLOTTER_OUTPUT, IDM_BACKWARD, IDM_FULL_SCREEN})
+        CheckMenuItem(gFrameMenu, id, MF_BYCOMMAND | (IsCommandChecked(id) ? MF_CHECKED : MF_UNCHECKED));
+    for (int id = IDM_MODE_INITIAL_CONDITIONS; id <= IDM_MODE_ROTATE; ++id)
+        if (IsCommandChecked(id))
+            CheckMenuRadioItem(gFrameMenu, IDM_MODE_INITIAL_CONDITIONS, IDM_MODE_ROTATE, id, MF_BYCOMMAND);
+}
+
 }  // namespace
 
 bool IsCommandChecked(int command) {
     switch (command) {
     case IDM_PLOTTER_OUTPUT: return gPlotterOutputOn != 0;
     case IDM_BACKWARD: return gBackward != 0;
+    case IDM_FULL_SCREEN: return gFullScreen != 0;
     }
-    return false;
+    return command == IDM_MODE_INITIAL_CONDITIONS + gMouseMode;
 }
 
 void ComputeToolbarMetricsFromOptions() { gToolbarMetrics = ComputeToolbarMetrics(gBigButtons); }
@@ -310,10 +324,7 @@ void UpdateCommandStates() {
         const int id = kToolbarCommandTable[i][0];
         SetToolbarButtonState(id, IsCommandChecked(id), CommandEnabled(id, in));
     }
-    if (gFrameMenu) {
-        CheckMenuItem(gFrameMenu, IDM_BACKWARD, MF_BYCOMMAND | (gBackward ? MF_CHECKED : MF_UNCHECKED));
-        CheckMenuItem(gFrameMenu, IDM_PLOTTER_OUTPUT, MF_BYCOMMAND | (gPlotterOutputOn ? MF_CHECKED : MF_UNCHECKED));
-    }
+    ShowMenuChecks();
     UpdateInProgress = false;
 }
 
@@ -363,6 +374,12 @@ void ShowCommandPopupMenu(HWND window, int x, int y) {
     if (x == -1 && y == -1) GetCursorPos(&p);
     else ClientToScreen(window, &p);
     TrackPopupMenu(menu, TPM_RIGHTBUTTON, p.x, p.y, 0, gFrameWindow, nullptr);
+}
+
+void ClearStatusReadout() {
+    if (!gStatusReadoutShown) return;
+    gStatusReadoutShown = 0;
+    SetStatusText(-1, 0, 1);
 }
 
 bool HandleToolbarTooltip(NMHDR *header) {

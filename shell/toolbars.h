@@ -40,6 +40,10 @@ HMENU BuildCommandPopupMenu();
 void ShowCommandPopupMenu(HWND window, int x, int y);
 // Tooltip and status help of a button; true when the notification was one.
 bool HandleToolbarTooltip(NMHDR *header);
+// Set while the status line shows menu or button help, which the next mouse
+// move over the frame, the client or a graph window takes away.
+extern int gStatusReadoutShown;
+void ClearStatusReadout();
 
 // Command 702: dialog 750 on working copies of the layouts; after OK the
 // toolbars are built anew and the layouts written.

@@ -264,6 +264,9 @@ LRESULT OnSize(HWND window, GraphWindowState *s, WPARAM wParam, LPARAM lParam) {
     s->hasPreviousPoint = 0;
     MarkChanged();
     ShowWindowSizeStatus(window);
+    // A window that shrinks gets no paint of its own, yet its picture was
+    // stretched or cleared: all of it is shown again.
+    InvalidateRect(window, nullptr, FALSE);
     return DefMDIChildProcA(window, WM_SIZE, wParam, MAKELPARAM(s->clientMaxX + 1, s->clientMaxY + 1));
 }
 
@@ -436,6 +439,7 @@ void OnButtonUp(HWND window, GraphWindowState *s, WPARAM keys, int x, int y) {
 }
 
 void OnMouseMove(HWND window, GraphWindowState *s, WPARAM keys, int x, int y) {
+    if (gGraphWindowHooks.clearStatusReadout) gGraphWindowHooks.clearStatusReadout();
     if (!s) return;
     CurrentGraphScope scope;
     gCurrentGraph = s;
@@ -613,6 +617,9 @@ LRESULT CALLBACK GraphWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     case WM_GETMINMAXINFO:
         if (gFullScreen) {
+            // The default gives the maximised size and place within the
+            // client; only the tracking size grows.
+            DefMDIChildProcA(window, message, wParam, lParam);
             MINMAXINFO *info = reinterpret_cast<MINMAXINFO *>(lParam);
             info->ptMaxTrackSize.x = 2 * GetSystemMetrics(SM_CXSCREEN);
             info->ptMaxTrackSize.y = 2 * GetSystemMetrics(SM_CYSCREEN);
@@ -741,6 +748,8 @@ void SetMouseMode(int mode) {
     if (HMENU menu = gFrameWindow ? GetMenu(gFrameWindow) : nullptr)
         CheckMenuRadioItem(menu, IDM_MODE_INITIAL_CONDITIONS, IDM_MODE_ROTATE, IDM_MODE_INITIAL_CONDITIONS + mode,
                            MF_BYCOMMAND);
+    // The mode's buttons and the popup menu check the new mode.
+    RefreshCommandStates();
     if (gCurrentGraph) {
         if (gGraphWindowHooks.placeElementCursor) gGraphWindowHooks.placeElementCursor();
         UpdateCursorCaret();
@@ -889,29 +898,59 @@ int HitTestHelpTopic(int hitTest) {
 
 // ---- Full screen
 
+namespace {
+
+// The graph window that full screen maximised, to be restored after it.
+HWND gFullScreenGraph;
+
+// The frame grows so that its client covers the desktop.
+RECT FullScreenFrameRect() {
+    RECT client, desktop;
+    GetClientRect(gMdiClient, &client);
+    MapWindowPoints(gMdiClient, nullptr, reinterpret_cast<POINT *>(&client), 2);
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    RECT r = gSavedFrameRect;
+    r.left += desktop.left - client.left;
+    r.top += desktop.top - client.top;
+    r.right += desktop.right - client.right;
+    r.bottom += desktop.bottom - client.bottom;
+    return r;
+}
+
+// A graph is what full screen is for: the active one fills the client.
+void MaximizeActiveGraph() {
+    BOOL maximized = FALSE;
+    HWND active = reinterpret_cast<HWND>(SendMessageA(gMdiClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)));
+    gFullScreenGraph = nullptr;
+    if (!GraphStateOf(active) || maximized) return;
+    gFullScreenGraph = active;
+    SendMessageA(gMdiClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(active), 0);
+}
+
+void RestoreFullScreenGraph() {
+    if (gFullScreenGraph && GraphStateOf(gFullScreenGraph) && IsZoomed(gFullScreenGraph))
+        SendMessageA(gMdiClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(gFullScreenGraph), 0);
+    gFullScreenGraph = nullptr;
+}
+
+}  // namespace
+
+int gFullScreenResizing;
+
 void ToggleFullScreen() {
     if (!gFrameWindow || !gMdiClient) return;
     gFullScreen = !gFullScreen;
-    RECT r;
-    if (gFullScreen) {
-        GetWindowRect(gFrameWindow, &gSavedFrameRect);
-        RECT client, desktop;
-        GetClientRect(gMdiClient, &client);
-        MapWindowPoints(gMdiClient, nullptr, reinterpret_cast<POINT *>(&client), 2);
-        GetWindowRect(GetDesktopWindow(), &desktop);
-        r = gSavedFrameRect;
-        r.left += desktop.left - client.left;
-        r.top += desktop.top - client.top;
-        r.right += desktop.right - client.right;
-        r.bottom += desktop.bottom - client.bottom;
-    } else {
-        r = gSavedFrameRect;
-    }
+    if (gFullScreen) GetWindowRect(gFrameWindow, &gSavedFrameRect);
+    const RECT r = gFullScreen ? FullScreenFrameRect() : gSavedFrameRect;
     if (HMENU menu = GetMenu(gFrameWindow))
         CheckMenuItem(menu, IDM_FULL_SCREEN, MF_BYCOMMAND | (gFullScreen ? MF_CHECKED : MF_UNCHECKED));
     RefreshCommandStates();
+    if (!gFullScreen) RestoreFullScreenGraph();
+    gFullScreenResizing = 1;
     MoveWindow(gFrameWindow, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    gFullScreenResizing = 0;
     if (gFullScreen) {
+        MaximizeActiveGraph();
         if (!gBackToolWindow)
             gBackToolWindow = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_BACK_TOOL),
                                                  gFrameWindow, BackToolDlgProc, 0);

@@ -61,6 +61,7 @@ bool GraphCommandAvailable(int id);
 struct GraphWindowHooks {
     int (*running)();                               // a run is in progress
     void (*showPopupMenu)(HWND window, int x, int y);  // client coordinates
+    void (*clearStatusReadout)();                      // menu help gives way
     void (*refreshInitialValueRows)(int columnX, int columnY);
     // An element's mouse action is in progress: commands and closing wait.
     int (*elementActionInProgress)();
@@ -96,6 +97,9 @@ const char *ElementProblemFolder();
 // Shift+F1 was pressed: the next click asks for help.
 extern int gContextHelpMode;
 extern int gFullScreen;
+// Set while full screen moves the frame: the frame may then grow past the
+// screen's size.
+extern int gFullScreenResizing;
 
 // The full redraw of the current graph: with a window into a context of its
 // own (plotter output begun around it when the window takes part), with

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -215,6 +216,16 @@ private:
     DWORD started_ = 0;
     HWND frame_ = nullptr;
 };
+
+// New graph or text window: the command goes on to the new window's format
+// dialog, which is left with Cancel (the window stays).
+void NewWindowCommand(Program &p, int command) {
+    PostMessageA(p.Frame(), WM_COMMAND, command, 0);
+    Box format = p.WaitBox(60000);
+    ASSERT_NE(format.window, nullptr) << command;
+    p.Press(format, IDCANCEL);
+    for (int i = 0; i < 600 && IsWindow(format.window) && IsWindowVisible(format.window); ++i) Sleep(100);
+}
 
 // A one-dimensional problem x' = -x, x(0) = 1 from 0 to last, listed by a
 // text window that may also write a point-data file.
@@ -563,7 +574,7 @@ TEST_F(AppTest, RunStaysOpenAndRefusesNewWindowsWhileRunningAndClosingAsksToSave
     PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
     ASSERT_TRUE(p.WaitRunning(false));
     EXPECT_TRUE(p.Alive());
-    PostMessageA(p.Frame(), WM_COMMAND, IDM_NEW_TEXT, 0);
+    NewWindowCommand(p, IDM_NEW_TEXT);
     for (int i = 0; i < 100 && p.Hook(kTestHookChildCount) != 3; ++i) Sleep(100);
     EXPECT_EQ(p.Hook(kTestHookChildCount), 3);
     EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
@@ -722,6 +733,27 @@ TEST_F(AppTest, TipsAboutBoxAndUpdater) {
     Box about = p.WaitBox();
     ASSERT_NE(about.window, nullptr);
     EXPECT_EQ(Text(GetDlgItem(about.window, IDC_ABOUT_VERSION)), "2.00");
+    // The links show whole in their font (Helv 12, underlined) inside the box.
+    HFONT linkFont = CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, PROOF_QUALITY, VARIABLE_PITCH | FF_ROMAN, "Helv");
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ before = SelectObject(screen, linkFont);
+    RECT box;
+    GetClientRect(about.window, &box);
+    MapWindowPoints(about.window, nullptr, reinterpret_cast<POINT *>(&box), 2);
+    for (int id : {IDC_ABOUT_WEB, IDC_ABOUT_MAIL}) {
+        HWND link = GetDlgItem(about.window, id);
+        const std::string address = Text(link);
+        SIZE size = {};
+        GetTextExtentPoint32A(screen, address.c_str(), static_cast<int>(address.size()), &size);
+        RECT r;
+        GetWindowRect(link, &r);
+        EXPECT_GE(r.right - r.left, size.cx) << address;
+        EXPECT_LE(r.right, box.right) << address;
+    }
+    SelectObject(screen, before);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(linkFont);
     PostMessageA(about.window, WM_COMMAND, IDC_ABOUT_UPDATES, 0);
     Box missing = p.WaitBox(30000, about.window);
     ASSERT_NE(missing.window, nullptr);
@@ -1787,7 +1819,7 @@ TEST_F(AppTest, SaveDuringARunIsRefusedQuietlyAndAFailedWriteKeepsTheOldFileAndT
     PostMessageA(p.Frame(), WM_COMMAND, IDM_STOP, 0);
     ASSERT_TRUE(p.WaitRunning(false));
 
-    PostMessageA(p.Frame(), WM_COMMAND, IDM_NEW_TEXT, 0);
+    NewWindowCommand(p, IDM_NEW_TEXT);
     ASSERT_TRUE(WaitChildCount(p, 3));
     ASSERT_EQ(p.Hook(kTestHookProblemChanged), 1);
     ASSERT_EQ(p.Hook(kTestHookDiskFull, 1), 1);
@@ -2148,7 +2180,7 @@ TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
 
     // Put screen into a new graph window, resized to the picture: the same
     // pixels come back out.
-    PostMessageA(frame, WM_COMMAND, IDM_NEW_GRAPH, 0);
+    NewWindowCommand(p, IDM_NEW_GRAPH);
     for (int i = 0; i < 300 && p.Hook(kTestHookChildCount) < 3; ++i) Sleep(100);
     HWND fresh = nullptr;
     for (HWND c : Children(frame))
@@ -2207,7 +2239,7 @@ TEST_F(PictureCommands, CopyPasteSaveAndLoadPicturesThroughTheFrameCommands) {
 
     // Load screen from it into a third, empty window (only the packed
     // bitmap is offered): the same pixels.
-    PostMessageA(frame, WM_COMMAND, IDM_NEW_GRAPH, 0);
+    NewWindowCommand(p, IDM_NEW_GRAPH);
     for (int i = 0; i < 300 && p.Hook(kTestHookChildCount) < 4; ++i) Sleep(100);
     HWND third = nullptr;
     for (HWND c : Children(frame))
@@ -2833,4 +2865,385 @@ TEST_F(AppTest, EveryDialogShowsEachShortcutLetterOnceAndNoCharacterAmpersand) {
     PostMessageA(frame, WM_CLOSE, 0, 0);
     if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
     EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+// ---- The frame and graph windows as a user meets them: the status line
+// around menus, erasing, full screen, mouse modes, new windows, the popup
+// menu and the problem type.
+
+namespace {
+
+RECT ScreenClientRect(HWND w) {
+    RECT r;
+    GetClientRect(w, &r);
+    MapWindowPoints(w, nullptr, reinterpret_cast<POINT *>(&r), 2);
+    return r;
+}
+
+std::string StatusText(Program &p, int part) {
+    const ATOM atom = static_cast<ATOM>(p.Hook(kTestHookStatusText, part));
+    if (!atom) return "(no answer)";
+    char text[256] = "";
+    GlobalGetAtomNameA(atom, text, sizeof text);
+    GlobalDeleteAtom(atom);
+    return std::string(text) == " " ? "" : text;
+}
+
+bool WaitCondition(const std::function<bool()> &done, DWORD timeoutMs = 60000) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(100))
+        if (done()) return true;
+    return done();
+}
+
+// Menu help as the frame gets it while a menu is open, and the close.
+void HiliteMenuItem(HWND frame, int id) {
+    SendMessageA(frame, WM_MENUSELECT, MAKEWPARAM(id, MF_STRING | MF_HILITE),
+                 reinterpret_cast<LPARAM>(GetMenu(frame)));
+}
+void CloseMenu(HWND frame) { SendMessageA(frame, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0); }
+
+bool Simple(HWND bar) { return SendMessageA(bar, SB_ISSIMPLE, 0, 0) != 0; }
+
+// Coloured pixels of a window's client on the screen: the picture, not the
+// black cross-hair of the cursor or a white background.
+int ColouredPixels(HWND window) {
+    RECT r = ScreenClientRect(window);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return 0;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    int n = 0;
+    const DWORD *pixel = static_cast<const DWORD *>(bits);
+    for (int i = 0; i < w * h; ++i) {
+        const int c[3] = {static_cast<int>(pixel[i] & 0xFF), static_cast<int>((pixel[i] >> 8) & 0xFF),
+                          static_cast<int>((pixel[i] >> 16) & 0xFF)};
+        if (*std::max_element(c, c + 3) - *std::min_element(c, c + 3) > 80) ++n;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return n;
+}
+
+// The visible popup menu of the process, once it is there.
+HWND WaitPopupMenu(DWORD pid, DWORD timeoutMs = 30000) {
+    HWND found = nullptr;
+    WaitCondition([&] { return (found = FindOf(pid, "#32768")) != nullptr; }, timeoutMs);
+    return found;
+}
+
+bool SameRect(const RECT &a, const RECT &b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string RectText(const RECT &r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+}  // namespace
+
+// Menu help takes the status line in simple mode; the menu's close, a mouse
+// move over the client or a graph window, and a run give the three parts
+// and the read-out back. A click on the frame's caption with a maximised
+// graph shows its size; a right click on the client opens the popup menu.
+TEST_F(AppTest, MenuHelpGivesWayToTheReadOutAndTheClientHasThePopupMenu) {
+    const std::string problem = Path("decay.vr");
+    std::string text = DecayProblem(1e6, "");
+    text.insert(text.find("[Graphics window]"),
+                "[Status line]\r\nFirst expression          = t\r\nSecond expression         = x\r\n"
+                "Numerical format          = t = %g   x = %g\r\nFrequency                 = 1\r\n;\r\n");
+    WriteFile(problem, text);
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND frame = p.Frame();
+    HWND bar = FindWindowExA(frame, nullptr, STATUSCLASSNAMEA, nullptr);
+    HWND client = FindWindowExA(frame, nullptr, "MDICLIENT", nullptr);
+    HWND graph = ChildOfClass(frame, "VR_Graph");
+    ASSERT_TRUE(bar && client && graph);
+    Activate(frame, graph);
+    Sleep(500);
+
+    HiliteMenuItem(frame, IDM_OPEN);
+    EXPECT_TRUE(Simple(bar));
+    EXPECT_EQ(StatusText(p, 255), "Open a problem file");
+    CloseMenu(frame);
+    EXPECT_FALSE(Simple(bar));
+    EXPECT_EQ(SendMessageA(bar, SB_GETPARTS, 0, 0), 3);
+
+    struct Mover {
+        HWND window;
+        const char *what;
+    } movers[] = {{client, "client"}, {graph, "graph window"}, {frame, "frame"}};
+    for (const Mover &m : movers) {
+        HiliteMenuItem(frame, IDM_ERASE_WINDOW);
+        ASSERT_TRUE(Simple(bar)) << m.what;
+        SendMessageA(m.window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        EXPECT_FALSE(Simple(bar)) << m.what;
+    }
+
+    // A run started while menu help shows brings its read-out.
+    HiliteMenuItem(frame, IDM_START);
+    PostMessageA(frame, WM_COMMAND, IDM_START, 0);
+    ASSERT_TRUE(p.WaitRunning(true));
+    EXPECT_TRUE(WaitCondition([&] { return !Simple(bar) && StatusText(p, 0).rfind("t = ", 0) == 0; }))
+        << StatusText(p, 0);
+    PostMessageA(frame, WM_COMMAND, IDM_STOP, 0);
+    ASSERT_TRUE(p.WaitRunning(false));
+
+    SendMessageA(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(graph), 0);
+    ASSERT_TRUE(WaitCondition([&] { return IsZoomed(graph) != 0; }));
+    SendMessageA(frame, WM_NCLBUTTONDOWN, HTNOWHERE, 0);
+    RECT r;
+    GetClientRect(graph, &r);
+    EXPECT_EQ(StatusText(p, 0), std::to_string(r.right) + " x " + std::to_string(r.bottom));
+
+    RECT area = ScreenClientRect(client);
+    PostMessageA(client, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(client),
+                 MAKELPARAM(area.left + 40, area.top + 40));
+    HWND popup = WaitPopupMenu(p.Pid());
+    EXPECT_NE(popup, nullptr) << "no popup menu over the client";
+    SendMessageA(frame, WM_CANCELMODE, 0, 0);
+    EXPECT_TRUE(WaitCondition([&] { return !FindOf(p.Pid(), "#32768"); }));
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+// The Lorenz graph keeps its picture in a bitmap: erasing clears that too,
+// so that no repaint brings the picture back.
+TEST_F(AppTest, EraseWindowAndEraseAllLeaveTheGraphBlankThroughARepaint) {
+    Program p("/r \"" + Source("examples/lorenz.vr") + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    ASSERT_TRUE(p.WaitRunning(true));
+    ASSERT_TRUE(p.WaitRunning(false));
+    HWND frame = p.Frame();
+    HWND graph = ChildOfClass(frame, "VR_Graph");
+    HWND text = ChildOfClass(frame, "VR_Text");
+    ASSERT_TRUE(graph && text);
+    ASSERT_TRUE(WaitCondition([&] { return ColouredPixels(graph) > 1000; })) << ColouredPixels(graph);
+
+    auto blankThroughRepaint = [&](const char *what) {
+        EXPECT_TRUE(WaitCondition([&] { return ColouredPixels(graph) == 0; })) << what << ": " << ColouredPixels(graph);
+        InvalidateRect(graph, nullptr, FALSE);
+        Sleep(1000);
+        EXPECT_EQ(ColouredPixels(graph), 0) << what << " after a repaint";
+    };
+    PostMessageA(frame, WM_COMMAND, IDM_ERASE_WINDOW, reinterpret_cast<LPARAM>(graph));
+    blankThroughRepaint("erase window");
+
+    PostMessageA(frame, WM_COMMAND, IDM_START, 0);
+    ASSERT_TRUE(p.WaitRunning(true));
+    ASSERT_TRUE(p.WaitRunning(false));
+    ASSERT_TRUE(WaitCondition([&] { return ColouredPixels(graph) > 1000; }));
+    HWND rich = GetWindow(text, GW_CHILD);
+    ASSERT_NE(rich, nullptr);
+    EXPECT_GT(SendMessageA(rich, WM_GETTEXTLENGTH, 0, 0), 0);
+    PostMessageA(frame, WM_COMMAND, IDM_ERASE_ALL, 0);
+    blankThroughRepaint("erase all");
+    EXPECT_TRUE(WaitCondition([&] { return SendMessageA(rich, WM_GETTEXTLENGTH, 0, 0) == 0; }));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+// Full screen gives a graph window's client the whole screen and is shown
+// checked; with a text window the client covers the screen. Each mouse
+// mode is checked as the current element admits it, in the menu and on the
+// right column's buttons. New windows go on to their format dialogs.
+TEST_F(AppTest, FullScreenMouseModesAndNewWindowsAsAUserSeesThem) {
+    WriteSettings("TOOLBAR3=1555657-1585960616263-17677-17879-174\r\n");
+    const std::string problem = Path("decay.vr");
+    std::string text = DecayProblem(2, "");
+    text.insert(text.find(";\r\n[Text window]"),
+                "Graphics element = Circle\r\nx = 0.5\r\ny = 0.5\r\nsize = 1\r\nradius = 0.25\r\nbegin = 0\r\n"
+                "end = 360\r\ndirection = 0\r\ncolor = FF\r\nline = 0\r\nsteps = 20\r\n");
+    WriteFile(problem, text);
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND frame = p.Frame();
+    HWND client = FindWindowExA(frame, nullptr, "MDICLIENT", nullptr);
+    HWND graph = ChildOfClass(frame, "VR_Graph");
+    HWND textWindow = ChildOfClass(frame, "VR_Text");
+    HWND row = ToolbarOf(frame, 0), column = ToolbarOf(frame, 3);
+    ASSERT_TRUE(client && graph && textWindow && row && column);
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT before;
+    GetWindowRect(frame, &before);
+    auto fullScreenShown = [&](bool on) {
+        EXPECT_EQ((p.Hook(kTestHookMenuState, IDM_FULL_SCREEN) & MF_CHECKED) != 0, on);
+        EXPECT_EQ((ButtonState(row, IDM_FULL_SCREEN) & TBSTATE_CHECKED) != 0, on);
+        HWND back = FindWindowExA(nullptr, nullptr, "#32770", "Back");
+        EXPECT_EQ(back && ProcessOf(back) == p.Pid() && IsWindowVisible(back), on);
+    };
+
+    Activate(frame, graph);
+    PostMessageA(frame, WM_COMMAND, IDM_FULL_SCREEN, 0);
+    EXPECT_TRUE(WaitCondition([&] { return SameRect(ScreenClientRect(graph), screen); }))
+        << RectText(ScreenClientRect(graph));
+    fullScreenShown(true);
+    PostMessageA(frame, WM_COMMAND, IDM_FULL_SCREEN, 0);
+    RECT after;
+    EXPECT_TRUE(WaitCondition([&] { return GetWindowRect(frame, &after) && SameRect(after, before); }))
+        << RectText(after);
+    EXPECT_TRUE(WaitCondition([&] { return !IsZoomed(graph); }));
+    fullScreenShown(false);
+
+    Activate(frame, textWindow);
+    PostMessageA(frame, WM_COMMAND, IDM_FULL_SCREEN, 0);
+    EXPECT_TRUE(WaitCondition([&] { return SameRect(ScreenClientRect(client), screen); }))
+        << RectText(ScreenClientRect(client));
+    fullScreenShown(true);
+    PostMessageA(frame, WM_COMMAND, IDM_FULL_SCREEN, 0);
+    EXPECT_TRUE(WaitCondition([&] { return GetWindowRect(frame, &after) && SameRect(after, before); }));
+    fullScreenShown(false);
+
+    // A circle admits every mode but "Third point", which becomes "Point".
+    Activate(frame, graph);
+    Sleep(500);
+    for (int id = IDM_MODE_INITIAL_CONDITIONS; id <= IDM_MODE_ROTATE; ++id) {
+        Command(frame, id);
+        const int shown = id == IDM_MODE_THIRD ? IDM_MODE_POINT : id;
+        for (int other = IDM_MODE_INITIAL_CONDITIONS; other <= IDM_MODE_ROTATE; ++other) {
+            EXPECT_EQ((p.Hook(kTestHookMenuState, other) & MF_CHECKED) != 0, other == shown) << id << " " << other;
+            EXPECT_EQ((ButtonState(column, other) & TBSTATE_CHECKED) != 0, other == shown) << id << " " << other;
+        }
+    }
+    Command(frame, IDM_MODE_SELECT);
+    EXPECT_EQ(StatusText(p, 0), "(Select)");
+    // In "Origin" a double click moves the circle to the clicked point.
+    Command(frame, IDM_MODE_ORIGIN);
+    EXPECT_EQ(StatusText(p, 0), "1 (Circle - Origin)");
+    RECT r;
+    GetClientRect(graph, &r);
+    SendMessageA(graph, WM_LBUTTONDBLCLK, 0, MAKELPARAM(r.right / 2, r.bottom / 4));
+    Command(frame, IDM_MODE_INITIAL_CONDITIONS);
+    Command(frame, IDM_SAVE);
+    const std::string saved = ReadFile(problem);
+    const size_t circle = saved.find("Graphics element = Circle");
+    ASSERT_NE(circle, std::string::npos);
+    double x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(saved.c_str() + saved.find("\nx", circle), "\nx = %lf\r\ny = %lf", &x, &y), 2)
+        << saved.substr(circle, 80);
+    EXPECT_NEAR(x, 1, 0.02);
+    EXPECT_NEAR(y, 0.75, 0.02);
+
+    struct NewWindow {
+        int command;
+        const char *dialog;
+    } windows[] = {{IDM_NEW_GRAPH, "Graphics Output"}, {IDM_NEW_TEXT, "Text Output"}};
+    int children = 2;
+    for (const NewWindow &w : windows) {
+        PostMessageA(frame, WM_COMMAND, w.command, 0);
+        Box format = p.WaitBox(60000);
+        ASSERT_NE(format.window, nullptr) << w.dialog;
+        EXPECT_EQ(format.caption, w.dialog);
+        p.Press(format, IDCANCEL);
+        EXPECT_TRUE(WaitGoneOrHidden(format.window));
+        EXPECT_TRUE(WaitChildCount(p, ++children)) << w.dialog;
+    }
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    if (Box ask = p.WaitBox(20000); ask.window) p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+// Type: a new dimension reaches an open browser. A dimension whose
+// workspace cannot be had asks to exit: Cancel chooses again, OK ends the
+// program.
+TEST_F(AppTest, TypeRefreshesTheBrowserAndAFailedWorkspaceAsksToExit) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    HWND frame = p.Frame();
+    PostMessageA(frame, WM_COMMAND, IDM_INITIAL_BROWSER, 0);
+    HWND browser = WindowCaptioned(p.Pid(), "Initial Values");
+    ASSERT_NE(browser, nullptr);
+    // The initial time, then the dimension's values and two more.
+    auto rowsShown = [&](int dimension) {
+        return WaitCondition([&] {
+            for (int k = 0; k <= 7; ++k)
+                if ((IsWindowVisible(GetDlgItem(browser, IDC_BROWSER_VALUE_FIRST + k)) != 0) != (k <= dimension + 2))
+                    return false;
+            return true;
+        }, 30000);
+    };
+    ASSERT_TRUE(rowsShown(1));
+
+    // Dialog 110 with a dimension typed, then OK; boxes on the way are
+    // answered OK up to the one that asks to exit, which is returned.
+    // Dialog 110 with a dimension typed, then OK.
+    auto chooseDimension = [&](const Box &type, const char *dimension) {
+        EXPECT_EQ(type.caption, "Dynamical System Type");
+        SendMessageA(GetDlgItem(type.window, IDC_TYPE_DIMENSION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(dimension));
+        p.Press(type, IDOK);
+    };
+    // The boxes that follow are answered: whether to save the changed
+    // problem (the windows' sizes change it) No, "Not enough memory" OK;
+    // up to the one that asks to exit or dialog 110 again, which is
+    // returned, or until the dialog has gone and no box is left.
+    auto answerBoxes = [&](HWND typeDialog, bool awaited = false) {
+        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 120000;) {
+            Box b = p.WaitBox(3000, browser);
+            if (!b.window) {
+                if (!awaited && (!IsWindow(typeDialog) || !IsWindowVisible(typeDialog))) return Box();
+                continue;
+            }
+            if (b.window == typeDialog) {
+                Sleep(300);
+                continue;
+            }
+            if (b.caption == "Dynamical System Type" || b.text.find("OK to exit") != std::string::npos) return b;
+            EXPECT_TRUE(b.text.find("save it?") != std::string::npos || b.text == "Not enough memory") << b.text;
+            p.Press(b, b.text.find("save it?") != std::string::npos ? IDNO : IDOK);
+            WaitGoneOrHidden(b.window);
+        }
+        return Box();
+    };
+    auto typeCommand = [&]() {
+        PostMessageA(frame, WM_COMMAND, IDM_TYPE, 0);
+        return p.WaitBox(60000, browser);
+    };
+
+    Box type = typeCommand();
+    chooseDimension(type, "3");
+    EXPECT_EQ(answerBoxes(type.window).window, nullptr);
+    EXPECT_TRUE(rowsShown(3));
+
+    type = typeCommand();
+    chooseDimension(type, "400000000");
+    Box exit = answerBoxes(type.window);
+    ASSERT_NE(exit.window, nullptr);
+    EXPECT_EQ(exit.text, "Not enough memory, OK to exit the program?");
+    p.Press(exit, IDCANCEL);
+    type = answerBoxes(exit.window, true);
+    ASSERT_NE(type.window, nullptr);
+    chooseDimension(type, "2");
+    EXPECT_EQ(answerBoxes(type.window).window, nullptr);
+    EXPECT_TRUE(rowsShown(2));
+    EXPECT_TRUE(p.Alive());
+
+    type = typeCommand();
+    chooseDimension(type, "400000000");
+    exit = answerBoxes(type.window);
+    ASSERT_NE(exit.window, nullptr);
+    p.Press(exit, IDOK);
+    EXPECT_NE(p.WaitExit(), 999u);
 }

@@ -331,6 +331,37 @@ TEST_F(Printing, TheGraphPrintedAsVectorsAndAsABitmapLiesInThePrintArea) {
     }
 }
 
+// A device that scales by a power of two takes the clip rectangle in its
+// scaled coordinates: with factor 1 the area is clipped to half its
+// coordinates, and only the part of the picture inside that shows.
+TEST_F(Printing, TheClipFollowsTheScalingFactorTheDeviceReports) {
+    const int left = 1000, top = 1200, width = 2400, height = 2400;
+    const RECT expected = ExpectedBox(left, top, width, height);
+    const RECT clip = {left >> 1, top >> 1, (left + width) >> 1, (top + height) >> 1};
+    ASSERT_LT(clip.right, expected.right);
+    ASSERT_LT(clip.bottom, expected.bottom);
+    bool (*const saved)(HDC, POINT *) = gQueryPrinterScaling;
+    gQueryPrinterScaling = [](HDC, POINT *factor) {
+        factor->x = factor->y = 1;
+        return true;
+    };
+    Settings(1, left, top, width, height);
+    {
+        ModalScript answer({ModalStep(IDOK)});
+        PrintGraphWindow(gFrameWindow, graph);
+        answer.Results();
+    }
+    gQueryPrinterScaling = saved;
+    const Image page = Render(kPortFile, 60, false);
+    ASSERT_GT(page.width, 0);
+    ASSERT_GT(page.Count(), 100);
+    const RECT box = page.Box();
+    EXPECT_GE(box.left, PageX(expected.left) - 1);
+    EXPECT_GE(box.top, PageY(expected.top) - 1);
+    EXPECT_LE(box.right, PageX(clip.right) + 1);
+    EXPECT_LE(box.bottom, PageY(clip.bottom) + 1);
+}
+
 TEST_F(Printing, BitmapTimesTwoPrintsAtTwicePixelSizeFromTheCorner) {
     Settings(4, 1200, 1000, 100, 100);
     ASSERT_EQ(WindowPicture(graph).width, 300);

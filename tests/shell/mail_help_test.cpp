@@ -381,4 +381,33 @@ TEST_F(HelpTest, TheCodeLibraryItemOfTheHelpMenuShowsItsHelpContents) {
     gFrameMenu = savedMenu;
 }
 
+// In context-help mode the next command shows its help context: a command
+// of the toolbar table its own id, recent problems, the window list and
+// other commands their shared topics.
+TEST_F(HelpTest, ACommandInHelpModeShowsItsMappedHelpContext) {
+    HWND frame = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND savedClient = gMdiClient;
+    gMdiClient = frame;
+    char savedHelpFile[sizeof gHelpFile];
+    std::memcpy(savedHelpFile, gHelpFile, sizeof savedHelpFile);
+    std::snprintf(gHelpFile, sizeof gHelpFile, "%s", "Vantorel.hlp");
+    const struct {
+        int command, context;
+    } cases[] = {{IDM_OPEN, IDM_OPEN},     {IDM_RECENT_FIRST + 3, 170}, {IDM_HELP_ON_HELP, IDM_HELP_ON_HELP},
+                 {IDM_MATHEMATICA, 708},   {935, 931},                  {IDM_TOOLBARS, IDM_TOOLBARS},
+                 {IDM_EDITOR_SWITCH, 999}, {9003, 9001}};
+    for (const auto &c : cases) {
+        gWinHelpCalls.clear();
+        gHelpMode = 1;
+        FrameWndProc(frame, WM_COMMAND, static_cast<WPARAM>(c.command), 0);
+        EXPECT_EQ(gHelpMode, 0) << c.command;
+        ASSERT_EQ(gWinHelpCalls.size(), 1u) << c.command;
+        EXPECT_EQ(gWinHelpCalls[0].command, static_cast<UINT>(HELP_CONTEXT)) << c.command;
+        EXPECT_EQ(gWinHelpCalls[0].data, static_cast<ULONG_PTR>(c.context)) << c.command;
+    }
+    std::memcpy(gHelpFile, savedHelpFile, sizeof savedHelpFile);
+    gMdiClient = savedClient;
+    DestroyWindow(frame);
+}
+
 }  // namespace

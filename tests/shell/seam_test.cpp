@@ -88,6 +88,7 @@ const Field kGraphWindowFields[] = {
     FIELD(GraphWindowHooks, refreshInitialValueRows), FIELD(GraphWindowHooks, elementActionInProgress),
     FIELD(GraphWindowHooks, elementCommand), FIELD(GraphWindowHooks, elementCommandAvailable),
     FIELD(GraphWindowHooks, adjustMouseMode), FIELD(GraphWindowHooks, placeElementCursor),
+    FIELD(GraphWindowHooks, clearStatusReadout),
 };
 const Field kElementClipboardFields[] = {
     FIELD(ElementClipboardHooks, copy), FIELD(ElementClipboardHooks, paste),
