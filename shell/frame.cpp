@@ -580,6 +580,7 @@ LRESULT AnswerTestHook(WPARAM wParam, LPARAM lParam) {
     case kTestHookFault: *static_cast<volatile int *>(nullptr) = 1; return 0;
     case kTestHookProblemChanged: return gProblemChanged;
     case kTestHookRunning: return gRunning;
+    case kTestHookRunsStarted: return gRunsStarted;
     case kTestHookChildCount: return ChildCount();
     case kTestHookDiskFull: gSimulateDiskFull = static_cast<int>(lParam); return 1;
     case kTestHookMenuText: {

@@ -24,4 +24,7 @@ enum TestHook {
     // the bar is in simple mode) as a global atom (the asker deletes it);
     // " " for an empty part.
     kTestHookStatusText = 9,
+    // Answers how many runs have begun since start-up: a short run may begin
+    // and end between two looks at kTestHookRunning.
+    kTestHookRunsStarted = 10,
 };

@@ -10,6 +10,7 @@ HWND gCalculatorDialog;
 HWND gFindReplaceDialog;
 HWND gEditorTextControls[2];
 int gRunning;
+int gRunsStarted;
 int gUserAbort;
 UiLockHooks gUiLockHooks;
 
@@ -81,6 +82,7 @@ void RedrawFrameMenu() {
 void LockUiForRun() {
     gRunState.stopRequested = 0;
     gRunning = 1;
+    ++gRunsStarted;
     HWND child;
     const int shift = GetActiveChild(&child);
     if (KindOf(child) == kChildGraph && gUiLockHooks.setGraphCaret) gUiLockHooks.setGraphCaret(child, 0);

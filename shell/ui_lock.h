@@ -18,6 +18,7 @@ extern HWND gEditorTextControls[2];  // text controls of the two editor windows
 
 // A run is in progress: the frame and the windows refuse conflicting actions.
 extern int gRunning;
+extern int gRunsStarted;  // runs begun since start-up
 // Latch of an Esc seen by CheckUserAbort; the long operation that tests it
 // clears it before it starts.
 extern int gUserAbort;

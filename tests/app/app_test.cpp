@@ -180,9 +180,21 @@ public:
         return static_cast<LRESULT>(answer);
     }
 
+    // A run that began since the last wait for one counts even when it has
+    // ended already: a short run may begin and end between two looks.
     bool WaitRunning(bool running, DWORD timeoutMs = 240000) {
-        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs && Alive(); Sleep(200))
-            if (Hook(kTestHookRunning) == (running ? 1 : 0)) return true;
+        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs && Alive(); Sleep(200)) {
+            const LRESULT now = Hook(kTestHookRunning);
+            if (!running) {
+                if (now == 0) return true;
+                continue;
+            }
+            const LRESULT started = Hook(kTestHookRunsStarted);
+            if (now == 1 || started > runsSeen_) {
+                runsSeen_ = started;
+                return true;
+            }
+        }
         return false;
     }
 
@@ -215,6 +227,7 @@ private:
     PROCESS_INFORMATION pi_ = {};
     DWORD started_ = 0;
     HWND frame_ = nullptr;
+    LRESULT runsSeen_ = 0;
 };
 
 // New graph or text window: the command goes on to the new window's format
