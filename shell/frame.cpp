@@ -318,7 +318,7 @@ void OnCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         if (RunSettingsCommand(frame, id) == 1) {
             if (id == IDM_PREFERENCES) WriteOptions();
             else gProblemChanged = 1;
-            if (gRefreshCommandStates) gRefreshCommandStates();
+            if (gGraphWindowHooks.refreshCommandStates) gGraphWindowHooks.refreshCommandStates();
         }
         return;
     }

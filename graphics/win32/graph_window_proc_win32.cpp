@@ -64,7 +64,7 @@ bool ElementActionInProgress() {
 }
 
 void RefreshCommandStates() {
-    if (gRefreshCommandStates) gRefreshCommandStates();
+    if (gGraphWindowHooks.refreshCommandStates) gGraphWindowHooks.refreshCommandStates();
 }
 
 void MarkChanged() { gProblemChanged = 1; }

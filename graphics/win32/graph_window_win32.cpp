@@ -8,12 +8,11 @@
 #include "window_helpers.h"
 
 int gGraphWindowCount;
-void (*gRefreshCommandStates)();
 
 namespace {
 
 void RefreshCommandStates() {
-    if (gRefreshCommandStates) gRefreshCommandStates();
+    if (gGraphWindowHooks.refreshCommandStates) gGraphWindowHooks.refreshCommandStates();
 }
 
 // Copies the non-empty caption into the record's title.

@@ -16,6 +16,7 @@
 #include "graph_drawing.h"
 #include "graph_elements.h"
 #include "graph_pipeline.h"
+#include "graphics_host.h"
 #include "memory.h"
 #include "platform.h"
 #include "platform_recorder.h"
@@ -725,8 +726,8 @@ TEST_F(ProblemFileTest, AllThirteenElementKindsDrawTheSameAfterASaveAndALoad) {
                                            << before[i].x1 << "," << before[i].y1;
     gGraphSurface = nullptr;
     gDrawDc = 0;
-    gElementDrawer = nullptr;
-    gElementWalk = nullptr;
+    gGraphicsHost.drawElements = nullptr;
+    gCompileHooks.elements = nullptr;
     gCurrentGraph = nullptr;
     std::remove(data.c_str());
 }

@@ -69,7 +69,7 @@ protected:
         gRunHost.addTextOdePoint = [](void *, const RunPoint *p) { AddTextWindowOdePoint(&window, *p); };
         gRunHost.addTextMapPoint = [](void *, const RunPoint *p) { AddTextWindowMapPoint(&window, *p); };
         gRunHost.textWindowFiles = [](void *, int close) { TextWindowRunEnumProc(&window, close); };
-        gWindowExpressionWalk = [] {
+        gCompileHooks.windowExpressions = [] {
             return CompileTextWindowTexts(window.expressions, window.codes, window.count, &window.condition,
                                           &window.conditionCode, window.increasing || window.decreasing);
         };
@@ -92,7 +92,7 @@ protected:
     }
     void TearDown() override {
         for (const std::string &f : files_) std::remove(f.c_str());
-        gWindowExpressionWalk = nullptr;
+        gCompileHooks.windowExpressions = nullptr;
         gTextWindowControl = nullptr;
         gRunHost = RunHost{};
         gRunState = RunState{};

@@ -16,6 +16,7 @@
 #include "graph_cursor.h"
 #include "graph_drawing.h"
 #include "graph_pipeline.h"
+#include "graphics_host.h"
 #include "pick_shapes.h"
 #include "platform_recorder.h"
 #include "problem_settings.h"
@@ -77,7 +78,7 @@ protected:
         ASSERT_EQ(NewProblemWorkspace(), 1);
     }
     void TearDown() override {
-        gElementDrawer = nullptr;
+        gGraphicsHost.drawElements = nullptr;
         g.histogramCounts = nullptr;
         g.elements = nullptr;  // the tests' own elements live on the stack
         FreeGraphState(&g);
@@ -416,7 +417,7 @@ TEST_F(GraphCore, AnOffScreenElementNeverBeatsANearOne) {
     elements[0].next = &elements[1];
     elements[1].next = &elements[2];
     g.elements = elements;
-    gElementDrawer = DrawShapes;
+    gGraphicsHost.drawElements = DrawShapes;
     // Clamped near 2^26 in both coordinates: squared in 32 bits it wraps to
     // a small distance.
     gShapes = {{1e9, 1e9}, {0.2, 0.2, 0.4, 0.2}, {-0.9, -0.9}};

@@ -89,8 +89,8 @@ protected:
     void TearDown() override {
         gDisplayReplayHooks.pumpCheckEscape = nullptr;
         FreeGraphState(&g);
-        gElementDrawer = nullptr;
-        gElementWalk = nullptr;
+        gGraphicsHost.drawElements = nullptr;
+        gCompileHooks.elements = nullptr;
         gElementEditHooks = ElementEditHooks{};
         gGraphSurface = nullptr;
         gCurrentGraph = nullptr;

@@ -297,7 +297,7 @@ protected:
         gMouseMode = gPreviousMouseMode = 0;
     }
     void TearDown() override {
-        gElementDrawer = nullptr;
+        gGraphicsHost.drawElements = nullptr;
         gShapes.clear();
         if (graph) SendMessageA(gMdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(graph), 0);
         Drain();
@@ -590,7 +590,7 @@ TEST_F(GraphWindowProc, PickingPrefersTheNearElement) {
     gCurrentGraph = g;
     gNewElementKind = kElementSegment;
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(AddGraphicsElement(0));
-    gElementDrawer = DrawShapes;
+    gGraphicsHost.drawElements = DrawShapes;
     // 0: far beyond the client, clamped near 2^26; 1: a short segment; 2: a point.
     gShapes = {{1e9, 1e9}, {0.2, 0.2, 0.4, 0.2}, {-0.9, -0.9}};
     Command(IDM_MODE_SELECT);
@@ -827,8 +827,8 @@ TEST_F(GraphWindowProc, TheWorkCopyFollowsTheBitmapOfItsWindow) {
 struct ElementsInstalled {
     ElementsInstalled() { InstallGraphElementsWin32(); }
     ~ElementsInstalled() {
-        gElementDrawer = nullptr;
-        gElementWalk = nullptr;
+        gGraphicsHost.drawElements = nullptr;
+        gCompileHooks.elements = nullptr;
         gElementEditHooks = ElementEditHooks{};
         gElementDcHooks = ElementDcHooks{};
         gGraphicsHost.forEachGraphState = nullptr;
@@ -982,7 +982,7 @@ TEST_F(GraphWindowProc, ElementDialogsEditTheWindowsListAndCancelLeavesNoTrace) 
     ElementsInstalled installed;
     InstallElementDialogs();
     struct Uninstall {
-        ~Uninstall() { gElementDialogCommand = nullptr, gGraphicsHost.elementDataFolder = nullptr; }
+        ~Uninstall() { gGraphWindowHooks.elementDialogCommand = nullptr, gGraphicsHost.elementDataFolder = nullptr; }
     } uninstall;
     graph = CreateGraph(201, 201);
     ASSERT_TRUE(graph);
@@ -1068,7 +1068,7 @@ TEST_F(GraphWindowProc, DataCurvesAreLookedForInTheProblemsFolder) {
     ElementsInstalled installed;
     InstallElementDialogs();
     struct Uninstall {
-        ~Uninstall() { gElementDialogCommand = nullptr, gGraphicsHost.elementDataFolder = nullptr, gElementProblemPath = nullptr; }
+        ~Uninstall() { gGraphWindowHooks.elementDialogCommand = nullptr, gGraphicsHost.elementDataFolder = nullptr, gElementProblemPath = nullptr; }
     } uninstall;
     char temp[MAX_PATH];
     ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);

@@ -109,12 +109,12 @@ protected:
             RECT r = {0, 0, kWidth, kHeight};
             FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
         });
-        gPasteDialog = AnswerPasteDialog;
+        gGraphWindowHooks.pasteDialog = AnswerPasteDialog;
         gAnswer = {kPasteDib, 0, kResizeNone, 0};
         gDialogCalls = 0;
     }
     void TearDown() override {
-        gPasteDialog = nullptr;
+        gGraphWindowHooks.pasteDialog = nullptr;
         DestroyWindow(client);
         for (HDC dc : dcs) DeleteDC(dc);
         for (HBITMAP bm : bitmaps) DeleteObject(bm);
@@ -473,7 +473,7 @@ TEST_F(Pictures, ImageLibraryWhenPresentAndNothingFailsWithout) {
 }
 
 TEST_F(Pictures, OwnModeDialogKeepsTheChoicesOnOk) {
-    gPasteDialog = nullptr;
+    gGraphWindowHooks.pasteDialog = nullptr;
     gPasteOptions = {kPasteDib, 4, kResizeWindow, 2};
     ModalAnswerer answer(IDOK);
     EXPECT_EQ(RunPasteDialog(a, 1u << kPasteDib), IDOK);
