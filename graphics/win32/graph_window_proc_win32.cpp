@@ -568,7 +568,6 @@ const DrawingTarget *GraphDrawingTarget() { return &kWindowTarget; }
 
 bool RegisterGraphWindowClass(HINSTANCE instance) {
     if (!gCaretBitmap) gCaretBitmap = MakeCaretBitmap();
-    InstallCursorHost();
     WNDCLASSA wc = {};
     wc.style = CS_DBLCLKS | (gOwnDc ? CS_OWNDC : 0);
     wc.lpfnWndProc = GraphWndProc;

@@ -43,7 +43,8 @@ GraphSurface *GdiGraphSurface();
 // class device context with the option "Own DC") and makes the caret's
 // cross-hair bitmap. False when the class could not be registered.
 bool RegisterGraphWindowClass(HINSTANCE instance);
-// Fills gCursorHost (caret, status parts, initial-value rows).
+// Fills gCursorHost (caret, status parts, initial-value rows); called by
+// InstallWin32Platform.
 void InstallCursorHost();
 LRESULT CALLBACK GraphWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -258,6 +258,7 @@ protected:
         // Other suites of this program register the class with stand-ins.
         UnregisterClassA(kGraphWindowClass, instance);
         ASSERT_TRUE(RegisterGraphWindowClass(instance));
+        InstallCursorHost();  // as the platform installs it
         WNDCLASSA c = {};
         c.hInstance = instance;
         c.hCursor = LoadCursor(nullptr, IDC_ARROW);

@@ -132,6 +132,7 @@ protected:
         HINSTANCE instance = GetModuleHandleA(nullptr);
         UnregisterClassA(kGraphWindowClass, instance);
         ASSERT_TRUE(RegisterGraphWindowClass(instance));
+        InstallCursorHost();  // as the platform installs it
         if (!gPrintFrame) {
             WNDCLASSA c = {};
             c.hInstance = instance;
