@@ -46,20 +46,21 @@ HWND ControlOf(HWND window) {
     return s ? ToHwnd(s->control) : nullptr;
 }
 
-class RichEditControl : public TextWindowControl {
+// The rich-edit control behind TextWindowControl.
+class RichEditControl {
 public:
-    int LineCount(WindowId control) override {
+    int LineCount(WindowId control) {
         return static_cast<int>(SendMessageA(ToHwnd(control), EM_GETLINECOUNT, 0, 0));
     }
-    int TextLength(WindowId control) override { return GetWindowTextLengthA(ToHwnd(control)); }
-    void DeleteLinesBefore(WindowId control, int line) override {
+    int TextLength(WindowId control) { return GetWindowTextLengthA(ToHwnd(control)); }
+    void DeleteLinesBefore(WindowId control, int line) {
         HWND c = ToHwnd(control);
         LRESULT end = line >= LineCount(control) ? GetWindowTextLengthA(c) : SendMessageA(c, EM_LINEINDEX, line, 0);
         if (end <= 0) return;
         SendMessageA(c, EM_SETSEL, 0, end);
         SendMessageA(c, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
     }
-    void AppendText(WindowId control, const char *text) override {
+    void AppendText(WindowId control, const char *text) {
         HWND c = ToHwnd(control);
         const int length = GetWindowTextLengthA(c);
         SendMessageA(c, EM_SETSEL, length, length);
@@ -309,7 +310,10 @@ bool RegisterTextWindowClass() {
 }
 
 void InstallTextWindows() {
-    gTextWindowControl = &gRichEdit;
+    gTextWindowControl = {[](WindowId c) { return gRichEdit.LineCount(c); },
+                          [](WindowId c) { return gRichEdit.TextLength(c); },
+                          [](WindowId c, int line) { gRichEdit.DeleteLinesBefore(c, line); },
+                          [](WindowId c, const char *text) { gRichEdit.AppendText(c, text); }};
     gRunHost.addTextOdePoint = AddOdePoint;
     gRunHost.addTextMapPoint = AddMapPoint;
     gRunHost.textWindowFiles = RunFiles;

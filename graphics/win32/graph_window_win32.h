@@ -35,7 +35,7 @@ void OnSyncState(HWND window, WPARAM wParam);
 
 // GDI drawing, the screen's pixel aspect and graph windows among the
 // multi-document client's children.
-GraphSurface *GdiGraphSurface();
+GraphSurface GdiGraphSurface();
 
 // ---- The window procedure of VR_Graph and the graph commands
 

@@ -701,7 +701,7 @@ TEST_F(ProblemFileTest, AllThirteenElementKindsDrawTheSameAfterASaveAndALoad) {
     }
     RecordingSurface surface;
     InstallGraphicsElements();
-    gGraphSurface = &surface;
+    gGraphSurface = SurfaceRecord(&surface);
     gDrawDc = 1;
     auto draw = [&](GraphWindowState *state) {
         gCurrentGraph = state;
@@ -724,7 +724,7 @@ TEST_F(ProblemFileTest, AllThirteenElementKindsDrawTheSameAfterASaveAndALoad) {
     for (size_t i = 0; i < after.size(); ++i)
         ASSERT_TRUE(after[i] == before[i]) << "primitive " << i << ": " << after[i].x1 << "," << after[i].y1 << " for "
                                            << before[i].x1 << "," << before[i].y1;
-    gGraphSurface = nullptr;
+    gGraphSurface = GraphSurface{};
     gDrawDc = 0;
     gGraphicsHost.drawElements = nullptr;
     gCompileHooks.elements = nullptr;

@@ -16,6 +16,7 @@
 #include "graph_cursor.h"
 #include "graph_drawing.h"
 #include "graph_pipeline.h"
+#include "surface_double.h"
 #include "graphics_host.h"
 #include "pick_shapes.h"
 #include "platform_recorder.h"
@@ -26,7 +27,7 @@
 namespace {
 
 // Segments as the surface sees them: a move, then a line.
-class Segments : public GraphSurface {
+class Segments : public SurfaceDouble {
 public:
     struct Segment {
         int32_t x1, y1, x2, y2;
@@ -58,7 +59,7 @@ protected:
 
     void SetUp() override {
         gRecorder.Reset();
-        gGraphSurface = &surface;
+        gGraphSurface = SurfaceRecord(&surface);
         gDrawDc = 1;  // a context: lines reach the surface
         gCurrentGraph = &g;
         gMouseMode = gPreviousMouseMode = 0;
@@ -82,7 +83,7 @@ protected:
         g.histogramCounts = nullptr;
         g.elements = nullptr;  // the tests' own elements live on the stack
         FreeGraphState(&g);
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gCurrentGraph = nullptr;
         gDrawDc = 0;
         FreeProblemWorkspace();

@@ -306,7 +306,7 @@ protected:
         UnregisterClassA(kGraphWindowClass, GetModuleHandleA(nullptr));
         gRunHost = RunHost{};
         gPlotHost = PlotHost{};
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gCurrentGraph = nullptr;
         gGraphWindowHooks = GraphWindowHooks{};
         ResetSolverMethod(1);
@@ -942,8 +942,8 @@ TEST_F(GraphWindowProc, EveryKindDrawsOnTheScreenWhatTheRecordingSurfaceReceives
     }
     // The same pass into the recording surface, then on the screen.
     RecordingSurface recorder;
-    GraphSurface *gdi = gGraphSurface;
-    gGraphSurface = &recorder;
+    const GraphSurface gdi = gGraphSurface;
+    gGraphSurface = SurfaceRecord(&recorder);
     gDrawDc = 1;
     DrawAllGraphicsElements();
     gDrawDc = 0;
@@ -1103,8 +1103,8 @@ TEST_F(GraphWindowProc, DataCurvesAreLookedForInTheProblemsFolder) {
     ASSERT_TRUE(e);
     SetNonEmptyStringCopy(e->text1, "folder_curve.txt");
     RecordingSurface recorder;
-    GraphSurface *gdi = gGraphSurface;
-    gGraphSurface = &recorder;
+    const GraphSurface gdi = gGraphSurface;
+    gGraphSurface = SurfaceRecord(&recorder);
     gDrawDc = 1;
     for (const Case &c : cases) {
         gElementProblemPath = c.path;

@@ -214,7 +214,7 @@ TEST_F(Pictures, APictureWithOverlaysCarriesTheAxesTheBitmapLacks) {
     static char axes[] = "0 0.5 1 0.5 0.5 0 0.5 1";  // a cross through the middle
     const COLORREF green = RGB(0, 255, 0);
     GraphWindowState *s = GraphStateOf(a);
-    GraphSurface *const surface = gGraphSurface;
+    const GraphSurface surface = gGraphSurface;
     gGraphSurface = GdiGraphSurface();
     s->clientMaxX = kWidth - 1;
     s->clientMaxY = kHeight - 1;
