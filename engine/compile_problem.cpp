@@ -14,8 +14,7 @@
 
 CompileDialogState gCompileState;
 int gCalculatorQuietMode;
-WindowExpressionWalk gWindowExpressionWalk;
-ElementWalk gElementWalk;
+CompileHooks gCompileHooks;
 
 namespace {
 
@@ -332,7 +331,7 @@ int CompileProblem() {
     return ok;
 }
 
-int CompileAllWindowExpressions() { return gWindowExpressionWalk ? gWindowExpressionWalk() : 1; }
+int CompileAllWindowExpressions() { return gCompileHooks.windowExpressions ? gCompileHooks.windowExpressions() : 1; }
 
 int CompileGraphWindowTexts(char **axisTexts, PcodeProgram **axisCode, char **poincareText,
                             PcodeProgram **poincareCode, int poincareOn) {
@@ -385,7 +384,7 @@ int CompileGraphicsElements(int index, int flag) {
         gColumnCount = kElementNameCount;
         gCollectiveDelayedCount = 0;  // x(k, t) needs a run
     }
-    return gElementWalk ? gElementWalk(index) : 1;
+    return gCompileHooks.elements ? gCompileHooks.elements(index) : 1;
 }
 
 int CompileElementText(char **textSlot, PcodeProgram **codeSlot, int elementNumber) {

@@ -61,10 +61,8 @@ int CompileExpressionArray(char **texts, PcodeProgram **codePointers, int last, 
 // The graph and text windows: compiles every multi-document child's own
 // expressions (CompileWindowExpressions of each, on the slot routines below)
 // and leaves the active child's record as the current graph or text window.
-// The shell installs the walk once the client exists; until then there is
-// nothing to compile and the result is 1.
-typedef int (*WindowExpressionWalk)();
-extern WindowExpressionWalk gWindowExpressionWalk;
+// The walk is gCompileHooks.windowExpressions; while null there is nothing
+// to compile and the result is 1.
 int CompileAllWindowExpressions();
 
 // What CompileWindowExpressions does for one window, on its slots.
@@ -83,11 +81,16 @@ constexpr int kElementNameCount = 16;
 // end, direction (in that order) of the work copy; t: the cell of "t".
 void SetElementNameCells(double *cells, double *t);
 
-// The graphics code walks the current graph's elements (index < 0: all of
-// them, else the one with that number), compiling each through
-// CompileElementText and BuildFractalArrays; 0 at the first failure.
-typedef int (*ElementWalk)(int index);
-extern ElementWalk gElementWalk;
+// The walks over what the windows hold, installed with the platform.
+struct CompileHooks {
+    // Every multi-document child's own expressions (see above).
+    int (*windowExpressions)();
+    // The current graph's elements (index < 0: all of them, else the one
+    // with that number), each through CompileElementText and
+    // BuildFractalArrays; 0 at the first failure. Null: nothing to compile.
+    int (*elements)(int index);
+};
+extern CompileHooks gCompileHooks;
 
 // flag 1: saves the compiler's name tables, switches to the element names
 // (parameters stay visible, x(k, t) is not available) and runs the walk;

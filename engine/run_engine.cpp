@@ -17,6 +17,7 @@
 #include "run_host.h"
 #include "settings.h"
 #include "shooting.h"
+#include "solver_dll.h"
 #include "solver_method.h"
 #include "string_ids.h"
 #include "workspace.h"
@@ -39,7 +40,6 @@ double gTrajectoryStart;
 int gExitAfterRun;
 
 void (*gSolveBoundaryConditions)() = SolveBoundaryConditions;
-int (*gSolverDllInitHook)();
 
 namespace {
 
@@ -394,7 +394,7 @@ int PrepareSolverMethod() {
         init = InitMapMethod;
     } else {
         Dop853Configure(n, gProblemKind == kOdeSystem, static_cast<int>(gRetardedPoints));
-        init = gCodeLibraryIndex != 0 && gSolverDllInitHook ? gSolverDllInitHook : Dop853Init;
+        init = gCodeLibraryIndex != 0 && gCodeLibraryHooks.solverInit ? gCodeLibraryHooks.solverInit : Dop853Init;
     }
     gSolverMethod.init = init;
     gMethodReady = init() ? 1 : 0;

@@ -40,10 +40,6 @@ extern int gExitAfterRun;        // started with "/x": exit when the run ends
 // shooting.h). Null: the given initial values are used.
 extern void (*gSolveBoundaryConditions)();
 
-// The solver plug-in's init hook, installed by the plug-in code. Null: the
-// built-in integrator stands in also when a library is selected.
-extern int (*gSolverDllInitHook)();
-
 // One whole run (Start: the caller clears canContinue first; Continue: only
 // when canContinue is set).
 void StartSolving();

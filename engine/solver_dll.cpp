@@ -11,6 +11,7 @@
 
 SolverDllEntry gSolverDll;
 void *gSolverHostInstance;
+CodeLibraryHooks gCodeLibraryHooks;
 
 namespace {
 

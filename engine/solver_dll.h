@@ -59,6 +59,17 @@ extern void *gSolverHostInstance;
 // initialiser's result is returned. Without a library, the built-in
 // integrator takes over silently.
 int SolverDllInit();
+
+// The selectable code libraries, as the platform installs them. solverInit:
+// the initialiser of a loaded library (SolverDllInit); null, the built-in
+// integrator stands in also when a library is selected. menuChanged: after a
+// new selection, with the entry text and its help file (both "" when none),
+// so the frame puts the library's item into its Help menu; null, nothing.
+struct CodeLibraryHooks {
+    int (*solverInit)();
+    void (*menuChanged)(const char *entry, const char *helpFile);
+};
+extern CodeLibraryHooks gCodeLibraryHooks;
 int SolverDllStep(double *t, double *y, double tEnd, double tolerance, double hMax, double h,
                   int extra);
 int SolverDllInterpolate(int which, double t, double *out, InitialFunctionFallback fallback);

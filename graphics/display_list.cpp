@@ -66,7 +66,8 @@ int ReplayRecord(const DisplayRecord &r, void *context) {
         break;
     case kDisplayPen:
         g->penWidth = r.width;
-        if (gDrawDc && gGraphSurface) gGraphSurface->SelectSolidPen(gDrawDc, r.color, r.width);
+        if (const GraphSurface *surface = gDrawDc ? InstalledGraphSurface() : nullptr)
+            surface->selectSolidPen(gDrawDc, r.color, r.width);
         break;
     }
     const int escape = gDisplayReplayHooks.pumpCheckEscape ? gDisplayReplayHooks.pumpCheckEscape() : 0;
@@ -98,11 +99,13 @@ void ReplayDisplayList() {
     g->memoryDc = 0;
     g->capture = 0;
     if (gOwnDc) ReleasePens();
-    if (gDrawDc && gGraphSurface) gGraphSurface->SelectSolidPen(gDrawDc, 0, 0);
+    if (const GraphSurface *surface = gDrawDc ? InstalledGraphSurface() : nullptr)
+        surface->selectSolidPen(gDrawDc, 0, 0);
     Replay replay = {g, true, false};
     WalkDisplayList(g, ReplayRecord, &replay);
     if (!replay.windowGone) {
-        if (gDrawDc && gGraphSurface) gGraphSurface->SelectStockPen(gDrawDc);
+        if (const GraphSurface *surface = gDrawDc ? InstalledGraphSurface() : nullptr)
+            surface->selectStockPen(gDrawDc);
         if (gOwnDc) g->penWidth = -1;
         g->capture = capture;
         g->memoryDc = memoryDc;

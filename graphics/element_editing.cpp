@@ -5,6 +5,7 @@
 #include "graph_drawing.h"
 #include "graph_elements.h"
 #include "graph_pipeline.h"
+#include "graphics_host.h"
 #include "settings.h"
 #include "text_layout.h"
 
@@ -214,8 +215,8 @@ void MoveElementCursor(int32_t *dx, int32_t *dy, int apply) {
 
 void InstallGraphicsElements() {
     SetElementNameCells(&gElementWorkCopy.x, &gElementT);
-    gElementWalk = CompileElementsOfCurrentGraph;
-    gElementDrawer = DrawGraphicsElements;
+    gCompileHooks.elements = CompileElementsOfCurrentGraph;
+    gGraphicsHost.drawElements = DrawGraphicsElements;
     gElementEditHooks.caretPoint = CaretPoint;
     gElementEditHooks.modeValue = ModeValue;
     gElementEditHooks.clickAt = ClickAt;

@@ -9,13 +9,13 @@
 #include "display_list.h"
 #include "eval_errors.h"
 #include "graph_pipeline.h"
+#include "graphics_host.h"
 #include "plotting.h"
 #include "problem_settings.h"
 #include "settings.h"
 #include "solver_method.h"
 #include "workspace.h"
 
-void (*gElementDrawer)();
 int gDrawingElementIndex = -1;
 
 namespace {
@@ -57,7 +57,7 @@ bool EquationsCompiled() { return gEquationCode && gEquationCode[0]; }
 }  // namespace
 
 void DrawAllGraphicsElements() {
-    if (gElementDrawer) gElementDrawer();
+    if (gGraphicsHost.drawElements) gGraphicsHost.drawElements();
     gDrawingElementIndex = -1;
 }
 

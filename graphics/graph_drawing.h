@@ -10,9 +10,8 @@
 
 // Draws the current graph's graphics elements, numbering each in
 // gDrawingElementIndex while it is drawn (picking reads it). Draws nothing
-// until element drawing is installed in gElementDrawer.
+// until element drawing is installed in gGraphicsHost.drawElements.
 void DrawAllGraphicsElements();
-extern void (*gElementDrawer)();
 extern int gDrawingElementIndex;
 
 // Every complete group "x1 y1 x2 y2" of the text as a segment (at most

@@ -61,8 +61,8 @@ struct ElementDcHooks {
 };
 extern ElementDcHooks gElementDcHooks;
 
-// Installs the drawing (gElementDrawer), the compile walk, the element
-// names' cells and the editing hooks of the cursor.
+// Installs the drawing (gGraphicsHost.drawElements), the compile walk, the
+// element names' cells and the editing hooks of the cursor.
 void InstallGraphicsElements();
 
 // Every element of gCurrentGraph / the current one only (in the window's

@@ -8,7 +8,14 @@
 
 DcHandle gDrawDc;
 DcHandle gPrinterDc;
-GraphSurface *gGraphSurface;
+GraphSurface gGraphSurface;
+
+const GraphSurface *InstalledGraphSurface() {
+    const GraphSurface &s = gGraphSurface;
+    const bool whole = s.moveTo && s.lineTo && s.selectSolidPen && s.selectStockPen && s.screenAspect &&
+                       s.findGraphWindow && s.resizeClient;
+    return whole ? &s : nullptr;
+}
 
 namespace {
 
@@ -52,7 +59,7 @@ void ComputeTransforms(GraphWindowState *g) {
 
 void ScreenAspect(int &ax, int &ay) {
     ax = ay = 1;
-    if (gGraphSurface) gGraphSurface->ScreenAspect(&ax, &ay);
+    if (const GraphSurface *surface = InstalledGraphSurface()) surface->screenAspect(&ax, &ay);
     if (ax <= 0 || ay <= 0) ax = ay = 1;
 }
 
@@ -72,14 +79,15 @@ void ResizeForRule(double newW, double newH, int32_t &w, int32_t &h) {
 // The outputs a screen primitive draws into: the pass's context and the
 // off-screen bitmap, which a zoomed view leaves alone.
 void DeviceLine(const GraphWindowState *g, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-    if (!gGraphSurface) return;
+    const GraphSurface *surface = InstalledGraphSurface();
+    if (!surface) return;
     if (gDrawDc) {
-        gGraphSurface->MoveTo(gDrawDc, x1, y1);
-        gGraphSurface->LineTo(gDrawDc, x2, y2);
+        surface->moveTo(gDrawDc, x1, y1);
+        surface->lineTo(gDrawDc, x2, y2);
     }
     if (g->memoryDc && !g->zoomed) {
-        gGraphSurface->MoveTo(g->memoryDc, x1, y1);
-        gGraphSurface->LineTo(g->memoryDc, x2, y2);
+        surface->moveTo(g->memoryDc, x1, y1);
+        surface->lineTo(g->memoryDc, x2, y2);
     }
 }
 
@@ -97,11 +105,15 @@ void SetClientExtent(int32_t maxX, int32_t maxY) {
     gCurrentGraph->clientMaxY = maxY;
 }
 
-WindowId FindGraphWindow() { return gGraphSurface ? gGraphSurface->FindGraphWindow() : 0; }
+WindowId FindGraphWindow() {
+    const GraphSurface *surface = InstalledGraphSurface();
+    return surface ? surface->findGraphWindow() : 0;
+}
 
 void ResizeClient(WindowId w, int32_t newMaxX, int32_t newMaxY, int32_t oldMaxX, int32_t oldMaxY) {
-    if (!w || !gGraphSurface || (newMaxX == oldMaxX && newMaxY == oldMaxY)) return;
-    gGraphSurface->ResizeClient(w, newMaxX, newMaxY, oldMaxX, oldMaxY);
+    const GraphSurface *surface = InstalledGraphSurface();
+    if (!w || !surface || (newMaxX == oldMaxX && newMaxY == oldMaxY)) return;
+    surface->resizeClient(w, newMaxX, newMaxY, oldMaxX, oldMaxY);
 }
 
 // ax, ay is the width and the height of a screen pixel, so that a world
@@ -247,13 +259,13 @@ void SetPen(int32_t color, int32_t width) {
     if (g->memoryDc) {
         g->penColor = color;
         g->penWidth = width;
-        if (gGraphSurface) gGraphSurface->SelectSolidPen(g->memoryDc, color, width);
+        if (const GraphSurface *surface = InstalledGraphSurface()) surface->selectSolidPen(g->memoryDc, color, width);
     }
     if (gDrawDc && gDrawDc == gPrinterDc && g->plotter.width > 0) width *= g->plotter.width;
     if (gDrawDc) {
         g->penColor = color;
         g->penWidth = width;
-        if (gGraphSurface) gGraphSurface->SelectSolidPen(gDrawDc, color, width);
+        if (const GraphSurface *surface = InstalledGraphSurface()) surface->selectSolidPen(gDrawDc, color, width);
     } else {
         g->penWidth = -1;
     }
@@ -262,10 +274,10 @@ void SetPen(int32_t color, int32_t width) {
 void ReleasePens() {
     GraphWindowState *g = gCurrentGraph;
     if (!g) return;
-    if (gGraphSurface) {
-        if (gDrawDc) gGraphSurface->SelectStockPen(gDrawDc);
+    if (const GraphSurface *surface = InstalledGraphSurface()) {
+        if (gDrawDc) surface->selectStockPen(gDrawDc);
         // The same context is released once.
-        if (g->memoryDc && g->memoryDc != gDrawDc) gGraphSurface->SelectStockPen(g->memoryDc);
+        if (g->memoryDc && g->memoryDc != gDrawDc) surface->selectStockPen(g->memoryDc);
     }
     g->penWidth = -1;
     g->penColor = 0;

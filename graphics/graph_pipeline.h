@@ -30,31 +30,31 @@ constexpr int32_t kDeviceLimit = 0x3FFFFFF;  // 67,108,863
 // window Windows makes).
 constexpr int32_t kMaxClientExtent = 32766;
 
-class GraphSurface {
-public:
-    virtual ~GraphSurface() = default;
-    virtual void MoveTo(DcHandle dc, int32_t x, int32_t y) = 0;
-    virtual void LineTo(DcHandle dc, int32_t x, int32_t y) = 0;
+struct GraphSurface {
+    void (*moveTo)(DcHandle dc, int32_t x, int32_t y);
+    void (*lineTo)(DcHandle dc, int32_t x, int32_t y);
     // Selects a new solid pen into dc and deletes the pen it replaces, unless
     // that is a stock pen.
-    virtual void SelectSolidPen(DcHandle dc, int32_t color, int32_t width) = 0;
+    void (*selectSolidPen)(DcHandle dc, int32_t color, int32_t width);
     // Selects the stock black pen into dc and deletes ours.
-    virtual void SelectStockPen(DcHandle dc) = 0;
+    void (*selectStockPen)(DcHandle dc);
     // The screen's pixel aspect: relative width (ax) and height (ay) of a
     // pixel, both positive.
-    virtual void ScreenAspect(int *ax, int *ay) = 0;
+    void (*screenAspect)(int *ax, int *ay);
     // The graph window (not an owned window) whose record is gCurrentGraph;
     // 0 when none.
-    virtual WindowId FindGraphWindow() = 0;
+    WindowId (*findGraphWindow)();
     // Moves w so that its client extents grow from old to new, keeping its
     // position; the window's size message then reaches SetClientExtent.
-    virtual void ResizeClient(WindowId w, int32_t newMaxX, int32_t newMaxY, int32_t oldMaxX,
-                              int32_t oldMaxY) = 0;
+    void (*resizeClient)(WindowId w, int32_t newMaxX, int32_t newMaxY, int32_t oldMaxX, int32_t oldMaxY);
 };
 
-// The surface drawing goes to; null draws nothing, takes square pixels and
-// finds no window (host builds, tests that need no surface).
-extern GraphSurface *gGraphSurface;
+// The surface drawing goes to, installed whole. While it is not (host
+// builds, tests that need no surface) drawing goes nowhere, pixels are
+// square and no window is found.
+extern GraphSurface gGraphSurface;
+// gGraphSurface when it is installed, else null.
+const GraphSurface *InstalledGraphSurface();
 
 // ---- Mapping of gCurrentGraph
 

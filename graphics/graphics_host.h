@@ -28,6 +28,9 @@ struct GraphicsHost {
     // The problem file's folder, where a data curve's file is looked for
     // second. Null: only the name as given.
     const char *(*elementDataFolder)();
+    // Draws the current graph's graphics elements (DrawGraphicsElements).
+    // Null: graphs show no elements.
+    void (*drawElements)();
 };
 
 extern GraphicsHost gGraphicsHost;

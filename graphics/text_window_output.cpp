@@ -22,7 +22,7 @@
 #include "workspace.h"
 
 TextWindowState *gCurrentText;
-TextWindowControl *gTextWindowControl;
+TextWindowControl gTextWindowControl;
 
 namespace {
 
@@ -155,18 +155,18 @@ void WriteTextWindowBinary(TextWindowState *s, double value) {
 }
 
 void AppendTextWindowLine(TextWindowState *s, const char *line) {
-    TextWindowControl *c = gTextWindowControl;
-    if (!c) return;
+    const TextWindowControl &c = gTextWindowControl;
+    if (!c.lineCount || !c.textLength || !c.deleteLinesBefore || !c.appendText) return;
     if (s->lines > 0) {
-        const int count = c->LineCount(s->control);
+        const int count = c.lineCount(s->control);
         if (count >= static_cast<int>(s->lines))
-            c->DeleteLinesBefore(s->control, s->lines == 1 ? count : count - static_cast<int>(s->lines) + 1);
+            c.deleteLinesBefore(s->control, s->lines == 1 ? count : count - static_cast<int>(s->lines) + 1);
     }
-    if (c->TextLength(s->control) > 0) {
-        if (!s->firstLineWritten && HasSeparator(s)) c->AppendText(s->control, UnescapeFormat(s->separator));
-        c->AppendText(s->control, "\r\n");
+    if (c.textLength(s->control) > 0) {
+        if (!s->firstLineWritten && HasSeparator(s)) c.appendText(s->control, UnescapeFormat(s->separator));
+        c.appendText(s->control, "\r\n");
     }
-    c->AppendText(s->control, line);
+    c.appendText(s->control, line);
 }
 
 void OutputTextWindowLine(TextWindowState *s, const char *line) {

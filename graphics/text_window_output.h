@@ -1,8 +1,8 @@
 // What a text window does with the points of a run: one line per output
 // point from its column expressions and formats, optional Poincare sections,
 // and a copy to a text or binary point-data file. Portable: the rich-edit
-// control is reached through TextWindowControl, which the Win32 side
-// implements and tests record.
+// control is reached through the TextWindowControl record, which the Win32
+// side fills and tests record.
 #pragma once
 #include "run_host.h"  // RunPoint
 #include "text_window_state.h"
@@ -10,21 +10,19 @@
 // The window whose record is being served.
 extern TextWindowState *gCurrentText;
 
-class TextWindowControl {
-public:
-    virtual ~TextWindowControl() = default;
+// Installed whole; while any entry is null the lines go nowhere (files are
+// still written).
+struct TextWindowControl {
     // Lines the control holds; an empty control holds one (empty) line.
-    virtual int LineCount(WindowId control) = 0;
-    virtual int TextLength(WindowId control) = 0;
+    int (*lineCount)(WindowId control);
+    int (*textLength)(WindowId control);
     // Removes the text before the start of line `line` (0-based); a line at
     // or past the last removes everything.
-    virtual void DeleteLinesBefore(WindowId control, int line) = 0;
+    void (*deleteLinesBefore)(WindowId control, int line);
     // Puts text at the end and brings the end into view (unless minimised).
-    virtual void AppendText(WindowId control, const char *text) = 0;
+    void (*appendText)(WindowId control, const char *text);
 };
-
-// Null: the lines go nowhere (files are still written).
-extern TextWindowControl *gTextWindowControl;
+extern TextWindowControl gTextWindowControl;
 
 // Bytes of one output line, its terminating zero included.
 constexpr int kTextLineSize = 20480;

@@ -210,6 +210,6 @@ int ShowGraphicsElementDialog() {
 }
 
 void InstallElementDialogs() {
-    gElementDialogCommand = OnElementCommand;
+    gGraphWindowHooks.elementDialogCommand = OnElementCommand;
     gGraphicsHost.elementDataFolder = ElementProblemFolder;
 }

@@ -255,7 +255,7 @@ void SettingsCommand(HWND frame, int id) {
     if (RunSettingsCommand(frame, id) != 1) return;
     if (id == IDM_PREFERENCES) WriteOptions();
     else gProblemChanged = 1;
-    if (gRefreshCommandStates) gRefreshCommandStates();
+    if (gGraphWindowHooks.refreshCommandStates) gGraphWindowHooks.refreshCommandStates();
 }
 
 // New windows change the set that a run walks after every point: refused

@@ -137,7 +137,7 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     gUiLockHooks.saveCurrentWindows = SaveCurrentWindows;
     gUiLockHooks.restoreCurrentWindows = RestoreCurrentWindows;
     gUiLockHooks.refreshBrowsers = RefreshBrowsers;
-    gRefreshCommandStates = UpdateCommandStates;
+    gGraphWindowHooks.refreshCommandStates = UpdateCommandStates;
 
     gGraphWindowHooks.running = [] { return gRunning; };
     gGraphWindowHooks.showPopupMenu = ShowCommandPopupMenu;
@@ -146,7 +146,8 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     gGraphWindowHooks.refreshInitialValueRows = UpdateInitialValueRows;
 
     gSolverHostInstance = gInstance;
-    gCrashProblemWriter = WriteProblemTo;
-    gCrashReleaseHook = ReleaseShellResources;
-    gCodeLibraryMenuHook = UpdateCodeLibraryHelpItem;
+    gCrashHooks.writeProblem = WriteProblemTo;
+    gCrashHooks.releaseResources = ReleaseShellResources;
+    gCodeLibraryHooks.menuChanged = UpdateCodeLibraryHelpItem;
+    gCodeLibraryHooks.solverInit = SolverDllInit;
 }

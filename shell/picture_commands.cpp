@@ -173,7 +173,7 @@ int RunModeDialog(HWND, PasteOptions *options, unsigned enabledFormats) {
     return IDOK;
 }
 
-void InstallPictureCommands() { gPasteDialog = RunModeDialog; }
+void InstallPictureCommands() { gGraphWindowHooks.pasteDialog = RunModeDialog; }
 
 // ---- Text windows
 

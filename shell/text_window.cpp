@@ -183,9 +183,10 @@ int BatchTextLength(RowBatch &b) {
     return length;
 }
 
-class RichEditControl : public TextWindowControl {
+// The rich-edit control behind TextWindowControl.
+class RichEditControl {
 public:
-    int LineCount(WindowId control) override {
+    int LineCount(WindowId control) {
         HWND c = ToHwnd(control);
         if (!gRunning) {
             FlushBatchOf(c);
@@ -195,7 +196,7 @@ public:
         EnsureLines(*b);
         return b->controlLines + b->breaks;
     }
-    int TextLength(WindowId control) override {
+    int TextLength(WindowId control) {
         HWND c = ToHwnd(control);
         if (!gRunning) {
             FlushBatchOf(c);
@@ -203,7 +204,7 @@ public:
         }
         return BatchTextLength(*BatchOf(c));
     }
-    void DeleteLinesBefore(WindowId control, int line) override {
+    void DeleteLinesBefore(WindowId control, int line) {
         HWND c = ToHwnd(control);
         if (!gRunning) {
             FlushBatchOf(c);
@@ -212,7 +213,7 @@ public:
         }
         DeleteBatchLinesBefore(*BatchOf(c), line);
     }
-    void AppendText(WindowId control, const char *text) override {
+    void AppendText(WindowId control, const char *text) {
         HWND c = ToHwnd(control);
         if (!gRunning || !OnlyPairedBreaks(text)) {
             FlushBatchOf(c);
@@ -482,7 +483,10 @@ void FlushTextWindowRows() {
 }
 
 void InstallTextWindows() {
-    gTextWindowControl = &gRichEdit;
+    gTextWindowControl = {[](WindowId c) { return gRichEdit.LineCount(c); },
+                          [](WindowId c) { return gRichEdit.TextLength(c); },
+                          [](WindowId c, int line) { gRichEdit.DeleteLinesBefore(c, line); },
+                          [](WindowId c, const char *text) { gRichEdit.AppendText(c, text); }};
     gRunHost.addTextOdePoint = AddOdePoint;
     gRunHost.addTextMapPoint = AddMapPoint;
     gRunHost.textWindowFiles = RunFiles;

@@ -147,5 +147,5 @@ void UpdateGraphWindowMapping(HWND window) {
 
 void InstallWin32WindowHost() {
     gProblemWindowHost = &gHost;
-    gWindowExpressionWalk = CompileWindowExpressionsWalk;
+    gCompileHooks.windowExpressions = CompileWindowExpressionsWalk;
 }

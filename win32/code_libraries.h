@@ -29,13 +29,9 @@ const char *CodeLibraryKey(int index);
 // Makes entry index (0: the built-in integrator) the problem's method:
 // resets the method, frees the loaded library and loads the entry's one. An
 // entry without a path selects the built-in integrator. The current choice
-// again changes nothing. A new choice ends with gCodeLibraryMenuHook.
+// again changes nothing. A new choice ends with gCodeLibraryHooks.menuChanged.
 void SelectSolverLibrary(int index);
 
 // The help file of the selected library, from "Code help" under its entry
 // ("" when none or no library is selected).
 extern char gCodeLibraryHelpFile[];
-// Called after a new selection with the entry text and the help file (both
-// "" when none): the frame puts the library's item into its Help menu. Set by
-// the platform installer.
-extern void (*gCodeLibraryMenuHook)(const char *entry, const char *helpFile);

@@ -10,8 +10,7 @@
 
 int gStartedByRecovery;
 unsigned long gStartTickCount;
-CrashProblemWriter gCrashProblemWriter;
-CrashReleaseHook gCrashReleaseHook;
+CrashHooks gCrashHooks;
 char gRestartProgramPath[260];
 char gRecoveryProblemPath[260];
 
@@ -57,9 +56,9 @@ int HandleFatalError() {
     std::snprintf(caption, sizeof caption, "%s", LoadTextResource(IDS_PROGRAM_CAPTION));
     MessageBoxA(nullptr, kFatalErrorText, caption, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
 
-    if (MakeRecoveryPath(gRecoveryProblemPath) && gCrashProblemWriter &&
-        gCrashProblemWriter(gRecoveryProblemPath))
+    if (MakeRecoveryPath(gRecoveryProblemPath) && gCrashHooks.writeProblem &&
+        gCrashHooks.writeProblem(gRecoveryProblemPath))
         RestartOn(gRecoveryProblemPath);
-    if (gCrashReleaseHook) gCrashReleaseHook();
+    if (gCrashHooks.releaseResources) gCrashHooks.releaseResources();
     return 0;
 }

@@ -7,15 +7,16 @@
 extern int gStartedByRecovery;
 extern unsigned long gStartTickCount;
 
-// Writes the whole problem to path without any question (no file dialog,
-// whatever the problem's ask-for-a-name mark says); 1 when written.
-// Installed by the problem-file module; none installed saves nothing.
-typedef int (*CrashProblemWriter)(const char *path);
-extern CrashProblemWriter gCrashProblemWriter;
-
-// Releases the shell's libraries and resources before the process ends.
-typedef void (*CrashReleaseHook)();
-extern CrashReleaseHook gCrashReleaseHook;
+// What the last resort needs from the shell, installed with the platform.
+struct CrashHooks {
+    // Writes the whole problem to path without any question (no file
+    // dialog, whatever the problem's ask-for-a-name mark says); 1 when
+    // written. Null: nothing is saved.
+    int (*writeProblem)(const char *path);
+    // Releases the shell's libraries and resources before the process ends.
+    void (*releaseResources)();
+};
+extern CrashHooks gCrashHooks;
 
 // The program started again; empty means this process's own executable.
 extern char gRestartProgramPath[260];

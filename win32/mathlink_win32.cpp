@@ -94,7 +94,6 @@ void InstallWin32MathLinkHost() {
 }
 
 void ReadMathLinkSettings() {
-    InstallWin32MathLinkHost();
     for (int i = 0; i < kMathLinkSettingKeyCount; ++i) {
         const MathLinkSettingKey &k = kMathLinkSettingKeys[i];
         if (k.value) {

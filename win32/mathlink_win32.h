@@ -5,8 +5,8 @@
 #pragma once
 #include "mathlink.h"
 
-// Start-up: installs the Win32 services in gMathLinkHost and reads every key
-// of kMathLinkSettingKeys. An integer outside its choices reads as 0; a text
+// Start-up, after InstallWin32Platform: reads every key of
+// kMathLinkSettingKeys. An integer outside its choices reads as 0; a text
 // too long for its field is refused with a message and left empty.
 void ReadMathLinkSettings();
 
@@ -21,5 +21,5 @@ void WriteMathLinkSettings();
 int DetectMathematicaPaths(MathLinkSettings *fields);
 
 // The library loader, GetProcAddress, process start, wait cursor and clock
-// for the link.
+// for the link, in gMathLinkHost (InstallWin32Platform).
 void InstallWin32MathLinkHost();

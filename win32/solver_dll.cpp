@@ -14,7 +14,6 @@
 const char kCodeLibrariesSection[] = "Code libraries";
 const char kCodeHelpSection[] = "Code help";
 char gCodeLibraryHelpFile[MAX_PATH];
-void (*gCodeLibraryMenuHook)(const char *entry, const char *helpFile);
 
 namespace {
 
@@ -87,7 +86,6 @@ int OpenSolverDll(const char *path) {
     }
     gSolverDll.module = module;
     gSolverHostInstance = GetModuleHandleA(nullptr);
-    gSolverDllInitHook = SolverDllInit;
     return 1;
 }
 
@@ -125,5 +123,5 @@ void SelectSolverLibrary(int index) {
         if (OpenSolverDll(path))
             ReadSettingString(kCodeHelpSection, key, "", gCodeLibraryHelpFile, MAX_PATH, kSettingsShared);
     }
-    if (gCodeLibraryMenuHook) gCodeLibraryMenuHook(gCodeLibraryIndex ? key : "", gCodeLibraryHelpFile);
+    if (gCodeLibraryHooks.menuChanged) gCodeLibraryHooks.menuChanged(gCodeLibraryIndex ? key : "", gCodeLibraryHelpFile);
 }

@@ -12,7 +12,6 @@
 #include "problem_clipboard_win32.h"
 #include "problem_settings.h"
 
-void (*gElementDialogCommand)(HWND window, int id);
 ElementClipboardHooks gElementClipboard;
 const char *gElementProblemPath;
 
@@ -70,7 +69,7 @@ void ForEachGraphState(void (*visit)(GraphWindowState *state)) {
 int ElementCommandAvailable(int id) {
     switch (id) {
     case IDM_NEW_ELEMENT:
-    case IDM_EDIT_ELEMENT: return gElementDialogCommand != nullptr;
+    case IDM_EDIT_ELEMENT: return gGraphWindowHooks.elementDialogCommand != nullptr;
     default:
         return id == IDM_NEXT_ELEMENT || id == IDM_PREVIOUS_ELEMENT || id == IDM_REMOVE_ELEMENT ||
                id == IDM_ELEMENT_TO_CLIPBOARD || id == IDM_ELEMENT_FROM_CLIPBOARD;
@@ -113,7 +112,7 @@ void ElementCommand(HWND window, int id) {
     case IDM_ELEMENT_TO_CLIPBOARD:
     case IDM_ELEMENT_FROM_CLIPBOARD: ElementClipboardCommand(window, id); break;
     default:
-        if (gElementDialogCommand) gElementDialogCommand(window, id);
+        if (gGraphWindowHooks.elementDialogCommand) gGraphWindowHooks.elementDialogCommand(window, id);
         break;
     }
 }

@@ -294,7 +294,7 @@ struct TemplateWriter {
 }  // namespace
 
 int RunPasteDialog(HWND owner, unsigned enabledFormats) {
-    if (gPasteDialog) return gPasteDialog(owner, &gPasteOptions, enabledFormats);
+    if (gGraphWindowHooks.pasteDialog) return gGraphWindowHooks.pasteDialog(owner, &gPasteOptions, enabledFormats);
     PasteDialogData data = {gPasteOptions, enabledFormats};
     static TemplateWriter t;
     t.n = 0;

@@ -20,7 +20,6 @@
 #include "window_helpers.h"
 
 PasteOptions gPasteOptions = {kPasteBitmap, 0, kResizeFigure, 0};
-int (*gPasteDialog)(HWND owner, PasteOptions *options, unsigned enabledFormats);
 
 namespace {
 

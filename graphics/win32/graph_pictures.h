@@ -22,9 +22,9 @@ DWORD PasteRasterOperation(int colors);
 int PasteStretchMode(int priority);
 
 // Runs dialog 500 on options with only the "P&ut" choices of enabledFormats
-// (bit 1 << PasteFormat) enabled; IDOK stores the choices. Installed by the
-// dialog side; while null, the built-in template of this module is shown.
-extern int (*gPasteDialog)(HWND owner, PasteOptions *options, unsigned enabledFormats);
+// (bit 1 << PasteFormat) enabled; IDOK stores the choices. The dialog side's
+// one is gGraphWindowHooks.pasteDialog; while null, the built-in template of
+// this module is shown.
 int RunPasteDialog(HWND owner, unsigned enabledFormats);
 
 // ---- Capture and conversion

@@ -64,7 +64,7 @@ bool ElementActionInProgress() {
 }
 
 void RefreshCommandStates() {
-    if (gRefreshCommandStates) gRefreshCommandStates();
+    if (gGraphWindowHooks.refreshCommandStates) gGraphWindowHooks.refreshCommandStates();
 }
 
 void MarkChanged() { gProblemChanged = 1; }
@@ -137,7 +137,7 @@ void ReleaseOwnPensOf(GraphWindowState *s) {
     if (!gOwnDc) return;
     if (HWND window = WindowOfState(s))
         if (HDC dc = GetDC(window)) {
-            GdiGraphSurface()->SelectStockPen(FromHdc(dc));
+            GdiGraphSurface().selectStockPen(FromHdc(dc));
             ReleaseDC(window, dc);
         }
 }
@@ -189,7 +189,7 @@ void DropBitmap(GraphWindowState *s) {
     if (s != &gGraphWorkCopy && s->title && gGraphWorkCopy.title == s->title)
         gGraphWorkCopy.memoryDc = gGraphWorkCopy.savedDcBitmap = 0;
     HDC memory = ToHdc(s->memoryDc);
-    GdiGraphSurface()->SelectStockPen(s->memoryDc);
+    GdiGraphSurface().selectStockPen(s->memoryDc);
     if (s->savedDcBitmap) {
         HGDIOBJ bitmap = SelectObject(memory, reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(s->savedDcBitmap)));
         DeleteObject(bitmap);
@@ -572,7 +572,6 @@ const DrawingTarget *GraphDrawingTarget() { return &kWindowTarget; }
 
 bool RegisterGraphWindowClass(HINSTANCE instance) {
     if (!gCaretBitmap) gCaretBitmap = MakeCaretBitmap();
-    InstallCursorHost();
     WNDCLASSA wc = {};
     wc.style = CS_DBLCLKS | (gOwnDc ? CS_OWNDC : 0);
     wc.lpfnWndProc = GraphWndProc;

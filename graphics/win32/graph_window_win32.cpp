@@ -8,12 +8,11 @@
 #include "window_helpers.h"
 
 int gGraphWindowCount;
-void (*gRefreshCommandStates)();
 
 namespace {
 
 void RefreshCommandStates() {
-    if (gRefreshCommandStates) gRefreshCommandStates();
+    if (gGraphWindowHooks.refreshCommandStates) gGraphWindowHooks.refreshCommandStates();
 }
 
 // Copies the non-empty caption into the record's title.
@@ -31,7 +30,7 @@ void TakeCaption(HWND window, GraphWindowState *s) {
 // the bitmap.
 void ReleaseOwnDcPens(HWND window) {
     if (HDC dc = GetDC(window)) {
-        GdiGraphSurface()->SelectStockPen(FromHdc(dc));
+        GdiGraphSurface().selectStockPen(FromHdc(dc));
         ReleaseDC(window, dc);
     }
 }
@@ -66,36 +65,33 @@ BOOL CALLBACK FindGraphProc(HWND window, LPARAM data) {
     return TRUE;
 }
 
-class GdiSurface : public GraphSurface {
-public:
-    void MoveTo(DcHandle dc, int32_t x, int32_t y) override { MoveToEx(ToHdc(dc), x, y, nullptr); }
-    void LineTo(DcHandle dc, int32_t x, int32_t y) override { ::LineTo(ToHdc(dc), x, y); }
-    void SelectSolidPen(DcHandle dc, int32_t color, int32_t width) override {
-        if (HPEN pen = CreatePen(PS_SOLID, width, static_cast<COLORREF>(color)))
-            SelectDeletingOld(ToHdc(dc), pen);
-    }
-    void SelectStockPen(DcHandle dc) override { SelectDeletingOld(ToHdc(dc), GetStockObject(BLACK_PEN)); }
-    void ScreenAspect(int *ax, int *ay) override {
-        HDC screen = GetDC(nullptr);
-        *ax = GetDeviceCaps(screen, ASPECTX);
-        *ay = GetDeviceCaps(screen, ASPECTY);
-        ReleaseDC(nullptr, screen);
-    }
-    WindowId FindGraphWindow() override {
-        FindRequest request = {gCurrentGraph, nullptr};
-        if (gMdiClient && gCurrentGraph)
-            EnumChildWindows(gMdiClient, FindGraphProc, reinterpret_cast<LPARAM>(&request));
-        return FromHwnd(request.found);
-    }
-    void ResizeClient(WindowId w, int32_t newMaxX, int32_t newMaxY, int32_t oldMaxX,
-                      int32_t oldMaxY) override {
-        HWND window = ToHwnd(w);
-        RECT r;
-        if (!GetWindowRect(window, &r)) return;
-        SetWindowPos(window, nullptr, 0, 0, r.right - r.left + newMaxX - oldMaxX,
-                     r.bottom - r.top + newMaxY - oldMaxY, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-};
+// ---- The GDI graph surface.
+void GdiMoveTo(DcHandle dc, int32_t x, int32_t y) { MoveToEx(ToHdc(dc), x, y, nullptr); }
+void GdiLineTo(DcHandle dc, int32_t x, int32_t y) { LineTo(ToHdc(dc), x, y); }
+void GdiSelectSolidPen(DcHandle dc, int32_t color, int32_t width) {
+    if (HPEN pen = CreatePen(PS_SOLID, width, static_cast<COLORREF>(color)))
+        SelectDeletingOld(ToHdc(dc), pen);
+}
+void GdiSelectStockPen(DcHandle dc) { SelectDeletingOld(ToHdc(dc), GetStockObject(BLACK_PEN)); }
+void GdiScreenAspect(int *ax, int *ay) {
+    HDC screen = GetDC(nullptr);
+    *ax = GetDeviceCaps(screen, ASPECTX);
+    *ay = GetDeviceCaps(screen, ASPECTY);
+    ReleaseDC(nullptr, screen);
+}
+WindowId GdiFindGraphWindow() {
+    FindRequest request = {gCurrentGraph, nullptr};
+    if (gMdiClient && gCurrentGraph)
+        EnumChildWindows(gMdiClient, FindGraphProc, reinterpret_cast<LPARAM>(&request));
+    return FromHwnd(request.found);
+}
+void GdiResizeClient(WindowId w, int32_t newMaxX, int32_t newMaxY, int32_t oldMaxX, int32_t oldMaxY) {
+    HWND window = ToHwnd(w);
+    RECT r;
+    if (!GetWindowRect(window, &r)) return;
+    SetWindowPos(window, nullptr, 0, 0, r.right - r.left + newMaxX - oldMaxX,
+                 r.bottom - r.top + newMaxY - oldMaxY, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 }  // namespace
 
@@ -159,7 +155,7 @@ void OnSyncState(HWND window, WPARAM wParam) {
         *s = gGraphWorkCopy;
 }
 
-GraphSurface *GdiGraphSurface() {
-    static GdiSurface surface;
-    return &surface;
+GraphSurface GdiGraphSurface() {
+    return {GdiMoveTo,          GdiLineTo,          GdiSelectSolidPen, GdiSelectStockPen,
+            GdiScreenAspect,    GdiFindGraphWindow, GdiResizeClient};
 }

@@ -15,9 +15,6 @@ constexpr int kGraphWindowExtraBytes = sizeof(LONG_PTR);
 constexpr UINT SyncStateMessage = WM_USER + 10;  // 1034
 
 extern int gGraphWindowCount;
-// Refreshes menus and toolbars after a graph window comes or goes; set by
-// the shell, null does nothing.
-extern void (*gRefreshCommandStates)();
 
 inline HDC ToHdc(DcHandle dc) { return reinterpret_cast<HDC>(static_cast<UINT_PTR>(dc)); }
 inline DcHandle FromHdc(HDC dc) { return static_cast<DcHandle>(reinterpret_cast<UINT_PTR>(dc)); }
@@ -38,7 +35,7 @@ void OnSyncState(HWND window, WPARAM wParam);
 
 // GDI drawing, the screen's pixel aspect and graph windows among the
 // multi-document client's children.
-GraphSurface *GdiGraphSurface();
+GraphSurface GdiGraphSurface();
 
 // ---- The window procedure of VR_Graph and the graph commands
 
@@ -46,7 +43,8 @@ GraphSurface *GdiGraphSurface();
 // class device context with the option "Own DC") and makes the caret's
 // cross-hair bitmap. False when the class could not be registered.
 bool RegisterGraphWindowClass(HINSTANCE instance);
-// Fills gCursorHost (caret, status parts, initial-value rows).
+// Fills gCursorHost (caret, status parts, initial-value rows); called by
+// InstallWin32Platform.
 void InstallCursorHost();
 LRESULT CALLBACK GraphWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -58,6 +56,8 @@ LRESULT GraphWindowCommand(int id);
 bool GraphCommandAvailable(int id);
 
 // What the graph windows need from the frame; null entries do without.
+struct PasteOptions;  // graph_pictures.h
+
 struct GraphWindowHooks {
     int (*running)();                               // a run is in progress
     void (*showPopupMenu)(HWND window, int x, int y);  // client coordinates
@@ -74,13 +74,19 @@ struct GraphWindowHooks {
     // on the mode's handle once the mode is in force; null: modes as asked.
     int (*adjustMouseMode)(int mode);
     void (*placeElementCursor)();
+    // Refreshes menus and toolbars after a graph window comes or goes; null
+    // does nothing.
+    void (*refreshCommandStates)();
+    // Commands 605 "New element...", 606 "Edit element...", 610 and 611 (the
+    // element clipboard) of the current graph: the shell's dialogs; null
+    // greys 605 and 606.
+    void (*elementDialogCommand)(HWND window, int id);
+    // Runs dialog 500 on options with only the "P&ut" choices of
+    // enabledFormats (bit 1 << PasteFormat) enabled; IDOK stores the
+    // choices. Null: the built-in template of graph_pictures is shown.
+    int (*pasteDialog)(HWND owner, PasteOptions *options, unsigned enabledFormats);
 };
 extern GraphWindowHooks gGraphWindowHooks;
-
-// Commands 605 "New element...", 606 "Edit element...", 610 and 611 (the
-// element clipboard) of the current graph: the shell installs the dialogs;
-// null greys 605 and 606.
-extern void (*gElementDialogCommand)(HWND window, int id);
 // The element clipboard ("Vantorel element"): copy an element, paste one
 // after the current element of the current graph (1 on success). Null
 // entries grey 610 and 611 and the dialog's clipboard buttons.

@@ -66,5 +66,5 @@ void InstallGraphPlotting() {
     gRunHost.plotMapPoint = PlotMapPointProc;
     gDisplayReplayHooks.beginWait = BeginWait;
     gDisplayReplayHooks.endWait = EndWait;
-    if (!gGraphSurface) gGraphSurface = GdiGraphSurface();
+    if (!InstalledGraphSurface()) gGraphSurface = GdiGraphSurface();
 }

@@ -29,8 +29,8 @@ int CodeLength(const char *text) {
 class CompileProblemTest : public ::testing::Test {
 protected:
     void TearDown() override {
-        gWindowExpressionWalk = nullptr;
-        gElementWalk = nullptr;
+        gCompileHooks.windowExpressions = nullptr;
+        gCompileHooks.elements = nullptr;
         gShootingIterations = 0;
         gStatusFrequency = 0;
         gCalculatorQuietMode = 0;
@@ -269,7 +269,7 @@ protected:
             SetNonEmptyStringCopy(gEquationTexts[i], "0");
             SetName(kFixedColumnCount + i, ("v" + std::to_string(i + 1)).c_str());
         }
-        gWindowExpressionWalk = WalkTestWindows;
+        gCompileHooks.windowExpressions = WalkTestWindows;
         gPoincareOn = 0;
         gShootingIterations = 0;  // no boundary conditions to compile
     }
@@ -411,7 +411,7 @@ TEST_F(CompileProblemTest, GraphicsElementsCompileAgainstTheirOwnNames) {
     SetNonEmptyStringCopy(gParameters[0].name, "k");
     gParameters[0].value = 4;
     SetElementNameCells(gCells, &gElementT);
-    gElementWalk = WalkTestElement;
+    gCompileHooks.elements = WalkTestElement;
     SetNonEmptyStringCopy(gElementTexts[0], "x0 + T * s");
     SetNonEmptyStringCopy(gElementTexts[1], "D - k");
     Answer(kIdOk, "t1");
@@ -494,7 +494,7 @@ TEST_F(CompileProblemTest, CompilesInsideTheDialogLeaveTheProblemsNamesAlone) {
     SetNonEmptyStringCopy(gBoundaryTexts[1], "x[2]");
     SetElementNameCells(gCells, &gElementT);
     SetNonEmptyStringCopy(gElementTexts[0], "x0");
-    gElementWalk = [](int) -> int {
+    gCompileHooks.elements = [](int) -> int {
         char *text = nullptr;
         PcodeProgram *code = nullptr;
         SetNonEmptyStringCopy(text, "1");

@@ -8,6 +8,7 @@
 
 #include "display_list.h"
 #include "graph_pipeline.h"
+#include "surface_double.h"
 #include "settings.h"
 #include "test_heap.h"
 
@@ -16,7 +17,7 @@ namespace {
 // Records per block: the start pen, then points while 10 bytes remain.
 constexpr int kRecordsPerBlock = (kDisplayBlockBytes - kDisplayRecordBytes - 1) / kDisplayRecordBytes + 1;
 
-class Calls : public GraphSurface {
+class Calls : public SurfaceDouble {
 public:
     std::vector<std::string> calls;
     void Add(const std::string &s) { calls.push_back(s); }
@@ -55,7 +56,7 @@ protected:
         FailHeapAfter(-1);
         FreeDisplayList(&g);
         gCurrentGraph = nullptr;
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gDrawDc = 0;
         gDisplayReplayHooks = DisplayReplayHooks{};
     }
@@ -205,7 +206,7 @@ int PumpAndMaybeEscape() { return ++gPumps == gEscapeAt; }
 
 TEST_F(DisplayList, ReplayDrawsIntoTheContextRecordsNothingAndStopsAtEscape) {
     Calls surface;
-    gGraphSurface = &surface;
+    gGraphSurface = SurfaceRecord(&surface);
     g.xMin = g.yMin = 0;
     g.xMax = g.yMax = 10;
     g.clientMaxX = g.clientMaxY = 10;

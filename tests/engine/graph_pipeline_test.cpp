@@ -9,6 +9,7 @@
 
 #include "builtin_tables.h"
 #include "graph_pipeline.h"
+#include "surface_double.h"
 #include "projection.h"
 #include "settings.h"
 
@@ -19,7 +20,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Writes down every call; a resize reaches the record as the window's size
 // message would.
-class RecordingSurface : public GraphSurface {
+class RecordingSurface : public SurfaceDouble {
 public:
     std::vector<std::string> calls;
     int ax = 1, ay = 1;
@@ -55,13 +56,13 @@ protected:
         g.clientMaxY = 100;
         g.penWidth = -1;
         gCurrentGraph = &g;
-        gGraphSurface = &surface;
+        gGraphSurface = SurfaceRecord(&surface);
         gDrawDc = 0;
         gPrinterDc = 0;
     }
     void TearDown() override {
         gCurrentGraph = nullptr;
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gDrawDc = 0;
     }
     std::pair<int32_t, int32_t> Map(double x, double y) {

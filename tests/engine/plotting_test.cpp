@@ -11,6 +11,7 @@
 #include "compiler.h"
 #include "display_list.h"
 #include "plotting.h"
+#include "surface_double.h"
 #include "platform_recorder.h"
 #include "problem_settings.h"
 #include "run_control.h"
@@ -23,7 +24,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-class Calls : public GraphSurface {
+class Calls : public SurfaceDouble {
 public:
     std::vector<std::string> calls;
     void Add(const std::string &s) { calls.push_back(s); }
@@ -91,7 +92,7 @@ protected:
         gRecorder.Reset();
         ownDc = gOwnDc;
         gOwnDc = 0;
-        gGraphSurface = &surface;
+        gGraphSurface = SurfaceRecord(&surface);
         gPlotHost = PlotHost{};
         gPlotHost.stateOf = StateOf;
         gPlotHost.getDc = DcOf;
@@ -116,7 +117,7 @@ protected:
     void TearDown() override {
         FreeGraphState(&g);
         FreeGraphState(&other);
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gPlotHost = PlotHost{};
         gCurrentGraph = nullptr;
         gSolverMethod = SolverMethod{};

@@ -16,6 +16,7 @@
 #include "graph_drawing.h"
 #include "graph_elements.h"
 #include "graph_pipeline.h"
+#include "graphics_host.h"
 #include "memory.h"
 #include "platform.h"
 #include "platform_recorder.h"
@@ -730,7 +731,7 @@ TEST_F(ProblemFileTest, AllThirteenElementKindsDrawTheSameAfterASaveAndALoad) {
     }
     RecordingSurface surface;
     InstallGraphicsElements();
-    gGraphSurface = &surface;
+    gGraphSurface = SurfaceRecord(&surface);
     gDrawDc = 1;
     auto draw = [&](GraphWindowState *state) {
         gCurrentGraph = state;
@@ -753,10 +754,10 @@ TEST_F(ProblemFileTest, AllThirteenElementKindsDrawTheSameAfterASaveAndALoad) {
     for (size_t i = 0; i < after.size(); ++i)
         ASSERT_TRUE(after[i] == before[i]) << "primitive " << i << ": " << after[i].x1 << "," << after[i].y1 << " for "
                                            << before[i].x1 << "," << before[i].y1;
-    gGraphSurface = nullptr;
+    gGraphSurface = GraphSurface{};
     gDrawDc = 0;
-    gElementDrawer = nullptr;
-    gElementWalk = nullptr;
+    gGraphicsHost.drawElements = nullptr;
+    gCompileHooks.elements = nullptr;
     gCurrentGraph = nullptr;
     std::remove(data.c_str());
 }

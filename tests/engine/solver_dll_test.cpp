@@ -111,13 +111,13 @@ protected:
         gSolverDll = SolverDllEntry{&gHostInstanceMark, FakeInitDll, FakeParamDll, FakeEndDll,
                                     FakeInterpolateDll, FakeSolveDll, FakeIterOrderDll};
         gSolverHostInstance = &gHostInstanceMark;
-        gSolverDllInitHook = SolverDllInit;
+        gCodeLibraryHooks.solverInit = SolverDllInit;
         gCodeLibraryIndex = 1;
     }
     void TearDown() override {
         ResetSolverMethod(1);
         SolverDllEnd();  // a test may leave the library set up under another method's hooks
-        gSolverDllInitHook = nullptr;
+        gCodeLibraryHooks.solverInit = nullptr;
         gSolverDll = SolverDllEntry{};
         gSolverHostInstance = nullptr;
         gRunHost = RunHost{};

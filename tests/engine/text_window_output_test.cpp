@@ -27,15 +27,15 @@ namespace {
 // compiler and integrated by the built-in integrator; one text child whose
 // control is a string.
 
-struct RecordingControl : TextWindowControl {
+struct RecordingControl {
     std::string text;
-    int LineCount(WindowId) override {
+    int LineCount(WindowId) {
         int n = 1;
         for (char c : text) n += c == '\n';
         return n;
     }
-    int TextLength(WindowId) override { return static_cast<int>(text.size()); }
-    void DeleteLinesBefore(WindowId, int line) override {
+    int TextLength(WindowId) { return static_cast<int>(text.size()); }
+    void DeleteLinesBefore(WindowId, int line) {
         size_t at = 0;
         for (int i = 0; i < line; ++i) {
             at = text.find('\n', at);
@@ -47,7 +47,7 @@ struct RecordingControl : TextWindowControl {
         }
         text.erase(0, at);
     }
-    void AppendText(WindowId, const char *t) override { text += t; }
+    void AppendText(WindowId, const char *t) { text += t; }
 };
 
 TextWindowState window;
@@ -61,7 +61,10 @@ protected:
         control.text.clear();
         window = TextWindowState{};
         ASSERT_EQ(InitTextWindowState(&window), 1);
-        gTextWindowControl = &control;
+        gTextWindowControl = {[](WindowId c) { return control.LineCount(c); },
+                              [](WindowId c) { return control.TextLength(c); },
+                              [](WindowId c, int line) { control.DeleteLinesBefore(c, line); },
+                              [](WindowId c, const char *t) { control.AppendText(c, t); }};
         gRunHost = RunHost{};
         gRunHost.compileProblem = CompileProblem;
         gRunHost.forEachChild = [](RunChildProc proc, int arg) { proc(&textChild, arg); };
@@ -69,7 +72,7 @@ protected:
         gRunHost.addTextOdePoint = [](void *, const RunPoint *p) { AddTextWindowOdePoint(&window, *p); };
         gRunHost.addTextMapPoint = [](void *, const RunPoint *p) { AddTextWindowMapPoint(&window, *p); };
         gRunHost.textWindowFiles = [](void *, int close) { TextWindowRunEnumProc(&window, close); };
-        gWindowExpressionWalk = [] {
+        gCompileHooks.windowExpressions = [] {
             return CompileTextWindowTexts(window.expressions, window.codes, window.count, &window.condition,
                                           &window.conditionCode, window.increasing || window.decreasing);
         };
@@ -92,8 +95,8 @@ protected:
     }
     void TearDown() override {
         for (const std::string &f : files_) std::remove(f.c_str());
-        gWindowExpressionWalk = nullptr;
-        gTextWindowControl = nullptr;
+        gCompileHooks.windowExpressions = nullptr;
+        gTextWindowControl = TextWindowControl{};
         gRunHost = RunHost{};
         gRunState = RunState{};
         FreeTextWindowState(&window);

@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     gRecorder.Reset();
     RecordingSurface surface;
     GraphWindowState g{};
-    gGraphSurface = &surface;
+    gGraphSurface = SurfaceRecord(&surface);
     gDrawDc = 1;
     gCurrentGraph = &g;
     g.xMin = g.yMin = -1;
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         FuzzCheck(std::abs(p.x1) <= kDeviceLimit + 1 && std::abs(p.y2) <= kDeviceLimit + 1);
     FreeGraphState(&g);
     gCurrentGraph = nullptr;
-    gGraphSurface = nullptr;
+    gGraphSurface = GraphSurface{};
     gDrawDc = 0;
     return 0;
 }

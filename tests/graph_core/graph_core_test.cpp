@@ -16,6 +16,8 @@
 #include "graph_cursor.h"
 #include "graph_drawing.h"
 #include "graph_pipeline.h"
+#include "surface_double.h"
+#include "graphics_host.h"
 #include "pick_shapes.h"
 #include "platform_recorder.h"
 #include "problem_settings.h"
@@ -25,7 +27,7 @@
 namespace {
 
 // Segments as the surface sees them: a move, then a line.
-class Segments : public GraphSurface {
+class Segments : public SurfaceDouble {
 public:
     struct Segment {
         int32_t x1, y1, x2, y2;
@@ -57,7 +59,7 @@ protected:
 
     void SetUp() override {
         gRecorder.Reset();
-        gGraphSurface = &surface;
+        gGraphSurface = SurfaceRecord(&surface);
         gDrawDc = 1;  // a context: lines reach the surface
         gCurrentGraph = &g;
         gMouseMode = gPreviousMouseMode = 0;
@@ -77,11 +79,11 @@ protected:
         ASSERT_EQ(NewProblemWorkspace(), 1);
     }
     void TearDown() override {
-        gElementDrawer = nullptr;
+        gGraphicsHost.drawElements = nullptr;
         g.histogramCounts = nullptr;
         g.elements = nullptr;  // the tests' own elements live on the stack
         FreeGraphState(&g);
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gCurrentGraph = nullptr;
         gDrawDc = 0;
         FreeProblemWorkspace();
@@ -416,7 +418,7 @@ TEST_F(GraphCore, AnOffScreenElementNeverBeatsANearOne) {
     elements[0].next = &elements[1];
     elements[1].next = &elements[2];
     g.elements = elements;
-    gElementDrawer = DrawShapes;
+    gGraphicsHost.drawElements = DrawShapes;
     // Clamped near 2^26 in both coordinates: squared in 32 bits it wraps to
     // a small distance.
     gShapes = {{1e9, 1e9}, {0.2, 0.2, 0.4, 0.2}, {-0.9, -0.9}};

@@ -62,7 +62,7 @@ protected:
     void SetUp() override {
         gRecorder.Reset();
         gOutOfMemory = 0;
-        gGraphSurface = &surface;
+        gGraphSurface = SurfaceRecord(&surface);
         gDrawDc = 1;
         gCurrentGraph = &g;
         gMouseMode = gPreviousMouseMode = 0;
@@ -89,10 +89,10 @@ protected:
     void TearDown() override {
         gDisplayReplayHooks.pumpCheckEscape = nullptr;
         FreeGraphState(&g);
-        gElementDrawer = nullptr;
-        gElementWalk = nullptr;
+        gGraphicsHost.drawElements = nullptr;
+        gCompileHooks.elements = nullptr;
         gElementEditHooks = ElementEditHooks{};
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gCurrentGraph = nullptr;
         gDrawDc = 0;
         gMouseMode = gPreviousMouseMode = 0;

@@ -258,6 +258,7 @@ protected:
         // Other suites of this program register the class with stand-ins.
         UnregisterClassA(kGraphWindowClass, instance);
         ASSERT_TRUE(RegisterGraphWindowClass(instance));
+        InstallCursorHost();  // as the platform installs it
         WNDCLASSA c = {};
         c.hInstance = instance;
         c.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -297,7 +298,7 @@ protected:
         gMouseMode = gPreviousMouseMode = 0;
     }
     void TearDown() override {
-        gElementDrawer = nullptr;
+        gGraphicsHost.drawElements = nullptr;
         gShapes.clear();
         if (graph) SendMessageA(gMdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(graph), 0);
         Drain();
@@ -305,7 +306,7 @@ protected:
         UnregisterClassA(kGraphWindowClass, GetModuleHandleA(nullptr));
         gRunHost = RunHost{};
         gPlotHost = PlotHost{};
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gCurrentGraph = nullptr;
         gGraphWindowHooks = GraphWindowHooks{};
         ResetSolverMethod(1);
@@ -590,7 +591,7 @@ TEST_F(GraphWindowProc, PickingPrefersTheNearElement) {
     gCurrentGraph = g;
     gNewElementKind = kElementSegment;
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(AddGraphicsElement(0));
-    gElementDrawer = DrawShapes;
+    gGraphicsHost.drawElements = DrawShapes;
     // 0: far beyond the client, clamped near 2^26; 1: a short segment; 2: a point.
     gShapes = {{1e9, 1e9}, {0.2, 0.2, 0.4, 0.2}, {-0.9, -0.9}};
     Command(IDM_MODE_SELECT);
@@ -827,8 +828,8 @@ TEST_F(GraphWindowProc, TheWorkCopyFollowsTheBitmapOfItsWindow) {
 struct ElementsInstalled {
     ElementsInstalled() { InstallGraphElementsWin32(); }
     ~ElementsInstalled() {
-        gElementDrawer = nullptr;
-        gElementWalk = nullptr;
+        gGraphicsHost.drawElements = nullptr;
+        gCompileHooks.elements = nullptr;
         gElementEditHooks = ElementEditHooks{};
         gElementDcHooks = ElementDcHooks{};
         gGraphicsHost.forEachGraphState = nullptr;
@@ -941,8 +942,8 @@ TEST_F(GraphWindowProc, EveryKindDrawsOnTheScreenWhatTheRecordingSurfaceReceives
     }
     // The same pass into the recording surface, then on the screen.
     RecordingSurface recorder;
-    GraphSurface *gdi = gGraphSurface;
-    gGraphSurface = &recorder;
+    const GraphSurface gdi = gGraphSurface;
+    gGraphSurface = SurfaceRecord(&recorder);
     gDrawDc = 1;
     DrawAllGraphicsElements();
     gDrawDc = 0;
@@ -982,7 +983,7 @@ TEST_F(GraphWindowProc, ElementDialogsEditTheWindowsListAndCancelLeavesNoTrace) 
     ElementsInstalled installed;
     InstallElementDialogs();
     struct Uninstall {
-        ~Uninstall() { gElementDialogCommand = nullptr, gGraphicsHost.elementDataFolder = nullptr; }
+        ~Uninstall() { gGraphWindowHooks.elementDialogCommand = nullptr, gGraphicsHost.elementDataFolder = nullptr; }
     } uninstall;
     graph = CreateGraph(201, 201);
     ASSERT_TRUE(graph);
@@ -1068,7 +1069,7 @@ TEST_F(GraphWindowProc, DataCurvesAreLookedForInTheProblemsFolder) {
     ElementsInstalled installed;
     InstallElementDialogs();
     struct Uninstall {
-        ~Uninstall() { gElementDialogCommand = nullptr, gGraphicsHost.elementDataFolder = nullptr, gElementProblemPath = nullptr; }
+        ~Uninstall() { gGraphWindowHooks.elementDialogCommand = nullptr, gGraphicsHost.elementDataFolder = nullptr, gElementProblemPath = nullptr; }
     } uninstall;
     char temp[MAX_PATH];
     ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
@@ -1102,8 +1103,8 @@ TEST_F(GraphWindowProc, DataCurvesAreLookedForInTheProblemsFolder) {
     ASSERT_TRUE(e);
     SetNonEmptyStringCopy(e->text1, "folder_curve.txt");
     RecordingSurface recorder;
-    GraphSurface *gdi = gGraphSurface;
-    gGraphSurface = &recorder;
+    const GraphSurface gdi = gGraphSurface;
+    gGraphSurface = SurfaceRecord(&recorder);
     gDrawDc = 1;
     for (const Case &c : cases) {
         gElementProblemPath = c.path;

@@ -60,7 +60,7 @@ protected:
     void TearDown() override {
         DestroyWindow(client);
         gMdiClient = nullptr;
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gCurrentGraph = nullptr;
     }
     HWND MakeGraph(const char *caption, int x = 10) {
@@ -162,7 +162,7 @@ TEST_F(GraphWindow, FindsTheWindowOfTheCurrentRecordAndResizesItsClient) {
     EXPECT_EQ(moved.top, place.top);
 
     int ax = 0, ay = 0;
-    gGraphSurface->ScreenAspect(&ax, &ay);
+    gGraphSurface.screenAspect(&ax, &ay);
     EXPECT_GT(ax, 0);
     EXPECT_GT(ay, 0);
     DestroyWindow(other);
@@ -222,7 +222,7 @@ protected:
         DeleteDC(dc);
         gDrawDc = 0;
         gCurrentGraph = nullptr;
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gOwnDc = ownDc;
     }
     COLORREF Pixel(int x, int y) { return GetPixel(dc, x, y) & 0xFFFFFF; }

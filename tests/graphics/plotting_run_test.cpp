@@ -134,7 +134,7 @@ protected:
         UnregisterClassA(kGraphWindowClass, GetModuleHandleA(nullptr));
         gRunHost = RunHost{};
         gPlotHost = PlotHost{};
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gCurrentGraph = nullptr;
         ResetSolverMethod(1);
         gRunState = RunState{};

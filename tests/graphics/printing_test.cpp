@@ -132,6 +132,7 @@ protected:
         HINSTANCE instance = GetModuleHandleA(nullptr);
         UnregisterClassA(kGraphWindowClass, instance);
         ASSERT_TRUE(RegisterGraphWindowClass(instance));
+        InstallCursorHost();  // as the platform installs it
         if (!gPrintFrame) {
             WNDCLASSA c = {};
             c.hInstance = instance;
@@ -167,7 +168,7 @@ protected:
         UnregisterClassA(kGraphWindowClass, GetModuleHandleA(nullptr));
         gRunHost = RunHost{};
         gPlotHost = PlotHost{};
-        gGraphSurface = nullptr;
+        gGraphSurface = GraphSurface{};
         gCurrentGraph = nullptr;
         ResetSolverMethod(1);
         gRunState = RunState{};

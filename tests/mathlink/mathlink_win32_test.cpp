@@ -45,6 +45,7 @@ protected:
         Write("MathLinkPre0", "-linkname");
         Write("MathLinkEXE0", "C:\\Wolfram\\MathKernel.exe");
         Write("MathLinkPst0", "-mathlink");
+        InstallWin32MathLinkHost();  // as the platform installs it
         ReadMathLinkSettings();
     }
 

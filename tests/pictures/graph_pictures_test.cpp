@@ -110,12 +110,12 @@ protected:
             RECT r = {0, 0, kWidth, kHeight};
             FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
         });
-        gPasteDialog = AnswerPasteDialog;
+        gGraphWindowHooks.pasteDialog = AnswerPasteDialog;
         gAnswer = {kPasteDib, 0, kResizeNone, 0};
         gDialogCalls = 0;
     }
     void TearDown() override {
-        gPasteDialog = nullptr;
+        gGraphWindowHooks.pasteDialog = nullptr;
         DestroyWindow(client);
         for (HDC dc : dcs) DeleteDC(dc);
         for (HBITMAP bm : bitmaps) DeleteObject(bm);
@@ -215,7 +215,7 @@ TEST_F(Pictures, APictureWithOverlaysCarriesTheAxesTheBitmapLacks) {
     static char axes[] = "0 0.5 1 0.5 0.5 0 0.5 1";  // a cross through the middle
     const COLORREF green = RGB(0, 255, 0);
     GraphWindowState *s = GraphStateOf(a);
-    GraphSurface *const surface = gGraphSurface;
+    const GraphSurface surface = gGraphSurface;
     gGraphSurface = GdiGraphSurface();
     s->clientMaxX = kWidth - 1;
     s->clientMaxY = kHeight - 1;
@@ -519,7 +519,7 @@ TEST_F(Pictures, ImageLibraryWhenPresentAndNothingFailsWithout) {
 }
 
 TEST_F(Pictures, OwnModeDialogKeepsTheChoicesOnOk) {
-    gPasteDialog = nullptr;
+    gGraphWindowHooks.pasteDialog = nullptr;
     gPasteOptions = {kPasteDib, 4, kResizeWindow, 2};
     ModalAnswerer answer(IDOK);
     EXPECT_EQ(RunPasteDialog(a, 1u << kPasteDib), IDOK);

@@ -57,13 +57,14 @@ protected:
         gShootingIterations = 0;
         gRunHost = RunHost{};
         gRunHost.installFaultHandlers = InstallFloatingPointHandler;
+        gCodeLibraryHooks.solverInit = SolverDllInit;  // as the platform installs it
         gRunState = RunState{};
         gSolverMethod = SolverMethod{};
         gMethodReady = 0;
     }
     void TearDown() override {
         SelectSolverLibrary(0);
-        gSolverDllInitHook = nullptr;
+        gCodeLibraryHooks.solverInit = nullptr;
         RemoveFloatingPointHandler();
         gRunHost = RunHost{};
         gRunState = RunState{};
@@ -210,7 +211,7 @@ TEST_F(SolverDllTest, ALibraryThatCannotBeUsedIsReportedAndTheBuiltInMethodSelec
 TEST_F(SolverDllTest, ANewChoicePassesItsHelpFileToTheMenu) {
     static std::vector<std::string> calls;
     calls.clear();
-    gCodeLibraryMenuHook = [](const char *entry, const char *help) {
+    gCodeLibraryHooks.menuChanged = [](const char *entry, const char *help) {
         calls.push_back(std::string(entry) + "|" + help);
     };
     WriteSettingString(kCodeHelpSection, "Euler", "euler.hlp", kSettingsShared);
@@ -229,7 +230,7 @@ TEST_F(SolverDllTest, ANewChoicePassesItsHelpFileToTheMenu) {
         EXPECT_TRUE(answer.Result().found);
     }
     SelectSolverLibrary(0);  // already the built-in method: nothing new
-    gCodeLibraryMenuHook = nullptr;
+    gCodeLibraryHooks.menuChanged = nullptr;
     const std::vector<std::string> expected = {"Euler|euler.hlp", "Decorated|", "Euler|euler.hlp", "|",
                                                "Euler|euler.hlp", "|"};
     EXPECT_EQ(calls, expected);

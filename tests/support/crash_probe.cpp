@@ -46,7 +46,7 @@ int main(int argc, char **argv) {
     gReport = std::fopen(argv[2], "wb");
     if (!gReport) return 2;
     std::snprintf(gRestartProgramPath, sizeof gRestartProgramPath, "%s", argv[1]);
-    gCrashProblemWriter = WriteProblem;
+    gCrashHooks.writeProblem = WriteProblem;
     gStartedByRecovery = 1;
     gStartTickCount = GetTickCount() - (std::strcmp(argv[3], "old") == 0 ? 6000 : 0);
     std::fflush(gReport);

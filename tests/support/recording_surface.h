@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "graph_pipeline.h"
+#include "surface_double.h"
 
 struct DevicePrimitive {
     char kind;  // 'P' point, 'L' line
@@ -14,7 +15,7 @@ struct DevicePrimitive {
     }
 };
 
-class RecordingSurface : public GraphSurface {
+class RecordingSurface : public SurfaceDouble {
 public:
     std::vector<DevicePrimitive> prims;
     int32_t x = 0, y = 0;
