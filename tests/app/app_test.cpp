@@ -342,9 +342,9 @@ protected:
     }
 };
 
-// Pixels of the window's client area on the screen that differ from white:
-// the screen is read, as the window belongs to another process.
-int InkPixels(HWND window) {
+// Pixels of the window's client area on the screen that `counts` accepts
+// (0x00RRGGBB): the screen is read, as the window belongs to another process.
+int CountClientPixels(HWND window, bool (*counts)(DWORD rgb)) {
     RECT r;
     GetClientRect(window, &r);
     POINT origin = {0, 0};
@@ -364,15 +364,20 @@ int InkPixels(HWND window) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
     GdiFlush();
-    int ink = 0;
+    int n = 0;
     const DWORD *pixel = static_cast<const DWORD *>(bits);
     for (int i = 0; i < w * h; ++i)
-        if ((pixel[i] & 0xFFFFFF) != 0xFFFFFF) ++ink;
+        if (counts(pixel[i] & 0xFFFFFF)) ++n;
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return ink;
+    return n;
+}
+
+// Pixels that differ from white.
+int InkPixels(HWND window) {
+    return CountClientPixels(window, [](DWORD rgb) { return rgb != 0xFFFFFF; });
 }
 
 // Rows of t, x, y, z, each "%10.4f" with a blank between: every tenth point,
@@ -2920,34 +2925,11 @@ bool Simple(HWND bar) { return SendMessageA(bar, SB_ISSIMPLE, 0, 0) != 0; }
 // Coloured pixels of a window's client on the screen: the picture, not the
 // black cross-hair of the cursor or a white background.
 int ColouredPixels(HWND window) {
-    RECT r = ScreenClientRect(window);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return 0;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    int n = 0;
-    const DWORD *pixel = static_cast<const DWORD *>(bits);
-    for (int i = 0; i < w * h; ++i) {
-        const int c[3] = {static_cast<int>(pixel[i] & 0xFF), static_cast<int>((pixel[i] >> 8) & 0xFF),
-                          static_cast<int>((pixel[i] >> 16) & 0xFF)};
-        if (*std::max_element(c, c + 3) - *std::min_element(c, c + 3) > 80) ++n;
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return n;
+    return CountClientPixels(window, [](DWORD rgb) {
+        const int c[3] = {static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                          static_cast<int>((rgb >> 16) & 0xFF)};
+        return *std::max_element(c, c + 3) - *std::min_element(c, c + 3) > 80;
+    });
 }
 
 // The visible popup menu of the process, once it is there.
