@@ -118,6 +118,16 @@ static ModalCapture Capture(HWND dialog) {
     c.window = dialog;
     c.caption = WindowText(dialog);
     EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&c));
+    // A box's text control can come last in the walk as an empty twin of
+    // the same id, or be read between its states: the control the box
+    // answers for the id is read again (bounded) until it shows its text.
+    if (HWND text = c.text.empty() ? GetDlgItem(dialog, 0xFFFF) : nullptr) {
+        for (int i = 0; i < 100 && c.text.empty() && IsWindow(text); ++i) {
+            c.text = StoredText(text);
+            if (c.text.empty()) Sleep(20);
+        }
+        if (!c.text.empty()) c.controlTexts[0xFFFF] = c.text;
+    }
     return c;
 }
 
