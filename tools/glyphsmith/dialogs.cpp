@@ -19,6 +19,20 @@ struct AboutTexts {
 
 const char kMailLink[] = "mailto:glyphsmith@quorvale.example";
 const char kHomePage[] = "https://quorvale.example/glyphsmith";
+const char kMailTip[] = "Click to send me a message";
+const char kHomePageTip[] = "Click to open my home page";
+constexpr int kAboutIconSide = 39;  // pixels
+
+// The about box's labels on their raised panel; the links as links are
+// shown: blue, underlined.
+const LabelLook kAboutLooks[] = {
+    {IDC_ABOUT_NAME, RGB(0, 128, 128), true, false, nullptr},  // teal
+    {IDC_ABOUT_VERSION, RGB(0, 128, 0), false, false, nullptr},
+    {IDC_ABOUT_COPYRIGHT, RGB(0, 0, 128), false, false, nullptr},  // navy
+    {IDC_ABOUT_BUGS, RGB(255, 0, 0), false, false, nullptr},
+    {IDC_ABOUT_EMAIL, RGB(0, 0, 255), false, true, "Courier New"},
+    {IDC_ABOUT_HOMEPAGE, RGB(0, 0, 255), false, true, "Courier New"},
+};
 
 const int kStyleEdits[CharWindowSettings::kCount] = {IDC_MIN_X, IDC_MIN_Y, IDC_MAX_X, IDC_MAX_Y,
                                                      IDC_ZOOM,  IDC_MAX_D, IDC_STEP};
@@ -136,7 +150,16 @@ protected:
         SetItemText(IDC_ABOUT_COMMENTS, gAbout.comments);
         SetItemText(IDC_ABOUT_EMAIL, kMailLink + 7);
         SetItemText(IDC_ABOUT_HOMEPAGE, kHomePage);
+        SetLabelLooks(kAboutLooks, sizeof kAboutLooks / sizeof kAboutLooks[0]);
+        AddTooltip(IDC_ABOUT_EMAIL, kMailTip);
+        AddTooltip(IDC_ABOUT_HOMEPAGE, kHomePageTip);
         hand_ = LoadCursorA(nullptr, IDC_HAND);
+        // The program's icon stretched to the picture's 39 pixels square.
+        icon_ = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_GLYPHSMITH), IMAGE_ICON,
+                                              kAboutIconSide, kAboutIconSide, 0));
+        SendDlgItemMessageA(hwnd, IDC_ABOUT_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+        SetWindowPos(GetDlgItem(hwnd, IDC_ABOUT_ICON), nullptr, 0, 0, kAboutIconSide, kAboutIconSide,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     bool Command(int id) override {
         if (id == IDC_ABOUT_EMAIL) ShellExecuteA(nullptr, "open", kMailLink, nullptr, nullptr, SW_SHOWNORMAL);
@@ -145,6 +168,10 @@ protected:
         return true;
     }
     BOOL Message(UINT message, WPARAM wParam, LPARAM) override {
+        if (message == WM_DESTROY && icon_) {
+            DestroyIcon(icon_);
+            icon_ = nullptr;
+        }
         if (message == WM_SETCURSOR && hand_) {
             int id = GetDlgCtrlID(reinterpret_cast<HWND>(wParam));
             if (id == IDC_ABOUT_EMAIL || id == IDC_ABOUT_HOMEPAGE) {
@@ -156,13 +183,14 @@ protected:
         return FALSE;
     }
     const char *Hint(int id) const override {
-        if (id == IDC_ABOUT_EMAIL) return "Click to send me a message";
-        if (id == IDC_ABOUT_HOMEPAGE) return "Click to open my home page";
+        if (id == IDC_ABOUT_EMAIL) return kMailTip;
+        if (id == IDC_ABOUT_HOMEPAGE) return kHomePageTip;
         return nullptr;
     }
 
 private:
     HCURSOR hand_ = nullptr;
+    HICON icon_ = nullptr;
 };
 
 std::string VersionString(const std::vector<char> &block, const char *prefix, const char *name) {

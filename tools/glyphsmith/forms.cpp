@@ -317,10 +317,110 @@ void Canvas::LineTo(int x, int y) {
     RestoreDC(dc, saved);
 }
 
+// --- Raised panel.
+
+namespace {
+
+void PaintRaisedPanel(HWND panel, HDC dc) {
+    RECT r;
+    GetClientRect(panel, &r);
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    // Light above and left, shadow below and right: one pixel each.
+    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+}
+
+LRESULT CALLBACK RaisedPanelProcedure(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(panel, &ps);
+        PaintRaisedPanel(panel, dc);
+        EndPaint(panel, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT: PaintRaisedPanel(panel, reinterpret_cast<HDC>(wParam)); return 0;
+    case WM_ERASEBKGND: return 1;  // the paint fills it whole
+    case WM_NCHITTEST: return HTTRANSPARENT;  // the dialog sees the mouse, as over its face
+    }
+    return DefWindowProcA(panel, message, wParam, lParam);
+}
+
+void RegisterRaisedPanel() {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RaisedPanelProcedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = FORMS_RAISED_PANEL_CLASS;
+    registered = ::RegisterClassA(&wc) != 0;
+}
+
+}  // namespace
+
 // --- Dialogs.
 
+Dialog::~Dialog() { ReleaseLooks(); }
+
 INT_PTR Dialog::Run(HINSTANCE instance, int templateId, HWND owner) {
+    RegisterRaisedPanel();
     return DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, Procedure, reinterpret_cast<LPARAM>(this));
+}
+
+void Dialog::SetLabelLooks(const LabelLook *looks, int count) {
+    LOGFONTA base = {};
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+    if (!dialogFont || !GetObjectA(dialogFont, sizeof base, &base))
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof base, &base);
+    for (int i = 0; i < count; ++i) {
+        const LabelLook &look = looks[i];
+        looks_.push_back(look);
+        if (!look.bold && !look.underline && !look.face) continue;
+        LOGFONTA font = base;
+        if (look.bold) font.lfWeight = FW_BOLD;
+        font.lfUnderline = look.underline;
+        if (look.face) {
+            lstrcpynA(font.lfFaceName, look.face, LF_FACESIZE);
+            font.lfPitchAndFamily = DEFAULT_PITCH;
+        }
+        HFONT made = CreateFontIndirectA(&font);
+        fonts_.push_back(made);
+        SendDlgItemMessageA(hwnd, look.id, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+    }
+}
+
+void Dialog::AddTooltip(int id, const char *text) {
+    if (!tooltip_)
+        tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    TTTOOLINFOA tool = {};
+    // The size that every version of the common controls accepts.
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(hwnd, id));
+    tool.lpszText = const_cast<char *>(text);  // copied by the control
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+HBRUSH Dialog::LabelColours(HDC dc, HWND control) const {
+    const int id = GetDlgCtrlID(control);
+    for (const LabelLook &look : looks_)
+        if (look.id == id) {
+            SetTextColor(dc, look.colour);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            SetBkMode(dc, TRANSPARENT);
+            return GetSysColorBrush(COLOR_BTNFACE);
+        }
+    return nullptr;
+}
+
+void Dialog::ReleaseLooks() {
+    for (HFONT font : fonts_) DeleteObject(font);
+    fonts_.clear();
+    looks_.clear();
+    tooltip_ = nullptr;  // owned by the dialog: gone with it
 }
 
 std::string Dialog::ItemText(int id) const {
@@ -362,9 +462,16 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
             gShowHint(hint ? hint : "");
         }
         break;
-    case WM_DESTROY:
-        d->hwnd = nullptr;
+    case WM_CTLCOLORSTATIC:
+        if (HBRUSH brush = d->LabelColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+            return reinterpret_cast<INT_PTR>(brush);
         break;
+    case WM_DESTROY: {
+        d->hwnd = nullptr;
+        const BOOL handled = d->Message(message, wParam, lParam);
+        d->ReleaseLooks();
+        return handled;
+    }
     }
     return d->Message(message, wParam, lParam);
 }

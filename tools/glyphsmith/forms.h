@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fontfile.h"
+#include "forms_rc.h"
 
 // --- Menus from tables.
 
@@ -168,15 +169,34 @@ private:
 
 // --- Modal dialogs from the resource script.
 
+// FORMS_RAISED_PANEL_CLASS in a resource script: a flat face with a
+// one-pixel raised bevel. Put it last in the template, with WS_CLIPSIBLINGS,
+// so that it lies under the controls it holds and never paints over them.
+
+// The look of a label: its text colour, bold, underlined, and a face in
+// place of the dialog's (null: the dialog's face and size).
+struct LabelLook {
+    int id;
+    COLORREF colour;
+    bool bold;
+    bool underline;
+    const char *face;
+};
+
 class Dialog {
 public:
-    virtual ~Dialog() = default;
+    virtual ~Dialog();
     // Shows the dialog modally; its result (IDOK, IDCANCEL).
     INT_PTR Run(HINSTANCE instance, int templateId, HWND owner);
     HWND hwnd = nullptr;
 
     std::string ItemText(int id) const;
     void SetItemText(int id, const std::string &text);
+    // From Init on: labels get their looks (fonts made here live as long as
+    // the dialog), and a control a tooltip (the control needs SS_NOTIFY when
+    // it is a label, to see the mouse).
+    void SetLabelLooks(const LabelLook *looks, int count);
+    void AddTooltip(int id, const char *text);
 
 protected:
     virtual void Init() {}
@@ -191,6 +211,14 @@ protected:
 
 private:
     static INT_PTR CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
+    // The brush behind a label with a look, its colour set on dc; null for
+    // other controls.
+    HBRUSH LabelColours(HDC dc, HWND control) const;
+    void ReleaseLooks();
+
+    std::vector<LabelLook> looks_;
+    std::vector<HFONT> fonts_;
+    HWND tooltip_ = nullptr;
 };
 
 // Where hints go (status panel 0); null: nowhere.
