@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,72 @@ std::string TextOf(HWND w) {
     char text[2048];
     int n = GetWindowTextA(w, text, sizeof text);
     return std::string(text, n > 0 ? n : 0);
+}
+
+// What a reader of a dialog finds wrong: a text wider or higher than its
+// control (in the control's own font), a shortcut letter that two controls
+// share. One line per fault.
+std::vector<std::string> DialogFaults(HWND dialog) {
+    std::vector<std::string> faults;
+    std::map<char, std::string> letters;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32] = "";
+        GetClassNameA(c, cls, sizeof cls);
+        const LONG style = GetWindowLongA(c, GWL_STYLE);
+        const bool label = !lstrcmpiA(cls, "Static") && (style & SS_TYPEMASK) <= SS_RIGHT;
+        const bool button = !lstrcmpiA(cls, "Button") && (style & BS_TYPEMASK) != BS_GROUPBOX;
+        const std::string text = TextOf(c);
+        if (text.empty() || !(label || button)) continue;
+        for (size_t i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] != '&') continue;
+            if (text[i + 1] == '&') {
+                ++i;
+                continue;
+            }
+            const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i + 1])));
+            if (letters.count(letter))
+                faults.push_back("\"" + letters[letter] + "\" and \"" + text + "\" share '" + letter + "'");
+            else
+                letters[letter] = text;
+            break;
+        }
+        RECT r;
+        GetClientRect(c, &r);
+        // Check boxes and radio buttons give part of their width to the box.
+        const LONG kind = style & BS_TYPEMASK;
+        const bool boxed = button && kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON;
+        const int room = r.right - (label ? 0 : boxed ? 16 : 6);
+        HDC dc = GetDC(c);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
+        RECT need = {0, 0, room, 0};
+        DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | (label ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        ReleaseDC(c, dc);
+        if (need.right > room || need.bottom > r.bottom)
+            faults.push_back("\"" + text + "\" needs " + std::to_string(need.right) + " x " +
+                             std::to_string(need.bottom) + " pixels, has " + std::to_string(room) + " x " +
+                             std::to_string(r.bottom));
+    }
+    return faults;
+}
+
+struct OwnedTooltip {
+    HWND owner, found;
+};
+
+BOOL CALLBACK FindOwnedTooltip(HWND w, LPARAM param) {
+    OwnedTooltip *t = reinterpret_cast<OwnedTooltip *>(param);
+    char cls[32] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (lstrcmpiA(cls, TOOLTIPS_CLASSA) || GetWindow(w, GW_OWNER) != t->owner) return TRUE;
+    t->found = w;
+    return FALSE;
+}
+
+std::string Joined(const std::vector<std::string> &lines) {
+    std::string all;
+    for (const std::string &line : lines) all += line + "\n";
+    return all;
 }
 
 class Watcher {
@@ -587,6 +655,170 @@ TEST_F(Glyphsmith, TheStyleDialogChecksRangesAndSetsDefaults) {
     EXPECT_EQ(gCharWindowDefaults.step, 5);
     EXPECT_EQ(gCharWindowDefaults.maxX, 60);
     EXPECT_EQ(ch->editor.settings.maxX, 40) << "Cancel leaves the window as it was";
+}
+
+// Each dialog as a user reads it: every text whole, no shortcut letter twice.
+TEST_F(Glyphsmith, EveryDialogShowsItsTextsWholeAndEachShortcutOnce) {
+    Command(CM_FILE_NEW);
+    FontChild *font = ActiveFont();
+    ASSERT_NE(font, nullptr);
+    font->OpenCharWindow('A');
+    Pump();
+    struct Case {
+        int command;
+        int close;
+        const char *name;
+    } cases[] = {{CM_DISPLAY_AREA, IDCANCEL, "style"}, {CM_EDIT_CHAR, IDCANCEL, "edit"}, {CM_HELP_ABOUT, IDOK, "about"}};
+    for (const Case &c : cases) {
+        std::vector<std::string> faults = {"<no dialog>"};
+        {
+            Watcher w([&](Watcher &w) {
+                HWND dialog = w.Wait();
+                if (!dialog) return;
+                faults = DialogFaults(dialog);
+                Watcher::Press(dialog, c.close);
+            });
+            Command(c.command);
+        }
+        EXPECT_TRUE(faults.empty()) << c.name << ":\n" << Joined(faults);
+    }
+}
+
+// What the about box shows on the screen: its labels in their colours on a
+// raised panel, the links blue and underlined with their tooltips.
+TEST_F(Glyphsmith, TheAboutBoxShowsItsLabelsOnARaisedPanelAndItsLinksAsLinks) {
+    struct Label {
+        int id;
+        std::string text;
+        LOGFONTA font;
+        COLORREF colour;
+        int shownPixels;  // of its colour inside its rectangle on the screen
+    };
+    std::vector<Label> labels = {{IDC_ABOUT_NAME},  {IDC_ABOUT_VERSION}, {IDC_ABOUT_COPYRIGHT},
+                                 {IDC_ABOUT_BUGS},  {IDC_ABOUT_EMAIL},   {IDC_ABOUT_HOMEPAGE}};
+    std::string caption, mailTip, homeTip;
+    SIZE client = {}, icon = {};  // pixels
+    bool hasIcon = false, labelsOnPanel = true;
+    COLORREF panelTop = 0, panelBottom = 0, panelLeft = 0, panelRight = 0;
+    {
+        Watcher w([&](Watcher &w) {
+            HWND dialog = w.Wait();
+            if (!dialog) return;
+            Sleep(500);  // painted
+            caption = TextOf(dialog);
+            RECT r;
+            GetClientRect(dialog, &r);
+            client = {r.right, r.bottom};
+            HWND picture = GetDlgItem(dialog, IDC_ABOUT_ICON);
+            GetWindowRect(picture, &r);
+            icon = {r.right - r.left, r.bottom - r.top};
+            hasIcon = SendMessageA(picture, STM_GETICON, 0, 0) != 0;
+            RECT panel;
+            GetWindowRect(GetDlgItem(dialog, IDC_ABOUT_PANEL), &panel);
+            HDC screen = GetDC(nullptr);
+            const int midX = (panel.left + panel.right) / 2, midY = (panel.top + panel.bottom) / 2;
+            panelTop = GetPixel(screen, midX, panel.top);
+            panelLeft = GetPixel(screen, panel.left, midY);
+            panelBottom = GetPixel(screen, midX, panel.bottom - 1);
+            panelRight = GetPixel(screen, panel.right - 1, midY);
+            HDC memory = CreateCompatibleDC(screen);
+            for (Label &l : labels) {
+                HWND control = GetDlgItem(dialog, l.id);
+                l.text = TextOf(control);
+                GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof l.font, &l.font);
+                // The colour the dialog gives the label's text.
+                SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(memory),
+                             reinterpret_cast<LPARAM>(control));
+                l.colour = GetTextColor(memory);
+                GetWindowRect(control, &r);
+                RECT inside;
+                labelsOnPanel = labelsOnPanel && IntersectRect(&inside, &r, &panel) && EqualRect(&inside, &r);
+                l.shownPixels = 0;
+                for (int y = r.top; y < r.bottom; ++y)
+                    for (int x = r.left; x < r.right; ++x) l.shownPixels += GetPixel(screen, x, y) == l.colour;
+            }
+            DeleteDC(memory);
+            ReleaseDC(nullptr, screen);
+            // The tooltips of the link labels, from the dialog's tooltip control.
+            OwnedTooltip tips = {dialog, nullptr};
+            EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), FindOwnedTooltip,
+                              reinterpret_cast<LPARAM>(&tips));
+            auto tipOf = [&](int id) {
+                char text[1024] = "";
+                TTTOOLINFOA tool = {};
+                tool.cbSize = TTTOOLINFOA_V2_SIZE;
+                tool.hwnd = dialog;
+                tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, id));
+                tool.lpszText = text;
+                if (tips.found) SendMessageA(tips.found, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+                return std::string(text);
+            };
+            mailTip = tipOf(IDC_ABOUT_EMAIL);
+            homeTip = tipOf(IDC_ABOUT_HOMEPAGE);
+            Watcher::Press(dialog, IDOK);
+        });
+        Command(CM_HELP_ABOUT);
+    }
+    EXPECT_EQ(caption, "About Glyphsmith");
+    EXPECT_EQ(client.cx, 414);  // its height follows the dialog font's
+    EXPECT_TRUE(hasIcon);
+    EXPECT_EQ(icon.cx, 39);
+    EXPECT_EQ(icon.cy, 39);
+    // Raised: light above and left, shadow below and right.
+    EXPECT_EQ(panelTop, GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(panelLeft, GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(panelBottom, GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(panelRight, GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_TRUE(labelsOnPanel);
+    struct Look {
+        COLORREF colour;
+        bool bold, underline;
+        const char *face;  // null: the dialog's
+    } looks[] = {
+        {RGB(0, 128, 128), true, false, nullptr}, {RGB(0, 128, 0), false, false, nullptr},
+        {RGB(0, 0, 128), false, false, nullptr},  {RGB(255, 0, 0), false, false, nullptr},
+        {RGB(0, 0, 255), false, true, "Courier New"}, {RGB(0, 0, 255), false, true, "Courier New"},
+    };
+    for (size_t i = 0; i < labels.size(); ++i) {
+        const Label &l = labels[i];
+        SCOPED_TRACE(l.text);
+        EXPECT_EQ(l.colour, looks[i].colour);
+        EXPECT_EQ(l.font.lfWeight >= FW_BOLD, looks[i].bold);
+        EXPECT_EQ(l.font.lfUnderline != 0, looks[i].underline);
+        if (looks[i].face) EXPECT_STREQ(l.font.lfFaceName, looks[i].face);
+        // Drawn, and not covered by the panel.
+        EXPECT_GT(l.shownPixels, 20);
+    }
+    EXPECT_EQ(labels[0].text, "Glyphsmith");
+    EXPECT_EQ(labels[1].text, "1.00");
+    EXPECT_EQ(mailTip, "Click to send me a message");
+    EXPECT_EQ(homeTip, "Click to open my home page");
+}
+
+// The character window's caption names its character and the whole path of
+// its font, however long.
+TEST_F(Glyphsmith, ACharacterWindowCaptionHoldsTheWholePathOfItsFont) {
+    std::string path = Folder("caption");
+    for (const char *name : {"a folder whose name is rather long\\", "and another one below it\\"}) {
+        path += name;
+        CreateDirectoryA(path.c_str(), nullptr);
+    }
+    path += "a font with a long name.ft";
+    Bytes empty = Header();
+    empty.push_back(0);
+    WriteBytes(path, empty);
+    gAnswers = {path};
+    Command(CM_FILE_OPEN);
+    FontChild *font = ActiveFont();
+    ASSERT_NE(font, nullptr);
+    CharChild *ch = font->OpenCharWindow('g');
+    Pump();
+    const std::string expected = "Ch#103 = g (width = 0) from " + path;
+    ASSERT_GT(expected.size(), 160u);
+    char text[1024] = "";
+    GetWindowTextA(ch->hwnd, text, sizeof text);
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(ch->Caption(), expected);
 }
 
 TEST_F(Glyphsmith, YesToSaveChangesKeepsTheWindowWhenTheSaveDoesNotHappen) {
