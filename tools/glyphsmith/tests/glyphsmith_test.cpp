@@ -91,6 +91,13 @@ std::string TextOf(HWND w) {
     return std::string(text, n > 0 ? n : 0);
 }
 
+// The letter after the first single '&' ("&&" shows one '&'); 0: none.
+char ShortcutLetter(const std::string &text) {
+    for (size_t at = text.find('&'); at != std::string::npos && at + 1 < text.size(); at = text.find('&', at + 2))
+        if (text[at + 1] != '&') return static_cast<char>(std::tolower(static_cast<unsigned char>(text[at + 1])));
+    return 0;
+}
+
 // What a reader of a dialog finds wrong: a text wider or higher than its
 // control (in the control's own font), a shortcut letter that two controls
 // share. One line per fault.
@@ -105,18 +112,11 @@ std::vector<std::string> DialogFaults(HWND dialog) {
         const bool button = !lstrcmpiA(cls, "Button") && (style & BS_TYPEMASK) != BS_GROUPBOX;
         const std::string text = TextOf(c);
         if (text.empty() || !(label || button)) continue;
-        for (size_t i = 0; i + 1 < text.size(); ++i) {
-            if (text[i] != '&') continue;
-            if (text[i + 1] == '&') {
-                ++i;
-                continue;
-            }
-            const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i + 1])));
+        if (const char letter = ShortcutLetter(text)) {
             if (letters.count(letter))
                 faults.push_back("\"" + letters[letter] + "\" and \"" + text + "\" share '" + letter + "'");
             else
                 letters[letter] = text;
-            break;
         }
         RECT r;
         GetClientRect(c, &r);
