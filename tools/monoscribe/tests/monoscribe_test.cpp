@@ -284,7 +284,8 @@ TEST(Monoscribe, TheDialogConvertsDroppedFilesAndSavesItsPosition) {
     EXPECT_EQ(seen.controlTexts.at(IDC_KEEP_TIME), "Keep &time stamp");
     EXPECT_EQ(seen.controlTexts.at(IDC_INCLUDED), "&Process included files");
     EXPECT_EQ(seen.controlTexts.at(IDC_PATH_LABEL), "&Append to path");
-    EXPECT_EQ(seen.controlTexts.at(IDC_BROWSE), "&Browse...");
+    // Alt+B belongs to the first radio button; the button takes the next letter.
+    EXPECT_EQ(seen.controlTexts.at(IDC_BROWSE), "B&rowse...");
     EXPECT_EQ(seen.controlTexts.at(IDCANCEL), "&Exit");
     EXPECT_EQ(seen.controlTexts.at(IDC_HELP_BUTTON), "Help");
 
