@@ -20,6 +20,13 @@
 //
 // Every comparison runs its configurations interleaved for several rounds
 // and keeps the best time of each. Tolerance 1e-9 throughout.
+//
+// For counting instructions (under an emulator's counter or callgrind), one
+// problem and one right-hand side can run alone: argument 3 is then 1, and
+// arguments 4 and 5 the problem (1 Lorenz, 2 Lorenz-96 N = 100, 3 N = 1000)
+// and the right-hand side (native, fused, copying, interpreter). The cost
+// of an evaluation is then the difference of the counts at two scales over
+// the difference of their evaluations, free of start-up and set-up.
 #include <chrono>
 #include <cinttypes>
 #include <cmath>
@@ -476,6 +483,20 @@ int main(int argc, char **argv) {
     const double scale = argc > 2 ? std::atof(argv[2]) : 1;
     // and which comparisons: 1, 2, 3 (all)
     const int only = argc > 3 ? std::atoi(argv[3]) : 0;
+    // and, for counting, one problem of comparison 1 with one right-hand side
+    const int onlyProblem = argc > 4 ? std::atoi(argv[4]) : 0;
+    const char *const kPaths[] = {"native", "fused", "interpreter", "copying"};
+    int onlyPath = -1;
+    for (int v = 0; v < 4 && argc > 5; ++v)
+        if (std::strcmp(argv[5], kPaths[v]) == 0) onlyPath = v;
+    if (onlyProblem < 0 || onlyProblem > 3) {
+        std::printf("problem: 1 Lorenz, 2 Lorenz-96 N = 100, 3 Lorenz-96 N = 1000\n");
+        return 2;
+    }
+    if (argc > 5 && onlyPath < 0) {
+        std::printf("right-hand side: native, fused, copying or interpreter\n");
+        return 2;
+    }
     gEnd = 10000 * scale;
     std::printf("best of %d interleaved rounds, Lorenz over [0, %g]\n", rounds, gEnd);
 
@@ -494,6 +515,7 @@ int main(int argc, char **argv) {
     };
     for (const Problem &p : problems) {
         if (only && only != 1) break;
+        if (onlyProblem && &p != &problems[onlyProblem - 1]) continue;
         const std::vector<std::string> texts = p.n == 3 ? LorenzTexts() : Lorenz96Texts(p.n);
         if (!CompileEquations(texts)) return 1;
         std::vector<double> y0(static_cast<size_t>(p.n), 1.0);
@@ -506,14 +528,21 @@ int main(int argc, char **argv) {
             const Dop853Rhs rhs[4] = {p.native, PcodeFused, PcodeInterpreted, PcodeFusedCopying};
             std::vector<double> ends[4];
             for (int v = 0; v < 4; ++v) {
+                if (onlyPath >= 0 && v != onlyPath) continue;
                 Timing tm = Integrate(rhs[v], p.output, p.n, p.end, y0.data(), p.depth);
                 best[v] = std::fmin(best[v], tm.seconds);
                 evaluations = tm.evaluations;
                 steps = tm.steps;
                 ends[v] = tm.end;
             }
-            for (int v = 2; v < 4; ++v)
+            for (int v = 2; v < 4 && onlyPath < 0; ++v)
                 same = same && std::memcmp(ends[1].data(), ends[v].data(), sizeof(double) * ends[1].size()) == 0;
+        }
+        if (onlyPath >= 0) {
+            std::printf("%s, %s alone: %lld steps, %lld evaluations, %.3f s\n", p.name, kPaths[onlyPath], steps,
+                        evaluations, best[onlyPath]);
+            FreeProblemWorkspace();
+            continue;
         }
         std::printf("%s: %lld steps, %lld evaluations (%.1f ns per evaluation and variable native), "
                     "P-code paths %s\n", p.name, steps, evaluations,

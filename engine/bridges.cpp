@@ -99,15 +99,18 @@ VR_BRIDGE_INLINE void Enter(BridgeRecord *r, unsigned cells) {
     gActiveBridge = r;
 }
 
-VR_BRIDGE_INLINE void Restore(const BridgeRecord *r) {
-    if (r->cells & kSavedTime) gTime = r->time;
-    if (r->variables) Copy(gVariables, r->variables, VariableCount());
-    if (r->initialValues) Copy(gInitialValues, r->initialValues, VariableCount());
+// cells: those the record saved. A bridge leaving passes the constant it
+// entered with, so that only those are looked at: the record itself has to
+// be read back from memory after the evaluation, which could reach it.
+VR_BRIDGE_INLINE void Restore(const BridgeRecord *r, unsigned cells) {
+    if (cells & kSavedTime) gTime = r->time;
+    if (cells & kSavedVariables) Copy(gVariables, r->variables, VariableCount());
+    if (cells & kSavedInitialValues) Copy(gInitialValues, r->initialValues, VariableCount());
 }
 
-VR_BRIDGE_INLINE void Leave(BridgeRecord *r) {
-    Restore(r);
-    if (r->stackTop) gValueStack.top = r->stackTop;
+VR_BRIDGE_INLINE void Leave(BridgeRecord *r, unsigned cells) {
+    Restore(r, cells);
+    if ((cells & (kSavedVariables | kSavedInitialValues)) && r->stackTop) gValueStack.top = r->stackTop;
     gActiveBridge = r->outer;
 }
 
@@ -119,7 +122,7 @@ VR_BRIDGE_INLINE void Leave(BridgeRecord *r) {
 void RestoreBridgesAfterAbort() {
     const int depth = EvalRecoveryDepth();
     for (; gActiveBridge && gActiveBridge->depth >= depth; gActiveBridge = gActiveBridge->outer)
-        Restore(gActiveBridge);
+        Restore(gActiveBridge, gActiveBridge->cells);
 }
 
 bool gAbortHookAdded;
@@ -144,7 +147,7 @@ void EvaluateExpressionsAt(int count, double t, const double *y, double *out,
     gTime = t;
     Copy(gVariables, y, VariableCount());
     for (int i = 0; i < count; ++i) out[i] = code[i] ? RunPcode(code[i]) : 0;
-    Leave(&r);
+    Leave(&r, kSavedTime | kSavedVariables);
 }
 
 // EvaluateExpressionsAt over the equations, written out: it runs for every
@@ -165,14 +168,14 @@ void VR_PLUGIN_CALL RhsCallback(double t, double *y, double *dydt) {
         Enter(&r, kSavedTime);
         gTime = t;
         const int done = EvaluateEquations(gEquationCode, n, dydt, 1, y);
-        Leave(&r);
+        Leave(&r, kSavedTime);
         if (done) return;
     }
     Enter(&r, kSavedTime | kSavedVariables);
     gTime = t;
     Copy(gVariables, y, n);
     EvaluateEquations(gEquationCode, n, dydt, mayRebuild);
-    Leave(&r);
+    Leave(&r, kSavedTime | kSavedVariables);
 }
 
 void EvaluateAxisExpressions(double t, const double *y, double *out) {
@@ -193,7 +196,7 @@ double EvaluateWindowCondition(double t) {
     Enter(&r, kSavedTime);
     gTime = t;
     double value = gConditionCode ? RunPcode(gConditionCode) : 0;
-    Leave(&r);
+    Leave(&r, kSavedTime);
     return value;
 }
 
@@ -214,7 +217,7 @@ void EvaluateDirectionVector(double t, double pointX, double pointY, double *out
         out[0] = RunPcode(gEquationCode[0]);
         out[1] = RunPcode(gEquationCode[1]);
     }
-    Leave(&r);
+    Leave(&r, kSavedTime | kSavedVariables);
 }
 
 void EvaluateInitialValues() {
@@ -228,7 +231,7 @@ void EvaluateBoundaryConditions(const double *values, double *out) {
     Enter(&r, kSavedInitialValues);
     Copy(gInitialValues, values, VariableCount());
     for (int i = 0; i < VariableCount(); ++i) out[i] = RunPcode(gBoundaryCode[i]);
-    Leave(&r);
+    Leave(&r, kSavedInitialValues);
 }
 
 double EvaluateInitialFunction(int index, double t) {
@@ -237,7 +240,7 @@ double EvaluateInitialFunction(int index, double t) {
     Enter(&r, kSavedTime);
     gTime = t;
     double value = RunPcode(gInitialFunctionCode[index]);
-    Leave(&r);
+    Leave(&r, kSavedTime);
     return value;
 }
 
