@@ -109,6 +109,8 @@ void UpdateGraphWindowMapping(HWND window);
 
 // ---- Text windows (text_window.cpp).
 LRESULT CALLBACK TextWndProc(HWND, UINT, WPARAM, LPARAM);
+// The procedure the text windows' controls are subclassed with.
+LRESULT CALLBACK TextEditWndProc(HWND, UINT, WPARAM, LPARAM);
 void InstallTextWindows();
 void ShowTextCaretPosition(HWND window);
 void EraseTextWindow(HWND window);

@@ -559,21 +559,6 @@ void ShowMaximizedGraphSize() {
     if (GraphStateOf(child)) ShowWindowSizeStatus(child);
 }
 
-int HelpForHitTest(LRESULT hit) {
-    switch (hit) {
-    case HTCAPTION: return 5006;
-    case HTSYSMENU: return 5005;
-    case HTMENU: return 5009;
-    case HTHSCROLL: case HTVSCROLL: return 5008;
-    case HTMINBUTTON: return 5002;
-    case HTMAXBUTTON: return 5001;
-    case HTLEFT: case HTRIGHT: case HTTOP: case HTTOPLEFT: case HTTOPRIGHT: case HTBOTTOM: case HTBOTTOMLEFT:
-    case HTBOTTOMRIGHT: return 5007;
-    case HTNOWHERE: case HTCLIENT: case HTSIZE: case HTERROR: return kHelpClient;
-    }
-    return 0;
-}
-
 LRESULT AnswerTestHook(WPARAM wParam, LPARAM lParam) {
     switch (wParam) {
     case kTestHookControlWord: return static_cast<LRESULT>(ReadFpuControlWord());
@@ -852,15 +837,8 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
         }
         break;
     case WM_NCLBUTTONDOWN:
-        if (gHelpMode) {
-            if (const int topic = HelpForHitTest(static_cast<LRESULT>(wParam))) {
-                gHelpMode = 0;
-                ShowHelpTopic(topic);
-                return 0;
-            }
-        } else {
-            ShowMaximizedGraphSize();
-        }
+        if (ShowWindowPartHelp(&gHelpMode, static_cast<int>(wParam), kHelpClient)) return 0;
+        if (!gHelpMode) ShowMaximizedGraphSize();
         break;
     case WM_MOUSEMOVE: ClearStatusReadout(); break;
     case WM_MOUSEWHEEL: OnMouseWheel(wParam); return 0;

@@ -28,8 +28,6 @@
 HMODULE gRichEditLibrary;
 int gChildWindowCount;
 
-LRESULT CALLBACK TextEditWndProc(HWND, UINT, WPARAM, LPARAM);
-
 TextWindowState *TextStateOf(HWND window) {
     char cls[16];
     if (!window || !GetClassNameA(window, cls, sizeof cls) || std::strcmp(cls, kTextWindowClass) != 0) return nullptr;
@@ -442,6 +440,9 @@ LRESULT CALLBACK TextWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
     case WM_QUERYENDSESSION:
         if (IsBusy()) return 0;
+        break;
+    case WM_NCLBUTTONDOWN:
+        if (ShowWindowPartHelp(&gTextHelpMode, static_cast<int>(wParam), kTextClientHelp)) return 0;
         break;
     case WM_NOTIFY:
         if (reinterpret_cast<NMHDR *>(lParam)->code == EN_SELCHANGE) ShowTextCaretPosition(window);
