@@ -381,16 +381,30 @@ TEST_F(HelpTest, TheCodeLibraryItemOfTheHelpMenuShowsItsHelpContents) {
     gFrameMenu = savedMenu;
 }
 
+// A window that stands in for the frame (the help owner) while the help
+// file is the program's; all is as before when it goes.
+struct HelpModeWindow {
+    HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND savedClient = gMdiClient;
+    char savedHelpFile[sizeof gHelpFile];
+    HelpModeWindow() {
+        std::memcpy(savedHelpFile, gHelpFile, sizeof savedHelpFile);
+        std::snprintf(gHelpFile, sizeof gHelpFile, "%s", "Vantorel.hlp");
+        gMdiClient = window;
+    }
+    ~HelpModeWindow() {
+        std::memcpy(gHelpFile, savedHelpFile, sizeof savedHelpFile);
+        gMdiClient = savedClient;
+        DestroyWindow(window);
+    }
+};
+
 // In context-help mode the next command shows its help context: a command
 // of the toolbar table its own id, recent problems, the window list and
 // other commands their shared topics.
 TEST_F(HelpTest, ACommandInHelpModeShowsItsMappedHelpContext) {
-    HWND frame = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    HWND savedClient = gMdiClient;
-    gMdiClient = frame;
-    char savedHelpFile[sizeof gHelpFile];
-    std::memcpy(savedHelpFile, gHelpFile, sizeof savedHelpFile);
-    std::snprintf(gHelpFile, sizeof gHelpFile, "%s", "Vantorel.hlp");
+    HelpModeWindow helpWindow;
+    HWND frame = helpWindow.window;
     const struct {
         int command, context;
     } cases[] = {{IDM_OPEN, IDM_OPEN},     {IDM_RECENT_FIRST + 3, 170}, {IDM_HELP_ON_HELP, IDM_HELP_ON_HELP},
@@ -405,9 +419,6 @@ TEST_F(HelpTest, ACommandInHelpModeShowsItsMappedHelpContext) {
         EXPECT_EQ(gWinHelpCalls[0].command, static_cast<UINT>(HELP_CONTEXT)) << c.command;
         EXPECT_EQ(gWinHelpCalls[0].data, static_cast<ULONG_PTR>(c.context)) << c.command;
     }
-    std::memcpy(gHelpFile, savedHelpFile, sizeof savedHelpFile);
-    gMdiClient = savedClient;
-    DestroyWindow(frame);
 }
 
 // In context-help mode a click on a window's non-client area shows the
@@ -415,13 +426,9 @@ TEST_F(HelpTest, ACommandInHelpModeShowsItsMappedHelpContext) {
 // topic; a part without one leaves the mode on and shows nothing. A text
 // window's mode starts with Shift+F1 in its control.
 TEST_F(HelpTest, AClickOnAWindowPartInHelpModeShowsThePartsTopic) {
-    HWND frame = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HelpModeWindow helpWindow;
+    HWND frame = helpWindow.window;
     HWND control = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    HWND savedClient = gMdiClient;
-    gMdiClient = frame;
-    char savedHelpFile[sizeof gHelpFile];
-    std::memcpy(savedHelpFile, gHelpFile, sizeof savedHelpFile);
-    std::snprintf(gHelpFile, sizeof gHelpFile, "%s", "Vantorel.hlp");
     BYTE keys[256];
     GetKeyboardState(keys);
     const struct {
@@ -465,10 +472,7 @@ TEST_F(HelpTest, AClickOnAWindowPartInHelpModeShowsThePartsTopic) {
             EXPECT_TRUE(gWinHelpCalls.empty());
         }
     }
-    std::memcpy(gHelpFile, savedHelpFile, sizeof savedHelpFile);
-    gMdiClient = savedClient;
     DestroyWindow(control);
-    DestroyWindow(frame);
 }
 
 }  // namespace
