@@ -41,6 +41,10 @@ extern HBITMAP gCaretBitmap;
 // Flags of the frame: context-help mode, closing (and closing all windows
 // without asking), a redraw or a graph cursor action in progress.
 extern int gHelpMode;
+// The keys of a window's context-help mode (*helpMode): Shift+F1 enters it,
+// Esc leaves it or, outside it, stops a run. True when the key was one of
+// them.
+bool OnContextHelpKey(int *helpMode, WPARAM key);
 // The system has simple mail: the Mail command is offered (set at start).
 extern int gMailOffered;
 extern int gClosing;

@@ -862,6 +862,18 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
     return DefFrameProcA(frame, gMdiClient, message, wParam, lParam);
 }
 
+bool OnContextHelpKey(int *helpMode, WPARAM key) {
+    if (key == VK_F1 && (GetKeyState(VK_SHIFT) & 0x8000)) {
+        *helpMode = 1;
+        SetCursor(gHelpCursor);
+        return true;
+    }
+    if (key != VK_ESCAPE) return false;
+    if (*helpMode) *helpMode = 0;
+    else if (gRunning) PostMessageA(gFrameWindow, WM_COMMAND, IDM_STOP, 0);
+    return true;
+}
+
 LRESULT CALLBACK MdiClientWndProc(HWND client, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SETCURSOR:
@@ -871,16 +883,7 @@ LRESULT CALLBACK MdiClientWndProc(HWND client, UINT message, WPARAM wParam, LPAR
         }
         break;
     case WM_KEYDOWN:
-        if (wParam == VK_F1 && (GetKeyState(VK_SHIFT) & 0x8000)) {
-            gHelpMode = 1;
-            SetCursor(gHelpCursor);
-            return 0;
-        }
-        if (wParam == VK_ESCAPE) {
-            if (gHelpMode) gHelpMode = 0;
-            else if (gRunning) PostMessageA(gFrameWindow, WM_COMMAND, IDM_STOP, 0);
-            return 0;
-        }
+        if (OnContextHelpKey(&gHelpMode, wParam)) return 0;
         break;
     case WM_LBUTTONDOWN:
         if (gHelpMode) {

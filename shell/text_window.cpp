@@ -364,16 +364,7 @@ LRESULT CALLBACK TextEditWndProc(HWND control, UINT message, WPARAM wParam, LPAR
     }
     case WM_CONTEXTMENU: ShowContextMenu(control, lParam); return 0;
     case WM_KEYDOWN:
-        if (wParam == VK_F1 && (GetKeyState(VK_SHIFT) & 0x8000)) {
-            gTextHelpMode = 1;
-            SetCursor(gHelpCursor);
-            return 0;
-        }
-        if (wParam == VK_ESCAPE) {
-            if (gTextHelpMode) gTextHelpMode = 0;
-            else if (gRunning) PostMessageA(gFrameWindow, WM_COMMAND, IDM_STOP, 0);
-            return 0;
-        }
+        if (OnContextHelpKey(&gTextHelpMode, wParam)) return 0;
         if (gRunState.pauseArmed) EndPause();
         break;
     case WM_SETCURSOR:
