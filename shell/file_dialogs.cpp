@@ -139,6 +139,7 @@ int AskFileNameFromPairs(char *name, const char *pairs, const char *defaultExten
     std::string filter = pairs;
     for (char &c : filter)
         if (c == '|') c = '\0';
+    filter.push_back('\0');  // the block ends in two NULs even without a last '|'
     char chosen[kFileNameSize];
     CopyString(chosen, name, sizeof chosen);
     if (!RunFileDialog(chosen, filter.c_str(), nullptr, nullptr, defaultExtension, OFN_PATHMUSTEXIST, save, owner))
