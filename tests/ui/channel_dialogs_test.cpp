@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "drive_dialog.h"
 #include "file_channels.h"
 #include "platform_win32.h"
 #include "resource_ids.h"
@@ -25,32 +26,21 @@ struct RetryScript {
     bool stayedOpen;
 };
 
-struct DialogSearch {
-    HWND skip, found;
-};
-
-BOOL CALLBACK FindDialogOfThread(HWND window, LPARAM param) {
-    DialogSearch *search = reinterpret_cast<DialogSearch *>(param);
+BOOL CALLBACK FindDialogOfThread(HWND window, LPARAM found) {
     char name[16] = {};
     GetClassNameA(window, name, sizeof name);
-    if (window == search->skip || std::string(name) != "#32770" || !IsWindowVisible(window)) return TRUE;
-    search->found = window;
+    if (std::string(name) != "#32770" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND *>(found) = window;
     return FALSE;
-}
-
-// The thread's visible dialog other than skip, once it shows; null after 30 s.
-HWND WaitForDialog(DWORD thread, HWND skip) {
-    DialogSearch search = {skip, nullptr};
-    for (int i = 0; i < 1500 && !search.found; ++i) {
-        EnumThreadWindows(thread, FindDialogOfThread, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(20);
-    }
-    return search.found;
 }
 
 DWORD WINAPI RetryWatcher(LPVOID param) {
     RetryScript *script = static_cast<RetryScript *>(param);
-    HWND dialog = WaitForDialog(script->thread, nullptr);
+    HWND dialog = nullptr;
+    for (int i = 0; i < 1500 && !dialog; ++i) {
+        EnumThreadWindows(script->thread, FindDialogOfThread, reinterpret_cast<LPARAM>(&dialog));
+        if (!dialog) Sleep(20);
+    }
     if (!dialog) return 0;
     Sleep(50);
     SendMessageA(GetDlgItem(dialog, script->field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(script->bad));
@@ -69,41 +59,6 @@ template <class Body> bool RetriedOnce(int field, const char *bad, const char *g
     WaitForSingleObject(watcher, INFINITE);
     CloseHandle(watcher);
     return script.stayedOpen;
-}
-
-// Presses a channel dialog's Browse button, answers the file dialog with a
-// name, and closes the channel dialog with OK: what the file dialog offered
-// first and what the field held after it.
-struct BrowseScript {
-    DWORD thread;
-    std::string name;
-    std::string filter, field;
-};
-
-DWORD WINAPI BrowseWatcher(LPVOID param) {
-    BrowseScript *script = static_cast<BrowseScript *>(param);
-    HWND dialog = WaitForDialog(script->thread, nullptr);
-    if (!dialog) return 0;
-    Sleep(50);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CHANNEL_BROWSE, BN_CLICKED), 0);
-    if (HWND box = WaitForDialog(script->thread, dialog)) {
-        Sleep(300);
-        char text[256] = {};
-        HWND filter = GetDlgItem(box, 0x470);
-        if (filter && SendMessageA(filter, CB_GETLBTEXTLEN, 0, 0) < static_cast<LRESULT>(sizeof text))
-            SendMessageA(filter, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
-        script->filter = text;
-        HWND edit = GetDlgItem(box, 0x480);
-        if (!edit) edit = GetDlgItem(box, 0x47C);
-        if (edit) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(script->name.c_str()));
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        for (int i = 0; i < 300 && IsWindow(box); ++i) Sleep(50);
-    }
-    char field[MAX_PATH] = {};
-    GetDlgItemTextA(dialog, IDC_CHANNEL_FILE, field, sizeof field);
-    script->field = field;
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    return 0;
 }
 
 class ChannelDialogsTest : public ::testing::Test {
@@ -183,16 +138,23 @@ TEST_F(ChannelDialogsTest, OutputFileDialogSetsTheChannel) {
 TEST_F(ChannelDialogsTest, BrowseAsksForATextFileAndFillsTheField) {
     char folder[MAX_PATH] = {};
     GetTempPathA(sizeof folder, folder);
-    BrowseScript script = {GetCurrentThreadId(), std::string(folder) + "vr_channel_browse", "", ""};
-    HANDLE watcher = CreateThread(nullptr, 0, BrowseWatcher, &script, 0, nullptr);
+    const std::string name = std::string(folder) + "vr_channel_browse";
+    const DWORD thread = GetCurrentThreadId();
+    FileQuestion asked;
+    std::string field;
+    DialogDriver driver("Output File", [&](HWND d) {
+        PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_CHANNEL_BROWSE, BN_CLICKED), 0);
+        asked = AnswerFileQuestion(thread, d, name);
+        field = ItemText(d, IDC_CHANNEL_FILE);
+        PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
     EXPECT_EQ(ChannelOpenWrite(4, 7), 7);
-    WaitForSingleObject(watcher, INFINITE);
-    CloseHandle(watcher);
-    EXPECT_EQ(script.filter, "Text files (*.txt)");
-    EXPECT_EQ(script.field, script.name + ".txt");
+    ASSERT_TRUE(driver.Wait());
+    EXPECT_EQ(asked.filter, "Text files (*.txt)");
+    EXPECT_EQ(field, name + ".txt");
     ASSERT_NE(gOutputChannels.selected, nullptr);
-    EXPECT_EQ(std::string(gOutputChannels.selected->fileName), script.name + ".txt");
-    std::remove((script.name + ".txt").c_str());
+    EXPECT_EQ(std::string(gOutputChannels.selected->fileName), name + ".txt");
+    std::remove((name + ".txt").c_str());
 }
 
 TEST_F(ChannelDialogsTest, BmpDialogSetsFolderAndPattern) {
