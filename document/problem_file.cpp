@@ -98,46 +98,32 @@ size_t BreakLength(const char *p) {
     return p[0] == '\r' || p[0] == '\n' ? 1 : 0;
 }
 
-size_t EscapedLength(const char *t, bool reversible) {
+// The one walker of escaping: writes the escaped text and its terminator
+// into out when out is given, and returns the escaped length either way, so
+// that the length reserved and the text written cannot disagree.
+size_t Escape(const char *t, char *out, bool reversible) {
     size_t n = 0;
+    auto put = [&](char c, size_t count) {
+        if (out) std::memset(out + n, c, count);
+        n += count;
+    };
     for (const char *p = t; *p;) {
         if (reversible && *p == '\\') {
             const char *q = p;
             while (*q == '\\') ++q;
-            size_t run = q - p;
-            bool beforeN = *q == 'n' || BreakLength(q);
-            n += beforeN ? 2 * run : run;
+            const size_t run = q - p;
+            put('\\', *q == 'n' || BreakLength(q) ? 2 * run : run);
             p = q;
         } else if (size_t b = BreakLength(p)) {
-            n += 2;
+            put('\\', 1);
+            put('n', 1);
             p += b;
         } else {
-            ++n;
-            ++p;
+            put(*p++, 1);
         }
     }
+    if (out) out[n] = 0;
     return n;
-}
-
-void EscapeInto(const char *t, char *out, bool reversible) {
-    char *o = out;
-    for (const char *p = t; *p;) {
-        if (reversible && *p == '\\') {
-            const char *q = p;
-            while (*q == '\\') ++q;
-            size_t run = q - p;
-            bool beforeN = *q == 'n' || BreakLength(q);
-            for (size_t i = 0; i < (beforeN ? 2 * run : run); ++i) *o++ = '\\';
-            p = q;
-        } else if (size_t b = BreakLength(p)) {
-            *o++ = '\\';
-            *o++ = 'n';
-            p += b;
-        } else {
-            *o++ = *p++;
-        }
-    }
-    *o = 0;
 }
 
 // Decodes into out; the result is never longer than t.
@@ -244,9 +230,9 @@ enum TextForm { kTextDecoded, kTextAsRead };
 int AppendEscaped(const char *text, TextForm form = kTextDecoded) {
     if (!text) return 1;
     const bool reversible = form == kTextDecoded;
-    size_t n = EscapedLength(text, reversible);
+    const size_t n = Escape(text, nullptr, reversible);
     if (!Reserve(n)) return 0;
-    EscapeInto(text, gProblemTextBuffer + gProblemTextLength, reversible);
+    Escape(text, gProblemTextBuffer + gProblemTextLength, reversible);
     gProblemTextLength += n;
     return 1;
 }
@@ -438,11 +424,11 @@ int AppendProblemLine(const char *text, int escape) {
 }
 
 void EscapeProblemText(const char *text, char *out, size_t size) {
-    if (EscapedLength(text, true) + 1 > size) {
+    if (Escape(text, nullptr, true) + 1 > size) {
         if (size) *out = 0;
         return;
     }
-    EscapeInto(text, out, true);
+    Escape(text, out, true);
 }
 
 void SetUnescapedString(char *&slot, const char *text) {

@@ -212,42 +212,39 @@ bool ReadValue(InputChannel *c, double *value) {
     return ok || Fail(IDS_NO_INPUT_FILE);
 }
 
-bool AskOutputChannel(int n) {
-    OutputChannel *c = SelectOutputChannel(n);
-    if (!c) return false;
-    ChannelDialogRequest request = {kDialogOutputFile, n, {}, {}};
-    CopyText(request.name, c->fileName);
-    CopyText(request.format, c->format);
-    if (!AskChannelTexts(&request, kFormatPrintDouble)) return false;
+// Asks for channel n's two texts, starting from its slots, and stores them;
+// the channel, or null when cancelled or out of memory.
+template <class Channel>
+Channel *AskChannel(int n, Channel *(*select)(int), char *Channel::*name, char *Channel::*format, int dialogId,
+                    ChannelFormatUse use) {
+    Channel *c = select(n);
+    if (!c) return nullptr;
+    ChannelDialogRequest request = {dialogId, n, {}, {}};
+    CopyText(request.name, c->*name);
+    CopyText(request.format, c->*format);
+    if (!AskChannelTexts(&request, use)) return nullptr;
     // The dialog may have pumped messages: find the entry again.
-    c = SelectOutputChannel(n);
-    if (!c || !StoreTexts(request, c->fileName, c->format)) return false;
-    c->kind = ChannelKindOfName(c->fileName);
-    return true;
+    c = select(n);
+    return c && StoreTexts(request, c->*name, c->*format) ? c : nullptr;
+}
+
+bool AskOutputChannel(int n) {
+    OutputChannel *c = AskChannel(n, SelectOutputChannel, &OutputChannel::fileName, &OutputChannel::format,
+                                  kDialogOutputFile, kFormatPrintDouble);
+    if (c) c->kind = ChannelKindOfName(c->fileName);
+    return c != nullptr;
 }
 
 bool AskInputChannel(int n) {
-    InputChannel *c = SelectInputChannel(n);
-    if (!c) return false;
-    ChannelDialogRequest request = {kDialogInputFile, n, {}, {}};
-    CopyText(request.name, c->fileName);
-    CopyText(request.format, c->format);
-    if (!AskChannelTexts(&request, kFormatScanDouble)) return false;
-    c = SelectInputChannel(n);
-    if (!c || !StoreTexts(request, c->fileName, c->format)) return false;
-    c->kind = ChannelKindOfName(c->fileName);
-    return true;
+    InputChannel *c = AskChannel(n, SelectInputChannel, &InputChannel::fileName, &InputChannel::format,
+                                 kDialogInputFile, kFormatScanDouble);
+    if (c) c->kind = ChannelKindOfName(c->fileName);
+    return c != nullptr;
 }
 
 bool AskBitmapChannel(int n) {
-    BitmapChannel *c = SelectBitmapChannel(n);
-    if (!c) return false;
-    ChannelDialogRequest request = {kDialogBmpFiles, n, {}, {}};
-    CopyText(request.name, c->folder);
-    CopyText(request.format, c->pattern);
-    if (!AskChannelTexts(&request, kFormatPrintInt)) return false;
-    c = SelectBitmapChannel(n);
-    return c && StoreTexts(request, c->folder, c->pattern);
+    return AskChannel(n, SelectBitmapChannel, &BitmapChannel::folder, &BitmapChannel::pattern, kDialogBmpFiles,
+                      kFormatPrintInt) != nullptr;
 }
 
 void FreeOutputTexts(OutputChannel &c) {

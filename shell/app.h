@@ -41,6 +41,10 @@ extern HBITMAP gCaretBitmap;
 // Flags of the frame: context-help mode, closing (and closing all windows
 // without asking), a redraw or a graph cursor action in progress.
 extern int gHelpMode;
+// The keys of a window's context-help mode (*helpMode): Shift+F1 enters it,
+// Esc leaves it or, outside it, stops a run. True when the key was one of
+// them.
+bool OnContextHelpKey(int *helpMode, WPARAM key);
 // The system has simple mail: the Mail command is offered (set at start).
 extern int gMailOffered;
 extern int gClosing;
@@ -109,6 +113,8 @@ void UpdateGraphWindowMapping(HWND window);
 
 // ---- Text windows (text_window.cpp).
 LRESULT CALLBACK TextWndProc(HWND, UINT, WPARAM, LPARAM);
+// The procedure the text windows' controls are subclassed with.
+LRESULT CALLBACK TextEditWndProc(HWND, UINT, WPARAM, LPARAM);
 void InstallTextWindows();
 void ShowTextCaretPosition(HWND window);
 void EraseTextWindow(HWND window);

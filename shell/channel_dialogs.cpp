@@ -3,13 +3,13 @@
 // "Input value" asks for the number that INPUT returns. Cancel in any of them
 // asks the frame to stop a run, which may be going on behind the dialog.
 #include <windows.h>
-#include <commdlg.h>
 #include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
 
 #include "file_channels.h"
+#include "file_dialogs.h"
 #include "platform.h"
 #include "platform_win32.h"
 #include "resource_ids.h"
@@ -56,28 +56,10 @@ bool Filled(HWND dialog, int id) {
 
 // The open or save dialog for a text file, starting from the field's text.
 void BrowseFile(HWND dialog, const ChannelDialogRequest *request, int field) {
-    char file[MAX_PATH + 1] = {};
+    char file[kFileNameSize] = {};
     GetDlgItemTextA(dialog, field, file, sizeof file);
-    char filter[kMessageBufferSize] = {};
-    PlatformLoadString(IDS_TEXT_FILE_FILTER, filter, sizeof filter - 1);
-    for (char *p = filter; *p; ++p)
-        if (*p == '|') *p = 0;
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = filter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrDefExt = "txt";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    BOOL chosen;
-    if (request->dialogId == kDialogOutputFile) {
-        chosen = GetSaveFileNameA(&ofn);
-    } else {
-        ofn.Flags |= OFN_FILEMUSTEXIST;
-        chosen = GetOpenFileNameA(&ofn);
-    }
-    if (chosen) SetDlgItemTextA(dialog, field, file);
+    if (AskChannelFileName(dialog, file, request->dialogId == kDialogOutputFile))
+        SetDlgItemTextA(dialog, field, file);
 }
 
 int CALLBACK PreselectFolder(HWND browser, UINT message, LPARAM, LPARAM folder) {

@@ -1,11 +1,10 @@
 #include "extension_lists_win32.h"
 
-#include <commdlg.h>
-
 #include <string>
 #include <vector>
 
 #include "extension_list_logic.h"
+#include "file_dialogs.h"
 #include "graph_elements.h"
 #include "help_engine.h"
 #include "math_libraries.h"
@@ -100,19 +99,9 @@ void WriteEntries(const ListSession &s) {
 
 // The kind's chooser (or *.chm for help files), opened at the current value.
 bool ChooseFile(HWND dialog, const char *filter, std::string &path) {
-    std::string pairs = filter;
-    for (char &c : pairs)
-        if (c == '|') c = '\0';
-    char name[MAX_PATH];
+    char name[kFileNameSize];
     lstrcpynA(name, path.c_str(), sizeof name);
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = pairs.c_str();
-    ofn.lpstrFile = name;
-    ofn.nMaxFile = sizeof name;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-    if (!GetOpenFileNameA(&ofn)) return false;
+    if (!AskFileNameFromPairs(name, filter, nullptr, 0, dialog)) return false;
     path = name;
     return true;
 }

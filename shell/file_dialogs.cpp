@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "image_library.h"
 #include "messages.h"
@@ -37,6 +38,34 @@ void CopyString(char *to, const char *from, size_t size) {
 }
 
 bool IsScreenDialog(int titleId) { return titleId == IDS_TITLE_SAVE_SCREEN || titleId == IDS_TITLE_LOAD_SCREEN; }
+
+// The one common open or save dialog of the program. name (kFileNameSize)
+// holds the start and receives the choice; filter is a block of name and
+// pattern pairs; title, folder and extension may be null; flags adds to the
+// fixed ones. Non-zero when a name was chosen.
+int RunFileDialog(char *name, const char *filter, const char *title, const char *initialDirectory,
+                  const char *defaultExtension, DWORD flags, int save, HWND owner) {
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner ? owner : GetFocus();
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = kFileNameSize;
+    ofn.lpstrTitle = title;
+    ofn.lpstrInitialDir = initialDirectory;
+    ofn.lpstrDefExt = defaultExtension;
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | flags;
+    if (!save) ofn.Flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+
+    HWND focus = GetFocus();
+    const BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    if (focus) SetFocus(focus);
+    if (!chosen) return 0;
+    gFileDialogFilterIndex = static_cast<int>(ofn.nFilterIndex);
+    gFileDialogExtensionOffset = ofn.nFileExtension;
+    return 1;
+}
 
 }  // namespace
 
@@ -98,28 +127,29 @@ int AskFileName(const char *start, char *result, int titleId, int filterId, int 
         char *semicolon = std::strchr(extension, ';');
         if (semicolon) *semicolon = 0;
     }
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner ? owner : GetFocus();
-    ofn.lpstrFilter = filter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = name;
-    ofn.nMaxFile = sizeof name;
-    ofn.lpstrTitle = title;
-    ofn.lpstrInitialDir = GetInitialDirectory(name);
-    ofn.lpstrDefExt = extension[0] && extension[0] != '*' ? extension : nullptr;
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-    if (!save) ofn.Flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-
-    HWND focus = GetFocus();
-    BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
-    if (focus) SetFocus(focus);
+    const int chosen = RunFileDialog(name, filter, title, GetInitialDirectory(name),
+                                     extension[0] && extension[0] != '*' ? extension : nullptr, 0, save, owner);
     std::free(filter);
     if (!chosen) return 0;
-    gFileDialogFilterIndex = static_cast<int>(ofn.nFilterIndex);
-    gFileDialogExtensionOffset = ofn.nFileExtension;
     CopyString(result, name, kFileNameSize);
     return 1;
+}
+
+int AskFileNameFromPairs(char *name, const char *pairs, const char *defaultExtension, int save, HWND owner) {
+    std::string filter = pairs;
+    for (char &c : filter)
+        if (c == '|') c = '\0';
+    filter.push_back('\0');  // the block ends in two NULs even without a last '|'
+    char chosen[kFileNameSize];
+    CopyString(chosen, name, sizeof chosen);
+    if (!RunFileDialog(chosen, filter.c_str(), nullptr, nullptr, defaultExtension, OFN_PATHMUSTEXIST, save, owner))
+        return 0;
+    CopyString(name, chosen, kFileNameSize);
+    return 1;
+}
+
+int AskChannelFileName(HWND owner, char *name, int save) {
+    return AskFileNameFromPairs(name, LoadTextResource(IDS_TEXT_FILE_FILTER), "txt", save, owner);
 }
 
 int AskOutputFileName(HWND owner) {

@@ -1,6 +1,7 @@
-// Every file name the program asks for goes through AskFileName: the title
-// and a two-entry filter from the string list, then the common open or save
-// dialog. The named questions below are the program's fixed uses of it.
+// Every file name the program asks for goes through AskFileName (the title
+// and a two-entry filter from the string list) or AskFileNameFromPairs (a
+// filter of its own), both on the one common open or save dialog. The named
+// questions below are the program's fixed uses of them.
 #pragma once
 #include <windows.h>
 
@@ -18,6 +19,12 @@ extern int gFileDialogExtensionOffset;
 // Non-zero when a name was chosen. owner null: the window with the focus.
 int AskFileName(const char *start, char *result, int titleId, int filterId, int save, HWND owner);
 
+// The same dialog for a filter given as "name|pattern|" pairs (a list's own
+// filter, or a text of the string list) under the dialog's own title; the
+// folder must exist for a save too. name (kFileNameSize) holds the start and
+// receives the choice; defaultExtension may be null.
+int AskFileNameFromPairs(char *name, const char *pairs, const char *defaultExtension, int save, HWND owner);
+
 // The start folder of a dialog: the current folder, taken once, when the
 // option to start there is set and the name gives none; else null.
 const char *GetInitialDirectory(const char *name);
@@ -33,6 +40,9 @@ int AskProgramFileName(HWND owner, const char *start);
 int AskDriverFileName(HWND owner, const char *start);
 int AskFontFileName(HWND owner, const char *start);
 int AskHelpFileName(HWND owner, const char *start);
+// A channel dialog's text file, saved (an output file) or opened; name
+// (kFileNameSize) holds the start and receives the choice.
+int AskChannelFileName(HWND owner, char *name, int save);
 
 // 0 cancelled, 1 BMP, 2 metafile, 3 a format of the image library; saving
 // over an existing file asks first.

@@ -559,21 +559,6 @@ void ShowMaximizedGraphSize() {
     if (GraphStateOf(child)) ShowWindowSizeStatus(child);
 }
 
-int HelpForHitTest(LRESULT hit) {
-    switch (hit) {
-    case HTCAPTION: return 5006;
-    case HTSYSMENU: return 5005;
-    case HTMENU: return 5009;
-    case HTHSCROLL: case HTVSCROLL: return 5008;
-    case HTMINBUTTON: return 5002;
-    case HTMAXBUTTON: return 5001;
-    case HTLEFT: case HTRIGHT: case HTTOP: case HTTOPLEFT: case HTTOPRIGHT: case HTBOTTOM: case HTBOTTOMLEFT:
-    case HTBOTTOMRIGHT: return 5007;
-    case HTNOWHERE: case HTCLIENT: case HTSIZE: case HTERROR: return kHelpClient;
-    }
-    return 0;
-}
-
 LRESULT AnswerTestHook(WPARAM wParam, LPARAM lParam) {
     switch (wParam) {
     case kTestHookControlWord: return static_cast<LRESULT>(ReadFpuControlWord());
@@ -852,15 +837,8 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
         }
         break;
     case WM_NCLBUTTONDOWN:
-        if (gHelpMode) {
-            if (const int topic = HelpForHitTest(static_cast<LRESULT>(wParam))) {
-                gHelpMode = 0;
-                ShowHelpTopic(topic);
-                return 0;
-            }
-        } else {
-            ShowMaximizedGraphSize();
-        }
+        if (ShowWindowPartHelp(&gHelpMode, static_cast<int>(wParam), kHelpClient)) return 0;
+        if (!gHelpMode) ShowMaximizedGraphSize();
         break;
     case WM_MOUSEMOVE: ClearStatusReadout(); break;
     case WM_MOUSEWHEEL: OnMouseWheel(wParam); return 0;
@@ -884,6 +862,18 @@ LRESULT CALLBACK FrameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
     return DefFrameProcA(frame, gMdiClient, message, wParam, lParam);
 }
 
+bool OnContextHelpKey(int *helpMode, WPARAM key) {
+    if (key == VK_F1 && (GetKeyState(VK_SHIFT) & 0x8000)) {
+        *helpMode = 1;
+        SetCursor(gHelpCursor);
+        return true;
+    }
+    if (key != VK_ESCAPE) return false;
+    if (*helpMode) *helpMode = 0;
+    else if (gRunning) PostMessageA(gFrameWindow, WM_COMMAND, IDM_STOP, 0);
+    return true;
+}
+
 LRESULT CALLBACK MdiClientWndProc(HWND client, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SETCURSOR:
@@ -893,16 +883,7 @@ LRESULT CALLBACK MdiClientWndProc(HWND client, UINT message, WPARAM wParam, LPAR
         }
         break;
     case WM_KEYDOWN:
-        if (wParam == VK_F1 && (GetKeyState(VK_SHIFT) & 0x8000)) {
-            gHelpMode = 1;
-            SetCursor(gHelpCursor);
-            return 0;
-        }
-        if (wParam == VK_ESCAPE) {
-            if (gHelpMode) gHelpMode = 0;
-            else if (gRunning) PostMessageA(gFrameWindow, WM_COMMAND, IDM_STOP, 0);
-            return 0;
-        }
+        if (OnContextHelpKey(&gHelpMode, wParam)) return 0;
         break;
     case WM_LBUTTONDOWN:
         if (gHelpMode) {

@@ -782,6 +782,52 @@ struct PrintDialogState {
 };
 PrintDialogState *gDialog;
 
+// The settings the dialog works on while it is open (the preview, the mode
+// list and the shown controls follow them): copied in at the start, out on
+// OK; the check box that shows one, if any.
+const struct {
+    int PrintDialogState::*working;
+    int32_t PrintSettings::*stored;
+    int checkBox;
+} kWorkingCopies[] = {
+    {&PrintDialogState::top, &PrintSettings::topMargin, 0},
+    {&PrintDialogState::height, &PrintSettings::printHeight, 0},
+    {&PrintDialogState::left, &PrintSettings::leftMargin, 0},
+    {&PrintDialogState::width, &PrintSettings::printWidth, 0},
+    {&PrintDialogState::unit, &PrintSettings::unit, 0},
+    {&PrintDialogState::mode, &PrintSettings::mode, 0},
+    {&PrintDialogState::eps, &PrintSettings::eps, IDC_PRINT_EPS},
+    {&PrintDialogState::postProcess, &PrintSettings::postProcess, IDC_PRINT_POST},
+    {&PrintDialogState::postDelete, &PrintSettings::postDelete, IDC_PRINT_POST_DELETE},
+    {&PrintDialogState::preserve, &PrintSettings::preserveAspect, IDC_PRINT_PRESERVE},
+};
+
+// The settings that controls hold until OK: check boxes and whole numbers,
+// and the texts, which are stored only for an EPS file.
+struct PrintIntControl {
+    int id;
+    int32_t PrintSettings::*field;
+};
+const PrintIntControl kCheckBoxes[] = {
+    {IDC_PRINT_INVERT, &PrintSettings::invert},
+    {IDC_PRINT_INCLUDE, &PrintSettings::includeElements},
+    {IDC_PRINT_ROTATE, &PrintSettings::rotate},
+};
+const PrintIntControl kNumbers[] = {
+    {IDC_PRINT_PIXELS, &PrintSettings::pixelsPerPoint},
+    {IDC_PRINT_LINE, &PrintSettings::basicWidth},
+    {IDC_PRINT_FRAME, &PrintSettings::frameWidth},
+};
+const struct {
+    int id;
+    char *PrintSettings::*field;
+    int size;
+} kTexts[] = {
+    {IDC_PRINT_FILE, &PrintSettings::epsFile, 260},
+    {IDC_PRINT_POST_PROGRAM, &PrintSettings::postProgram, 260},
+    {IDC_PRINT_PARAMETERS, &PrintSettings::postArguments, 520},
+};
+
 int ClientWidth() { return gCurrentGraph ? gCurrentGraph->clientMaxX + 1 : 1; }
 int ClientHeight() { return gCurrentGraph ? gCurrentGraph->clientMaxY + 1 : 1; }
 
@@ -945,30 +991,14 @@ bool ReadText(HWND w, int id, char *PrintSettings::*field, int size) {
 void StoreDialog(PrintDialogState &d) {
     const HWND w = d.dialog;
     PrintSettings &p = gPrintSettings;
-    p.eps = d.eps;
-    if (d.eps) {
-        ReadText(w, IDC_PRINT_FILE, &PrintSettings::epsFile, 260);
-        ReadText(w, IDC_PRINT_POST_PROGRAM, &PrintSettings::postProgram, 260);
-        ReadText(w, IDC_PRINT_PARAMETERS, &PrintSettings::postArguments, 520);
-    }
-    p.postProcess = d.postProcess;
-    p.postDelete = d.postDelete;
-    p.preserveAspect = d.preserve;
-    p.pixelsPerPoint = ReadInt(w, IDC_PRINT_PIXELS);
-    p.invert = IsDlgButtonChecked(w, IDC_PRINT_INVERT) == BST_CHECKED;
-    p.includeElements = IsDlgButtonChecked(w, IDC_PRINT_INCLUDE) == BST_CHECKED;
-    p.rotate = IsDlgButtonChecked(w, IDC_PRINT_ROTATE) == BST_CHECKED;
-    p.basicWidth = ReadInt(w, IDC_PRINT_LINE);
-    p.frameWidth = ReadInt(w, IDC_PRINT_FRAME);
+    for (const auto &c : kWorkingCopies) p.*c.stored = d.*c.working;
+    if (d.eps)
+        for (const auto &t : kTexts) ReadText(w, t.id, t.field, t.size);
+    for (const PrintIntControl &c : kCheckBoxes) p.*c.field = IsDlgButtonChecked(w, c.id) == BST_CHECKED;
+    for (const PrintIntControl &c : kNumbers) p.*c.field = ReadInt(w, c.id);
     char number[64];
     GetDlgItemTextA(w, IDC_PRINT_DISTANCE, number, sizeof number);
     if (std::sscanf(number, "%lg", &p.minDistance) != 1) p.minDistance = 0;
-    p.topMargin = d.top;
-    p.printHeight = d.height;
-    p.leftMargin = d.left;
-    p.printWidth = d.width;
-    p.unit = d.unit;
-    p.mode = d.mode;
     ClampSettings(p);
     StorePrintSettings();
 }
@@ -981,33 +1011,16 @@ void InitDialog(PrintDialogState &d) {
     CenterDialogInFrame(w);
     SetDlgItemTextA(w, IDC_PRINT_DEVICE, gDeviceName);
     SetDlgItemTextA(w, IDC_PRINT_PORT, gPortName);
-    d.top = p.topMargin;
-    d.height = p.printHeight;
-    d.left = p.leftMargin;
-    d.width = p.printWidth;
-    d.unit = p.unit;
-    d.mode = p.mode;
-    d.eps = p.eps;
-    d.postProcess = p.postProcess;
-    d.postDelete = p.postDelete;
-    d.preserve = p.preserveAspect;
+    for (const auto &c : kWorkingCopies) d.*c.working = p.*c.stored;
     d.filling++;
-    CheckBox(w, IDC_PRINT_EPS, d.eps);
-    CheckBox(w, IDC_PRINT_POST, d.postProcess);
-    CheckBox(w, IDC_PRINT_POST_DELETE, d.postDelete);
-    CheckBox(w, IDC_PRINT_PRESERVE, d.preserve);
-    CheckBox(w, IDC_PRINT_INVERT, p.invert);
-    CheckBox(w, IDC_PRINT_INCLUDE, p.includeElements);
-    CheckBox(w, IDC_PRINT_ROTATE, p.rotate);
-    SetDlgItemInt(w, IDC_PRINT_PIXELS, p.pixelsPerPoint, TRUE);
-    SetDlgItemInt(w, IDC_PRINT_LINE, p.basicWidth, TRUE);
-    SetDlgItemInt(w, IDC_PRINT_FRAME, p.frameWidth, TRUE);
+    for (const auto &c : kWorkingCopies)
+        if (c.checkBox) CheckBox(w, c.checkBox, d.*c.working);
+    for (const PrintIntControl &c : kCheckBoxes) CheckBox(w, c.id, p.*c.field);
+    for (const PrintIntControl &c : kNumbers) SetDlgItemInt(w, c.id, p.*c.field, TRUE);
     char number[64];
     std::snprintf(number, sizeof number, "%.15lg", p.minDistance);
     SetDlgItemTextA(w, IDC_PRINT_DISTANCE, number);
-    SetDlgItemTextA(w, IDC_PRINT_FILE, Str(p.epsFile));
-    SetDlgItemTextA(w, IDC_PRINT_POST_PROGRAM, Str(p.postProgram));
-    SetDlgItemTextA(w, IDC_PRINT_PARAMETERS, Str(p.postArguments));
+    for (const auto &t : kTexts) SetDlgItemTextA(w, t.id, Str(p.*t.field));
     const HWND units = GetDlgItem(w, IDC_PRINT_UNIT);
     for (int id : kUnitNames) SendMessageA(units, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text(id)));
     SendMessageA(units, CB_SETCURSEL, d.unit, 0);

@@ -28,8 +28,6 @@
 HMODULE gRichEditLibrary;
 int gChildWindowCount;
 
-LRESULT CALLBACK TextEditWndProc(HWND, UINT, WPARAM, LPARAM);
-
 TextWindowState *TextStateOf(HWND window) {
     char cls[16];
     if (!window || !GetClassNameA(window, cls, sizeof cls) || std::strcmp(cls, kTextWindowClass) != 0) return nullptr;
@@ -366,16 +364,7 @@ LRESULT CALLBACK TextEditWndProc(HWND control, UINT message, WPARAM wParam, LPAR
     }
     case WM_CONTEXTMENU: ShowContextMenu(control, lParam); return 0;
     case WM_KEYDOWN:
-        if (wParam == VK_F1 && (GetKeyState(VK_SHIFT) & 0x8000)) {
-            gTextHelpMode = 1;
-            SetCursor(gHelpCursor);
-            return 0;
-        }
-        if (wParam == VK_ESCAPE) {
-            if (gTextHelpMode) gTextHelpMode = 0;
-            else if (gRunning) PostMessageA(gFrameWindow, WM_COMMAND, IDM_STOP, 0);
-            return 0;
-        }
+        if (OnContextHelpKey(&gTextHelpMode, wParam)) return 0;
         if (gRunState.pauseArmed) EndPause();
         break;
     case WM_SETCURSOR:
@@ -442,6 +431,9 @@ LRESULT CALLBACK TextWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
     case WM_QUERYENDSESSION:
         if (IsBusy()) return 0;
+        break;
+    case WM_NCLBUTTONDOWN:
+        if (ShowWindowPartHelp(&gTextHelpMode, static_cast<int>(wParam), kTextClientHelp)) return 0;
         break;
     case WM_NOTIFY:
         if (reinterpret_cast<NMHDR *>(lParam)->code == EN_SELCHANGE) ShowTextCaretPosition(window);

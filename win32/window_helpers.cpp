@@ -83,6 +83,30 @@ void ShowHelpTopic(int id) {
     ShowHelp(owner, gHelpFile, HELP_CONTEXT, static_cast<ULONG_PTR>(id));
 }
 
+int WindowPartHelpTopic(int hitTest, int clientTopic) {
+    switch (hitTest) {
+    case HTNOWHERE: case HTCLIENT: case HTSIZE: case HTERROR: case HTTRANSPARENT: return clientTopic;
+    case HTCAPTION: return kHelpCaption;
+    case HTSYSMENU: return kHelpSystemMenu;
+    case HTMENU: return kHelpMenuBar;
+    case HTHSCROLL: case HTVSCROLL: return kHelpScrollBar;
+    case HTMINBUTTON: return kHelpMinimizeBox;
+    case HTMAXBUTTON: return kHelpMaximizeBox;
+    case HTLEFT: case HTRIGHT: case HTTOP: case HTTOPLEFT: case HTTOPRIGHT: case HTBOTTOM: case HTBOTTOMLEFT:
+    case HTBOTTOMRIGHT: case HTBORDER: return kHelpSizingBorder;
+    default: return 0;
+    }
+}
+
+bool ShowWindowPartHelp(int *helpMode, int hitTest, int clientTopic) {
+    if (!*helpMode) return false;
+    const int topic = WindowPartHelpTopic(hitTest, clientTopic);
+    if (!topic) return false;
+    *helpMode = 0;
+    ShowHelpTopic(topic);
+    return true;
+}
+
 void CenterDialogInFrame(HWND dialog) {
     RECT reference = gCenterReference;
     SetRectEmpty(&gCenterReference);

@@ -24,6 +24,24 @@ void FocusActiveChild();
 // Opens help topic id of the program's help file.
 void ShowHelpTopic(int id);
 
+// Help topics of a window's non-client parts, shared by all windows.
+enum WindowPartHelpTopic {
+    kHelpMaximizeBox = 5001,
+    kHelpMinimizeBox = 5002,
+    kHelpSystemMenu = 5005,
+    kHelpCaption = 5006,
+    kHelpSizingBorder = 5007,
+    kHelpScrollBar = 5008,
+    kHelpMenuBar = 5009,
+};
+// Context help by hit-test code: the part's topic, clientTopic for the
+// client and places of no part, 0 for a code without a topic.
+int WindowPartHelpTopic(int hitTest, int clientTopic);
+// A click on the non-client area while *helpMode is set: shows the part's
+// topic and ends the mode; false when the mode is off or the part has no
+// topic (the click is then handled as usual).
+bool ShowWindowPartHelp(int *helpMode, int hitTest, int clientTopic);
+
 // Reference rectangle (screen coordinates) for the next CenterDialogInFrame;
 // empty means the frame's client area. Emptied after each use.
 extern RECT gCenterReference;

@@ -466,15 +466,8 @@ void OnGainActivation(HWND window, GraphWindowState *s) {
 }
 
 LRESULT OnNcButtonDown(HWND window, WPARAM hitTest, LPARAM lParam) {
-    if (gContextHelpMode) {
-        if (const int topic = HitTestHelpTopic(static_cast<int>(hitTest))) {
-            gContextHelpMode = 0;
-            ShowHelpTopic(topic);
-            return 0;
-        }
-    } else {
-        ShowWindowSizeStatus(window);
-    }
+    if (ShowWindowPartHelp(&gContextHelpMode, static_cast<int>(hitTest), kHelpGraphWindow)) return 0;
+    if (!gContextHelpMode) ShowWindowSizeStatus(window);
     return DefMDIChildProcA(window, WM_NCLBUTTONDOWN, hitTest, lParam);
 }
 
@@ -880,20 +873,7 @@ void ShowWindowSizeStatus(HWND window) {
     gRunHost.setStatusText(text);
 }
 
-int HitTestHelpTopic(int hitTest) {
-    switch (hitTest) {
-    case HTNOWHERE: case HTCLIENT: case HTSIZE: case HTERROR: case HTTRANSPARENT: return 5105;
-    case HTCAPTION: return 5006;
-    case HTSYSMENU: return 5005;
-    case HTMENU: return 5009;
-    case HTHSCROLL: case HTVSCROLL: return 5008;
-    case HTMINBUTTON: return 5002;
-    case HTMAXBUTTON: return 5001;
-    case HTLEFT: case HTRIGHT: case HTTOP: case HTTOPLEFT: case HTTOPRIGHT: case HTBOTTOM: case HTBOTTOMLEFT:
-    case HTBOTTOMRIGHT: case HTBORDER: return 5007;
-    default: return 0;
-    }
-}
+int HitTestHelpTopic(int hitTest) { return WindowPartHelpTopic(hitTest, kHelpGraphWindow); }
 
 // ---- Full screen
 

@@ -140,7 +140,7 @@ void ToggleFullScreen();
 // frame. The window stays created (hidden) until the program ends.
 extern HWND gBackToolWindow;
 INT_PTR CALLBACK BackToolDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// Help topic of a non-client hit-test code; 0 when none.
+// Help topic of a hit-test code in a graph window; 0 when none.
 int HitTestHelpTopic(int hitTest);
 
 // Plotter output of all graph windows that take part (plotterOutput):

@@ -646,6 +646,48 @@ TEST_F(ProblemFileTest, EscapingRoundTripsAndOlderFilesReadAsBefore) {
     EXPECT_STREQ(Child(0)->text->separator, "\\r\\n");
 }
 
+// The escaped length is counted before the text is written: a buffer of just
+// the written text and its terminator takes it, one byte less is refused.
+// Every text of up to five characters from backslashes, "n", line-break
+// parts and a letter, and a few long runs.
+TEST_F(ProblemFileTest, EscapedLengthCountedIsTheLengthWritten) {
+    std::vector<std::string> texts = {std::string(40, '\\') + "n", std::string(41, '\\') + "\r\n",
+                                      "\r\r\n\n\\\r\\\\\n\\n", std::string(30, '\\')};
+    const char alphabet[] = {'\\', 'n', '\r', '\n', 'x'};
+    std::vector<std::string> shorter = {""};
+    for (int length = 1; length <= 5; ++length) {
+        std::vector<std::string> longer;
+        for (const std::string &s : shorter)
+            for (char c : alphabet) longer.push_back(s + c);
+        texts.insert(texts.end(), longer.begin(), longer.end());
+        shorter.swap(longer);
+    }
+    for (const std::string &t : texts) {
+        SCOPED_TRACE(testing::PrintToString(t));
+        char written[256];
+        EscapeProblemText(t.c_str(), written, sizeof written);
+        const size_t n = std::strlen(written);
+        ASSERT_GE(n, t.size());
+        char exact[256];
+        EscapeProblemText(t.c_str(), exact, n + 1);
+        EXPECT_STREQ(exact, written);
+        char shortBy1[256] = "unchanged";
+        EscapeProblemText(t.c_str(), shortBy1, n);
+        EXPECT_STREQ(shortBy1, "");
+        char *back = nullptr;
+        SetUnescapedString(back, written);
+        const std::string asRead = back ? back : "";
+        FreeAndNull(back);
+        // Lone CR and LF come back as CR LF.
+        std::string breaksAsCrLf;
+        for (size_t i = 0; i < t.size(); ++i) {
+            if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
+            breaksAsCrLf += t[i] == '\r' || t[i] == '\n' ? std::string("\r\n") : std::string(1, t[i]);
+        }
+        EXPECT_EQ(asRead, breaksAsCrLf);
+    }
+}
+
 // Strings, the text-window lists and a Text element's layout codes are kept
 // exactly as read, in a current file too: their escapes are decoded where
 // they are used, never twice. The texts the reader decodes keep x\n.

@@ -381,16 +381,30 @@ TEST_F(HelpTest, TheCodeLibraryItemOfTheHelpMenuShowsItsHelpContents) {
     gFrameMenu = savedMenu;
 }
 
+// A window that stands in for the frame (the help owner) while the help
+// file is the program's; all is as before when it goes.
+struct HelpModeWindow {
+    HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND savedClient = gMdiClient;
+    char savedHelpFile[sizeof gHelpFile];
+    HelpModeWindow() {
+        std::memcpy(savedHelpFile, gHelpFile, sizeof savedHelpFile);
+        std::snprintf(gHelpFile, sizeof gHelpFile, "%s", "Vantorel.hlp");
+        gMdiClient = window;
+    }
+    ~HelpModeWindow() {
+        std::memcpy(gHelpFile, savedHelpFile, sizeof savedHelpFile);
+        gMdiClient = savedClient;
+        DestroyWindow(window);
+    }
+};
+
 // In context-help mode the next command shows its help context: a command
 // of the toolbar table its own id, recent problems, the window list and
 // other commands their shared topics.
 TEST_F(HelpTest, ACommandInHelpModeShowsItsMappedHelpContext) {
-    HWND frame = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    HWND savedClient = gMdiClient;
-    gMdiClient = frame;
-    char savedHelpFile[sizeof gHelpFile];
-    std::memcpy(savedHelpFile, gHelpFile, sizeof savedHelpFile);
-    std::snprintf(gHelpFile, sizeof gHelpFile, "%s", "Vantorel.hlp");
+    HelpModeWindow helpWindow;
+    HWND frame = helpWindow.window;
     const struct {
         int command, context;
     } cases[] = {{IDM_OPEN, IDM_OPEN},     {IDM_RECENT_FIRST + 3, 170}, {IDM_HELP_ON_HELP, IDM_HELP_ON_HELP},
@@ -405,9 +419,60 @@ TEST_F(HelpTest, ACommandInHelpModeShowsItsMappedHelpContext) {
         EXPECT_EQ(gWinHelpCalls[0].command, static_cast<UINT>(HELP_CONTEXT)) << c.command;
         EXPECT_EQ(gWinHelpCalls[0].data, static_cast<ULONG_PTR>(c.context)) << c.command;
     }
-    std::memcpy(gHelpFile, savedHelpFile, sizeof savedHelpFile);
-    gMdiClient = savedClient;
-    DestroyWindow(frame);
+}
+
+// In context-help mode a click on a window's non-client area shows the
+// part's topic, the same for the frame and a text window but for the client
+// topic; a part without one leaves the mode on and shows nothing. A text
+// window's mode starts with Shift+F1 in its control.
+TEST_F(HelpTest, AClickOnAWindowPartInHelpModeShowsThePartsTopic) {
+    HelpModeWindow helpWindow;
+    HWND frame = helpWindow.window;
+    HWND control = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const struct {
+        int hitTest, topic;
+    } parts[] = {{HTCAPTION, 5006},   {HTSYSMENU, 5005},   {HTMENU, 5009},        {HTHSCROLL, 5008},
+                 {HTVSCROLL, 5008},   {HTMINBUTTON, 5002}, {HTMAXBUTTON, 5001},   {HTLEFT, 5007},
+                 {HTBOTTOMRIGHT, 5007}, {HTCLIENT, 0},     {HTNOWHERE, 0},        {HTHELP, -1}};
+    for (bool text : {false, true}) {
+        for (const auto &part : parts) {
+            SCOPED_TRACE(testing::Message() << (text ? "text window " : "frame ") << part.hitTest);
+            gWinHelpCalls.clear();
+            if (text) {
+                keys[VK_SHIFT] = 0x80;
+                SetKeyboardState(keys);
+                TextEditWndProc(control, WM_KEYDOWN, VK_F1, 0);
+                keys[VK_SHIFT] = 0;
+                SetKeyboardState(keys);
+                TextWndProc(frame, WM_NCLBUTTONDOWN, static_cast<WPARAM>(part.hitTest), 0);
+            } else {
+                gHelpMode = 1;
+                FrameWndProc(frame, WM_NCLBUTTONDOWN, static_cast<WPARAM>(part.hitTest), 0);
+            }
+            if (part.topic < 0) {
+                // Still in the mode: the next click on the caption answers.
+                EXPECT_TRUE(gWinHelpCalls.empty());
+                if (text) TextWndProc(frame, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+                else FrameWndProc(frame, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+                ASSERT_EQ(gWinHelpCalls.size(), 1u);
+                EXPECT_EQ(gWinHelpCalls[0].data, 5006u);
+                continue;
+            }
+            EXPECT_EQ(gHelpMode, 0);
+            ASSERT_EQ(gWinHelpCalls.size(), 1u);
+            EXPECT_EQ(gWinHelpCalls[0].command, static_cast<UINT>(HELP_CONTEXT));
+            const int client = text ? 5106 : 5104;
+            EXPECT_EQ(gWinHelpCalls[0].data, static_cast<ULONG_PTR>(part.topic ? part.topic : client));
+            // The mode has ended: the next click is an ordinary one.
+            gWinHelpCalls.clear();
+            if (text) TextWndProc(frame, WM_NCLBUTTONDOWN, HTHELP, 0);
+            else FrameWndProc(frame, WM_NCLBUTTONDOWN, HTHELP, 0);
+            EXPECT_TRUE(gWinHelpCalls.empty());
+        }
+    }
+    DestroyWindow(control);
 }
 
 }  // namespace

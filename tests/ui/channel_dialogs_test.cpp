@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "drive_dialog.h"
 #include "file_channels.h"
 #include "platform_win32.h"
 #include "resource_ids.h"
@@ -130,6 +131,30 @@ TEST_F(ChannelDialogsTest, OutputFileDialogSetsTheChannel) {
     ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, 8u);
     std::remove(path.c_str());
+}
+
+// Browse asks for a text file by the channel's own filter; a name without
+// an extension gets ".txt" and goes into the field.
+TEST_F(ChannelDialogsTest, BrowseAsksForATextFileAndFillsTheField) {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(sizeof folder, folder);
+    const std::string name = std::string(folder) + "vr_channel_browse";
+    const DWORD thread = GetCurrentThreadId();
+    FileQuestion asked;
+    std::string field;
+    DialogDriver driver("Output File", [&](HWND d) {
+        PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_CHANNEL_BROWSE, BN_CLICKED), 0);
+        asked = AnswerFileQuestion(thread, d, name);
+        field = ItemText(d, IDC_CHANNEL_FILE);
+        PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    EXPECT_EQ(ChannelOpenWrite(4, 7), 7);
+    ASSERT_TRUE(driver.Wait());
+    EXPECT_EQ(asked.filter, "Text files (*.txt)");
+    EXPECT_EQ(field, name + ".txt");
+    ASSERT_NE(gOutputChannels.selected, nullptr);
+    EXPECT_EQ(std::string(gOutputChannels.selected->fileName), name + ".txt");
+    std::remove((name + ".txt").c_str());
 }
 
 TEST_F(ChannelDialogsTest, BmpDialogSetsFolderAndPattern) {

@@ -391,32 +391,6 @@ TEST_F(SettingsDialogsTest, PreferencesPagesStackAndKeepLabelsAside) {
     EXPECT_EQ(first.left, other.left);  // every page on the first one's place
 }
 
-// The file dialog a browse button opened: its title and the first entry of
-// its filter; the name is typed and the dialog closed with OK.
-struct FileQuestion {
-    std::string title, filter;
-};
-FileQuestion AnswerFileQuestion(DWORD thread, HWND owner, const std::string &name) {
-    FileQuestion seen;
-    HWND box = WaitForOtherDialog(thread, owner);
-    if (!box) return {"(no dialog)", ""};
-    Sleep(300);
-    char text[256] = {};
-    GetWindowTextA(box, text, sizeof text);
-    seen.title = text;
-    HWND filter = GetDlgItem(box, 0x470);
-    text[0] = 0;
-    if (filter && SendMessageA(filter, CB_GETLBTEXTLEN, 0, 0) < static_cast<LRESULT>(sizeof text))
-        SendMessageA(filter, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
-    seen.filter = text;
-    HWND edit = GetDlgItem(box, 0x480);
-    if (!edit) edit = GetDlgItem(box, 0x47C);
-    if (edit) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    for (int i = 0; i < 300 && IsWindow(box); ++i) Sleep(50);
-    return seen;
-}
-
 // Each browse button asks its own named question (title and filter) and
 // puts the chosen name into the field after it.
 TEST_F(SettingsDialogsTest, BrowseButtonsAskTheirNamedQuestionsAndFillTheirFields) {
