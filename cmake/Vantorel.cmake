@@ -1,6 +1,19 @@
 # Helpers shared by the directories' lists.
 
 set(VR_RESOURCE_SCRIPT ${PROJECT_SOURCE_DIR}/resources/vantorel.rc)
+# The stroke font that ships beside the program (written by
+# resources/fonts/plain_font.py, kept in the tree so a build needs no Python).
+set(VR_SHIPPED_FONT ${PROJECT_SOURCE_DIR}/resources/fonts/Plain.ft)
+
+# vr_copy_shipped_font(target folder): the shipped font goes into folder
+# whenever target is built.
+function(vr_copy_shipped_font target folder)
+    add_custom_command(OUTPUT ${folder}/Plain.ft
+                       COMMAND ${CMAKE_COMMAND} -E copy ${VR_SHIPPED_FONT} ${folder}/Plain.ft
+                       DEPENDS ${VR_SHIPPED_FONT})
+    add_custom_target(${target}_font ALL DEPENDS ${folder}/Plain.ft)
+    add_dependencies(${target} ${target}_font)
+endfunction()
 
 # Seconds before a test is stopped; the test command raises it where the
 # 32-bit programs run under an emulator.

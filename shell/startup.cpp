@@ -38,6 +38,7 @@
 #include "settings_files.h"
 #include "solver_dll.h"
 #include "string_ids.h"
+#include "stroke_font_files.h"
 #include "stroke_font_table.h"
 #include "text_layout.h"
 #include "toolbars.h"
@@ -195,6 +196,8 @@ int Body(void *context) {
     AllocStrokeFontTable();
     ReadMathLinkSettings();
     LoadMathLibraries();
+    // After the math list: that one is seeded only into a file not made yet.
+    SeedDefaultFontList();
     ShowWindow(gFrameWindow, gFrameMaximized ? SW_MAXIMIZE : args->showCommand);
     LayoutFrame(0, 0, 1);
     UpdateFrameMenuStates();

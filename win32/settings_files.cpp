@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kKeyTextSize = 64;
+// The section names of a settings file, as one list.
+constexpr int kSectionNamesSize = 20480;
 constexpr int kFullScreenCommand = IDM_FULL_SCREEN;
 
 void LoadKey(int id, char *key) {
@@ -103,6 +105,31 @@ int LocateSettingsFiles() {
     LoadKey(IDS_KEY_HELP_FILE, key);
     ReadSettingString(section, key, base, gHelpFile, sizeof gHelpFile, kSettingsShared);
     return 1;
+}
+
+const char *ProgramFolder() {
+    static char folder[kSettingsPathSize];
+    char path[kSettingsPathSize];
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (n == 0 || n >= sizeof path - 1) return nullptr;
+    path[n] = 0;
+    FolderOf(path, folder);
+    return folder;
+}
+
+bool SettingsSectionExists(const char *section, int file) {
+    if (file != kSettingsUser && file != kSettingsShared) return false;
+    const char *path = gSettingsLocations.file[file];
+    if (!path[0]) return false;
+    // The names, each ended by a NUL and the list by a second one.
+    static char names[kSectionNamesSize];
+    names[0] = names[1] = 0;
+    const DWORD n = GetPrivateProfileSectionNamesA(names, sizeof names, path);
+    // A list too long for the buffer: say yes rather than overwrite a section.
+    if (n >= sizeof names - 2) return true;
+    for (const char *name = names; *name; name += std::strlen(name) + 1)
+        if (lstrcmpiA(name, section) == 0) return true;
+    return false;
 }
 
 int ReadSettingString(const char *section, const char *key, const char *def, char *buffer,

@@ -20,6 +20,13 @@ void ChooseSettingsFiles(const char *base);
 // "Help file" into gHelpFile. 0 when the program path is too long.
 int LocateSettingsFiles();
 
+// The running program's folder with its trailing separator (a static
+// buffer); null when its path does not fit kSettingsPathSize.
+const char *ProgramFolder();
+
+// Whether the file holds the section, even without keys.
+bool SettingsSectionExists(const char *section, int file);
+
 // Reads a value into buffer (size bytes, always terminated) and returns its
 // length. In file 1 a value beginning with ":" is resolved against the
 // program folder. A value too long for the buffer is refused with a message

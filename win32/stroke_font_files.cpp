@@ -1,7 +1,13 @@
 // Which file holds stroke font n: the (n+1)-th entry of section "Font files"
 // of the shared settings file, in the order the file lists them.
+#include "stroke_font_files.h"
+
+#include <cstdio>
+
 #include "settings_files.h"
 #include "stroke_font_table.h"
+
+const char kShippedFontFile[] = "Plain.ft";
 
 namespace {
 
@@ -26,4 +32,18 @@ int LoadStrokeFont(int n) {
     // key lives in the enumeration's buffer, which reading a value leaves alone.
     ReadSettingString(kFontFilesSection, key, "", gFontPath, sizeof gFontPath, kSettingsShared);
     return LoadStrokeFontFile(n, gFontPath);
+}
+
+void SeedDefaultFontList() {
+    if (!gSettingsLocations.file[kSettingsShared][0] || SettingsSectionExists(kFontFilesSection, kSettingsShared))
+        return;
+    // Only the settings file beside the program resolves ":" to its folder.
+    const char *folder = gSettingsLocations.programFolder[0] ? ":" : ProgramFolder();
+    char path[kSettingsPathSize];
+    if (!folder || std::snprintf(path, sizeof path, "%s%s", folder, kShippedFontFile) >= kSettingsPathSize) return;
+    for (int n = 0; n < kDefaultFontCount; ++n) {
+        char key[16];
+        std::snprintf(key, sizeof key, "Plain %d", n);
+        WriteSettingString(kFontFilesSection, key, path, kSettingsShared);
+    }
 }

@@ -3242,3 +3242,43 @@ TEST_F(AppTest, TypeRefreshesTheBrowserAndAFailedWorkspaceAsksToExit) {
     p.Press(exit, IDOK);
     EXPECT_NE(p.WaitExit(), 999u);
 }
+
+// A first start draws texts with the font that ships beside the program:
+// the settings file, which has no font list, is given one, and a Text
+// element inks the graph. With an empty list of the user's, the same graph
+// shows no text.
+TEST_F(AppTest, TextsAreDrawnWithTheShippedFontOnAFirstStart) {
+    const std::string problem = Path("decay.vr");
+    std::string text = DecayProblem(2, "");
+    text.insert(text.find(";\r\n[Text window]"),
+                "Graphics element = Text\r\nDecay 0.5 (x)\r\nx = 0.2\r\ny = 0.4\r\nsize = 0.25\r\n"
+                "radius = 0.15\r\nbegin = 0\r\nend = 0\r\ndirection = 0\r\ncolor = 0\r\nline = 0\r\nsteps = 0\r\n");
+    WriteFile(problem, text);
+    auto graphInk = [&](bool expectText) {
+        Program p("\"" + problem + "\"");
+        EXPECT_NE(p.WaitFrame(), nullptr);
+        EXPECT_TRUE(p.WaitChildren(2));
+        HWND graph = ChildOfClass(p.Frame(), "VR_Graph");
+        EXPECT_NE(graph, nullptr);
+        if (!graph) return -1;
+        Activate(p.Frame(), graph);
+        int ink = 0;
+        if (expectText) {
+            WaitCondition([&] { return (ink = InkPixels(graph)) > 300; });
+        } else {
+            InvalidateRect(graph, nullptr, FALSE);
+            Sleep(3000);
+            ink = InkPixels(graph);
+        }
+        PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(), 0u);
+        return ink;
+    };
+
+    const int withFont = graphInk(true);
+    for (int n = 0; n < 5; ++n) EXPECT_EQ(IniValue("Plain " + std::to_string(n)), ":Plain.ft") << n;
+    WriteSettings("[Font files]\r\n");
+    const int without = graphInk(false);
+    EXPECT_EQ(IniValue("Plain 0"), "");
+    EXPECT_GT(withFont, without + 300) << withFont << " with the font, " << without << " without";
+}

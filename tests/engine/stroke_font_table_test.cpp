@@ -1,7 +1,9 @@
 // The main program's stroke-font table: reading font files into glyph
 // blocks, the messages for missing and broken files, and the tried marks.
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -205,6 +207,68 @@ TEST_F(StrokeFontTableTest, RunningOutOfMemoryStopsWithTheMemoryMessageOnly) {
     EXPECT_EQ(LoadStrokeFontFile(8, kFixture.c_str()), 0);
     EXPECT_EQ(gStrokeFontTable, nullptr);
     EXPECT_EQ(BoxIds(), std::vector<int>{IDS_NOT_ENOUGH_MEMORY});
+}
+
+// The strokes of a glyph block, each a list of (x, y).
+using Strokes = std::vector<std::vector<std::pair<int, int>>>;
+Strokes StrokesOf(const unsigned char *g) {
+    Strokes out;
+    for (size_t i = 1; !(g[i] == 0x80 && g[i + 1] == 0x80);) {
+        if (g[i] == 0x80) {
+            out.emplace_back();
+            ++i;
+            continue;
+        }
+        out.back().emplace_back(static_cast<signed char>(g[i]), static_cast<signed char>(g[i + 1]));
+        i += 2;
+    }
+    return out;
+}
+
+// The font beside the program: every printable character, read alike by the
+// program and the font editor, its ink inside the editor's design square and
+// its own advance (so that neighbours never touch), digits of one advance
+// and exactly 40 units tall, the height by which the axes centre their
+// labels on the ticks.
+TEST_F(StrokeFontTableTest, TheShippedFontHoldsEveryPrintableCharacterInsideItsAdvance) {
+    const std::string shipped = VR_SOURCE_DIR "/resources/fonts/Plain.ft";
+    ASSERT_EQ(LoadStrokeFontFile(0, shipped.c_str()), 1);
+    EXPECT_TRUE(gRecorder.boxes.empty());
+    std::vector<FChar> edited(kFontCharCount);
+    ASSERT_EQ(StrokeFontFile::Read(shipped.c_str(), edited.data()), kFontFileOk);
+
+    for (int c = 1; c < kStrokeFontSlots; ++c) {
+        const unsigned char *g = gStrokeFontTable->glyph[0][c];
+        if (c < ' ' || c > '~') {
+            EXPECT_EQ(g, nullptr) << c;
+            continue;
+        }
+        ASSERT_NE(g, nullptr) << static_cast<char>(c);
+        const int advance = static_cast<signed char>(g[0]);
+        EXPECT_GT(advance, 0) << static_cast<char>(c);
+        EXPECT_EQ(edited[c].GetWidth(), advance) << static_cast<char>(c);
+        const Strokes strokes = StrokesOf(g);
+        EXPECT_EQ(strokes.empty(), c == ' ') << static_cast<char>(c);
+        ASSERT_EQ(edited[c].strokes.size(), strokes.size()) << static_cast<char>(c);
+        int low = 127, high = -127;
+        for (size_t s = 0; s < strokes.size(); ++s) {
+            ASSERT_EQ(edited[c].strokes[s].points.size(), strokes[s].size()) << static_cast<char>(c);
+            for (size_t i = 0; i < strokes[s].size(); ++i) {
+                const auto [x, y] = strokes[s][i];
+                EXPECT_EQ(edited[c].strokes[s].points[i].x, x) << static_cast<char>(c);
+                EXPECT_EQ(edited[c].strokes[s].points[i].y, y) << static_cast<char>(c);
+                EXPECT_TRUE(x >= 0 && x <= advance && y >= kDesignMin && y <= kDesignMax)
+                    << static_cast<char>(c) << " (" << x << ", " << y << ")";
+                low = std::min(low, y);
+                high = std::max(high, y);
+            }
+        }
+        if (c >= '0' && c <= '9') {
+            EXPECT_EQ(advance, static_cast<signed char>(gStrokeFontTable->glyph[0]['0'][0])) << static_cast<char>(c);
+            EXPECT_EQ(low, 0) << static_cast<char>(c);
+            EXPECT_EQ(high, 40) << static_cast<char>(c);
+        }
+    }
 }
 
 }  // namespace

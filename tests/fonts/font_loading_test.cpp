@@ -12,6 +12,7 @@
 #include "fontfile.h"
 #include "settings_fixture.h"
 #include "string_ids.h"
+#include "stroke_font_files.h"
 #include "stroke_font_table.h"
 #include "win32_modal.h"
 
@@ -119,6 +120,54 @@ TEST_F(FontLoadingTest, EmptyMissingAndBrokenEntriesAreReportedOnceEach) {
         EXPECT_EQ(gStrokeFontTable->loadAttempted[c.font], 1);
     }
     EXPECT_EQ(Glyphs(2), 0);
+}
+
+// The shipped font (copied beside the test program by the build) becomes
+// fonts 0-4 of a settings file that has no font list; a list the file
+// holds, a user's own or an empty one, is left as it is.
+TEST_F(FontLoadingTest, TheDefaultListNamesTheShippedFontOnlyWhereTheFileHasNone) {
+    auto listed = [] {
+        std::string s;
+        for (const char *k = EnumSettingsKeys("Font files", 0, kSettingsShared); *k;
+             k = EnumSettingsKeys("Font files", 1, kSettingsShared))
+            s += std::string(k) + ";";
+        return s;
+    };
+    // Beside the program, the entries name it relative to the program folder.
+    SeedDefaultFontList();
+    EXPECT_EQ(listed(), "Plain 0;Plain 1;Plain 2;Plain 3;Plain 4;");
+    for (int n = 0; n < kDefaultFontCount; ++n)
+        EXPECT_EQ(RawValue("Font files", ("Plain " + std::to_string(n)).c_str()), ":Plain.ft") << n;
+    {
+        ModalAnswerer none(IDOK, 300);
+        for (int n = 0; n <= kDefaultFontCount; ++n) EXPECT_NE(LoadStrokeFont(n), 0) << n;
+        EXPECT_FALSE(none.Result().found) << none.Result().text;
+    }
+    for (int n = 0; n < kDefaultFontCount; ++n) EXPECT_EQ(Glyphs(n), '~' - ' ' + 1) << n;
+    EXPECT_EQ(Glyphs(kDefaultFontCount), 0);
+
+    // Lists of the user's are kept, an emptied one too.
+    DeleteSettingsSection("Font files", kSettingsShared);
+    ListFont("Mine", ":mine.ft");
+    SeedDefaultFontList();
+    EXPECT_EQ(listed(), "Mine;");
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, besideFile.c_str());
+    WriteBytes(besideFile, Bytes{'[', 'F', 'o', 'n', 't', ' ', 'f', 'i', 'l', 'e', 's', ']', '\r', '\n'});
+    SeedDefaultFontList();
+    EXPECT_EQ(listed(), "");
+    EXPECT_EQ(RawValue("Font files", "Plain 0"), kMissing);
+
+    // A shared file away from the program does not resolve ":": the entries
+    // name the font by its full path.
+    const std::string shared = folder + "font_test_shared.ini";
+    made.push_back(shared);
+    std::snprintf(gSettingsLocations.file[kSettingsShared], kSettingsPathSize, "%s", shared.c_str());
+    gSettingsLocations.programFolder[0] = 0;
+    SeedDefaultFontList();
+    char value[MAX_PATH];
+    GetPrivateProfileStringA("Font files", "Plain 4", kMissing, value, sizeof value, shared.c_str());
+    EXPECT_EQ(value, folder + "Plain.ft");
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, shared.c_str());
 }
 
 }  // namespace
