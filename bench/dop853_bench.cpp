@@ -38,6 +38,7 @@
 
 #include "bridges.h"
 #include "compiler.h"
+#include "console_platform.h"
 #include "dop853.h"
 #include "dop853_coefficients.h"
 #include "fused_equations.h"
@@ -477,6 +478,7 @@ void Report(const char *what, double best, double reference, const char *referen
 }  // namespace
 
 int main(int argc, char **argv) {
+    InstallConsolePlatform();
     std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line at once, also where line buffering is full buffering
     // Arguments: rounds (5), and a scale of the time spans (1) for a quick look.
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;

@@ -27,19 +27,6 @@ int gProgramVersion = 200;
 int gSameUserFile;
 int gLoadingProblem;
 unsigned gProblemErrorLine;
-ProblemWindowHost *gProblemWindowHost;
-
-void ProblemWindowHost::SelectCodeLibrary(int index) { gCodeLibraryIndex = index; }
-
-const char *ProblemWindowHost::LibraryParamName(int i) {
-    const SolverParamEntry *e = GetSolverDllParam(i);
-    return e ? e->name : nullptr;
-}
-
-double *ProblemWindowHost::LibraryParamValue(int i) {
-    SolverParamEntry *e = GetSolverDllParam(i);
-    return e ? &e->value : nullptr;
-}
 
 namespace {
 
@@ -77,7 +64,8 @@ int gPlacedNext;
 WindowId gCreated[kMaxChildren];  // windows made by this parse, in file order
 int gCreatedCount;
 
-ProblemWindowHost *Host() { return gProblemWindowHost; }
+// Null when no host is installed.
+const ProblemWindowHost *Host() { return gProblemWindowHost.childrenTopFirst ? &gProblemWindowHost : nullptr; }
 
 bool IsMap() { return gProblemKind == kMap; }
 
@@ -297,15 +285,15 @@ int ExpressionFirst(int arg) {
 }
 
 int WriteMethod(const ProblemKeyDescriptor &e, int width) {
-    ProblemWindowHost *h = Host();
-    const char *key = gCodeLibraryIndex > 0 && h ? h->CodeLibraryKey(gCodeLibraryIndex) : nullptr;
+    const ProblemWindowHost *h = Host();
+    const char *key = gCodeLibraryIndex > 0 && h ? HostCodeLibraryKey(gCodeLibraryIndex) : nullptr;
     if (!key || !*key) key = nullptr;
     if (!AppendFormat("%-*s = ", width, e.name) ||
         !AppendText(key ? key : LoadTextResource(IDS_BUILTIN_METHOD)) || !AppendLineEnd())
         return 0;
     if (!key) return 1;
-    for (int i = 0; const char *name = h->LibraryParamName(i); ++i) {
-        const double *v = h->LibraryParamValue(i);
+    for (int i = 0; const char *name = HostLibraryParamName(i); ++i) {
+        const double *v = HostLibraryParamValue(i);
         if (!AppendText(name) || !AppendFormat(" = %.15lg\r\n", v ? *v : 0.0)) return 0;
     }
     return 1;
@@ -356,7 +344,7 @@ int WriteEntry(const ProblemKeyDescriptor &e, int width, const char *headerValue
         return AppendFormat("%-*s = %lX\r\n", width, e.name, static_cast<unsigned long>(Cell<uint32_t>(e)));
     case kKeyLink: {
         const char *title = "";
-        if (gGraphWorkCopy.linkedWindow && Host()) title = Host()->GraphTitle(gGraphWorkCopy.linkedWindow);
+        if (gGraphWorkCopy.linkedWindow && Host()) title = Host()->graphTitle(gGraphWorkCopy.linkedWindow);
         return AppendFormat("%-*s = ", width, e.name) && AppendEscaped(title, kTextAsRead) && AppendLineEnd();
     }
     case kKeyParameters:
@@ -488,15 +476,15 @@ const double *RememberedPlacement(WindowId w, const WindowRect &r, double W, dou
 }  // namespace
 
 int WriteWindowSection(WindowId w, int withHandles, int offset) {
-    ProblemWindowHost *h = Host();
-    const int kind = h->ChildKind(w);
+    const ProblemWindowHost *h = Host();
+    const int kind = h->childKind(w);
     if (kind != kChildGraph && kind != kChildText) return 1;
     char header[160] = "";
     if (withHandles) {
         std::snprintf(header, sizeof header, "%X", static_cast<unsigned>(w));
     } else {
-        WindowRect r = h->ChildNormalRect(w);
-        const WindowRect c = h->ClientRect();
+        WindowRect r = h->childNormalRect(w);
+        const WindowRect c = h->clientRect();
         if (offset) {
             r.left += 10;
             r.top += 10;
@@ -507,10 +495,10 @@ int WriteWindowSection(WindowId w, int withHandles, int offset) {
             if (const double *placed = offset ? nullptr : RememberedPlacement(w, r, W, H))
                 std::memcpy(f, placed, sizeof f);
             std::snprintf(header, sizeof header, "%lg,%lg,%lg,%lg,%d", f[0], f[1], f[2], f[3],
-                          h->ChildShowState(w));
+                          h->childShowState(w));
         }
     }
-    h->SyncState(w, 0);
+    h->syncState(w, 0);
     if (kind == kChildText) {
         gViewPoint = gTextWorkCopy.viewPoint;
         return WriteKeyTable(kTextTable, kTextTableCount, header);
@@ -543,8 +531,8 @@ int EndBuild(int ok) {
 }  // namespace
 
 int BuildProblemText(int withHandles) {
-    ProblemWindowHost *h = Host();
-    if (h) h->BeginProblemText();
+    const ProblemWindowHost *h = Host();
+    if (h) HostBeginProblemText();
     gFileVersion = gProgramVersion;
     BeginBuild();
     int ok = Reserve(0) && WriteKeyTable(kVersionTable, kVersionTableCount, nullptr) &&
@@ -552,11 +540,11 @@ int BuildProblemText(int withHandles) {
              WriteKeyTable(kGlobalTable, kGlobalTableCount, nullptr);
     if (ok && h) {
         WindowId children[kMaxChildren];
-        const int count = h->ChildrenTopFirst(children, kMaxChildren);
+        const int count = h->childrenTopFirst(children, kMaxChildren);
         for (int i = 0; ok && i < count; ++i) ok = WriteWindowSection(children[i], withHandles, 0);
     }
     ok = EndBuild(ok && WriteKeyTable(kNotesTable, kNotesTableCount, nullptr));
-    if (h) h->EndProblemText();
+    if (h) HostEndProblemText();
     return ok;
 }
 
@@ -582,10 +570,10 @@ void SkipLineEnd() {
 
 void ReportProblemLineError() {
     if (!gParseStatus) return;  // one message per parse
-    ProblemWindowHost *h = Host();
+    const ProblemWindowHost *h = Host();
     if (gSectionWindow && h) {
-        h->SyncState(gSectionWindow, 1);
-        h->DestroyChild(gSectionWindow);
+        h->syncState(gSectionWindow, 1);
+        h->destroyChild(gSectionWindow);
         for (int i = 0; i < gCreatedCount; ++i)
             if (gCreated[i] == gSectionWindow) {
                 std::memmove(gCreated + i, gCreated + i + 1, (gCreatedCount - i - 1) * sizeof *gCreated);
@@ -657,7 +645,7 @@ int ParseWindowPlacement(const char *value) {
     int show = 0;
     const int got = value ? std::sscanf(value, "%lg,%lg,%lg,%lg,%d", &f[0], &f[1], &f[2], &f[3], &show) : 0;
     if (got < 4 || !Host()) return 0;
-    const WindowRect c = Host()->ClientRect();
+    const WindowRect c = Host()->clientRect();
     const double W = c.width, H = c.height;
     double px[4] = {W * f[0], H * f[1], W * f[2], H * f[3]};
     // A value that is no number or lies far beyond any screen would not
@@ -676,25 +664,25 @@ int ParseWindowPlacement(const char *value) {
 }
 
 void ResolveLinkedWindows() {
-    ProblemWindowHost *h = Host();
+    const ProblemWindowHost *h = Host();
     if (!h) return;
     WindowId children[kMaxChildren];
-    const int count = h->ChildrenTopFirst(children, kMaxChildren);
+    const int count = h->childrenTopFirst(children, kMaxChildren);
     for (int i = 0; i < count; ++i) {
-        if (h->ChildKind(children[i]) != kChildGraph) continue;
-        h->SyncState(children[i], 0);
+        if (h->childKind(children[i]) != kChildGraph) continue;
+        h->syncState(children[i], 0);
         char *pending = gGraphWorkCopy.linkTitle;
         if (!pending) continue;
         gGraphWorkCopy.linkedWindow = 0;
         for (int j = 0; j < count; ++j) {
-            if (j == i || h->ChildKind(children[j]) != kChildGraph) continue;
-            if (std::strncmp(h->GraphTitle(children[j]), pending, 255) == 0) {
+            if (j == i || h->childKind(children[j]) != kChildGraph) continue;
+            if (std::strncmp(h->graphTitle(children[j]), pending, 255) == 0) {
                 gGraphWorkCopy.linkedWindow = children[j];
                 break;
             }
         }
         FreeAndNull(gGraphWorkCopy.linkTitle);
-        h->SyncState(children[i], 1);
+        h->syncState(children[i], 1);
     }
 }
 
@@ -725,28 +713,28 @@ bool ReadInteger(const char *value, bool isUnsigned, long long &out) {
 }
 
 WindowId OpenWindowSection(int kind) {
-    ProblemWindowHost *h = Host();
+    const ProblemWindowHost *h = Host();
     if (!h) return 0;
     WindowId w = 0;
     unsigned handle;
     if (gValue && ParseWindowPlacement(gValue)) {
-        w = h->CreateChild(kind, &gNextPlacement);
+        w = h->createChild(kind, &gNextPlacement);
         if (w) RememberPlacement(w, gNextFractions);
     } else if (gValue && std::sscanf(gValue, "%X", &handle) == 1 && handle &&
-               h->ChildKind(handle) == kind) {
+               h->childKind(handle) == kind) {
         WindowId children[kMaxChildren];
-        const int count = h->ChildrenTopFirst(children, kMaxChildren);
+        const int count = h->childrenTopFirst(children, kMaxChildren);
         for (int i = 0; i < count; ++i)
             if (children[i] == handle) w = handle;
-        if (!w) w = h->CreateChild(kind, nullptr);
+        if (!w) w = h->createChild(kind, nullptr);
     } else {
-        w = h->CreateChild(kind, nullptr);
+        w = h->createChild(kind, nullptr);
     }
     if (!w) return 0;
     bool isNew = true;
     for (int i = 0; i < gCreatedCount; ++i) isNew = isNew && gCreated[i] != w;
     if (isNew && gCreatedCount < kMaxChildren) gCreated[gCreatedCount++] = w;
-    h->SyncState(w, 0);
+    h->syncState(w, 0);
     if (kind == kChildGraph) {
         gViewPoint = gGraphWorkCopy.viewPoint;
         gGraphWorkCopy.bitmapMode = gOutputBitmap;
@@ -844,11 +832,11 @@ int ReadTextList(const ProblemKeyDescriptor &e) {
 
 int ReadMethod() {
     if (!gValue) return LineError();
-    ProblemWindowHost *h = Host();
+    const ProblemWindowHost *h = Host();
     int index = 0;
     if (strcasecmp(gValue, LoadTextResource(IDS_BUILTIN_METHOD)) != 0) {
         for (int k = 1; h; ++k) {
-            const char *key = h->CodeLibraryKey(k);
+            const char *key = HostCodeLibraryKey(k);
             if (!key) break;
             if (strcasecmp(key, gValue) == 0) {
                 index = k;
@@ -857,15 +845,14 @@ int ReadMethod() {
         }
         if (!index) return LineError();
     }
-    if (h) h->SelectCodeLibrary(index);
-    else gCodeLibraryIndex = index;
+    HostSelectCodeLibrary(index);
     if (!index) return 1;
-    for (int i = 0; const char *name = h->LibraryParamName(i); ++i) {
+    for (int i = 0; const char *name = HostLibraryParamName(i); ++i) {
         if (!ReadProblemLine(kLineSplit)) return gParseStatus ? LineError() : 0;
         if (strcasecmp(gKey, name) != 0) return LineError();
         double v = 0;
         if (gValue) std::sscanf(gValue, "%lg", &v);
-        if (double *cell = h->LibraryParamValue(i)) *cell = v;
+        if (double *cell = HostLibraryParamValue(i)) *cell = v;
     }
     return 1;
 }
@@ -1037,23 +1024,23 @@ namespace {
 
 // Makes the windows' stacking that of the file: its first section on top.
 void RestoreStacking() {
-    ProblemWindowHost *h = Host();
+    const ProblemWindowHost *h = Host();
     if (!h) return;
-    for (int i = gCreatedCount - 1; i >= 0; --i) h->BringToTop(gCreated[i]);
+    for (int i = gCreatedCount - 1; i >= 0; --i) h->bringToTop(gCreated[i]);
 }
 
 void FinishSection(int kind) {
-    ProblemWindowHost *h = Host();
+    const ProblemWindowHost *h = Host();
     WindowId w = gSectionWindow;
     if (kind == kChildGraph) {
         gGraphWorkCopy.viewPoint = gViewPoint;
-        h->SyncState(w, 1);
-        h->SetCaption(w, gGraphWorkCopy.title ? gGraphWorkCopy.title : "");
-        h->GraphSectionRead(w);
+        h->syncState(w, 1);
+        h->setCaption(w, gGraphWorkCopy.title ? gGraphWorkCopy.title : "");
+        HostGraphSectionRead(w);
     } else {
         gTextWorkCopy.viewPoint = gViewPoint;
-        h->SyncState(w, 1);
-        h->SetCaption(w, gTextWorkCopy.title ? gTextWorkCopy.title : "");
+        h->syncState(w, 1);
+        h->setCaption(w, gTextWorkCopy.title ? gTextWorkCopy.title : "");
     }
     gSectionWindow = 0;
 }
@@ -1096,7 +1083,7 @@ struct FixedNames {
 };
 
 int FinishParse() {
-    ProblemWindowHost *h = Host();
+    const ProblemWindowHost *h = Host();
     RestoreStacking();
     if (gParseStatus) {
         FreeAndNull(gProblemTextBuffer);
@@ -1104,7 +1091,7 @@ int FinishParse() {
         PlatformSetChoiceState(kChoiceBackward, !IsMap());
         if (gFileVersion <= kAskNameMaxVersion) gAskForProblemName = 1;
     }
-    if (h) h->EndProblemText();
+    if (h) HostEndProblemText();
     gLoadingProblem = 0;
     if (gParseStatus) return kParseLoaded;
     return gDeclined ? kParseDeclined : kParseCorrect;
@@ -1166,10 +1153,10 @@ int ParseProblemText() {
     gFileVersion = 0;
     BeginTextParse();
     gSameUserFile = 0;
-    ProblemWindowHost *h = Host();
+    const ProblemWindowHost *h = Host();
     if (!gProblemTextBuffer || !*gProblemTextBuffer) {
         FreeAndNull(gProblemTextBuffer);
-        if (h) h->EndProblemText();
+        if (h) HostEndProblemText();
         return kParseLoaded;
     }
     // The version first: a newer file the user does not want leaves the
@@ -1183,7 +1170,7 @@ int ParseProblemText() {
         return kParseRefused;
     }
     gLoadingProblem = 1;
-    if (h) h->BeginProblemText();
+    if (h) HostBeginProblemText();
     ResetSolverMethod(0);
     FreeProblemArrays();
 
@@ -1220,7 +1207,7 @@ int WindowKindOfHeader(const char *key) {
 }  // namespace
 
 int CreateWindowFromSection() {
-    ProblemWindowHost *h = Host();
+    const ProblemWindowHost *h = Host();
     if (!gProblemTextBuffer || !h) {
         FreeAndNull(gProblemTextBuffer);
         return 0;
@@ -1234,7 +1221,7 @@ int CreateWindowFromSection() {
     if (!ReadProblemLine(kLineSplit)) {
         ok = gParseStatus;  // empty text: nothing to do; an unreadable line was reported
     } else if (const int kind = WindowKindOfHeader(gKey)) {
-        h->BeginProblemText();
+        HostBeginProblemText();
         gLinePending = 1;
         ok = kind == kChildGraph ? ReadKeyTable(kGraphTable, kGraphTableCount) : ReadKeyTable(kTextTable, kTextTableCount);
         if (ok && gSectionWindow) {
@@ -1243,7 +1230,7 @@ int CreateWindowFromSection() {
         } else {
             ok = 0;
         }
-        h->EndProblemText();
+        HostEndProblemText();
     }
     gLoadingProblem = 0;
     gFileVersion = savedVersion;
@@ -1257,12 +1244,12 @@ int ParseElementText() {
     const unsigned savedVersion = gFileVersion;
     gFileVersion = static_cast<unsigned>(gProgramVersion);
     gLoadingProblem = 1;
-    ProblemWindowHost *h = Host();
+    const ProblemWindowHost *h = Host();
     int ok = 1;
     if (!ReadProblemLine(kLineSplit)) {
         ok = gParseStatus;
     } else if (strcasecmp(gKey, "Graphics element") == 0) {
-        if (h) h->BeginProblemText();
+        if (h) HostBeginProblemText();
         const int kind = ElementKindOf(gValue);
         GraphicsElement *el = kind >= 0 && gCurrentGraph ? AddGraphicsElement(0) : nullptr;
         if (!el) {
@@ -1274,7 +1261,7 @@ int ParseElementText() {
             gProblemChanged = changed;
             ok = 0;
         }
-        if (h) h->EndProblemText();
+        if (h) HostEndProblemText();
     }
     gLoadingProblem = 0;
     gFileVersion = savedVersion;

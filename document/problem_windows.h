@@ -1,8 +1,9 @@
 // What the problem file needs of the windows that show a problem: the
 // frame's multi-document children in stacking order, their placements,
 // creation of a window for a section, and the state exchange of
-// SyncStateMessage. The shell implements it on real windows; tests use a
-// double. With no host set a problem has no windows.
+// SyncStateMessage, as a host record. The shell installs it on real windows
+// (InstallWin32Platform); tests install a double. With no host set a problem
+// has no windows.
 #pragma once
 #include "graph_state.h"
 
@@ -18,48 +19,60 @@ struct WindowPlacement {
     int showState;
 };
 
-class ProblemWindowHost {
-public:
-    virtual ~ProblemWindowHost() = default;
+struct ProblemWindowHost {
     // The children of the multi-document client, topmost first; returns the
     // count written (at most max).
-    virtual int ChildrenTopFirst(WindowId *out, int max) = 0;
-    virtual int ChildKind(WindowId w) = 0;
+    int (*childrenTopFirst)(WindowId *out, int max);
+    int (*childKind)(WindowId w);
     // Normal (restored) rectangle of a child; show state -1, 0, 1.
-    virtual WindowRect ChildNormalRect(WindowId w) = 0;
-    virtual int ChildShowState(WindowId w) = 0;
+    WindowRect (*childNormalRect)(WindowId w);
+    int (*childShowState)(WindowId w);
     // Normal size of the multi-document client.
-    virtual WindowRect ClientRect() = 0;
+    WindowRect (*clientRect)();
     // Creates a child of the kind (its record initialised with the defaults;
     // a graph window is created with the option "Aspect ratio" held at 0);
     // placement null means the default placement. 0 on failure, reported by
     // the caller of the load.
-    virtual WindowId CreateChild(int kind, const WindowPlacement *placement) = 0;
-    virtual void DestroyChild(WindowId w) = 0;
+    WindowId (*createChild)(int kind, const WindowPlacement *placement);
+    void (*destroyChild)(WindowId w);
     // SyncStateMessage: toWindow 0 copies the child's record into
     // gGraphWorkCopy or gTextWorkCopy, 1 copies it back.
-    virtual void SyncState(WindowId w, int toWindow) = 0;
-    virtual void SetCaption(WindowId w, const char *text) = 0;
+    void (*syncState)(WindowId w, int toWindow);
+    void (*setCaption)(WindowId w, const char *text);
     // Title of a graph child (its record's title; "" when none).
-    virtual const char *GraphTitle(WindowId w) = 0;
+    const char *(*graphTitle)(WindowId w);
     // Puts a child on top of the others.
-    virtual void BringToTop(WindowId w) = 0;
-    // A graph section has been read into the child: mapping, caret.
-    virtual void GraphSectionRead(WindowId) {}
-    // Before and after a parse: wait cursor, mouse mode; focus, menus,
-    // toolbars and frame refresh.
-    virtual void BeginProblemText() {}
-    virtual void EndProblemText() {}
+    void (*bringToTop)(WindowId w);
 
+    // The entries below have a default, taken when the entry is null; the
+    // functions after the record call them.
+    // A graph section has been read into the child: mapping, caret. Null:
+    // nothing.
+    void (*graphSectionRead)(WindowId w);
+    // Before and after a parse: wait cursor, mouse mode; focus, menus,
+    // toolbars and frame refresh. Null: nothing.
+    void (*beginProblemText)();
+    void (*endProblemText)();
     // Code libraries (settings section "Code libraries"): the key of
-    // library index (1..), null when there is none.
-    virtual const char *CodeLibraryKey(int) { return nullptr; }
-    // Selects library index (0 = the built-in method).
-    virtual void SelectCodeLibrary(int index);
+    // library index (1..), null when there is none. Null: no libraries.
+    const char *(*codeLibraryKey)(int index);
+    // Selects library index (0 = the built-in method). Null: only
+    // gCodeLibraryIndex is set.
+    void (*selectCodeLibrary)(int index);
     // Parameter i of the selected library: name, or null past the last one.
-    // By default the loaded solver library's own list.
-    virtual const char *LibraryParamName(int i);
-    virtual double *LibraryParamValue(int i);
+    // Optional; null: the loaded solver library's own list.
+    const char *(*libraryParamName)(int i);
+    double *(*libraryParamValue)(int i);
 };
 
-extern ProblemWindowHost *gProblemWindowHost;
+// All null: a problem has no windows (childrenTopFirst null means no host).
+extern ProblemWindowHost gProblemWindowHost;
+
+// The entries with a default, each through the record.
+void HostGraphSectionRead(WindowId w);
+void HostBeginProblemText();
+void HostEndProblemText();
+const char *HostCodeLibraryKey(int index);
+void HostSelectCodeLibrary(int index);
+const char *HostLibraryParamName(int i);
+double *HostLibraryParamValue(int i);

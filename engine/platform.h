@@ -1,7 +1,10 @@
-// The few user-interface services the portable core needs. The Win32 build
-// implements them on real windows (shell/platform_win32.cpp); host tests and
-// the Win32 unit tests link a recorder (tests/support/platform_recorder.cpp)
-// that captures what was shown and answers as the test scripted.
+// The few user-interface services the portable core needs, as one host
+// record (PlatformHost, at the end) behind portable functions. The program
+// installs the services on real windows (InstallWin32Platform); the core's
+// tests install a recorder (tests/support/platform_recorder.cpp) that
+// captures what was shown and answers as the test scripted, and the
+// benchmarks a console. Each function says what it does when its entry is
+// null.
 #pragma once
 
 // Message box style bits and results carry the Windows values, so the Win32
@@ -26,10 +29,12 @@ enum MessageBoxResult : int {
 };
 
 // Shows a modal message and returns the button pressed (0 when no box could
-// be created). helpId is the string id whose help topic the Help button opens.
+// be created, or with no entry). helpId is the string id whose help topic the
+// Help button opens.
 int PlatformMessageBox(const char *text, const char *caption, unsigned style, int helpId);
 
-// Dispatches the messages waiting in the queue, with accelerator translation.
+// Dispatches the messages waiting in the queue, with accelerator translation;
+// with no entry there is no queue.
 void PlatformPumpMessages();
 
 // Choices whose availability the core decides; the shell shows each on its
@@ -39,11 +44,12 @@ enum RunChoice : int {
     kChoiceBackward,  // integrating backward: not for a map
     kChoiceContinue,  // continuing the run that was stopped
 };
-// Offers or withdraws a choice.
+// Offers or withdraws a choice; with no entry no command shows it.
 void PlatformSetChoiceState(RunChoice choice, bool enabled);
 
 // Copies string resource id into buffer (always terminated when size > 0) and
-// returns its length; 0 when the id has no string.
+// returns its length; 0 when the id has no string, as every id has with no
+// entry.
 int PlatformLoadString(int id, char *buffer, int size);
 
 // What the compile-error dialog shows, and what it hands back.
@@ -61,7 +67,7 @@ struct CompilerErrorRequest {
 };
 
 // Shows the compile-error dialog modally: kIdOk with request->corrected set,
-// or kIdCancel (also when the dialog could not be shown).
+// or kIdCancel (also when the dialog could not be shown, or with no entry).
 int PlatformCompilerErrorDialog(CompilerErrorRequest *request);
 
 // Longest file name, folder, format or pattern a channel dialog takes.
@@ -84,11 +90,24 @@ struct ChannelDialogRequest {
 };
 
 // Shows a channel dialog modally: kIdOk with both texts non-empty, or
-// kIdCancel (also when the dialog could not be shown). Cancel also asks the
-// frame to stop a run.
+// kIdCancel (also when the dialog could not be shown, or with no entry).
+// Cancel also asks the frame to stop a run.
 int PlatformChannelDialog(ChannelDialogRequest *request);
 
 // Dialog 860 "Input value": shows prompt and asks for a number. kIdOk with
-// *value set, or kIdCancel (also when it could not be shown), which also asks
-// the frame to stop a run.
+// *value set, or kIdCancel (also when it could not be shown, or with no
+// entry), which also asks the frame to stop a run.
 int PlatformInputDialog(const char *prompt, double *value);
+
+// The services, one entry for each function above, which calls it.
+struct PlatformHost {
+    int (*messageBox)(const char *text, const char *caption, unsigned style, int helpId);
+    void (*pumpMessages)();
+    void (*setChoiceState)(RunChoice choice, bool enabled);
+    int (*loadString)(int id, char *buffer, int size);
+    int (*compilerErrorDialog)(CompilerErrorRequest *request);
+    int (*channelDialog)(ChannelDialogRequest *request);
+    int (*inputDialog)(const char *prompt, double *value);
+};
+
+extern PlatformHost gPlatformHost;

@@ -12,3 +12,6 @@ extern const StringTableEntry kStringTable[];
 
 // The text of id, or null when the list has none.
 const char *FindStringText(int id);
+
+// PlatformLoadString on this list, for platforms without resources.
+int CopyStringText(int id, char *buffer, int size);

@@ -167,14 +167,14 @@ INT_PTR CALLBACK InputDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-int PlatformChannelDialog(ChannelDialogRequest *request) {
+int ShowChannelDialog(ChannelDialogRequest *request) {
     const int resource = ResourceOfChannelDialog(request->dialogId);
     const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), gFrameWindow,
                                            ChannelDlgProc, reinterpret_cast<LPARAM>(request));
     return result == IDOK ? kIdOk : kIdCancel;
 }
 
-int PlatformInputDialog(const char *prompt, double *value) {
+int ShowInputValueDialog(const char *prompt, double *value) {
     InputDialog state = {prompt, value};
     const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_INPUT_VALUE),
                                            gFrameWindow, InputDlgProc, reinterpret_cast<LPARAM>(&state));

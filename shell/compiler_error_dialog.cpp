@@ -146,7 +146,7 @@ INT_PTR CALLBACK CompilerErrorDlgProc(HWND dialog, UINT message, WPARAM wParam, 
 
 }  // namespace
 
-int PlatformCompilerErrorDialog(CompilerErrorRequest *request) {
+int ShowCompilerErrorDialog(CompilerErrorRequest *request) {
     CompilerErrorDialog state = {request, false, nullptr};
     request->corrected = nullptr;
     HWND owner = request->ownedByCalculator && gCalculatorDialog ? gCalculatorDialog : gFrameWindow;

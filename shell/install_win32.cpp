@@ -17,6 +17,7 @@
 #include "mathlink_win32.h"
 #include "run_host.h"
 #include "picture_commands.h"
+#include "platform_win32.h"
 #include "run_host_win32.h"
 #include "settings_files.h"
 #include "solver_dll.h"
@@ -105,6 +106,7 @@ int ElementActionRunning() {
 }  // namespace
 
 void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
+    InstallWin32PlatformHost();
     // The run host, which installs graph plotting and the replay hooks.
     InstallWin32RunHost(accelerators, editorControls);
     InstallGraphPictures();

@@ -159,6 +159,8 @@ int MessageLoop() {
 
 int Body(void *context) {
     const StartArguments *args = static_cast<const StartArguments *>(context);
+    // First: texts, settings keys and boxes of the start go through the platform.
+    InstallWin32Platform(&gFrameAccelerators, gEditorTextControls);
     if (!args->previous && !RegisterBitmapClass()) return StartFailed();
 
     LocateSettingsFiles();
@@ -180,7 +182,6 @@ int Body(void *context) {
         return StartFailed();
     }
     InitCommonControls();
-    InstallWin32Platform(&gFrameAccelerators, gEditorTextControls);
     if (c.printMode) return EndCom(PrintProblemFromCommandLine());
 
     LoadFrameResources();

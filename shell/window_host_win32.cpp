@@ -19,99 +19,88 @@ namespace {
 
 HWND W(WindowId w) { return ToHwnd(w); }
 
-class Win32WindowHost : public ProblemWindowHost {
-public:
-    int ChildrenTopFirst(WindowId *out, int max) override {
-        int n = 0;
-        if (!gMdiClient) return 0;
-        for (HWND child = GetWindow(gMdiClient, GW_CHILD); child && n < max; child = GetWindow(child, GW_HWNDNEXT))
-            if (!GetWindow(child, GW_OWNER)) out[n++] = FromHwnd(child);
-        return n;
-    }
+int ChildrenTopFirst(WindowId *out, int max) {
+    int n = 0;
+    if (!gMdiClient) return 0;
+    for (HWND child = GetWindow(gMdiClient, GW_CHILD); child && n < max; child = GetWindow(child, GW_HWNDNEXT))
+        if (!GetWindow(child, GW_OWNER)) out[n++] = FromHwnd(child);
+    return n;
+}
 
-    int ChildKind(WindowId w) override {
-        char cls[16];
-        if (!GetClassNameA(W(w), cls, sizeof cls)) return kChildOther;
-        if (std::strcmp(cls, kGraphWindowClass) == 0) return kChildGraph;
-        if (std::strcmp(cls, kTextWindowClass) == 0) return kChildText;
-        return kChildOther;
-    }
+int ChildKind(WindowId w) {
+    char cls[16];
+    if (!GetClassNameA(W(w), cls, sizeof cls)) return kChildOther;
+    if (std::strcmp(cls, kGraphWindowClass) == 0) return kChildGraph;
+    if (std::strcmp(cls, kTextWindowClass) == 0) return kChildText;
+    return kChildOther;
+}
 
-    WindowRect ChildNormalRect(WindowId w) override {
-        WINDOWPLACEMENT p = {};
-        p.length = sizeof p;
-        GetWindowPlacement(W(w), &p);
-        const RECT &r = p.rcNormalPosition;
-        return WindowRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    }
+WindowRect ChildNormalRect(WindowId w) {
+    WINDOWPLACEMENT p = {};
+    p.length = sizeof p;
+    GetWindowPlacement(W(w), &p);
+    const RECT &r = p.rcNormalPosition;
+    return WindowRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
 
-    int ChildShowState(WindowId w) override {
-        if (IsIconic(W(w))) return -1;
-        return IsZoomed(W(w)) ? 1 : 0;
-    }
+int ChildShowState(WindowId w) {
+    if (IsIconic(W(w))) return -1;
+    return IsZoomed(W(w)) ? 1 : 0;
+}
 
-    WindowRect ClientRect() override {
-        RECT r = {0, 0, 0, 0};
-        if (gMdiClient) GetClientRect(gMdiClient, &r);
-        return WindowRect{0, 0, r.right, r.bottom};
-    }
+WindowRect ClientRect() {
+    RECT r = {0, 0, 0, 0};
+    if (gMdiClient) GetClientRect(gMdiClient, &r);
+    return WindowRect{0, 0, r.right, r.bottom};
+}
 
-    WindowId CreateChild(int kind, const WindowPlacement *placement) override {
-        if (placement) {
-            gPending = PendingPlacement{placement->rect.left, placement->rect.top, placement->rect.width,
-                                        placement->rect.height, placement->showState};
-        } else {
-            gPending.width = gPending.height = 0;
-            gPending.showState = 0;
-        }
-        // The file gives the window's size; its own aspect must not change it.
-        const int aspect = gAspectRatio;
-        gAspectRatio = 0;
-        HWND child = CreateChildWindow(kind == kChildGraph, 0);
-        gAspectRatio = aspect;
+WindowId CreateChild(int kind, const WindowPlacement *placement) {
+    if (placement) {
+        gPending = PendingPlacement{placement->rect.left, placement->rect.top, placement->rect.width,
+                                    placement->rect.height, placement->showState};
+    } else {
+        gPending.width = gPending.height = 0;
         gPending.showState = 0;
-        return FromHwnd(child);
     }
+    // The file gives the window's size; its own aspect must not change it.
+    const int aspect = gAspectRatio;
+    gAspectRatio = 0;
+    HWND child = CreateChildWindow(kind == kChildGraph, 0);
+    gAspectRatio = aspect;
+    gPending.showState = 0;
+    return FromHwnd(child);
+}
 
-    void DestroyChild(WindowId w) override {
-        if (gMdiClient) SendMessageA(gMdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(W(w)), 0);
-    }
+void DestroyChild(WindowId w) {
+    if (gMdiClient) SendMessageA(gMdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(W(w)), 0);
+}
 
-    void SyncState(WindowId w, int toWindow) override { SendMessageA(W(w), SyncStateMessage, toWindow, 0); }
+void SyncState(WindowId w, int toWindow) { SendMessageA(W(w), SyncStateMessage, toWindow, 0); }
 
-    void SetCaption(WindowId w, const char *text) override { SetWindowTextA(W(w), text); }
+void SetCaption(WindowId w, const char *text) { SetWindowTextA(W(w), text); }
 
-    const char *GraphTitle(WindowId w) override {
-        GraphWindowState *g = GraphStateOf(W(w));
-        return g && g->title ? g->title : "";
-    }
+const char *GraphTitle(WindowId w) {
+    GraphWindowState *g = GraphStateOf(W(w));
+    return g && g->title ? g->title : "";
+}
 
-    void BringToTop(WindowId w) override {
-        SetWindowPos(W(w), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
+void BringToTop(WindowId w) { SetWindowPos(W(w), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
 
-    void GraphSectionRead(WindowId w) override { UpdateGraphWindowMapping(W(w)); }
+void GraphSectionRead(WindowId w) { UpdateGraphWindowMapping(W(w)); }
 
-    void BeginProblemText() override { savedCursor_ = SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
+HCURSOR gSavedCursor;
 
-    // The window on top becomes the active one, as the user left it.
-    void EndProblemText() override {
-        SetCursor(savedCursor_ ? savedCursor_ : LoadCursor(nullptr, IDC_ARROW));
-        if (gMdiClient)
-            if (HWND top = GetWindow(gMdiClient, GW_CHILD))
-                SendMessageA(gMdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(top), 0);
-        UpdateFrameMenuStates();
-        if (gFrameWindow) DrawMenuBar(gFrameWindow);
-    }
+void BeginProblemText() { gSavedCursor = SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
 
-    const char *CodeLibraryKey(int index) override { return ::CodeLibraryKey(index); }
-    void SelectCodeLibrary(int index) override { SelectSolverLibrary(index); }
-
-private:
-    HCURSOR savedCursor_ = nullptr;
-};
-
-Win32WindowHost gHost;
+// The window on top becomes the active one, as the user left it.
+void EndProblemText() {
+    SetCursor(gSavedCursor ? gSavedCursor : LoadCursor(nullptr, IDC_ARROW));
+    if (gMdiClient)
+        if (HWND top = GetWindow(gMdiClient, GW_CHILD))
+            SendMessageA(gMdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(top), 0);
+    UpdateFrameMenuStates();
+    if (gFrameWindow) DrawMenuBar(gFrameWindow);
+}
 
 // Every child's own expressions; the active child's record is current after.
 int CompileWindowExpressionsWalk() {
@@ -146,6 +135,23 @@ void UpdateGraphWindowMapping(HWND window) {
 }
 
 void InstallWin32WindowHost() {
-    gProblemWindowHost = &gHost;
+    ProblemWindowHost &h = gProblemWindowHost;
+    h.childrenTopFirst = ChildrenTopFirst;
+    h.childKind = ChildKind;
+    h.childNormalRect = ChildNormalRect;
+    h.childShowState = ChildShowState;
+    h.clientRect = ClientRect;
+    h.createChild = CreateChild;
+    h.destroyChild = DestroyChild;
+    h.syncState = SyncState;
+    h.setCaption = SetCaption;
+    h.graphTitle = GraphTitle;
+    h.bringToTop = BringToTop;
+    h.graphSectionRead = GraphSectionRead;
+    h.beginProblemText = BeginProblemText;
+    h.endProblemText = EndProblemText;
+    h.codeLibraryKey = CodeLibraryKey;
+    h.selectCodeLibrary = SelectSolverLibrary;
+    // The library parameters stay the loaded solver library's own list.
     gCompileHooks.windowExpressions = CompileWindowExpressionsWalk;
 }

@@ -35,7 +35,7 @@ bool EqualNoCase(const char *a, const char *b) {
 DialogShell *gDialogShell = &gDefaultShell;
 
 void DialogShell::SelectCodeLibrary(int index, const std::string &) {
-    if (gProblemWindowHost) gProblemWindowHost->SelectCodeLibrary(index);
+    HostSelectCodeLibrary(index);
 }
 
 // ---- Texts and numbers
@@ -222,9 +222,9 @@ void MakeRowCopy(DialogSession &s, int index) {
         }
         break;
     case kItemSolverParamRows:
-        if (gCodeLibraryIndex && gProblemWindowHost)
-            for (int i = 0; const char *name = gProblemWindowHost->LibraryParamName(i); ++i) {
-                const double *v = gProblemWindowHost->LibraryParamValue(i);
+        if (gCodeLibraryIndex)
+            for (int i = 0; const char *name = HostLibraryParamName(i); ++i) {
+                const double *v = HostLibraryParamValue(i);
                 c.first.push_back(name);
                 c.values.push_back(v ? *v : 0);
             }
@@ -611,9 +611,9 @@ void StoreRowList(DialogSession &s, int index) {
         break;
     }
     case kItemSolverParamRows:
-        if (gCodeLibraryIndex && gProblemWindowHost)
+        if (gCodeLibraryIndex)
             for (size_t i = 0; i < c.values.size(); ++i)
-                if (double *v = gProblemWindowHost->LibraryParamValue(static_cast<int>(i))) *v = c.values[i];
+                if (double *v = HostLibraryParamValue(static_cast<int>(i))) *v = c.values[i];
         break;
     }
 }

@@ -574,9 +574,9 @@ void ShowSolverParameterPage(DialogSession &s, int entry) {
     RowListCopy rows;
     bool shown = false;
     const std::string key = entry > 0 ? c.ComboString(IDC_METHOD_LIBRARY, entry) : std::string();
-    if (entry > 0 && entry == gCodeLibraryIndex && gProblemWindowHost) {
-        for (int i = 0; const char *name = gProblemWindowHost->LibraryParamName(i); ++i) {
-            const double *v = gProblemWindowHost->LibraryParamValue(i);
+    if (entry > 0 && entry == gCodeLibraryIndex) {
+        for (int i = 0; const char *name = HostLibraryParamName(i); ++i) {
+            const double *v = HostLibraryParamValue(i);
             rows.first.push_back(name);
             rows.values.push_back(v ? *v : 0);
         }

@@ -52,7 +52,7 @@ protected:
 
     void SetUp() override {
         gRecorder.Reset();
-        gProblemWindowHost = &host;
+        host.Install();
         shell.host = &host;
         gDialogShell = &shell;
         NewProblem(kOdeSystem, 3);
@@ -62,7 +62,7 @@ protected:
         gDialogShell = nullptr;
         static DialogShell plain;
         gDialogShell = &plain;
-        gProblemWindowHost = nullptr;
+        WindowHostDouble::Uninstall();
         FreeProblemWorkspace();
         ResetProblemSettings();
         gProblemKind = kSingleOde;

@@ -79,7 +79,7 @@ TEST(ViewPointLogic, DraggingTurnsThetaAcrossAndPhiAlongWithPsi) {
 TEST(ColorSetLogic, AChosenBackgroundSurvivesSaveAndReload) {
     gRecorder.Reset();
     WindowHostDouble host;
-    gProblemWindowHost = &host;
+    host.Install();
     gProblemKind = kOdeSystem;
     gDimension = 2;
     ASSERT_EQ(NewProblemWorkspace(), 1);
@@ -102,7 +102,7 @@ TEST(ColorSetLogic, AChosenBackgroundSurvivesSaveAndReload) {
     EXPECT_EQ(host.children[0].graph->gridWidth, 12);
 
     host.DestroyAll();
-    gProblemWindowHost = nullptr;
+    WindowHostDouble::Uninstall();
     FreeProblemWorkspace();
     ResetProblemSettings();
     gProblemKind = kSingleOde;

@@ -28,7 +28,7 @@ protected:
 
     void SetUp() override {
         gRecorder.Reset();
-        gProblemWindowHost = &host;
+        host.Install();
         ResetProblemSettings();
         gProblemKind = kOdeSystem;
         gDimension = 2;
@@ -38,7 +38,7 @@ protected:
     }
     void TearDown() override {
         host.DestroyAll();
-        gProblemWindowHost = nullptr;
+        WindowHostDouble::Uninstall();
         FreeAndNull(gProblemTextBuffer);
         FreeProblemWorkspace();
         ResetProblemSettings();

@@ -37,13 +37,13 @@ protected:
 
     void SetUp() override {
         gRecorder.Reset();
-        gProblemWindowHost = &host;
+        host.Install();
         NewProblem();
     }
     void TearDown() override {
         FailHeapAfter(-1);
         host.DestroyAll();
-        gProblemWindowHost = nullptr;
+        WindowHostDouble::Uninstall();
         FreeAndNull(gProblemTextBuffer);
         FreeProblemWorkspace();
         ResetProblemSettings();

@@ -42,13 +42,13 @@ protected:
 
     void SetUp() override {
         gRecorder.Reset();
-        gProblemWindowHost = &host;
+        host.Install();
         std::strcpy(gIdentifier, "me");
         NewProblem(kSingleOde, 2);
     }
     void TearDown() override {
         host.DestroyAll();
-        gProblemWindowHost = nullptr;
+        WindowHostDouble::Uninstall();
         FreeProblemWorkspace();
         ResetProblemSettings();
         gProblemKind = kSingleOde;

@@ -276,18 +276,17 @@ TEST_F(SolverDllTest, ParametersAndIterationOrderComeFromTheOptionalEntries) {
 // The problem file's reader and writer reach the loaded library's list by
 // default.
 TEST_F(SolverDllTest, TheProblemFileSeesTheLibraryParametersByDefault) {
-    struct LibraryHost : WindowHostDouble {
-        const char *LibraryParamName(int i) override { return ProblemWindowHost::LibraryParamName(i); }
-        double *LibraryParamValue(int i) override { return ProblemWindowHost::LibraryParamValue(i); }
-    } host;
-    EXPECT_STREQ(host.LibraryParamName(1), "beta");
-    EXPECT_EQ(host.LibraryParamName(2), nullptr);
-    ASSERT_NE(host.LibraryParamValue(0), nullptr);
-    *host.LibraryParamValue(0) = 7.25;
+    WindowHostDouble host;
+    host.solverLibraryParams = true;
+    host.Install();
+    EXPECT_STREQ(HostLibraryParamName(1), "beta");
+    EXPECT_EQ(HostLibraryParamName(2), nullptr);
+    ASSERT_NE(HostLibraryParamValue(0), nullptr);
+    *HostLibraryParamValue(0) = 7.25;
     EXPECT_EQ(lib_.params[0].value, 7.25);
     gSolverDll.ParamDLL = nullptr;
-    EXPECT_EQ(host.LibraryParamName(0), nullptr);
-    EXPECT_EQ(host.LibraryParamValue(0), nullptr);
+    EXPECT_EQ(HostLibraryParamName(0), nullptr);
+    EXPECT_EQ(HostLibraryParamValue(0), nullptr);
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1) return 0;
     if (!gHost) {
         gHost = new WindowHostDouble;
-        gProblemWindowHost = gHost;
+        gHost->Install();
     }
     gRecorder.Reset();
     gRecorder.defaultAnswer = kIdNo;  // line errors are not corrected

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         gHost = new WindowHostDouble;
         gHost->libraries = {"Lib"};
         gHost->libraryParams = {{{"p", 1}}};
-        gProblemWindowHost = gHost;
+        gHost->Install();
         std::strcpy(gIdentifier, "me");
     }
     gRecorder.Reset();

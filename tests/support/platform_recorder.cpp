@@ -10,7 +10,9 @@
 
 PlatformRecorder gRecorder;
 
-int PlatformMessageBox(const char *text, const char *caption, unsigned style, int helpId) {
+namespace {
+
+int RecordBox(const char *text, const char *caption, unsigned style, int helpId) {
     gRecorder.boxes.push_back({text, caption, style, helpId});
     if (gRecorder.answers.empty()) return gRecorder.defaultAnswer;
     int answer = gRecorder.answers.front();
@@ -18,20 +20,13 @@ int PlatformMessageBox(const char *text, const char *caption, unsigned style, in
     return answer;
 }
 
-void PlatformPumpMessages() { ++gRecorder.pumps; }
+void RecordPump() { ++gRecorder.pumps; }
 
-void PlatformSetChoiceState(RunChoice choice, bool enabled) {
+void RecordChoice(RunChoice choice, bool enabled) {
     gRecorder.commandStates.emplace_back(CommandOfChoice(choice), enabled);
 }
 
-int PlatformLoadString(int id, char *buffer, int size) {
-    if (size <= 0) return 0;
-    const char *text = FindStringText(id);
-    int n = std::snprintf(buffer, static_cast<size_t>(size), "%s", text ? text : "");
-    return n < size ? n : size - 1;
-}
-
-int PlatformCompilerErrorDialog(CompilerErrorRequest *request) {
+int RecordCompilerError(CompilerErrorRequest *request) {
     gRecorder.compilerErrors.push_back({request->label, request->message, request->text,
                                         request->selectionStart, request->selectionEnd, request->helpId,
                                         request->maxLength, request->ownedByCalculator});
@@ -47,7 +42,7 @@ int PlatformCompilerErrorDialog(CompilerErrorRequest *request) {
     return kIdOk;
 }
 
-int PlatformChannelDialog(ChannelDialogRequest *request) {
+int RecordChannelDialog(ChannelDialogRequest *request) {
     gRecorder.channelDialogs.push_back({request->dialogId, request->channel, request->name, request->format});
     // Unscripted dialogs are cancelled, as a user who gives up would.
     if (gRecorder.channelAnswers.empty()) return kIdCancel;
@@ -59,7 +54,7 @@ int PlatformChannelDialog(ChannelDialogRequest *request) {
     return kIdOk;
 }
 
-int PlatformInputDialog(const char *prompt, double *value) {
+int RecordInput(const char *prompt, double *value) {
     gRecorder.inputPrompts.push_back(prompt);
     if (gRecorder.inputAnswers.empty()) return kIdCancel;
     InputAnswer answer = gRecorder.inputAnswers.front();
@@ -67,3 +62,12 @@ int PlatformInputDialog(const char *prompt, double *value) {
     if (answer.button == kIdOk) *value = answer.value;
     return answer.button;
 }
+
+// Every program that links the recorder has it as its platform from the start.
+const bool gInstalled = [] {
+    gPlatformHost = {RecordBox, RecordPump, RecordChoice, CopyStringText, RecordCompilerError,
+                     RecordChannelDialog, RecordInput};
+    return true;
+}();
+
+}  // namespace

@@ -1,6 +1,7 @@
 // Test double of the platform services: records every message box, menu
 // change and pump, and answers boxes from a script. Strings come from the
-// compiled string list.
+// compiled string list. A program that links it has it installed as its
+// platform (gPlatformHost) before main.
 #pragma once
 #include <functional>
 #include <string>

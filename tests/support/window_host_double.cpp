@@ -4,6 +4,50 @@
 
 #include "problem_settings.h"
 
+namespace {
+
+// The installed double, which the record's entries serve.
+WindowHostDouble *gInstalled;
+
+}  // namespace
+
+WindowHostDouble::~WindowHostDouble() {
+    DestroyAll();
+    if (gInstalled == this) Uninstall();
+}
+
+void WindowHostDouble::Install() {
+    gInstalled = this;
+    ProblemWindowHost &h = gProblemWindowHost;
+    h.childrenTopFirst = [](WindowId *out, int max) { return gInstalled->ChildrenTopFirst(out, max); };
+    h.childKind = [](WindowId w) { return gInstalled->ChildKind(w); };
+    h.childNormalRect = [](WindowId w) { return gInstalled->ChildNormalRect(w); };
+    h.childShowState = [](WindowId w) { return gInstalled->ChildShowState(w); };
+    h.clientRect = [] { return gInstalled->ClientRect(); };
+    h.createChild = [](int kind, const WindowPlacement *p) { return gInstalled->CreateChild(kind, p); };
+    h.destroyChild = [](WindowId w) { gInstalled->DestroyChild(w); };
+    h.syncState = [](WindowId w, int toWindow) { gInstalled->SyncState(w, toWindow); };
+    h.setCaption = [](WindowId w, const char *text) { gInstalled->SetCaption(w, text); };
+    h.graphTitle = [](WindowId w) { return gInstalled->GraphTitle(w); };
+    h.bringToTop = [](WindowId w) { gInstalled->BringToTop(w); };
+    h.graphSectionRead = nullptr;
+    h.beginProblemText = [] { gInstalled->BeginProblemText(); };
+    h.endProblemText = [] { gInstalled->EndProblemText(); };
+    h.codeLibraryKey = [](int index) { return gInstalled->CodeLibraryKey(index); };
+    h.selectCodeLibrary = nullptr;
+    h.libraryParamName = nullptr;
+    h.libraryParamValue = nullptr;
+    if (!solverLibraryParams) {
+        h.libraryParamName = [](int i) { return gInstalled->LibraryParamName(i); };
+        h.libraryParamValue = [](int i) { return gInstalled->LibraryParamValue(i); };
+    }
+}
+
+void WindowHostDouble::Uninstall() {
+    gInstalled = nullptr;
+    gProblemWindowHost = ProblemWindowHost{};
+}
+
 void WindowHostDouble::DestroyAll() {
     while (!children.empty()) DestroyChild(children.front().id);
 }

@@ -1,6 +1,8 @@
 // Test double of the frame's multi-document children for the problem file:
 // windows are records in a list kept topmost first, created, synchronised
-// and destroyed as the real windows would be.
+// and destroyed as the real windows would be. Install makes it the problem
+// window host (gProblemWindowHost), until another double is installed, this
+// one is destroyed or Uninstall clears the record.
 #pragma once
 #include <string>
 #include <utility>
@@ -19,7 +21,7 @@ struct FakeChild {
     std::string caption;
 };
 
-class WindowHostDouble : public ProblemWindowHost {
+class WindowHostDouble {
 public:
     std::vector<FakeChild> children;  // topmost first
     WindowRect client{0, 0, 1000, 800};
@@ -30,28 +32,33 @@ public:
     std::vector<std::string> libraries;
     std::vector<std::vector<std::pair<std::string, double>>> libraryParams;
     int begins = 0, ends = 0;
+    // Leaves the library parameters to the record's default, the loaded
+    // solver library's own list.
+    bool solverLibraryParams = false;
 
-    ~WindowHostDouble() override { DestroyAll(); }
+    ~WindowHostDouble();
+    void Install();
+    static void Uninstall();
     void DestroyAll();
     FakeChild *Find(WindowId w);
     // Creates a child as the user would (default placement when rect is null).
     WindowId Add(int kind, const WindowRect *rect = nullptr, int show = 0);
     std::vector<std::string> CaptionsTopFirst() const;
 
-    int ChildrenTopFirst(WindowId *out, int max) override;
-    int ChildKind(WindowId w) override;
-    WindowRect ChildNormalRect(WindowId w) override;
-    int ChildShowState(WindowId w) override;
-    WindowRect ClientRect() override { return client; }
-    WindowId CreateChild(int kind, const WindowPlacement *placement) override;
-    void DestroyChild(WindowId w) override;
-    void SyncState(WindowId w, int toWindow) override;
-    void SetCaption(WindowId w, const char *text) override;
-    const char *GraphTitle(WindowId w) override;
-    void BringToTop(WindowId w) override;
-    void BeginProblemText() override { ++begins; }
-    void EndProblemText() override { ++ends; }
-    const char *CodeLibraryKey(int index) override;
-    const char *LibraryParamName(int i) override;
-    double *LibraryParamValue(int i) override;
+    int ChildrenTopFirst(WindowId *out, int max);
+    int ChildKind(WindowId w);
+    WindowRect ChildNormalRect(WindowId w);
+    int ChildShowState(WindowId w);
+    WindowRect ClientRect() { return client; }
+    WindowId CreateChild(int kind, const WindowPlacement *placement);
+    void DestroyChild(WindowId w);
+    void SyncState(WindowId w, int toWindow);
+    void SetCaption(WindowId w, const char *text);
+    const char *GraphTitle(WindowId w);
+    void BringToTop(WindowId w);
+    void BeginProblemText() { ++begins; }
+    void EndProblemText() { ++ends; }
+    const char *CodeLibraryKey(int index);
+    const char *LibraryParamName(int i);
+    double *LibraryParamValue(int i);
 };
