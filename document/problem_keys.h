@@ -28,11 +28,7 @@ enum ProblemKeyType : unsigned char {
 
 // The key type that stores a problem setting of the given kind.
 constexpr ProblemKeyType KeyTypeOfValue(ProblemValueKind kind) {
-    return kind == kValueDouble     ? kKeyDouble
-           : kind == kValueInteger  ? kKeyInteger
-           : kind == kValueUnsigned ? kKeyUnsigned
-           : kind == kValueFlag     ? kKeyYesNo
-                                    : kKeyRadio;
+    return PerValueKind(kind, kKeyDouble, kKeyInteger, kKeyUnsigned, kKeyYesNo, kKeyRadio);
 }
 
 enum ProblemKeyFlag : unsigned char {

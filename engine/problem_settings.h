@@ -13,6 +13,14 @@ enum ProblemValueKind : unsigned char {
     kValueChoice,    // int, index of one of `choices` values
 };
 
+// A layer above names its own type for each kind: one value per kind, in
+// the order of ProblemValueKind.
+template <typename T>
+constexpr T PerValueKind(ProblemValueKind kind, T forDouble, T forInteger, T forUnsigned, T forFlag, T forChoice) {
+    const T each[] = {forDouble, forInteger, forUnsigned, forFlag, forChoice};
+    return each[kind];
+}
+
 template <ProblemValueKind kind> struct ProblemValueType { typedef int Type; };
 template <> struct ProblemValueType<kValueDouble> { typedef double Type; };
 template <> struct ProblemValueType<kValueUnsigned> { typedef unsigned Type; };

@@ -15,11 +15,7 @@ extern int32_t gPasteFormat, gPasteRasterOp, gPasteResize, gPastePriority;
 // The item type that edits a problem setting of the given kind: a choice
 // is a combo box.
 constexpr DialogItemType ItemTypeOfValue(ProblemValueKind kind) {
-    return kind == kValueDouble     ? kItemDouble
-           : kind == kValueInteger  ? kItemInt
-           : kind == kValueUnsigned ? kItemUnsigned
-           : kind == kValueFlag     ? kItemCheck
-                                    : kItemCombo;
+    return PerValueKind(kind, kItemDouble, kItemInt, kItemUnsigned, kItemCheck, kItemCombo);
 }
 
 // Dialog ids.
