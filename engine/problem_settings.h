@@ -81,7 +81,7 @@ struct ProblemSetting {
     int choices;     // kValueChoice: the number of values, else 0
 };
 
-constexpr ProblemSetting kProblemSettings[kProblemSettingCount] = {
+inline constexpr ProblemSetting kProblemSettings[kProblemSettingCount] = {
 #define VR_SETTING_ROW(id, variable, kind, initial, choices) {kind, &variable, initial, choices},
     VR_PROBLEM_SETTINGS(VR_SETTING_ROW)
 #undef VR_SETTING_ROW
