@@ -1,6 +1,7 @@
 // The key tables of the problem file: one static table per section group, in
 // file order. The writer and the reader of problem_file.cpp walk them.
 #pragma once
+#include "problem_settings.h"
 
 // Value types; ORDER matters: the numbers are the file format's type codes.
 enum ProblemKeyType : unsigned char {
@@ -24,6 +25,11 @@ enum ProblemKeyType : unsigned char {
     kKeyElements = 17,      // graphics elements
     kKeyText = 18,          // text with line breaks
 };
+
+// The key type that stores a problem setting of the given kind.
+constexpr ProblemKeyType KeyTypeOfValue(ProblemValueKind kind) {
+    return PerValueKind(kind, kKeyDouble, kKeyInteger, kKeyUnsigned, kKeyYesNo, kKeyRadio);
+}
 
 enum ProblemKeyFlag : unsigned char {
     kKeyRadioValueMask = 0x1F,

@@ -457,8 +457,11 @@ void StartSolving() {
 
 void SetRunPriority(int on) {
     static const int kPriorities[] = {-15, -2, -1, 0, 1, 2, 15};
+    static_assert(sizeof kPriorities / sizeof *kPriorities == kProblemSettings[kSettingRunPriority].choices,
+                  "a thread priority per run priority");
     int priority = 0;
-    if (on && gRunPriority >= 0 && gRunPriority < 7) priority = kPriorities[gRunPriority];
+    if (on && gRunPriority >= 0 && gRunPriority < kProblemSettings[kSettingRunPriority].choices)
+        priority = kPriorities[gRunPriority];
     if (gRunHost.setThreadPriority) gRunHost.setThreadPriority(priority);
     if (gRunState.processorCount == 0 && gRunHost.processorCount)
         gRunState.processorCount = gRunHost.processorCount();

@@ -27,6 +27,21 @@ GraphWindowState &G = gGraphWorkCopy;
 TextWindowState &T = gTextWorkCopy;
 int32_t *const S = gDialogScratch;
 
+// An item bound to one problem setting: its target and type come from the
+// setting's entry, the table keeps the control, page and hooks.
+void BindSetting(DialogItem &item, ProblemSettingId id) {
+    item.type = ItemTypeOfValue(kProblemSettings[id].kind);
+    item.target = kProblemSettings[id].cell;
+    item.targetSize = 0;
+}
+
+DialogItem MakeSetting(int page, int control, ProblemSettingId id, DialogHook init = nullptr,
+                       DialogHook apply = nullptr) {
+    DialogItem item = {uint8_t(page), kItemEnd, control, nullptr, 0, init, apply};
+    BindSetting(item, id);
+    return item;
+}
+
 void FillCombo(DialogSession &s, int id, int firstString, int lastString) {
     s.controls->ClearCombo(id);
     const int step = firstString <= lastString ? 1 : -1;
@@ -92,17 +107,14 @@ void InitDelayItem(DialogSession &s, DialogItem &item) {
     const bool map = gProblemKind == kMap;
     s.controls->SetText(IDC_DEF_DELAY_LABEL, LoadTextResource(map ? IDS_POWER_LABEL : IDS_DELAY_LABEL));
     if (map) {
-        item.type = kItemUnsigned;
-        item.target = &gMapPower;
-        item.targetSize = 0;
+        BindSetting(item, kSettingMapPower);
         for (int id : {IDC_DEF_DISCONTINUITIES_LABEL, IDC_DEF_DISCONTINUITIES}) {
             s.controls->Show(id, false);
             s.keptHidden.push_back(id);
         }
         s.controls->Enable(IDC_DEF_DISCONTINUITIES, false);
     } else {
-        item.type = kItemDouble;
-        item.target = &gDelay;
+        BindSetting(item, kSettingDelay);
     }
 }
 
@@ -121,8 +133,12 @@ void ApplyCodeLibraryChoice(DialogSession &s, DialogItem &item) {
         gDialogShell->SelectCodeLibrary(S[0], s.controls->ComboString(item.control, S[0]));
 }
 
+// One string per value of the setting; their ids run down from idle.
+constexpr int kLastPriorityString = IDS_PRIORITY_IDLE - (kProblemSettings[kSettingRunPriority].choices - 1);
+static_assert(kLastPriorityString == IDS_PRIORITY_TIME_CRITICAL, "a priority string per run priority");
+
 void FillPriorityCombo(DialogSession &s, DialogItem &item) {
-    FillCombo(s, item.control, IDS_PRIORITY_IDLE, IDS_PRIORITY_TIME_CRITICAL);
+    FillCombo(s, item.control, IDS_PRIORITY_IDLE, kLastPriorityString);
 }
 
 uint32_t gOldRetardedPoints;
@@ -261,7 +277,7 @@ const DialogItem kProblemTypeTable[] = {
     MakeUnsigned(0, IDC_TYPE_DIMENSION, &S[1]),
     MakeUnsigned(1, IDC_TYPE_STACK, &S[2]),
     MakeUnsigned(1, IDC_TYPE_PCODE, &S[3]),
-    MakeDouble(1, IDC_TYPE_HEAVISIDE, &gHeavisideZero, nullptr, ApplyProblemType),
+    MakeSetting(1, IDC_TYPE_HEAVISIDE, kSettingHeavisideZero, nullptr, ApplyProblemType),
     MakeEnd(1),
 };
 const DialogPage kProblemTypePages[] = {{IDC_PAGE_FIRST, 21001, 21006, 2000}, {IDC_TYPE_ADVANCED_PAGE, 21101, 21109, 2001}};
@@ -276,20 +292,20 @@ const DialogItem kDefinitionsTable[] = {
     MakeRows(0, kItemNameRows, IDC_DEF_INITIAL_ROWS),
     MakeRows(1, kItemParameterRows, IDC_DEF_PARAMETER_ROWS),
     MakeRows(2, kItemEquationRows, IDC_DEF_EQUATION_ROWS),
-    MakeDouble(2, IDC_DEF_DELAY, &gDelay, InitDelayItem),
+    MakeSetting(2, IDC_DEF_DELAY, kSettingDelay, InitDelayItem),
     MakeString(2, IDC_DEF_DISCONTINUITIES, &gDiscontinuities),
     MakeDouble(3, IDC_DEF_INITIAL_TIME, &gInitialTime),
     MakeRows(3, kItemInitialValueRows, IDC_DEF_INITIAL_VALUE_ROWS),
     MakeRows(3, kItemInitialFunctionRows, IDC_DEF_INITIAL_FUNCTION_ROWS),
-    MakeInt(1, IDC_DEF_PHASE_X_MIN, &gPhaseXMin),
+    MakeSetting(1, IDC_DEF_PHASE_X_MIN, kSettingPhaseXMin),
     MakeString(1, IDC_DEF_PHASE_X_NAME, nullptr),
-    MakeInt(1, IDC_DEF_PHASE_X_MAX, &gPhaseXMax),
-    MakeInt(1, IDC_DEF_PHASE_Y_MIN, &gPhaseYMin),
+    MakeSetting(1, IDC_DEF_PHASE_X_MAX, kSettingPhaseXMax),
+    MakeSetting(1, IDC_DEF_PHASE_Y_MIN, kSettingPhaseYMin),
     MakeString(1, IDC_DEF_PHASE_Y_NAME, nullptr),
-    MakeInt(1, IDC_DEF_PHASE_Y_MAX, &gPhaseYMax),
-    MakeDouble(4, IDC_DEF_BOUNDARY_POINT, &gBoundaryPoint),
-    MakeInt(4, IDC_DEF_ITERATIONS, &gShootingIterations),
-    MakeDouble(4, IDC_DEF_BOUNDARY_ERROR, &gShootingError),
+    MakeSetting(1, IDC_DEF_PHASE_Y_MAX, kSettingPhaseYMax),
+    MakeSetting(4, IDC_DEF_BOUNDARY_POINT, kSettingBoundaryPoint),
+    MakeSetting(4, IDC_DEF_ITERATIONS, kSettingShootingIterations),
+    MakeSetting(4, IDC_DEF_BOUNDARY_ERROR, kSettingShootingError),
     MakeRows(4, kItemBoundaryRows, IDC_DEF_BOUNDARY_ROWS),
     MakeEnd(1),
 };
@@ -298,41 +314,41 @@ const DialogPage kDefinitionsPages[] = {{IDC_PAGE_FIRST, 22001, 22017, 2011}, {I
                                         {IDC_DEF_BOUNDARY_PAGE, 22401, 22411, 2015}};
 
 const DialogItem kMethodTable[] = {
-    MakeDouble(0, IDC_RANGE_FIRST, &gFirstValue),
-    MakeDouble(0, IDC_RANGE_LAST, &gLastValue),
-    MakeDouble(0, IDC_RANGE_INFINITY, &gInfinityLimit),
-    MakeCheck(0, IDC_RANGE_INTERPOLATE, &gInterpolate),
-    MakeDouble(0, IDC_RANGE_STEP, &gOutputStep),
-    MakeCheck(0, IDC_RANGE_BACKWARD, &gBackward, nullptr, ApplyBackwardFlag),
-    MakeInt(0, IDC_RANGE_PAUSE, &gPauseSetting),
-    MakeUnsigned(0, IDC_RANGE_RETARDED, &gRetardedPoints, BeginSavedPointsEdit, ApplySavedPoints),
+    MakeSetting(0, IDC_RANGE_FIRST, kSettingFirstValue),
+    MakeSetting(0, IDC_RANGE_LAST, kSettingLastValue),
+    MakeSetting(0, IDC_RANGE_INFINITY, kSettingInfinityLimit),
+    MakeSetting(0, IDC_RANGE_INTERPOLATE, kSettingInterpolate),
+    MakeSetting(0, IDC_RANGE_STEP, kSettingOutputStep),
+    MakeSetting(0, IDC_RANGE_BACKWARD, kSettingBackward, nullptr, ApplyBackwardFlag),
+    MakeSetting(0, IDC_RANGE_PAUSE, kSettingPauseSetting),
+    MakeSetting(0, IDC_RANGE_RETARDED, kSettingRetardedPoints, BeginSavedPointsEdit, ApplySavedPoints),
     MakeCombo(1, IDC_METHOD_LIBRARY, &S[0], FillCodeLibraryCombo, ApplyCodeLibraryChoice),
-    MakeDouble(1, IDC_METHOD_TOLERANCE, &gTolerance),
-    MakeDouble(1, IDC_METHOD_H, &gInitialStep),
-    MakeDouble(1, IDC_METHOD_H_MAX, &gMaxStep),
+    MakeSetting(1, IDC_METHOD_TOLERANCE, kSettingTolerance),
+    MakeSetting(1, IDC_METHOD_H, kSettingInitialStep),
+    MakeSetting(1, IDC_METHOD_H_MAX, kSettingMaxStep),
     MakeRows(1, kItemSolverParamRows, IDC_METHOD_PARAM_ROWS),
-    MakeDouble(0, IDC_RANGE_REAL_TIME, &gRealTime),
-    MakeCheck(0, IDC_RANGE_AUTO_START, &gAutoStart),
-    MakeCombo(0, IDC_RANGE_PRIORITY, &gRunPriority, FillPriorityCombo),
-    MakeInt(0, IDC_RANGE_PROCESSOR, &gPreferredProcessor),
+    MakeSetting(0, IDC_RANGE_REAL_TIME, kSettingRealTime),
+    MakeSetting(0, IDC_RANGE_AUTO_START, kSettingAutoStart),
+    MakeSetting(0, IDC_RANGE_PRIORITY, kSettingRunPriority, FillPriorityCombo),
+    MakeSetting(0, IDC_RANGE_PROCESSOR, kSettingPreferredProcessor),
     MakeEnd(1),
 };
 const DialogPage kMethodPages[] = {{IDC_PAGE_FIRST, 23001, 23024, 2021}, {IDC_METHOD_PAGE, 23101, 23114, 2023}};
 
 const DialogItem kIterationRangeTable[] = {
-    MakeDouble(0, IDC_RANGE_FIRST, &gFirstValue),
-    MakeDouble(0, IDC_RANGE_LAST, &gLastValue),
-    MakeDouble(0, IDC_RANGE_INFINITY, &gInfinityLimit),
-    MakeCheck(0, IDC_RANGE_BIFURCATION, &gBifurcationDiagram),
-    MakeDouble(0, IDC_RANGE_BEGIN, &gScanBegin),
-    MakeDouble(0, IDC_RANGE_STEP, &gOutputStep),
-    MakeDouble(0, IDC_RANGE_END, &gScanEnd),
-    MakeInt(0, IDC_RANGE_PAUSE, &gPauseSetting),
-    MakeUnsigned(0, IDC_RANGE_RETARDED, &gRetardedPoints, BeginSavedPointsEdit, ApplySavedPoints),
-    MakeDouble(0, IDC_RANGE_REAL_TIME, &gRealTime),
-    MakeCheck(0, IDC_RANGE_AUTO_START, &gAutoStart),
-    MakeCombo(0, IDC_RANGE_PRIORITY, &gRunPriority, FillPriorityCombo),
-    MakeInt(0, IDC_RANGE_PROCESSOR, &gPreferredProcessor),
+    MakeSetting(0, IDC_RANGE_FIRST, kSettingFirstValue),
+    MakeSetting(0, IDC_RANGE_LAST, kSettingLastValue),
+    MakeSetting(0, IDC_RANGE_INFINITY, kSettingInfinityLimit),
+    MakeSetting(0, IDC_RANGE_BIFURCATION, kSettingBifurcationDiagram),
+    MakeSetting(0, IDC_RANGE_BEGIN, kSettingScanBegin),
+    MakeSetting(0, IDC_RANGE_STEP, kSettingOutputStep),
+    MakeSetting(0, IDC_RANGE_END, kSettingScanEnd),
+    MakeSetting(0, IDC_RANGE_PAUSE, kSettingPauseSetting),
+    MakeSetting(0, IDC_RANGE_RETARDED, kSettingRetardedPoints, BeginSavedPointsEdit, ApplySavedPoints),
+    MakeSetting(0, IDC_RANGE_REAL_TIME, kSettingRealTime),
+    MakeSetting(0, IDC_RANGE_AUTO_START, kSettingAutoStart),
+    MakeSetting(0, IDC_RANGE_PRIORITY, kSettingRunPriority, FillPriorityCombo),
+    MakeSetting(0, IDC_RANGE_PROCESSOR, kSettingPreferredProcessor),
     MakeEnd(1),
 };
 
@@ -340,7 +356,7 @@ const DialogItem kStatusLineTable[] = {
     MakeString(0, IDC_STATUS_FIRST, &gStatusFirstExpression),
     MakeString(0, IDC_STATUS_SECOND, &gStatusSecondExpression),
     MakeString(0, IDC_STATUS_FORMAT, &gStatusFormat),
-    MakeUnsigned(0, IDC_STATUS_FREQUENCY, &gStatusFrequency),
+    MakeSetting(0, IDC_STATUS_FREQUENCY, kSettingStatusFrequency),
     MakeEnd(1),
 };
 

@@ -2,6 +2,7 @@
 // menu command opens which of them.
 #pragma once
 #include "described_dialog.h"
+#include "problem_settings.h"
 
 // Four cells that hooks use to keep a live value between init and apply:
 // the item edits the cell, the apply hook compares and carries it out.
@@ -10,6 +11,12 @@ extern int32_t gDialogScratch[4];
 // Paste options of dialog 500 "Mode": clipboard format, raster operation,
 // resizing and stretch priority (indices into their lists).
 extern int32_t gPasteFormat, gPasteRasterOp, gPasteResize, gPastePriority;
+
+// The item type that edits a problem setting of the given kind: a choice
+// is a combo box.
+constexpr DialogItemType ItemTypeOfValue(ProblemValueKind kind) {
+    return PerValueKind(kind, kItemDouble, kItemInt, kItemUnsigned, kItemCheck, kItemCombo);
+}
 
 // Dialog ids.
 enum SettingsDialogId {

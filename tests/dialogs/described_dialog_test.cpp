@@ -14,6 +14,7 @@
 #include "platform_recorder.h"
 #include "problem_file.h"
 #include "problem_settings.h"
+#include "resource_ids.h"
 #include "settings.h"
 #include "settings_tables.h"
 #include "solver_method.h"
@@ -648,6 +649,42 @@ TEST_F(DescribedDialogTest, MenuCommandsChooseTheirDialogsByProblemKind) {
     EXPECT_EQ(c.dialogId, 200);
     gProblemKind = kOdeSystem;
     EXPECT_FALSE(FindSettingsDialog(501, &c));
+}
+
+// Items bound to a problem setting edit it with the control of its kind, in
+// the tables as written and after the hooks have rebound them (the delay
+// item of a map edits the map power).
+TEST_F(DescribedDialogTest, ItemsOfAProblemSettingEditItWithTheControlOfItsKind) {
+    struct Table {
+        const DialogItem *items;
+        int dialogId;
+    } const tables[] = {
+        {kProblemTypeTable, kDialogProblemType}, {kDefinitionsTable, kDialogDefinitions},
+        {kMethodTable, kDialogMethod},           {kIterationRangeTable, kDialogIterationRange},
+        {kStatusLineTable, kDialogStatusLine},
+    };
+    ctl.Add(IDC_DEF_DELAY);  // its hook runs only on a live control
+    for (int kind : {kOdeSystem, kMap}) {
+        NewProblem(kind, 2);
+        for (const Table &t : tables) {
+            Open(t.items, t.dialogId);
+            int bound = 0;
+            for (const DialogItem &item : s.items) {
+                const ProblemSetting *setting = item.target ? FindProblemSetting(item.target) : nullptr;
+                if (!setting) continue;
+                ++bound;
+                EXPECT_EQ(item.type, ItemTypeOfValue(setting->kind)) << t.dialogId << " control " << item.control;
+                EXPECT_EQ(item.targetSize, 0) << t.dialogId << " control " << item.control;
+            }
+            EXPECT_GT(bound, 0) << t.dialogId;
+            if (t.dialogId == kDialogDefinitions) {
+                const DialogItem *delay = FindItem(s, IDC_DEF_DELAY);
+                ASSERT_TRUE(delay);
+                EXPECT_EQ(delay->target, kProblemSettings[kind == kMap ? kSettingMapPower : kSettingDelay].cell);
+            }
+            CancelDescribedDialog(s);
+        }
+    }
 }
 
 }  // namespace
