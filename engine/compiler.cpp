@@ -354,7 +354,9 @@ void ReadToken(CompilerState &sc, Token &t) {
     }
 }
 
-// --- Parser, one function per grammar level, lowest precedence first.
+// --- Parser, one function per grammar level, lowest precedence first. The
+// levels marked inline are folded into their callers: each call of the
+// descent costs a register for the state.
 
 void ParseConditional(CompilerState &sc);
 
@@ -500,7 +502,7 @@ void ParsePower(CompilerState &sc) {
 }
 
 // unary -> ["+" | "-" | "!"] power
-void ParseUnary(CompilerState &sc) {
+inline void ParseUnary(CompilerState &sc) {
     if (MatchChar(sc, '+')) {
         ParsePower(sc);
     } else if (MatchChar(sc, '-')) {
@@ -543,7 +545,7 @@ void ParseSum(CompilerState &sc) {
 }
 
 // relation -> sum [ ("<" | ">" | "<=" | ">=") sum ]
-void ParseRelation(CompilerState &sc) {
+inline void ParseRelation(CompilerState &sc) {
     ParseSum(sc);
     unsigned char op;
     if (MatchPair(sc, '<', '=')) op = kOpLessEqual;
@@ -556,7 +558,7 @@ void ParseRelation(CompilerState &sc) {
 }
 
 // equality -> relation [ ("==" | "!=") relation ]
-void ParseEquality(CompilerState &sc) {
+inline void ParseEquality(CompilerState &sc) {
     ParseRelation(sc);
     unsigned char op;
     if (MatchPair(sc, '=', '=')) op = kOpEqual;
@@ -567,7 +569,7 @@ void ParseEquality(CompilerState &sc) {
 }
 
 // and -> equality { "&&" equality }, short-circuit
-void ParseAnd(CompilerState &sc) {
+inline void ParseAnd(CompilerState &sc) {
     ParseEquality(sc);
     while (MatchPair(sc, '&', '&')) {
         unsigned char *skip = EmitJump(sc, kOpAnd);
