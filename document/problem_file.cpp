@@ -39,19 +39,6 @@ constexpr double kMaxPlacementPixels = 1e6;
 size_t gCapacity;
 int gBuildFailed;
 
-// ---- Reader state
-size_t gReadPos;
-unsigned gLineCounter;
-char gLine[kProblemLineSize + 1];
-char gKey[kProblemLineSize + 1];
-const char *gValue;       // into gLine, or null
-int gLinePending;
-int gParseStatus;         // 1 until a line error
-int gDeclined;            // the user chose not to correct the error
-WindowId gSectionWindow;  // window whose section is being read
-WindowPlacement gNextPlacement;
-double gNextFractions[4];  // the fractions gNextPlacement was made from
-
 // The fractions each window was placed by when a file made it. Written back
 // while they still give the window's rectangle, so that the pixel rounding
 // of a window that was not moved or sized never changes the file.
@@ -61,8 +48,6 @@ struct PlacedWindow {
 };
 PlacedWindow gPlaced[64];
 int gPlacedNext;
-WindowId gCreated[kMaxChildren];  // windows made by this parse, in file order
-int gCreatedCount;
 
 // Null when no host is installed.
 const ProblemWindowHost *Host() { return gProblemWindowHost.childrenTopFirst ? &gProblemWindowHost : nullptr; }
@@ -510,7 +495,6 @@ int WriteWindowSection(WindowId w, int withHandles, int offset) {
 namespace {
 
 void BeginBuild() {
-    gLineCounter = 0;
     gBuildFailed = 0;
     FreeAndNull(gProblemTextBuffer);
     gProblemTextLength = 0;
@@ -562,52 +546,70 @@ int BuildElementText(const GraphicsElement *element) {
 
 // ---- Reader
 
-void SkipLineEnd() {
+// The reader's working state over one text: the whole problem, or one
+// pasted window or element. Each parse makes its own.
+struct ProblemReader {
+    size_t readPos = 0;
+    unsigned lineCounter = 0;  // lines read, comment lines counted
+    char line[kProblemLineSize + 1];
+    char key[kProblemLineSize + 1];
+    const char *value = nullptr;  // into line, or null
+    int linePending = 0;
+    int parseStatus = 1;          // 1 until a line error
+    int declined = 0;             // the user chose not to correct the error
+    WindowId sectionWindow = 0;   // window whose section is being read
+    WindowPlacement nextPlacement;
+    double nextFractions[4];      // the fractions nextPlacement was made from
+    WindowId created[kMaxChildren];  // windows made by this parse, in file order
+    int createdCount = 0;
+};
+
+void SkipLineEnd(ProblemReader &r) {
     const char *t = gProblemTextBuffer;
-    while (t[gReadPos] == '\r') ++gReadPos;
-    if (t[gReadPos] == '\n') ++gReadPos;
+    while (t[r.readPos] == '\r') ++r.readPos;
+    if (t[r.readPos] == '\n') ++r.readPos;
 }
 
-void ReportProblemLineError() {
-    if (!gParseStatus) return;  // one message per parse
+void ReportProblemLineError(ProblemReader &r) {
+    if (!r.parseStatus) return;  // one message per parse
     const ProblemWindowHost *h = Host();
-    if (gSectionWindow && h) {
-        h->syncState(gSectionWindow, 1);
-        h->destroyChild(gSectionWindow);
-        for (int i = 0; i < gCreatedCount; ++i)
-            if (gCreated[i] == gSectionWindow) {
-                std::memmove(gCreated + i, gCreated + i + 1, (gCreatedCount - i - 1) * sizeof *gCreated);
-                --gCreatedCount;
+    if (r.sectionWindow && h) {
+        h->syncState(r.sectionWindow, 1);
+        h->destroyChild(r.sectionWindow);
+        for (int i = 0; i < r.createdCount; ++i)
+            if (r.created[i] == r.sectionWindow) {
+                std::memmove(r.created + i, r.created + i + 1, (r.createdCount - i - 1) * sizeof *r.created);
+                --r.createdCount;
                 break;
             }
-        gSectionWindow = 0;
+        r.sectionWindow = 0;
         // The copies pointed into the destroyed window's record.
         gGraphWorkCopy = GraphWindowState();
         gTextWorkCopy = TextWindowState();
     }
-    gProblemErrorLine = gLineCounter;
-    ShowErrorBoxWithNumber(IDS_PROBLEM_LINE_ERROR, static_cast<int>(gLineCounter));
-    if (gLastLineErrorAnswer == kIdNo) gDeclined = 1;
-    gParseStatus = 0;
+    gProblemErrorLine = r.lineCounter;
+    ShowErrorBoxWithNumber(IDS_PROBLEM_LINE_ERROR, static_cast<int>(r.lineCounter));
+    if (gLastLineErrorAnswer == kIdNo) r.declined = 1;
+    r.parseStatus = 0;
 }
 
 namespace {
 
-void SplitLine() {
-    const char *sep = std::strpbrk(gLine, "=:");
-    size_t keyLength = sep ? static_cast<size_t>(sep - gLine) : std::strlen(gLine);
-    std::memcpy(gKey, gLine, keyLength);
-    while (keyLength && gKey[keyLength - 1] == ' ') --keyLength;
-    gKey[keyLength] = 0;
-    if (!*gLine) {
-        gValue = gLine;  // an empty line: empty key, empty value
+void SplitLine(ProblemReader &r) {
+    const char *sep = std::strpbrk(r.line, "=:");
+    size_t keyLength = sep ? static_cast<size_t>(sep - r.line) : std::strlen(r.line);
+    std::memcpy(r.key, r.line, keyLength);
+    while (keyLength && r.key[keyLength - 1] == ' ') --keyLength;
+    r.key[keyLength] = 0;
+    if (!*r.line) {
+        r.value = r.line;  // an empty line: empty key, empty value
         return;
     }
-    gValue = nullptr;
+    r.value = nullptr;
     if (!sep) return;
     const char *v = sep + 1;
     if (*v == ' ') ++v;
-    if (*v) gValue = v;
+    if (*v) r.value = v;
 }
 
 }  // namespace
@@ -616,31 +618,31 @@ void SplitLine() {
 // tab typed into a text survives); a longer run than the line buffer, any
 // other control character, or the end of the text before a line end is a
 // line error: nothing of a value is ever cut silently.
-int ReadProblemLine(int mode) {
-    if (!gParseStatus) return 0;
+int ReadProblemLine(ProblemReader &r, int mode) {
+    if (!r.parseStatus) return 0;
     const char *t = gProblemTextBuffer;
     for (;;) {
-        if (!t || !t[gReadPos]) return 0;
-        ++gLineCounter;
+        if (!t || !t[r.readPos]) return 0;
+        ++r.lineCounter;
         size_t n = 0;
-        const char *p = t + gReadPos;
+        const char *p = t + r.readPos;
         while ((static_cast<unsigned char>(p[n]) >= 32 || p[n] == '\t') && n < kProblemLineSize) ++n;
-        std::memcpy(gLine, p, n);
-        gLine[n] = 0;
-        gReadPos += n;
-        const char next = t[gReadPos];
+        std::memcpy(r.line, p, n);
+        r.line[n] = 0;
+        r.readPos += n;
+        const char next = t[r.readPos];
         if (next != '\r' && next != '\n') {
-            ReportProblemLineError();
+            ReportProblemLineError(r);
             return 0;
         }
-        SkipLineEnd();
-        if (mode != kLineVerbatim && gLine[0] == ';') continue;
-        if (mode == kLineSplit) SplitLine();
+        SkipLineEnd(r);
+        if (mode != kLineVerbatim && r.line[0] == ';') continue;
+        if (mode == kLineSplit) SplitLine(r);
         return 1;
     }
 }
 
-int ParseWindowPlacement(const char *value) {
+int ParseWindowPlacement(ProblemReader &r, const char *value) {
     double f[4];
     int show = 0;
     const int got = value ? std::sscanf(value, "%lg,%lg,%lg,%lg,%d", &f[0], &f[1], &f[2], &f[3], &show) : 0;
@@ -654,12 +656,12 @@ int ParseWindowPlacement(const char *value) {
         v = std::floor(v + 0.5);
         if (!(std::fabs(v) <= kMaxPlacementPixels)) return 0;
     }
-    std::memcpy(gNextFractions, f, sizeof f);
-    gNextPlacement.rect.left = static_cast<int>(px[0]);
-    gNextPlacement.rect.top = static_cast<int>(px[1]);
-    gNextPlacement.rect.width = static_cast<int>(px[2]);
-    gNextPlacement.rect.height = static_cast<int>(px[3]);
-    gNextPlacement.showState = got == 5 ? show : 0;
+    std::memcpy(r.nextFractions, f, sizeof f);
+    r.nextPlacement.rect.left = static_cast<int>(px[0]);
+    r.nextPlacement.rect.top = static_cast<int>(px[1]);
+    r.nextPlacement.rect.width = static_cast<int>(px[2]);
+    r.nextPlacement.rect.height = static_cast<int>(px[3]);
+    r.nextPlacement.showState = got == 5 ? show : 0;
     return 1;
 }
 
@@ -688,8 +690,8 @@ void ResolveLinkedWindows() {
 
 namespace {
 
-int LineError() {
-    ReportProblemLineError();
+int LineError(ProblemReader &r) {
+    ReportProblemLineError(r);
     return 0;
 }
 
@@ -712,15 +714,15 @@ bool ReadInteger(const char *value, bool isUnsigned, long long &out) {
     return true;
 }
 
-WindowId OpenWindowSection(int kind) {
+WindowId OpenWindowSection(ProblemReader &r, int kind) {
     const ProblemWindowHost *h = Host();
     if (!h) return 0;
     WindowId w = 0;
     unsigned handle;
-    if (gValue && ParseWindowPlacement(gValue)) {
-        w = h->createChild(kind, &gNextPlacement);
-        if (w) RememberPlacement(w, gNextFractions);
-    } else if (gValue && std::sscanf(gValue, "%X", &handle) == 1 && handle &&
+    if (r.value && ParseWindowPlacement(r, r.value)) {
+        w = h->createChild(kind, &r.nextPlacement);
+        if (w) RememberPlacement(w, r.nextFractions);
+    } else if (r.value && std::sscanf(r.value, "%X", &handle) == 1 && handle &&
                h->childKind(handle) == kind) {
         WindowId children[kMaxChildren];
         const int count = h->childrenTopFirst(children, kMaxChildren);
@@ -732,8 +734,8 @@ WindowId OpenWindowSection(int kind) {
     }
     if (!w) return 0;
     bool isNew = true;
-    for (int i = 0; i < gCreatedCount; ++i) isNew = isNew && gCreated[i] != w;
-    if (isNew && gCreatedCount < kMaxChildren) gCreated[gCreatedCount++] = w;
+    for (int i = 0; i < r.createdCount; ++i) isNew = isNew && r.created[i] != w;
+    if (isNew && r.createdCount < kMaxChildren) r.created[r.createdCount++] = w;
     h->syncState(w, 0);
     if (kind == kChildGraph) {
         gViewPoint = gGraphWorkCopy.viewPoint;
@@ -745,40 +747,40 @@ WindowId OpenWindowSection(int kind) {
     return w;
 }
 
-int ReadNames(const ProblemKeyDescriptor &e) {
+int ReadNames(ProblemReader &r, const ProblemKeyDescriptor &e) {
     const int n = static_cast<int>(gDimension);
     const int first = e.arg == kArgVariableNames ? kFixedColumnCount : kFixedColumnCount + n;
     const int count = e.arg == kArgVariableNames ? n : n + 2;
     for (int i = 0; i < count; ++i) {
-        if (!ReadProblemLine(kLineSplit)) return gParseStatus ? LineError() : 0;
-        if (gColumnTable && first + i < gColumnCount) SetNonEmptyStringCopy(gColumnTable[first + i].name, gKey);
+        if (!ReadProblemLine(r, kLineSplit)) return r.parseStatus ? LineError(r) : 0;
+        if (gColumnTable && first + i < gColumnCount) SetNonEmptyStringCopy(gColumnTable[first + i].name, r.key);
     }
     return 1;
 }
 
-int ReadExpressions(const ProblemKeyDescriptor &e) {
+int ReadExpressions(ProblemReader &r, const ProblemKeyDescriptor &e) {
     char **texts = ExpressionArray(e.arg);
     for (int i = ExpressionFirst(e.arg); i < gTextArrayCount; ++i) {
-        if (!ReadProblemLine(kLineValue)) return gParseStatus ? LineError() : 0;
-        if (texts) SetUnescapedString(texts[i], gLine);
+        if (!ReadProblemLine(r, kLineValue)) return r.parseStatus ? LineError(r) : 0;
+        if (texts) SetUnescapedString(texts[i], r.line);
     }
     return 1;
 }
 
-int ReadInitialValues() {
+int ReadInitialValues(ProblemReader &r) {
     const int n = static_cast<int>(gDimension);
     for (int i = 0; i < n + 2; ++i) {
-        if (!ReadProblemLine(kLineValue)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(r, kLineValue)) return r.parseStatus ? LineError(r) : 0;
         double v;
-        if (std::sscanf(gLine, "%lg", &v) != 1) return LineError();
+        if (std::sscanf(r.line, "%lg", &v) != 1) return LineError(r);
         if (gInitialValues) gInitialValues[i] = v;
     }
     return 1;
 }
 
-int ReadParameters(const ProblemKeyDescriptor &e) {
+int ReadParameters(ProblemReader &r, const ProblemKeyDescriptor &e) {
     long long count;
-    if (!ReadInteger(gValue, false, count) || !e.valid(count)) return LineError();
+    if (!ReadInteger(r.value, false, count) || !e.valid(count)) return LineError(r);
     for (int i = gParameterCount - 1; i >= 0; --i) FreeAndNull(gParameters[i].name);
     FreeAndNull(gParameters);
     gParameterCount = 0;
@@ -786,13 +788,13 @@ int ReadParameters(const ProblemKeyDescriptor &e) {
     AllocArray(gParameters, static_cast<size_t>(count));
     if (gParameters) gParameterCount = static_cast<int>(count);
     for (long long i = 0; i < count; ++i) {
-        if (!ReadProblemLine(kLineSplit)) return gParseStatus ? LineError() : 0;
+        if (!ReadProblemLine(r, kLineSplit)) return r.parseStatus ? LineError(r) : 0;
         if (!gParameters) continue;
         ParameterEntry &p = gParameters[i];
         p.value = 0;
-        if (gValue) std::sscanf(gValue, "%lg", &p.value);
-        if (*gKey) {
-            SetNonEmptyStringCopy(p.name, gKey);
+        if (r.value) std::sscanf(r.value, "%lg", &p.value);
+        if (*r.key) {
+            SetNonEmptyStringCopy(p.name, r.key);
         } else {
             char name[24];
             std::snprintf(name, sizeof name, "par%d", static_cast<int>(i));
@@ -802,11 +804,11 @@ int ReadParameters(const ProblemKeyDescriptor &e) {
     return 1;
 }
 
-int ReadTextList(const ProblemKeyDescriptor &e) {
+int ReadTextList(ProblemReader &r, const ProblemKeyDescriptor &e) {
     TextWindowState &t = gTextWorkCopy;
     if (e.arg == kArgExpressions) {
         long long count;
-        if (!ReadInteger(gValue, false, count) || !e.valid(count)) return LineError();
+        if (!ReadInteger(r.value, false, count) || !e.valid(count)) return LineError(r);
         FreeTextColumns(&t);
         gOutOfMemory = 0;
         AllocArray(t.expressions, static_cast<size_t>(count));
@@ -824,34 +826,34 @@ int ReadTextList(const ProblemKeyDescriptor &e) {
     // A format may begin with ";": format lines are taken verbatim.
     const int mode = e.arg == kArgExpressions ? kLineValue : kLineVerbatim;
     for (int i = 0; i < t.count; ++i) {
-        if (!ReadProblemLine(mode)) return gParseStatus ? LineError() : 0;
-        SetRawString(texts[i], gLine);
+        if (!ReadProblemLine(r, mode)) return r.parseStatus ? LineError(r) : 0;
+        SetRawString(texts[i], r.line);
     }
     return 1;
 }
 
-int ReadMethod() {
-    if (!gValue) return LineError();
+int ReadMethod(ProblemReader &r) {
+    if (!r.value) return LineError(r);
     const ProblemWindowHost *h = Host();
     int index = 0;
-    if (strcasecmp(gValue, LoadTextResource(IDS_BUILTIN_METHOD)) != 0) {
+    if (strcasecmp(r.value, LoadTextResource(IDS_BUILTIN_METHOD)) != 0) {
         for (int k = 1; h; ++k) {
             const char *key = HostCodeLibraryKey(k);
             if (!key) break;
-            if (strcasecmp(key, gValue) == 0) {
+            if (strcasecmp(key, r.value) == 0) {
                 index = k;
                 break;
             }
         }
-        if (!index) return LineError();
+        if (!index) return LineError(r);
     }
     HostSelectCodeLibrary(index);
     if (!index) return 1;
     for (int i = 0; const char *name = HostLibraryParamName(i); ++i) {
-        if (!ReadProblemLine(kLineSplit)) return gParseStatus ? LineError() : 0;
-        if (strcasecmp(gKey, name) != 0) return LineError();
+        if (!ReadProblemLine(r, kLineSplit)) return r.parseStatus ? LineError(r) : 0;
+        if (strcasecmp(r.key, name) != 0) return LineError(r);
         double v = 0;
-        if (gValue) std::sscanf(gValue, "%lg", &v);
+        if (r.value) std::sscanf(r.value, "%lg", &v);
         if (double *cell = HostLibraryParamValue(i)) *cell = v;
     }
     return 1;
@@ -867,23 +869,23 @@ int ElementKindOf(const char *value) {
 
 // The text lines and keys of one element after its "Graphics element" line,
 // into el (inserted already); 0 after a line error.
-int ReadElementBody(GraphicsElement *el, int kind) {
+int ReadElementBody(ProblemReader &r, GraphicsElement *el, int kind) {
     el->kind = kind;
     if (kind >= kElementText) {
-        if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
-        if (kind == kElementText) SetRawString(el->text1, gLine);
-        else SetUnescapedString(el->text1, gLine);
+        if (!ReadProblemLine(r, kLineVerbatim)) return r.parseStatus ? LineError(r) : 0;
+        if (kind == kElementText) SetRawString(el->text1, r.line);
+        else SetUnescapedString(el->text1, r.line);
     }
     if (HasSecondText(kind)) {
-        if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
-        SetUnescapedString(el->text2, gLine);
+        if (!ReadProblemLine(r, kLineVerbatim)) return r.parseStatus ? LineError(r) : 0;
+        SetUnescapedString(el->text2, r.line);
     }
     if (kind == kElement3Curve) {
-        if (!ReadProblemLine(kLineVerbatim)) return gParseStatus ? LineError() : 0;
-        SetUnescapedString(el->text3, gLine);
+        if (!ReadProblemLine(r, kLineVerbatim)) return r.parseStatus ? LineError(r) : 0;
+        SetUnescapedString(el->text3, r.line);
     }
     gElementWorkCopy = *el;
-    if (!ReadKeyTable(kElementTable, kElementTableCount)) return 0;
+    if (!ReadKeyTable(r, kElementTable, kElementTableCount)) return 0;
     GraphicsElement kept = *el;
     *el = gElementWorkCopy;
     el->kind = kind;
@@ -897,36 +899,36 @@ int ReadElementBody(GraphicsElement *el, int kind) {
     return 1;
 }
 
-int ReadElements() {
+int ReadElements(ProblemReader &r) {
     gCurrentGraph = &gGraphWorkCopy;
-    while (gParseStatus) {
-        if (!gLinePending) {
-            if (!ReadProblemLine(kLineSplit)) return gParseStatus;
-            gLinePending = 1;
+    while (r.parseStatus) {
+        if (!r.linePending) {
+            if (!ReadProblemLine(r, kLineSplit)) return r.parseStatus;
+            r.linePending = 1;
         }
-        if (strcasecmp(gKey, "Graphics element") != 0) return 1;
-        if (!gValue) return LineError();
-        const int kind = ElementKindOf(gValue);
-        if (kind < 0) return LineError();
-        gLinePending = 0;
+        if (strcasecmp(r.key, "Graphics element") != 0) return 1;
+        if (!r.value) return LineError(r);
+        const int kind = ElementKindOf(r.value);
+        if (kind < 0) return LineError(r);
+        r.linePending = 0;
         GraphicsElement *el = AddGraphicsElement(0);
-        if (!el) return LineError();
-        if (!ReadElementBody(el, kind)) return 0;
+        if (!el) return LineError(r);
+        if (!ReadElementBody(r, el, kind)) return 0;
     }
     return 0;
 }
 
-int ReadHeader(const ProblemKeyDescriptor &e) {
+int ReadHeader(ProblemReader &r, const ProblemKeyDescriptor &e) {
     switch (e.arg) {
     case kArgGraphHeader:
     case kArgTextHeader:
-        gSectionWindow = OpenWindowSection(e.arg == kArgGraphHeader ? kChildGraph : kChildText);
-        return gSectionWindow ? 1 : LineError();
+        r.sectionWindow = OpenWindowSection(r, e.arg == kArgGraphHeader ? kChildGraph : kChildText);
+        return r.sectionWindow ? 1 : LineError(r);
     case kArgNotesHeader: {
         // The rest of the text, raw, is the notes.
-        const char *rest = gProblemTextBuffer + gReadPos;
+        const char *rest = gProblemTextBuffer + r.readPos;
         SetNonEmptyStringCopy(gProjectNotes, rest);
-        gReadPos += std::strlen(rest);
+        r.readPos += std::strlen(rest);
         return 1;
     }
     default: return 1;
@@ -934,61 +936,61 @@ int ReadHeader(const ProblemKeyDescriptor &e) {
 }
 
 // Applies the pending line to one entry that passed the filters.
-int ApplyEntry(const ProblemKeyDescriptor &e) {
+int ApplyEntry(ProblemReader &r, const ProblemKeyDescriptor &e) {
     long long v;
     switch (e.type) {
     case kKeyIdentifier:
         // Exact, so an empty identifier matches only an empty one.
-        if (std::strcmp(gValue ? gValue : "", gIdentifier) == 0) gSameUserFile = 1;
+        if (std::strcmp(r.value ? r.value : "", gIdentifier) == 0) gSameUserFile = 1;
         return 1;
-    case kKeyHeader: return ReadHeader(e);
+    case kKeyHeader: return ReadHeader(r, e);
     case kKeyUnsigned:
-        if (!ReadInteger(gValue, true, v)) return LineError();
+        if (!ReadInteger(r.value, true, v)) return LineError(r);
         if (e.arg == kArgDimension) {
             if (v <= 0) v = 1;
-            if (v > kMaxDimension) return LineError();
+            if (v > kMaxDimension) return LineError(r);
         } else if (e.valid && !e.valid(v)) {
-            return LineError();
+            return LineError(r);
         }
         SetCell(e, static_cast<unsigned>(v));
         return 1;
     case kKeyInteger:
-        if (!ReadInteger(gValue, false, v) || (e.valid && !e.valid(v))) return LineError();
+        if (!ReadInteger(r.value, false, v) || (e.valid && !e.valid(v))) return LineError(r);
         SetCell(e, static_cast<int>(v));
         return 1;
     case kKeyDouble: {
         double d;
-        if (!gValue || std::sscanf(gValue, "%lg", &d) != 1) return LineError();
+        if (!r.value || std::sscanf(r.value, "%lg", &d) != 1) return LineError(r);
         SetCell(e, d);
         return 1;
     }
-    case kKeyString: SetRawString(StringCell(e), gValue); return 1;
-    case kKeyText: SetUnescapedString(StringCell(e), gValue); return 1;
-    case kKeyLink: SetRawString(gGraphWorkCopy.linkTitle, gValue); gGraphWorkCopy.linkedWindow = 0; return 1;
+    case kKeyString: SetRawString(StringCell(e), r.value); return 1;
+    case kKeyText: SetUnescapedString(StringCell(e), r.value); return 1;
+    case kKeyLink: SetRawString(gGraphWorkCopy.linkTitle, r.value); gGraphWorkCopy.linkedWindow = 0; return 1;
     case kKeyYesNo:
     case kKeyRadio: {
-        if (!gValue) return LineError();
+        if (!r.value) return LineError(r);
         int i, yes;
-        if (std::sscanf(gValue, "%i", &i) == 1) yes = i != 0;
-        else if (*gValue == 'Y' || *gValue == 'y') yes = 1, i = 1;
-        else if (*gValue == 'N' || *gValue == 'n') yes = 0, i = 0;
-        else return LineError();
+        if (std::sscanf(r.value, "%i", &i) == 1) yes = i != 0;
+        else if (*r.value == 'Y' || *r.value == 'y') yes = 1, i = 1;
+        else if (*r.value == 'N' || *r.value == 'n') yes = 0, i = 0;
+        else return LineError(r);
         if (e.type == kKeyYesNo) SetCell(e, i);
         else if (yes) SetCell(e, static_cast<int>(e.flags & kKeyRadioValueMask));
         return 1;
     }
     case kKeyHex: {
         unsigned long u;
-        if (!gValue || std::sscanf(gValue, "%lX", &u) != 1) return LineError();
+        if (!r.value || std::sscanf(r.value, "%lX", &u) != 1) return LineError(r);
         SetCell(e, static_cast<uint32_t>(u));
         return 1;
     }
-    case kKeyParameters: return ReadParameters(e);
-    case kKeyNames: return ReadNames(e);
-    case kKeyExpressions: return ReadExpressions(e);
-    case kKeyInitialValues: return ReadInitialValues();
-    case kKeyTextList: return ReadTextList(e);
-    case kKeyMethod: return ReadMethod();
+    case kKeyParameters: return ReadParameters(r, e);
+    case kKeyNames: return ReadNames(r, e);
+    case kKeyExpressions: return ReadExpressions(r, e);
+    case kKeyInitialValues: return ReadInitialValues(r);
+    case kKeyTextList: return ReadTextList(r, e);
+    case kKeyMethod: return ReadMethod(r);
     default: return 1;
     }
 }
@@ -1001,37 +1003,37 @@ bool PassesReadFilters(const ProblemKeyDescriptor &e) {
 
 }  // namespace
 
-int ReadKeyTable(const ProblemKeyDescriptor *table, int count) {
-    for (int i = 0; i < count && gParseStatus; ++i) {
+int ReadKeyTable(ProblemReader &r, const ProblemKeyDescriptor *table, int count) {
+    for (int i = 0; i < count && r.parseStatus; ++i) {
         const ProblemKeyDescriptor &e = table[i];
         if (e.type == kKeyNotes) continue;  // the [Notes] header takes them
         if (e.type == kKeyElements) {
-            if (!ReadElements()) return 0;
+            if (!ReadElements(r)) return 0;
             continue;
         }
-        if (!gLinePending) {
-            if (!ReadProblemLine(kLineSplit)) return gParseStatus;
-            gLinePending = 1;
+        if (!r.linePending) {
+            if (!ReadProblemLine(r, kLineSplit)) return r.parseStatus;
+            r.linePending = 1;
         }
-        if (strcasecmp(gKey, e.name) != 0) continue;
-        gLinePending = 0;
-        if (PassesReadFilters(e) && !ApplyEntry(e)) return 0;
+        if (strcasecmp(r.key, e.name) != 0) continue;
+        r.linePending = 0;
+        if (PassesReadFilters(e) && !ApplyEntry(r, e)) return 0;
     }
-    return gParseStatus;
+    return r.parseStatus;
 }
 
 namespace {
 
 // Makes the windows' stacking that of the file: its first section on top.
-void RestoreStacking() {
+void RestoreStacking(const ProblemReader &r) {
     const ProblemWindowHost *h = Host();
     if (!h) return;
-    for (int i = gCreatedCount - 1; i >= 0; --i) h->bringToTop(gCreated[i]);
+    for (int i = r.createdCount - 1; i >= 0; --i) h->bringToTop(r.created[i]);
 }
 
-void FinishSection(int kind) {
+void FinishSection(ProblemReader &r, int kind) {
     const ProblemWindowHost *h = Host();
-    WindowId w = gSectionWindow;
+    WindowId w = r.sectionWindow;
     if (kind == kChildGraph) {
         gGraphWorkCopy.viewPoint = gViewPoint;
         h->syncState(w, 1);
@@ -1042,23 +1044,23 @@ void FinishSection(int kind) {
         h->syncState(w, 1);
         h->setCaption(w, gTextWorkCopy.title ? gTextWorkCopy.title : "");
     }
-    gSectionWindow = 0;
+    r.sectionWindow = 0;
 }
 
-void ReadWindowSections() {
-    while (gParseStatus) {
-        if (!gLinePending) {
-            if (!ReadProblemLine(kLineSplit)) return;
-            gLinePending = 1;
+void ReadWindowSections(ProblemReader &r) {
+    while (r.parseStatus) {
+        if (!r.linePending) {
+            if (!ReadProblemLine(r, kLineSplit)) return;
+            r.linePending = 1;
         }
         int kind;
-        if (strcasecmp(gKey, "[Graphics window]") == 0) kind = kChildGraph;
-        else if (strcasecmp(gKey, "[Text window]") == 0) kind = kChildText;
+        if (strcasecmp(r.key, "[Graphics window]") == 0) kind = kChildGraph;
+        else if (strcasecmp(r.key, "[Text window]") == 0) kind = kChildText;
         else return;
-        const bool ok = kind == kChildGraph ? ReadKeyTable(kGraphTable, kGraphTableCount)
-                                            : ReadKeyTable(kTextTable, kTextTableCount);
+        const bool ok = kind == kChildGraph ? ReadKeyTable(r, kGraphTable, kGraphTableCount)
+                                            : ReadKeyTable(r, kTextTable, kTextTableCount);
         if (!ok) return;
-        FinishSection(kind);
+        FinishSection(r, kind);
     }
 }
 
@@ -1082,10 +1084,10 @@ struct FixedNames {
     }
 };
 
-int FinishParse() {
+int FinishParse(ProblemReader &r) {
     const ProblemWindowHost *h = Host();
-    RestoreStacking();
-    if (gParseStatus) {
+    RestoreStacking(r);
+    if (r.parseStatus) {
         FreeAndNull(gProblemTextBuffer);
         if (IsMap()) gBackward = 0;
         PlatformSetChoiceState(kChoiceBackward, !IsMap());
@@ -1093,8 +1095,8 @@ int FinishParse() {
     }
     if (h) HostEndProblemText();
     gLoadingProblem = 0;
-    if (gParseStatus) return kParseLoaded;
-    return gDeclined ? kParseDeclined : kParseCorrect;
+    if (r.parseStatus) return kParseLoaded;
+    return r.declined ? kParseDeclined : kParseCorrect;
 }
 
 }  // namespace
@@ -1132,26 +1134,10 @@ int AcceptProblemTextVersion() {
     return 1;
 }
 
-namespace {
-
-// The reader's state at the start of a text: the whole problem or one
-// pasted window or element.
-void BeginTextParse() {
-    gLinePending = 0;
-    gLineCounter = 0;
-    gReadPos = 0;
-    gParseStatus = 1;
-    gDeclined = 0;
-    gSectionWindow = 0;
-    gCreatedCount = 0;
-}
-
-}  // namespace
-
 int ParseProblemText() {
     ConvertOldProblemText();  // an older format is read as this one
     gFileVersion = 0;
-    BeginTextParse();
+    ProblemReader r;
     gSameUserFile = 0;
     const ProblemWindowHost *h = Host();
     if (!gProblemTextBuffer || !*gProblemTextBuffer) {
@@ -1161,7 +1147,7 @@ int ParseProblemText() {
     }
     // The version first: a newer file the user does not want leaves the
     // problem as it was.
-    if (!ReadKeyTable(kVersionTable, kVersionTableCount)) return gDeclined ? kParseDeclined : kParseCorrect;
+    if (!ReadKeyTable(r, kVersionTable, kVersionTableCount)) return r.declined ? kParseDeclined : kParseCorrect;
     const unsigned accepted = gNewerVersionAccepted;
     gNewerVersionAccepted = 0;
     if (static_cast<unsigned>(gProgramVersion) < gFileVersion && accepted != gFileVersion &&
@@ -1174,24 +1160,24 @@ int ParseProblemText() {
     ResetSolverMethod(0);
     FreeProblemArrays();
 
-    ReadKeyTable(kTypeTable, kTypeTableCount);
+    ReadKeyTable(r, kTypeTable, kTypeTableCount);
     // Rebuilt even after an error, so that the arrays fit the type and
     // dimension read so far.
     if (!NewProblemWorkspace()) {
-        gParseStatus = 0;
-        return FinishParse();
+        r.parseStatus = 0;
+        return FinishParse(r);
     }
-    if (gParseStatus) {
+    if (r.parseStatus) {
         FixedNames names;
         names.Save();
-        ReadKeyTable(kGlobalTable, kGlobalTableCount);
+        ReadKeyTable(r, kGlobalTable, kGlobalTableCount);
         names.RestoreUnset();
     }
-    if (gParseStatus) ReadWindowSections();
+    if (r.parseStatus) ReadWindowSections(r);
     ResolveLinkedWindows();
-    if (gParseStatus) ReadKeyTable(kNotesTable, kNotesTableCount);
-    if (gParseStatus && (gLinePending || ReadProblemLine(kLineSplit))) LineError();
-    return FinishParse();
+    if (r.parseStatus) ReadKeyTable(r, kNotesTable, kNotesTableCount);
+    if (r.parseStatus && (r.linePending || ReadProblemLine(r, kLineSplit))) LineError(r);
+    return FinishParse(r);
 }
 
 // ---- One window or one element as clipboard text
@@ -1212,20 +1198,20 @@ int CreateWindowFromSection() {
         FreeAndNull(gProblemTextBuffer);
         return 0;
     }
-    BeginTextParse();
+    ProblemReader r;
     // The text is this program's own: every key of this version applies.
     const unsigned savedVersion = gFileVersion;
     gFileVersion = static_cast<unsigned>(gProgramVersion);
     gLoadingProblem = 1;
     int ok = 1;
-    if (!ReadProblemLine(kLineSplit)) {
-        ok = gParseStatus;  // empty text: nothing to do; an unreadable line was reported
-    } else if (const int kind = WindowKindOfHeader(gKey)) {
+    if (!ReadProblemLine(r, kLineSplit)) {
+        ok = r.parseStatus;  // empty text: nothing to do; an unreadable line was reported
+    } else if (const int kind = WindowKindOfHeader(r.key)) {
         HostBeginProblemText();
-        gLinePending = 1;
-        ok = kind == kChildGraph ? ReadKeyTable(kGraphTable, kGraphTableCount) : ReadKeyTable(kTextTable, kTextTableCount);
-        if (ok && gSectionWindow) {
-            FinishSection(kind);
+        r.linePending = 1;
+        ok = kind == kChildGraph ? ReadKeyTable(r, kGraphTable, kGraphTableCount) : ReadKeyTable(r, kTextTable, kTextTableCount);
+        if (ok && r.sectionWindow) {
+            FinishSection(r, kind);
             ResolveLinkedWindows();
         } else {
             ok = 0;
@@ -1240,21 +1226,21 @@ int CreateWindowFromSection() {
 
 int ParseElementText() {
     if (!gProblemTextBuffer) return 0;
-    BeginTextParse();
+    ProblemReader r;
     const unsigned savedVersion = gFileVersion;
     gFileVersion = static_cast<unsigned>(gProgramVersion);
     gLoadingProblem = 1;
     const ProblemWindowHost *h = Host();
     int ok = 1;
-    if (!ReadProblemLine(kLineSplit)) {
-        ok = gParseStatus;
-    } else if (strcasecmp(gKey, "Graphics element") == 0) {
+    if (!ReadProblemLine(r, kLineSplit)) {
+        ok = r.parseStatus;
+    } else if (strcasecmp(r.key, "Graphics element") == 0) {
         if (h) HostBeginProblemText();
-        const int kind = ElementKindOf(gValue);
+        const int kind = ElementKindOf(r.value);
         GraphicsElement *el = kind >= 0 && gCurrentGraph ? AddGraphicsElement(0) : nullptr;
         if (!el) {
-            ok = LineError();
-        } else if (!ReadElementBody(el, kind)) {
+            ok = LineError(r);
+        } else if (!ReadElementBody(r, el, kind)) {
             // The half-read element goes; the old current one is current again.
             const int changed = gProblemChanged;
             RemoveCurrentElement();

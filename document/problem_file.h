@@ -61,29 +61,33 @@ int CreateWindowFromSection();
 // freed; 0 after a line error (reported, nothing inserted).
 int ParseElementText();
 
+// The reader's working state over one text (problem_file.cpp): each parse
+// makes its own and hands it to the reading functions below.
+struct ProblemReader;
+
 // Appends one table's entries; headerValue is the text after "name = " on a
 // window header line (null elsewhere). 0 when the buffer cannot grow.
 int WriteKeyTable(const ProblemKeyDescriptor *table, int count, const char *headerValue);
 // Reads lines against one table; 0 after a reported line error.
-int ReadKeyTable(const ProblemKeyDescriptor *table, int count);
+int ReadKeyTable(ProblemReader &r, const ProblemKeyDescriptor *table, int count);
 // How ReadProblemLine takes a line: verbatim (a text stored as written, where
 // a leading ";" is part of it), as a value line (comment lines skipped), or
 // split into key and value (comment lines skipped).
 enum ProblemLineMode { kLineVerbatim = 0, kLineSplit = 1, kLineValue = 2 };
 // Reads the next line into the line buffer; 0 at the end of the text or
 // after a line error.
-int ReadProblemLine(int mode);
-void SkipLineEnd();
+int ReadProblemLine(ProblemReader &r, int mode);
+void SkipLineEnd(ProblemReader &r);
 // Appends text, with escape 1 in the escaped form of text values, then CR LF.
 int AppendProblemLine(const char *text, int escape);
 // Stores in slot a copy of text with the escapes of a text value decoded
 // (null or "" leaves the slot null).
 void SetUnescapedString(char *&slot, const char *text);
-void ReportProblemLineError();
+void ReportProblemLineError(ProblemReader &r);
 int WriteWindowSection(WindowId window, int withHandles, int offset);
-// Reads a placement header value into the placement of the next window;
-// 1 when it has four or five values.
-int ParseWindowPlacement(const char *value);
+// Reads a placement header value into the reader's placement of the next
+// window; 1 when it has four or five values.
+int ParseWindowPlacement(ProblemReader &r, const char *value);
 void ResolveLinkedWindows();
 
 // The escaped form of a text value that the reader decodes, exposed for

@@ -48,6 +48,8 @@ struct Token {
     const MathFunctionEntry *math;
 };
 
+// One compile's working state, handed down the descent; each call owns its
+// own.
 struct CompilerState {
     const char *cursor;
     int bytesLeft;
@@ -58,17 +60,16 @@ struct CompilerState {
     char name[kMaxTokenLength + 1];  // the lexer's copy of a name or number
     char upper[kMaxTokenLength + 1];
 };
-CompilerState sc;
 
 // For errors 1-4 and 12 the position is the cursor; for the others it is
 // what the lexer or MatchChar recorded last.
-[[noreturn]] void Raise(int code) {
+[[noreturn]] void Raise(CompilerState &sc, int code) {
     if (code <= kCompileBracketExpected || code == kCompileExtraCharacters) gCompileErrorPos = sc.cursor;
     gEvalError = code;
     std::longjmp(sc.bail, 1);
 }
 
-[[noreturn]] void RaiseAt(int code, const char *pos) {
+[[noreturn]] void RaiseAt(CompilerState &sc, int code, const char *pos) {
     gCompileErrorPos = pos;
     gEvalError = code;
     std::longjmp(sc.bail, 1);
@@ -78,53 +79,53 @@ bool IsBlank(char c) { return c >= 1 && c <= 32; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 
-void SkipBlanks() {
+void SkipBlanks(CompilerState &sc) {
     while (IsBlank(*sc.cursor)) ++sc.cursor;
 }
 
-int MatchChar(char c) {
+int MatchChar(CompilerState &sc, char c) {
     gCompileErrorPos = sc.cursor;
     if (*sc.cursor != c) return 0;
     ++sc.cursor;
-    SkipBlanks();
+    SkipBlanks(sc);
     return 1;
 }
 
 // A two-character operator, both characters adjacent.
-int MatchPair(char c1, char c2) {
+int MatchPair(CompilerState &sc, char c1, char c2) {
     if (sc.cursor[0] != c1 || sc.cursor[1] != c2) return 0;
     sc.cursor += 2;
-    SkipBlanks();
+    SkipBlanks(sc);
     return 1;
 }
 
-void Nest() {
-    if (++sc.depth > kMaxNesting) Raise(kCompilePcodeTooLong);
+void Nest(CompilerState &sc) {
+    if (++sc.depth > kMaxNesting) Raise(sc, kCompilePcodeTooLong);
 }
 
 // --- Output. Every byte is charged before it is stored and the charge must
 // leave at least one byte: the final opcode 0 goes in free.
 
-void Charge(int bytes) {
+void Charge(CompilerState &sc, int bytes) {
     sc.bytesLeft -= bytes;
-    if (sc.bytesLeft <= 0) Raise(kCompilePcodeTooLong);
+    if (sc.bytesLeft <= 0) Raise(sc, kCompilePcodeTooLong);
 }
 
-void EmitByte(unsigned char b) {
-    Charge(1);
+void EmitByte(CompilerState &sc, unsigned char b) {
+    Charge(sc, 1);
     *sc.out++ = b;
     sc.lastByte = b;
 }
 
-void EmitDouble(double v) {
-    Charge(8);
+void EmitDouble(CompilerState &sc, double v) {
+    Charge(sc, 8);
     std::memcpy(sc.out, &v, 8);
     sc.out += 8;
 }
 
 // n 4-byte slots to be filled in later.
-unsigned char *ReserveCodeWords(int n) {
-    Charge(4 * n);
+unsigned char *ReserveCodeWords(CompilerState &sc, int n) {
+    Charge(sc, 4 * n);
     unsigned char *slot = sc.out;
     std::memset(slot, 0, 4 * n);
     sc.out += 4 * n;
@@ -133,11 +134,11 @@ unsigned char *ReserveCodeWords(int n) {
 
 void StoreWord(unsigned char *slot, uint32_t w) { std::memcpy(slot, &w, 4); }
 
-void EmitWord(uint32_t w) { StoreWord(ReserveCodeWords(1), w); }
+void EmitWord(CompilerState &sc, uint32_t w) { StoreWord(ReserveCodeWords(sc, 1), w); }
 
-void EmitAddress(const void *p) { EmitWord(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p))); }
+void EmitAddress(CompilerState &sc, const void *p) { EmitWord(sc, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p))); }
 
-void EmitFunction(BuiltinFunction f) { EmitWord(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(f))); }
+void EmitFunction(CompilerState &sc, BuiltinFunction f) { EmitWord(sc, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(f))); }
 
 // Offsets count from the word that holds them (base) to target.
 void PatchOffset(unsigned char *word, const unsigned char *base, const unsigned char *target) {
@@ -145,21 +146,21 @@ void PatchOffset(unsigned char *word, const unsigned char *base, const unsigned 
 }
 
 // Opcode with one offset word; returns the word.
-unsigned char *EmitJump(unsigned char op) {
-    EmitByte(op);
-    return ReserveCodeWords(1);
+unsigned char *EmitJump(CompilerState &sc, unsigned char op) {
+    EmitByte(sc, op);
+    return ReserveCodeWords(sc, 1);
 }
 
-void EmitConstant(double v) {
-    EmitByte(kOpPushConst);
-    EmitDouble(v);
+void EmitConstant(CompilerState &sc, double v) {
+    EmitByte(sc, kOpPushConst);
+    EmitDouble(sc, v);
 }
 
 // --- Lexer.
 
-void ReadToken(Token &t);
+void ReadToken(CompilerState &sc, Token &t);
 
-void ReadNumber(Token &t) {
+void ReadNumber(CompilerState &sc, Token &t) {
     const char *start = sc.cursor;
     const char *p = start;
     while (IsDigit(*p)) ++p;
@@ -174,7 +175,7 @@ void ReadNumber(Token &t) {
     }
     if (p - start > kMaxTokenLength) {
         sc.cursor = start + kMaxTokenLength;
-        Raise(kCompileInvalidCharacter);
+        Raise(sc, kCompileInvalidCharacter);
     }
     std::memcpy(sc.name, start, p - start);
     sc.name[p - start] = 0;
@@ -183,10 +184,10 @@ void ReadNumber(Token &t) {
     t.kind = kTokenValue;
     t.value = std::strtod(sc.name, nullptr);
     sc.cursor = p;
-    SkipBlanks();
+    SkipBlanks(sc);
 }
 
-void UpperCaseName() {
+void UpperCaseName(CompilerState &sc) {
     int i = 0;
     for (; sc.name[i]; ++i) {
         char c = sc.name[i];
@@ -195,81 +196,81 @@ void UpperCaseName() {
     sc.upper[i] = 0;
 }
 
-bool NameIs(const char *candidate) { return candidate && *candidate && std::strcmp(candidate, sc.name) == 0; }
+bool NameIs(CompilerState &sc, const char *candidate) { return candidate && *candidate && std::strcmp(candidate, sc.name) == 0; }
 
 const ColumnEntry *NameTable() { return gNameTable ? gNameTable : gColumnTable; }
 
 // The component of quantity e that the text after its name selects: an
 // index in brackets, a run of primes, or none.
-double *SelectComponent(const ColumnEntry &e) {
+double *SelectComponent(CompilerState &sc, const ColumnEntry &e) {
     if (e.low == 0 && e.high == 0) return e.address;  // scalar: a "[" is left to the parser
     int k = 0;
     if (*sc.cursor == '[') {
         ++sc.cursor;
-        SkipBlanks();
-        Nest();
+        SkipBlanks(sc);
+        Nest(sc);
         const char *indexStart = sc.cursor;
         Token index;
-        ReadToken(index);
+        ReadToken(sc, index);
         --sc.depth;
         if (index.kind != kTokenValue || std::floor(index.value) != index.value)
-            RaiseAt(kCompileInvalidIndex, indexStart);
-        if (index.value < e.low || index.value > e.high) RaiseAt(kCompileIndexOutOfBounds, indexStart);
+            RaiseAt(sc, kCompileInvalidIndex, indexStart);
+        if (index.value < e.low || index.value > e.high) RaiseAt(sc, kCompileIndexOutOfBounds, indexStart);
         k = static_cast<int>(index.value);
-        if (!MatchChar(']')) Raise(kCompileCloseBracketExpected);
+        if (!MatchChar(sc, ']')) Raise(sc, kCompileCloseBracketExpected);
     } else if (e.low == 0) {
-        while (MatchChar('\''))
-            if (++k > e.high) Raise(kCompileIndexOutOfBounds);  // at that prime
+        while (MatchChar(sc, '\''))
+            if (++k > e.high) Raise(sc, kCompileIndexOutOfBounds);  // at that prime
     } else {
-        Raise(kCompileBracketExpected);
+        Raise(sc, kCompileBracketExpected);
     }
     return e.address + (k - e.low);
 }
 
-void LookUpValueName(Token &t) {
+void LookUpValueName(CompilerState &sc, Token &t) {
     const ColumnEntry *names = NameTable();
     for (int i = 0; names && i < gColumnCount; ++i)
-        if (NameIs(names[i].name)) {
+        if (NameIs(sc, names[i].name)) {
             t.kind = kTokenQuantity;
-            t.address = SelectComponent(names[i]);
+            t.address = SelectComponent(sc, names[i]);
             return;
         }
     for (int i = 0; gParameters && i < gParameterCount; ++i)
-        if (NameIs(gParameters[i].name)) {
+        if (NameIs(sc, gParameters[i].name)) {
             t.kind = kTokenValue;
             t.value = gParameters[i].value;
             return;
         }
-    UpperCaseName();
+    UpperCaseName(sc);
     if (const BuiltinConstantEntry *c = FindBuiltinConstant(sc.upper)) {
         t.kind = kTokenValue;
         t.value = c->value;
         return;
     }
-    Raise(kCompileUnknownIdentifier);
+    Raise(sc, kCompileUnknownIdentifier);
 }
 
-void LookUpFunctionName(Token &t) {
-    UpperCaseName();
+void LookUpFunctionName(CompilerState &sc, Token &t) {
+    UpperCaseName(sc);
     if (std::strcmp(sc.upper, "IF") == 0) { t.kind = kTokenIf; return; }
     if (std::strcmp(sc.upper, "MAX") == 0) { t.kind = kTokenMax; return; }
     if (std::strcmp(sc.upper, "MIN") == 0) { t.kind = kTokenMin; return; }
     for (int i = 0; gMathFunctions && i < gMathFunctionCount; ++i) {
         const MathFunctionEntry &m = gMathFunctions[i];
-        if (m.argumentCount >= 0 && m.argumentCount <= kMaxMathFunctionArguments && NameIs(m.name)) {
+        if (m.argumentCount >= 0 && m.argumentCount <= kMaxMathFunctionArguments && NameIs(sc, m.name)) {
             t.kind = kTokenMathCall;
             t.math = &m;
             return;
         }
     }
     for (int i = 0; gDelayedNames && i < gDelayedNameCount; ++i)
-        if (NameIs(gDelayedNames[i].name)) {
+        if (NameIs(sc, gDelayedNames[i].name)) {
             t.kind = kTokenDelayed;
             t.value = i + (gColumnTable ? gColumnTable[kColumnVariables].low : 0);
             t.function = reinterpret_cast<BuiltinFunction>(static_cast<BuiltinFunction2>(EvaluateDelayedValue));
             return;
         }
-    if (gCollectiveDelayedCount > 0 && NameIs(gCollectiveDelayedName.name)) {
+    if (gCollectiveDelayedCount > 0 && NameIs(sc, gCollectiveDelayedName.name)) {
         t.kind = kTokenCall2;
         t.function = reinterpret_cast<BuiltinFunction>(static_cast<BuiltinFunction2>(EvaluateDelayedValue));
         return;
@@ -286,162 +287,164 @@ void LookUpFunctionName(Token &t) {
             t.function = f->function;
             return;
         }
-    Raise(kCompileUnknownFunction);
+    Raise(sc, kCompileUnknownFunction);
 }
 
-void ReadName(Token &t) {
+void ReadName(CompilerState &sc, Token &t) {
     const char *start = sc.cursor;
     const char *p = start;
     while (IsLetter(*p) || IsDigit(*p)) ++p;
     sc.cursor = p;
-    SkipBlanks();
+    SkipBlanks(sc);
     const bool call = *sc.cursor == '(';
     if (call) {
         ++sc.cursor;
-        SkipBlanks();
+        SkipBlanks(sc);
     }
     // No table holds a name the lexer could not copy.
-    if (p - start > kMaxTokenLength) Raise(call ? kCompileUnknownFunction : kCompileUnknownIdentifier);
+    if (p - start > kMaxTokenLength) Raise(sc, call ? kCompileUnknownFunction : kCompileUnknownIdentifier);
     std::memcpy(sc.name, start, p - start);
     sc.name[p - start] = 0;
-    if (call) LookUpFunctionName(t);
-    else LookUpValueName(t);
+    if (call) LookUpFunctionName(sc, t);
+    else LookUpValueName(sc, t);
 }
 
 // "%" is result 0; "%[k]" result k, k an optional "-" and decimal digits.
-void ReadCalculatorReference(Token &t) {
+void ReadCalculatorReference(CompilerState &sc, Token &t) {
     ++sc.cursor;
     double k = 0;
     if (*sc.cursor == '[') {
         ++sc.cursor;
-        SkipBlanks();
+        SkipBlanks(sc);
         const bool negative = *sc.cursor == '-';
         if (negative) ++sc.cursor;
         while (IsDigit(*sc.cursor)) k = 10 * k + (*sc.cursor++ - '0');
-        SkipBlanks();
+        SkipBlanks(sc);
         if (negative) k = -k;
-        if (!MatchChar(']')) Raise(kCompileCloseBracketExpected);
+        if (!MatchChar(sc, ']')) Raise(sc, kCompileCloseBracketExpected);
     } else {
-        SkipBlanks();
+        SkipBlanks(sc);
     }
     t.kind = kTokenCalculator;
     t.value = k;
 }
 
-void ReadToken(Token &t) {
+void ReadToken(CompilerState &sc, Token &t) {
     gCompileErrorPos = sc.cursor;
     t = Token{};
     const char c = *sc.cursor;
     if (IsDigit(c) || (c == '.' && IsDigit(sc.cursor[1]))) {
-        ReadNumber(t);
+        ReadNumber(sc, t);
     } else if (IsLetter(c)) {
-        ReadName(t);
+        ReadName(sc, t);
     } else if (c == '%') {
-        ReadCalculatorReference(t);
+        ReadCalculatorReference(sc, t);
     } else if (c == 0) {
         t.kind = kTokenEnd;
     } else if (c == '(') {
         ++sc.cursor;
-        SkipBlanks();
+        SkipBlanks(sc);
         t.kind = kTokenOpenParen;
     } else if (c == '$' && gMathLinkOn) {
         ++sc.cursor;
-        SkipBlanks();
+        SkipBlanks(sc);
         t.kind = kTokenMathLink;
     } else {
-        Raise(kCompileInvalidCharacter);
+        Raise(sc, kCompileInvalidCharacter);
     }
 }
 
-// --- Parser, one function per grammar level, lowest precedence first.
+// --- Parser, one function per grammar level, lowest precedence first. The
+// levels marked inline are folded into their callers: each call of the
+// descent costs a register for the state.
 
-void ParseConditional();
+void ParseConditional(CompilerState &sc);
 
 // args -> conditional { "," conditional } ")" with exactly k of them
-void ParseFixedArguments(int k) {
+void ParseFixedArguments(CompilerState &sc, int k) {
     for (int i = 0; i < k; ++i) {
-        if (i > 0 && !MatchChar(',')) Raise(kCompileCommaExpected);
-        ParseConditional();
+        if (i > 0 && !MatchChar(sc, ',')) Raise(sc, kCompileCommaExpected);
+        ParseConditional(sc);
     }
-    if (!MatchChar(')')) Raise(kCompileParenExpected);
+    if (!MatchChar(sc, ')')) Raise(sc, kCompileParenExpected);
 }
 
 // IF(c, a, b [, d]): c, If(to b, to a or d), a, Jump(end), b [, Jump(end), d]
-void ParseIf() {
-    ParseConditional();
-    if (!MatchChar(',')) Raise(kCompileCommaExpected);
-    EmitByte(kOpIf);
-    unsigned char *offsets = ReserveCodeWords(2);
+void ParseIf(CompilerState &sc) {
+    ParseConditional(sc);
+    if (!MatchChar(sc, ',')) Raise(sc, kCompileCommaExpected);
+    EmitByte(sc, kOpIf);
+    unsigned char *offsets = ReserveCodeWords(sc, 2);
     const unsigned char *positiveBranch = sc.out;
-    ParseConditional();
-    if (!MatchChar(',')) Raise(kCompileCommaExpected);
-    unsigned char *afterPositive = EmitJump(kOpJump);
+    ParseConditional(sc);
+    if (!MatchChar(sc, ',')) Raise(sc, kCompileCommaExpected);
+    unsigned char *afterPositive = EmitJump(sc, kOpJump);
     PatchOffset(offsets, offsets, sc.out);
-    ParseConditional();
-    if (MatchChar(',')) {
-        unsigned char *afterZero = EmitJump(kOpJump);
+    ParseConditional(sc);
+    if (MatchChar(sc, ',')) {
+        unsigned char *afterZero = EmitJump(sc, kOpJump);
         PatchOffset(offsets + 4, offsets, sc.out);
-        ParseConditional();
+        ParseConditional(sc);
         PatchOffset(afterZero, afterZero, sc.out);
     } else {
         // Negative or NaN with three arguments: as positive.
         PatchOffset(offsets + 4, offsets, positiveBranch);
     }
     PatchOffset(afterPositive, afterPositive, sc.out);
-    if (!MatchChar(')')) Raise(kCompileParenExpected);
+    if (!MatchChar(sc, ')')) Raise(sc, kCompileParenExpected);
 }
 
 // MAX(a, ...) / MIN(a, ...): a, then each further argument and the fold.
-void ParseFold(unsigned char op) {
-    ParseConditional();
-    while (MatchChar(',')) {
-        ParseConditional();
-        EmitByte(op);
+void ParseFold(CompilerState &sc, unsigned char op) {
+    ParseConditional(sc);
+    while (MatchChar(sc, ',')) {
+        ParseConditional(sc);
+        EmitByte(sc, op);
     }
-    if (!MatchChar(')')) Raise(kCompileParenExpected);
+    if (!MatchChar(sc, ')')) Raise(sc, kCompileParenExpected);
 }
 
 // $name(args): args, MathLink, the name's bytes, 0, the count.
-void ParseMathLinkCall() {
+void ParseMathLinkCall(CompilerState &sc) {
     const char *name = sc.cursor;
     const char *paren = std::strchr(name, '(');
-    if (!paren) Raise(kCompileMathLinkCallExpected);  // at the "$"
+    if (!paren) Raise(sc, kCompileMathLinkCallExpected);  // at the "$"
     const char *nameEnd = paren;
     while (nameEnd > name && IsBlank(nameEnd[-1])) --nameEnd;
-    if (nameEnd == name) Raise(kCompileMathLinkCallExpected);
+    if (nameEnd == name) Raise(sc, kCompileMathLinkCallExpected);
     sc.cursor = paren + 1;
-    SkipBlanks();
+    SkipBlanks(sc);
     int32_t count = 0;
-    if (!MatchChar(')')) {
+    if (!MatchChar(sc, ')')) {
         do {
-            ParseConditional();
+            ParseConditional(sc);
             ++count;
-        } while (MatchChar(','));
-        if (!MatchChar(')')) Raise(kCompileParenExpected);
+        } while (MatchChar(sc, ','));
+        if (!MatchChar(sc, ')')) Raise(sc, kCompileParenExpected);
     }
-    EmitByte(kOpMathLink);
-    for (const char *p = name; p < nameEnd; ++p) EmitByte(static_cast<unsigned char>(*p));
-    EmitByte(0);
-    EmitWord(static_cast<uint32_t>(count));
+    EmitByte(sc, kOpMathLink);
+    for (const char *p = name; p < nameEnd; ++p) EmitByte(sc, static_cast<unsigned char>(*p));
+    EmitByte(sc, 0);
+    EmitWord(sc, static_cast<uint32_t>(count));
 }
 
 // primary -> value | quantity | call | "(" conditional ")" | "%[k]" | "$" call
-void ParsePrimary() {
+void ParsePrimary(CompilerState &sc) {
     Token t;
-    ReadToken(t);
+    ReadToken(sc, t);
     switch (t.kind) {
-    case kTokenEnd: Raise(kCompileUnexpectedEnd);
-    case kTokenValue: EmitConstant(t.value); break;
+    case kTokenEnd: Raise(sc, kCompileUnexpectedEnd);
+    case kTokenValue: EmitConstant(sc, t.value); break;
     case kTokenQuantity:
-        EmitByte(kOpPushCell);
-        EmitAddress(t.address);
+        EmitByte(sc, kOpPushCell);
+        EmitAddress(sc, t.address);
         break;
     case kTokenMathCall: {
         const int k = t.math->argumentCount;
-        ParseFixedArguments(k);
-        EmitByte(kOpCallMath);
-        EmitByte(static_cast<unsigned char>(k));
-        EmitWord(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(t.math->function)));
+        ParseFixedArguments(sc, k);
+        EmitByte(sc, kOpCallMath);
+        EmitByte(sc, static_cast<unsigned char>(k));
+        EmitWord(sc, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(t.math->function)));
         break;
     }
     case kTokenCall0:
@@ -449,156 +452,169 @@ void ParsePrimary() {
     case kTokenCall2:
     case kTokenCall3: {
         const int k = kTokenCall0 - t.kind;
-        ParseFixedArguments(k);
-        EmitByte(static_cast<unsigned char>(kOpCall0 + k));
-        EmitFunction(t.function);
+        ParseFixedArguments(sc, k);
+        EmitByte(sc, static_cast<unsigned char>(kOpCall0 + k));
+        EmitFunction(sc, t.function);
         break;
     }
     case kTokenDelayed:
-        EmitConstant(t.value);
-        ParseFixedArguments(1);
-        EmitByte(kOpCall2);
-        EmitFunction(t.function);
+        EmitConstant(sc, t.value);
+        ParseFixedArguments(sc, 1);
+        EmitByte(sc, kOpCall2);
+        EmitFunction(sc, t.function);
         break;
     case kTokenOpenParen:
-        ParseConditional();
-        if (!MatchChar(')')) Raise(kCompileParenExpected);
+        ParseConditional(sc);
+        if (!MatchChar(sc, ')')) Raise(sc, kCompileParenExpected);
         break;
-    case kTokenIf: ParseIf(); break;
-    case kTokenMax: ParseFold(kOpMax); break;
-    case kTokenMin: ParseFold(kOpMin); break;
-    case kTokenMathLink: ParseMathLinkCall(); break;
+    case kTokenIf: ParseIf(sc); break;
+    case kTokenMax: ParseFold(sc, kOpMax); break;
+    case kTokenMin: ParseFold(sc, kOpMin); break;
+    case kTokenMathLink: ParseMathLinkCall(sc); break;
     case kTokenCalculator:
-        EmitConstant(t.value);
-        EmitByte(kOpCalculatorResult);
+        EmitConstant(sc, t.value);
+        EmitByte(sc, kOpCalculatorResult);
         break;
     }
 }
 
 // power -> primary [ ("^" | "^^") ["+" | "-"] primary ]
-void ParsePower() {
-    ParsePrimary();
+void ParsePower(CompilerState &sc) {
+    ParsePrimary(sc);
     unsigned char op;
-    if (MatchPair('^', '^')) op = kOpNthRoot;
-    else if (MatchChar('^')) op = kOpPow;
+    if (MatchPair(sc, '^', '^')) op = kOpNthRoot;
+    else if (MatchChar(sc, '^')) op = kOpPow;
     else return;
     bool negative = false;
-    if (!MatchChar('+')) negative = MatchChar('-');
+    if (!MatchChar(sc, '+')) negative = MatchChar(sc, '-');
     unsigned char *exponent = sc.out;
-    ParsePrimary();
+    ParsePrimary(sc);
     if (negative) {
         if (sc.out - exponent == 9 && sc.lastByte == kOpPushConst) {  // one constant push
             double v = ReadPcodeDouble(exponent + 1);
             v = -v;
             std::memcpy(exponent + 1, &v, 8);
         } else {
-            EmitByte(kOpNegate);
+            EmitByte(sc, kOpNegate);
         }
     }
-    EmitByte(op);
+    EmitByte(sc, op);
 }
 
 // unary -> ["+" | "-" | "!"] power
-void ParseUnary() {
-    if (MatchChar('+')) {
-        ParsePower();
-    } else if (MatchChar('-')) {
-        ParsePower();
-        EmitByte(kOpNegate);
-    } else if (MatchChar('!')) {
-        ParsePower();
-        EmitByte(kOpNot);
+inline void ParseUnary(CompilerState &sc) {
+    if (MatchChar(sc, '+')) {
+        ParsePower(sc);
+    } else if (MatchChar(sc, '-')) {
+        ParsePower(sc);
+        EmitByte(sc, kOpNegate);
+    } else if (MatchChar(sc, '!')) {
+        ParsePower(sc);
+        EmitByte(sc, kOpNot);
     } else {
-        ParsePower();
+        ParsePower(sc);
     }
 }
 
 // product -> unary { ("*" | "/" | "\" | "%") unary }
-void ParseProduct() {
-    ParseUnary();
+void ParseProduct(CompilerState &sc) {
+    ParseUnary(sc);
     for (;;) {
         unsigned char op;
-        if (MatchChar('*')) op = kOpMul;
-        else if (MatchChar('/')) op = kOpDiv;
-        else if (MatchChar('\\')) op = kOpIntDiv;
-        else if (MatchChar('%')) op = kOpMod;
+        if (MatchChar(sc, '*')) op = kOpMul;
+        else if (MatchChar(sc, '/')) op = kOpDiv;
+        else if (MatchChar(sc, '\\')) op = kOpIntDiv;
+        else if (MatchChar(sc, '%')) op = kOpMod;
         else return;
-        ParseUnary();
-        EmitByte(op);
+        ParseUnary(sc);
+        EmitByte(sc, op);
     }
 }
 
 // sum -> product { ("+" | "-") product }
-void ParseSum() {
-    ParseProduct();
+void ParseSum(CompilerState &sc) {
+    ParseProduct(sc);
     for (;;) {
         unsigned char op;
-        if (MatchChar('+')) op = kOpAdd;
-        else if (MatchChar('-')) op = kOpSub;
+        if (MatchChar(sc, '+')) op = kOpAdd;
+        else if (MatchChar(sc, '-')) op = kOpSub;
         else return;
-        ParseProduct();
-        EmitByte(op);
+        ParseProduct(sc);
+        EmitByte(sc, op);
     }
 }
 
 // relation -> sum [ ("<" | ">" | "<=" | ">=") sum ]
-void ParseRelation() {
-    ParseSum();
+inline void ParseRelation(CompilerState &sc) {
+    ParseSum(sc);
     unsigned char op;
-    if (MatchPair('<', '=')) op = kOpLessEqual;
-    else if (MatchPair('>', '=')) op = kOpGreaterEqual;
-    else if (MatchChar('<')) op = kOpLess;
-    else if (MatchChar('>')) op = kOpGreater;
+    if (MatchPair(sc, '<', '=')) op = kOpLessEqual;
+    else if (MatchPair(sc, '>', '=')) op = kOpGreaterEqual;
+    else if (MatchChar(sc, '<')) op = kOpLess;
+    else if (MatchChar(sc, '>')) op = kOpGreater;
     else return;
-    ParseSum();
-    EmitByte(op);
+    ParseSum(sc);
+    EmitByte(sc, op);
 }
 
 // equality -> relation [ ("==" | "!=") relation ]
-void ParseEquality() {
-    ParseRelation();
+inline void ParseEquality(CompilerState &sc) {
+    ParseRelation(sc);
     unsigned char op;
-    if (MatchPair('=', '=')) op = kOpEqual;
-    else if (MatchPair('!', '=')) op = kOpNotEqual;
+    if (MatchPair(sc, '=', '=')) op = kOpEqual;
+    else if (MatchPair(sc, '!', '=')) op = kOpNotEqual;
     else return;
-    ParseRelation();
-    EmitByte(op);
+    ParseRelation(sc);
+    EmitByte(sc, op);
 }
 
 // and -> equality { "&&" equality }, short-circuit
-void ParseAnd() {
-    ParseEquality();
-    while (MatchPair('&', '&')) {
-        unsigned char *skip = EmitJump(kOpAnd);
-        ParseEquality();
+inline void ParseAnd(CompilerState &sc) {
+    ParseEquality(sc);
+    while (MatchPair(sc, '&', '&')) {
+        unsigned char *skip = EmitJump(sc, kOpAnd);
+        ParseEquality(sc);
         PatchOffset(skip, skip, sc.out);
     }
 }
 
 // or -> and { "||" and }, short-circuit
-void ParseOr() {
-    ParseAnd();
-    while (MatchPair('|', '|')) {
-        unsigned char *skip = EmitJump(kOpOr);
-        ParseAnd();
+void ParseOr(CompilerState &sc) {
+    ParseAnd(sc);
+    while (MatchPair(sc, '|', '|')) {
+        unsigned char *skip = EmitJump(sc, kOpOr);
+        ParseAnd(sc);
         PatchOffset(skip, skip, sc.out);
     }
 }
 
 // conditional -> or [ "?" conditional ":" conditional ]
-void ParseConditional() {
-    Nest();
-    ParseOr();
-    if (MatchChar('?')) {
-        unsigned char *toElse = EmitJump(kOpJumpIfZero);
-        ParseConditional();
-        if (!MatchChar(':')) Raise(kCompileColonExpected);
-        unsigned char *toEnd = EmitJump(kOpJump);
+void ParseConditional(CompilerState &sc) {
+    Nest(sc);
+    ParseOr(sc);
+    if (MatchChar(sc, '?')) {
+        unsigned char *toElse = EmitJump(sc, kOpJumpIfZero);
+        ParseConditional(sc);
+        if (!MatchChar(sc, ':')) Raise(sc, kCompileColonExpected);
+        unsigned char *toEnd = EmitJump(sc, kOpJump);
         PatchOffset(toElse, toElse, sc.out);
-        ParseConditional();
+        ParseConditional(sc);
         PatchOffset(toEnd, toEnd, sc.out);
     }
     --sc.depth;
+}
+
+// The descent over one text, kept apart from the function that owns sc: a
+// longjmp leaves the changed locals of the function that called setjmp
+// indeterminate.
+int Compile(CompilerState &sc, const PcodeProgram *buffer) {
+    if (setjmp(sc.bail)) return 0;
+    SkipBlanks(sc);
+    if (!*sc.cursor) Raise(sc, kCompileUnexpectedEnd);
+    ParseConditional(sc);
+    *sc.out++ = kOpEnd;
+    if (*sc.cursor) Raise(sc, kCompileExtraCharacters);
+    return static_cast<int>(sc.out - buffer);
 }
 
 }  // namespace
@@ -612,19 +628,13 @@ int CompileExpression(const char *text, PcodeProgram *buffer, int size) {
         gEvalError = kCompileUnexpectedEnd;
         return 0;
     }
+    CompilerState sc;
     sc.cursor = text;
     sc.out = buffer;
     sc.bytesLeft = size;
+    sc.lastByte = 0;
     sc.depth = 0;
-    if (setjmp(sc.bail)) {
-        gCompileCursor = sc.cursor;
-        return 0;
-    }
-    SkipBlanks();
-    if (!*sc.cursor) Raise(kCompileUnexpectedEnd);
-    ParseConditional();
-    *sc.out++ = kOpEnd;
-    if (*sc.cursor) Raise(kCompileExtraCharacters);
+    const int length = Compile(sc, buffer);
     gCompileCursor = sc.cursor;
-    return static_cast<int>(sc.out - buffer);
+    return length;
 }

@@ -5,7 +5,7 @@
 
 #include "dop853_coefficients.h"
 #include "memory.h"
-#include "solver_dll.h"
+#include "solver_dll_entry.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "messages.h"
 #include "platform.h"
 #include "string_ids.h"
-#include "workspace.h"
+#include "value_stack.h"
 
 EvalJmpBuf gEvalJmpBuf;
 int gEvalError;

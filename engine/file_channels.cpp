@@ -12,7 +12,7 @@
 #include "memory.h"
 #include "messages.h"
 #include "platform.h"
-#include "solver_method.h"
+#include "run_state.h"
 #include "string_ids.h"
 
 ChannelTable<OutputChannel> gOutputChannels;

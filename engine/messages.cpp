@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "platform.h"
-#include "solver_method.h"
+#include "run_state.h"
 #include "string_ids.h"
 
 int gLastStringId;

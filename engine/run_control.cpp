@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "builtin_math.h"
-#include "solver_method.h"
+#include "run_state.h"
 
 int gForward = 1;
 int gSkipOutputPoint;

@@ -9,7 +9,7 @@
 #include "messages.h"
 #include "problem_settings.h"
 #include "run_engine.h"
-#include "solver_method.h"
+#include "run_state.h"
 #include "string_ids.h"
 #include "workspace.h"
 

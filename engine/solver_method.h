@@ -1,7 +1,8 @@
-// The stepping method of a run and the control words through which pumps,
-// window procedures, built-in functions and error boxes steer it.
+// The stepping method of a run and the control words (run_state.h) through
+// which pumps, window procedures, built-in functions and error boxes steer it.
 #pragma once
 #include "plugin_abi.h"
+#include "run_state.h"
 
 // Value of initial function j (or one of its time derivatives) at a time
 // before the trajectory start; handed through to solver plug-ins.
@@ -26,20 +27,6 @@ extern SolverMethod gSolverMethod;
 
 // The current method has been initialised for the current problem.
 extern int gMethodReady;
-
-// Seven 32-bit words, all zero at start-up.
-struct RunState {
-    int *shootingIndex;       // index vector of the shooting's linear solve
-    int processorCount;       // set by the first SetRunPriority
-    int canContinue;          // the next run may continue the last trajectory
-    int stopRequested;        // ends the whole run at the next test
-    int pauseArmed;           // a pause is in progress
-    int trajectoryAborted;    // ends the current trajectory; the family goes on
-    int boundaryStatusShown;  // shooting in progress: output only pumps and tests limits
-};
-
-extern RunState gRunState;
-
 
 // Marks the method not ready and runs its cleanup hook. forgetTrajectory also
 // clears canContinue and greys Continue. While a run is in progress the

@@ -5,6 +5,8 @@
 #pragma once
 #include <cstddef>
 
+#include "value_stack.h"
+
 // The problem's kind and sizes (the [Type] section of a problem file).
 enum ProblemKind { kSingleOde = 0, kOdeSystem = 1, kMap = 2 };
 
@@ -33,13 +35,6 @@ struct ParameterEntry {
 struct DelayedValueName {
     const char *name;
     int spare;
-};
-
-// The interpreter's stack of doubles; a stack of L slots holds L - 1 values.
-struct ValueStack {
-    double *base;
-    double *top;    // next free slot
-    double *limit;  // last slot
 };
 
 // Fixed entries of the column table (ORDER: the table's first seven rows).
@@ -93,7 +88,6 @@ extern char *gStatusSecondExpression;
 extern char *gStatusFormat;
 extern char *gDiscontinuities;
 
-extern ValueStack gValueStack;
 extern unsigned char *gPcodeBuffer;  // gPcodeLength bytes shared by all compiled code
 
 // The problem file's text buffer and the editors' buffer; owned here so that
