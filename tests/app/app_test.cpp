@@ -3325,3 +3325,56 @@ TEST_F(AppTest, AButtonSizeChosenInThePreferencesRebuildsTheToolbars) {
     PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
 }
+
+// A new dimension replaces the problem: a changed problem is offered for
+// saving first; Cancel keeps the old dimension, No takes the new one.
+TEST_F(AppTest, ADimensionChangeAsksToSaveTheChangedProblemAndCancelKeepsIt) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    NewWindowCommand(p, IDM_NEW_TEXT);
+    ASSERT_TRUE(WaitCondition([&] { return p.Hook(kTestHookChildCount) == 3; }, 10000));
+    ASSERT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    const std::string before = ReadFile(problem);
+
+    // Dialog 110 opened; its dimension read, or typed and OK pressed.
+    auto openType = [&] {
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_TYPE, 0);
+        Box type = p.WaitBox(60000);
+        EXPECT_EQ(type.caption, "Dynamical System Type");
+        return type;
+    };
+    auto dimensionShown = [&] {
+        Box type = openType();
+        const std::string shown = Text(GetDlgItem(type.window, IDC_TYPE_DIMENSION));
+        p.Press(type, IDCANCEL);
+        WaitGoneOrHidden(type.window);
+        return shown;
+    };
+    auto askedOnNewDimension = [&](int answer) {
+        Box type = openType();
+        SendMessageA(GetDlgItem(type.window, IDC_TYPE_DIMENSION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3"));
+        p.Press(type, IDOK);
+        Box ask = p.WaitBox(30000, type.window);
+        if (ask.window) {
+            p.Press(ask, answer);
+            WaitGoneOrHidden(ask.window);
+        }
+        WaitGoneOrHidden(type.window);
+        return ask.text;
+    };
+
+    EXPECT_NE(askedOnNewDimension(IDCANCEL).find("The problem has been changed"), std::string::npos);
+    EXPECT_EQ(dimensionShown(), "1");
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    EXPECT_NE(askedOnNewDimension(IDNO).find("The problem has been changed"), std::string::npos);
+    EXPECT_EQ(dimensionShown(), "3");
+    EXPECT_EQ(ReadFile(problem), before);  // neither answer saved
+
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    Box ask = p.WaitBox(10000);
+    if (ask.window) p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
