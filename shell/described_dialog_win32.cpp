@@ -19,6 +19,7 @@
 #include "memory.h"
 #include "messages.h"
 #include "platform_win32.h"
+#include "plotter.h"
 #include "resource_ids.h"
 #include "settings_files.h"
 #include "settings_tables.h"
@@ -32,7 +33,6 @@
 #include "workspace.h"
 
 DialogSession *gOpenDialogSession;
-Win32DialogShell gWin32DialogShell;
 
 namespace {
 
@@ -376,7 +376,7 @@ int AskTextOutputFile(HWND owner, const char *) { return AskOutputFileName(owner
 void LibraryHelp(HWND dialog, int combo, int section) {
     char key[MAX_PATH + 1] = {};
     GetDlgItemTextTrimmed(dialog, combo, key, sizeof key);
-    const std::string file = key[0] ? gDialogShell->SectionValue(section, key) : std::string();
+    const std::string file = key[0] ? ShellSectionValue(section, key) : std::string();
     if (file.empty()) MessageBeep(MB_ICONEXCLAMATION);
     else ShowHelp(dialog, file.c_str(), HELP_CONTENTS, 0);
 }
@@ -503,7 +503,6 @@ INT_PTR CALLBACK DescribedDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 int RunPagedDescribedDialog(const DialogItem *table, int dialogId, const DialogPage *pages, int pageCount,
                             int firstPage) {
     if (gOpenDialogSession) return 0;  // one described dialog at a time
-    gDialogShell = &gWin32DialogShell;
     gPending = {table, dialogId, 0, pages, pageCount, firstPage};
     const INT_PTR result = RunModalDialog(dialogId, gFrameWindow, DescribedDlgProc);
     return result == 1 ? 1 : 0;
@@ -511,7 +510,6 @@ int RunPagedDescribedDialog(const DialogItem *table, int dialogId, const DialogP
 
 int RunDescribedDialog(const DialogItem *table, int dialogId, int helpContext) {
     if (gOpenDialogSession) return 0;
-    gDialogShell = &gWin32DialogShell;
     gPending = {table, dialogId, helpContext, nullptr, 0, 0};
     const INT_PTR result = RunModalDialog(dialogId, gFrameWindow, DescribedDlgProc);
     return result == 1 ? 1 : 0;
@@ -554,19 +552,17 @@ GraphList OtherGraphs() {
 
 const char *SectionName(int id) { return LoadTextResource(id); }
 
-}  // namespace
-
-void Win32DialogShell::SyncActiveChild(int toWindow) {
+void Win32SyncActiveChild(int toWindow) {
     if (HWND w = ActiveChild()) SendMessageA(w, SyncStateMessage, toWindow, 0);
 }
 
-void Win32DialogShell::SetActiveChildTitle(const char *title) {
+void Win32SetActiveChildTitle(const char *title) {
     if (HWND w = ActiveChild()) SetWindowTextA(w, title);
 }
 
-void Win32DialogShell::ShowHelp(int topic) { ShowHelpTopic(topic); }
+void Win32ShowHelp(int topic) { ShowHelpTopic(topic); }
 
-std::vector<std::string> Win32DialogShell::OtherGraphTitles() {
+std::vector<std::string> Win32OtherGraphTitles() {
     std::vector<std::string> titles;
     for (HWND w : OtherGraphs().windows) {
         char text[256] = {};
@@ -576,21 +572,21 @@ std::vector<std::string> Win32DialogShell::OtherGraphTitles() {
     return titles;
 }
 
-int Win32DialogShell::LinkedGraphIndex() {
+int Win32LinkedGraphIndex() {
     const GraphList list = OtherGraphs();
     for (size_t i = 0; i < list.windows.size(); ++i)
         if (FromHwnd(list.windows[i]) == gGraphWorkCopy.linkedWindow) return static_cast<int>(i) + 1;
     return 0;
 }
 
-void Win32DialogShell::LinkGraph(int index) {
+void Win32LinkGraph(int index) {
     const GraphList list = OtherGraphs();
     gGraphWorkCopy.linkedWindow = 0;
     if (index > 0 && index <= static_cast<int>(list.windows.size()))
         gGraphWorkCopy.linkedWindow = FromHwnd(list.windows[index - 1]);
 }
 
-std::vector<std::string> Win32DialogShell::SectionKeys(int sectionStringId) {
+std::vector<std::string> Win32SectionKeys(int sectionStringId) {
     std::vector<std::string> keys;
     for (const char *k = EnumSettingsKeys(SectionName(sectionStringId), 0, kSettingsShared); k && *k;
          k = EnumSettingsKeys(SectionName(sectionStringId), 1, kSettingsShared))
@@ -598,20 +594,20 @@ std::vector<std::string> Win32DialogShell::SectionKeys(int sectionStringId) {
     return keys;
 }
 
-std::string Win32DialogShell::SectionValue(int sectionStringId, const std::string &key) {
+std::string Win32SectionValue(int sectionStringId, const std::string &key) {
     char value[MAX_PATH + 1] = {};
     ReadSettingString(SectionName(sectionStringId), key.c_str(), "", value, sizeof value, kSettingsShared);
     return value;
 }
 
-void Win32DialogShell::SetBackwardButton(bool checked, bool enabled) {
+void Win32SetBackwardButton(bool checked, bool enabled) {
     PlatformSetChoiceState(kChoiceBackward, enabled);
     if (gFrameWindow)
         if (HMENU menu = GetMenu(gFrameWindow))
             CheckMenuItem(menu, kCmdBackward, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void Win32DialogShell::GraphFormatApplied() {
+void Win32GraphFormatApplied() {
     HWND w = ActiveChild();
     GraphWindowState *state = w ? GraphStateOf(w) : nullptr;
     if (!state) return;
@@ -622,17 +618,19 @@ void Win32DialogShell::GraphFormatApplied() {
     gCurrentGraph = saved;
 }
 
+}  // namespace
+
 int gPictureFormatsOffered = -1;
 
-int Win32DialogShell::AvailablePictureFormats() {
+namespace {
+
+int Win32AvailablePictureFormats() {
     if (gPictureFormatsOffered >= 0) return gPictureFormatsOffered;
     return (IsClipboardFormatAvailable(CF_BITMAP) ? 1 : 0) | (IsClipboardFormatAvailable(CF_DIB) ? 2 : 0) |
            (IsClipboardFormatAvailable(CF_METAFILEPICT) ? 4 : 0);
 }
 
-void Win32DialogShell::SelectCodeLibrary(int index, const std::string &) { SelectSolverLibrary(index); }
-
-namespace {
+void Win32SelectCodeLibrary(int index, const std::string &) { SelectSolverLibrary(index); }
 
 BOOL CALLBACK DropElementCode(HWND w, LPARAM) {
     if (GraphWindowState *g = GraphStateOf(w))
@@ -644,16 +642,14 @@ BOOL CALLBACK DropElementCode(HWND w, LPARAM) {
     return TRUE;
 }
 
-}  // namespace
-
 // Parameter values are compiled into the elements' code: it is compiled
 // again at the next drawing.
-void Win32DialogShell::ParametersChanged() {
+void Win32ParametersChanged() {
     if (gMdiClient) EnumChildWindows(gMdiClient, DropElementCode, 0);
 }
 
 // A new "Transparency" reaches the calculator and the browsers at once.
-void Win32DialogShell::ApplyTransparency() {
+void Win32ApplyTransparency() {
     for (HWND window : {gCalculatorDialog, gBrowserDialogs[0], gBrowserDialogs[1]}) {
         if (!window) continue;
         SetInactiveTransparency(window, true);
@@ -663,8 +659,8 @@ void Win32DialogShell::ApplyTransparency() {
 
 // The library is loaded only while its parameters are read: the method in
 // use stays until OK selects the new one.
-bool Win32DialogShell::PeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
-                                                 std::vector<double> *values) {
+bool Win32PeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
+                                    std::vector<double> *values) {
     char path[MAX_PATH + 1] = {};
     ReadSettingString(kCodeLibrariesSection, entry.c_str(), "", path, sizeof path, kSettingsShared);
     HMODULE module = path[0] ? LoadLibrarySilently(path) : nullptr;
@@ -685,4 +681,43 @@ bool Win32DialogShell::PeekCodeLibraryParameters(const std::string &entry, std::
     }
     FreeLibrary(module);
     return true;
+}
+
+// The backing bitmap and the plotter session of the graph being edited: its
+// work copy, which OK copies back into the window.
+void Win32SetBackingBitmapMode(int mode) {
+    GraphWindowState *saved = gCurrentGraph;
+    gCurrentGraph = &gGraphWorkCopy;
+    SetBackingBitmapMode(&gGraphWorkCopy, mode);
+    gCurrentGraph = saved;
+}
+
+void Win32ClosePlotterSession() {
+    GraphWindowState *saved = gCurrentGraph;
+    gCurrentGraph = &gGraphWorkCopy;
+    ClosePlotterJob();
+    gCurrentGraph = saved;
+}
+
+}  // namespace
+
+void InstallWin32DialogShell() {
+    DialogShell &d = gDialogShell;
+    d.syncActiveChild = Win32SyncActiveChild;
+    d.setActiveChildTitle = Win32SetActiveChildTitle;
+    d.showHelp = Win32ShowHelp;
+    d.otherGraphTitles = Win32OtherGraphTitles;
+    d.linkGraph = Win32LinkGraph;
+    d.linkedGraphIndex = Win32LinkedGraphIndex;
+    d.sectionKeys = Win32SectionKeys;
+    d.sectionValue = Win32SectionValue;
+    d.applyTransparency = Win32ApplyTransparency;
+    d.setBackwardButton = Win32SetBackwardButton;
+    d.setBackingBitmapMode = Win32SetBackingBitmapMode;
+    d.selectCodeLibrary = Win32SelectCodeLibrary;
+    d.closePlotterSession = Win32ClosePlotterSession;
+    d.peekCodeLibraryParameters = Win32PeekCodeLibraryParameters;
+    d.parametersChanged = Win32ParametersChanged;
+    d.graphFormatApplied = Win32GraphFormatApplied;
+    d.availablePictureFormats = Win32AvailablePictureFormats;
 }

@@ -26,28 +26,12 @@ int RunPagedDescribedDialog(const DialogItem *table, int dialogId, const DialogP
 // GetDlgItemText with trailing characters up to code 32 cut; the length.
 int GetDlgItemTextTrimmed(HWND dialog, int id, char *buffer, int size);
 
-// The frame's side of the dialogs on real windows: the active child of the
-// multi-document client, help topics, the picture formats on the clipboard.
-class Win32DialogShell : public DialogShell {
-public:
-    void SyncActiveChild(int toWindow) override;
-    void SetActiveChildTitle(const char *title) override;
-    void ShowHelp(int topic) override;
-    std::vector<std::string> OtherGraphTitles() override;
-    int LinkedGraphIndex() override;
-    void LinkGraph(int index) override;
-    std::vector<std::string> SectionKeys(int sectionStringId) override;
-    std::string SectionValue(int sectionStringId, const std::string &key) override;
-    void SetBackwardButton(bool checked, bool enabled) override;
-    void GraphFormatApplied() override;
-    int AvailablePictureFormats() override;
-    void SelectCodeLibrary(int index, const std::string &entry) override;
-    void ParametersChanged() override;
-    void ApplyTransparency() override;
-    bool PeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
-                                   std::vector<double> *values) override;
-};
-extern Win32DialogShell gWin32DialogShell;
-// The picture formats dialog 500 offers (bits as AvailablePictureFormats);
+// The frame's side of the dialogs on real windows (gDialogShell): the active
+// child of the multi-document client, help topics, settings sections, the
+// picture formats on the clipboard, the graph work copy's bitmap and plotter
+// session. The entries that reach the frame's own routines (save question,
+// toolbars, status font, recent files) are left to InstallWin32Platform.
+void InstallWin32DialogShell();
+// The picture formats dialog 500 offers (bits as availablePictureFormats);
 // -1: those on the clipboard. A picture file offers its own format only.
 extern int gPictureFormatsOffered;

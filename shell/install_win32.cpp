@@ -8,6 +8,7 @@
 #include "browsers_win32.h"
 #include "code_libraries.h"
 #include "crash_recovery.h"
+#include "described_dialog_win32.h"
 #include "element_dialog_win32.h"
 #include "problem_clipboard_win32.h"
 #include "graph_pictures.h"
@@ -18,6 +19,7 @@
 #include "run_host.h"
 #include "picture_commands.h"
 #include "platform_win32.h"
+#include "problem_files.h"
 #include "run_host_win32.h"
 #include "settings_files.h"
 #include "solver_dll.h"
@@ -103,6 +105,16 @@ int ElementActionRunning() {
     return gGraphWindowHooks.elementActionInProgress && gGraphWindowHooks.elementActionInProgress();
 }
 
+bool AskToSaveProblem() { return QuerySaveProblem(gFrameWindow) != 0; }
+
+// A new button size: the toolbars are built again, with their buttons' states.
+void RebuildToolbars() {
+    if (!gFrameWindow) return;
+    DestroyToolbars();
+    CreateToolbars(gFrameWindow);
+    UpdateCommandStates();
+}
+
 }  // namespace
 
 void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
@@ -113,6 +125,11 @@ void InstallWin32Platform(HACCEL *accelerators, HWND *editorControls) {
     InstallGraphElementsWin32();
     InstallTextWindows();
     InstallWin32WindowHost();
+    InstallWin32DialogShell();
+    gDialogShell.querySaveProblem = AskToSaveProblem;
+    gDialogShell.rebuildToolbars = RebuildToolbars;
+    gDialogShell.setStatusFont = SetStatusFont;
+    gDialogShell.buildRecentFilesMenu = BuildRecentFilesMenu;
     InstallPictureCommands();
     InstallElementDialogs();
     InstallCursorHost();

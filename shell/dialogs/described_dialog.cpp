@@ -22,20 +22,74 @@
 #include "compiler.h"
 #include "graph_state.h"
 
-namespace {
-DialogShell gDefaultShell;
-}  // namespace
-
 bool EqualNoCase(const char *a, const char *b) {
     for (; *a && *b; ++a, ++b)
         if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
     return *a == *b;
 }
 
-DialogShell *gDialogShell = &gDefaultShell;
+DialogShell gDialogShell;
 
-void DialogShell::SelectCodeLibrary(int index, const std::string &) {
-    HostSelectCodeLibrary(index);
+void ShellSyncActiveChild(int toWindow) {
+    if (gDialogShell.syncActiveChild) gDialogShell.syncActiveChild(toWindow);
+}
+void ShellSetActiveChildTitle(const char *title) {
+    if (gDialogShell.setActiveChildTitle) gDialogShell.setActiveChildTitle(title);
+}
+bool ShellQuerySaveProblem() { return gDialogShell.querySaveProblem ? gDialogShell.querySaveProblem() : true; }
+void ShellShowHelp(int topic) {
+    if (gDialogShell.showHelp) gDialogShell.showHelp(topic);
+}
+std::vector<std::string> ShellOtherGraphTitles() {
+    return gDialogShell.otherGraphTitles ? gDialogShell.otherGraphTitles() : std::vector<std::string>();
+}
+void ShellLinkGraph(int index) {
+    if (gDialogShell.linkGraph) gDialogShell.linkGraph(index);
+}
+int ShellLinkedGraphIndex() { return gDialogShell.linkedGraphIndex ? gDialogShell.linkedGraphIndex() : 0; }
+std::vector<std::string> ShellSectionKeys(int sectionStringId) {
+    return gDialogShell.sectionKeys ? gDialogShell.sectionKeys(sectionStringId) : std::vector<std::string>();
+}
+std::string ShellSectionValue(int sectionStringId, const std::string &key) {
+    return gDialogShell.sectionValue ? gDialogShell.sectionValue(sectionStringId, key) : std::string();
+}
+void ShellRebuildToolbars() {
+    if (gDialogShell.rebuildToolbars) gDialogShell.rebuildToolbars();
+}
+void ShellSetStatusFont() {
+    if (gDialogShell.setStatusFont) gDialogShell.setStatusFont();
+}
+void ShellApplyTransparency() {
+    if (gDialogShell.applyTransparency) gDialogShell.applyTransparency();
+}
+void ShellBuildRecentFilesMenu() {
+    if (gDialogShell.buildRecentFilesMenu) gDialogShell.buildRecentFilesMenu();
+}
+void ShellSetBackwardButton(bool checked, bool enabled) {
+    if (gDialogShell.setBackwardButton) gDialogShell.setBackwardButton(checked, enabled);
+}
+void ShellSetBackingBitmapMode(int mode) {
+    if (gDialogShell.setBackingBitmapMode) gDialogShell.setBackingBitmapMode(mode);
+}
+void ShellSelectCodeLibrary(int index, const std::string &entry) {
+    if (gDialogShell.selectCodeLibrary) gDialogShell.selectCodeLibrary(index, entry);
+    else HostSelectCodeLibrary(index);
+}
+void ShellClosePlotterSession() {
+    if (gDialogShell.closePlotterSession) gDialogShell.closePlotterSession();
+}
+bool ShellPeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
+                                    std::vector<double> *values) {
+    return gDialogShell.peekCodeLibraryParameters && gDialogShell.peekCodeLibraryParameters(entry, names, values);
+}
+void ShellParametersChanged() {
+    if (gDialogShell.parametersChanged) gDialogShell.parametersChanged();
+}
+void ShellGraphFormatApplied() {
+    if (gDialogShell.graphFormatApplied) gDialogShell.graphFormatApplied();
+}
+int ShellAvailablePictureFormats() {
+    return gDialogShell.availablePictureFormats ? gDialogShell.availablePictureFormats() : 7;
 }
 
 // ---- Texts and numbers
@@ -430,7 +484,7 @@ void FillItem(DialogSession &s, size_t i) {
         break;
     case kItemDriverCombo: {
         c.ClearCombo(id);
-        const std::vector<std::string> keys = gDialogShell->SectionKeys(IDS_SECTION_PLOTTER_DRIVERS);
+        const std::vector<std::string> keys = ShellSectionKeys(IDS_SECTION_PLOTTER_DRIVERS);
         int selected = -1;
         for (size_t k = 0; k < keys.size(); ++k) {
             c.AddComboString(id, keys[k]);
@@ -572,7 +626,7 @@ void StoreRowList(DialogSession &s, int index) {
         gParameters = table;
         gParameterCount = kept;
         // Parameter values are compiled into the code.
-        gDialogShell->ParametersChanged();
+        ShellParametersChanged();
         break;
     }
     case kItemEquationRows:
@@ -649,10 +703,11 @@ void StoreItem(DialogSession &s, size_t i, const Pending &p) {
         const std::string device = TrimTrailing(s.controls->Text(IDC_PLOTTER_DEVICE));
         const bool deviceChanged = DiffersNoCase(device, d.device);
         const bool driverChanged = DiffersNoCase(p.s, d.driver);
+        // The open job ends on the device and with the driver it began with.
+        if (deviceChanged || driverChanged) ShellClosePlotterSession();
         if (deviceChanged) SetNonEmptyStringCopy(d.device, device.c_str());
         if (driverChanged) SetNonEmptyStringCopy(d.driver, p.s.c_str());
         if (deviceChanged || driverChanged) {
-            gDialogShell->ClosePlotterSession();
             d.sessionOpen = 0;
             if (driverChanged) d.loaded = 0;
         }
@@ -697,7 +752,7 @@ void OpenDescribedDialog(DialogSession &s, const DialogItem *table, int dialogId
     s.result = -1;
     s.failure.clear();
     s.failedControl = 0;
-    gDialogShell->SyncActiveChild(0);
+    ShellSyncActiveChild(0);
     for (size_t i = 0; i < s.items.size() && s.items[i].type != kItemEnd;) {
         DialogItem &item = s.items[i];
         if (item.type == kItemRadio) {
@@ -755,8 +810,8 @@ int OkDescribedDialog(DialogSession &s) {
     }
     s.rows.clear();
     if (s.items.back().control == 1) gProblemChanged = 1;
-    gDialogShell->SyncActiveChild(1);
-    if (s.dialogId == IDD_GRAPH_FORMAT || s.dialogId == IDD_MAP_GRAPH_FORMAT) gDialogShell->GraphFormatApplied();
+    ShellSyncActiveChild(1);
+    if (s.dialogId == IDD_GRAPH_FORMAT || s.dialogId == IDD_MAP_GRAPH_FORMAT) ShellGraphFormatApplied();
     EndDialogPages(s);
     s.result = 1;
     return 1;
@@ -769,8 +824,8 @@ void CancelDescribedDialog(DialogSession &s) {
 }
 
 void HelpDescribedDialog(DialogSession &s) {
-    if (!s.pages.empty()) gDialogShell->ShowHelp(s.pages[s.currentPage].helpContext);
-    else gDialogShell->ShowHelp(s.helpContext);
+    if (!s.pages.empty()) ShellShowHelp(s.pages[s.currentPage].helpContext);
+    else ShellShowHelp(s.helpContext);
 }
 
 // ---- Pages

@@ -129,57 +129,81 @@ public:
     virtual void SetWantReturn(int) {}
 };
 
-// What the dialogs reach outside themselves. The frame implements it; by
-// default every action does nothing.
-class DialogShell {
-public:
-    virtual ~DialogShell() = default;
+// What the dialogs reach outside themselves, as a host record. The frame
+// installs it (InstallWin32Platform); tests install their own. Every entry
+// has a default, taken when it is null: mostly nothing; the functions after
+// the record call them.
+struct DialogShell {
     // SyncStateMessage to the active child: 0 copies its record into the
     // work copy, 1 copies the work copy back.
-    virtual void SyncActiveChild(int) {}
-    virtual void SetActiveChildTitle(const char *) {}
+    void (*syncActiveChild)(int toWindow);
+    void (*setActiveChildTitle)(const char *title);
     // Asks to save a changed problem before it is replaced; false: keep it.
-    virtual bool QuerySaveProblem() { return true; }
-    virtual void ShowHelp(int) {}
+    // Null: true.
+    bool (*querySaveProblem)();
+    void (*showHelp)(int topic);
     // Other graph windows (for the linked-window combo), in enumeration order.
-    virtual std::vector<std::string> OtherGraphTitles() { return {}; }
-    // 0: unlink; k: link to the k-th of OtherGraphTitles.
-    virtual void LinkGraph(int) {}
-    virtual int LinkedGraphIndex() { return 0; }
+    std::vector<std::string> (*otherGraphTitles)();
+    // 0: unlink; k: link to the k-th of otherGraphTitles.
+    void (*linkGraph)(int index);
+    int (*linkedGraphIndex)();
     // Keys of settings sections (in order) and their values.
-    virtual std::vector<std::string> SectionKeys(int sectionStringId) { (void)sectionStringId; return {}; }
-    virtual std::string SectionValue(int sectionStringId, const std::string &key) {
-        (void)sectionStringId; (void)key; return {};
-    }
+    std::vector<std::string> (*sectionKeys)(int sectionStringId);
+    std::string (*sectionValue)(int sectionStringId, const std::string &key);
     // Consequences of settings that live in the frame.
-    virtual void RebuildToolbars() {}
-    virtual void SetStatusFont() {}
-    virtual void ApplyTransparency() {}
-    virtual void BuildRecentFilesMenu() {}
-    virtual void SetBackwardButton(bool checked, bool enabled) { (void)checked; (void)enabled; }
-    virtual void SetBackingBitmapMode(int) {}
-    // By default the problem's window host selects it.
-    virtual void SelectCodeLibrary(int index, const std::string &entry);
-    virtual void ClosePlotterSession() {}
+    void (*rebuildToolbars)();
+    void (*setStatusFont)();
+    void (*applyTransparency)();
+    void (*buildRecentFilesMenu)();
+    void (*setBackwardButton)(bool checked, bool enabled);
+    // The backing bitmap of the graph work copy.
+    void (*setBackingBitmapMode)(int mode);
+    // Null: the problem's window host selects it.
+    void (*selectCodeLibrary)(int index, const std::string &entry);
+    // The plotter session of the graph work copy, before its device or
+    // driver is replaced.
+    void (*closePlotterSession)();
     // Parameters of the code library of entry (a key of "Code libraries"),
     // loaded only for the look and freed again; false, after message 10214
     // with the path, when the key has no path or the library does not load.
-    virtual bool PeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
-                                           std::vector<double> *values) {
-        (void)entry; (void)names; (void)values;
-        return false;
-    }
+    // Null: false.
+    bool (*peekCodeLibraryParameters)(const std::string &entry, std::vector<std::string> *names,
+                                      std::vector<double> *values);
     // The parameter table was rebuilt: element code is stale.
-    virtual void ParametersChanged() {}
+    void (*parametersChanged)();
     // OK of a graph-format dialog (170, 180): recompute the mapping of the
     // active graph window and forget its zoom-back range.
-    virtual void GraphFormatApplied() {}
+    void (*graphFormatApplied)();
     // Picture formats the clipboard can take now (dialog 500): bit 0 DDB,
-    // bit 1 DIB, bit 2 metafile.
-    virtual int AvailablePictureFormats() { return 7; }
+    // bit 1 DIB, bit 2 metafile. Null: 7.
+    int (*availablePictureFormats)();
 };
 
-extern DialogShell *gDialogShell;  // never null
+extern DialogShell gDialogShell;
+
+// The entries, each through the record with its default.
+void ShellSyncActiveChild(int toWindow);
+void ShellSetActiveChildTitle(const char *title);
+bool ShellQuerySaveProblem();
+void ShellShowHelp(int topic);
+std::vector<std::string> ShellOtherGraphTitles();
+void ShellLinkGraph(int index);
+int ShellLinkedGraphIndex();
+std::vector<std::string> ShellSectionKeys(int sectionStringId);
+std::string ShellSectionValue(int sectionStringId, const std::string &key);
+void ShellRebuildToolbars();
+void ShellSetStatusFont();
+void ShellApplyTransparency();
+void ShellBuildRecentFilesMenu();
+void ShellSetBackwardButton(bool checked, bool enabled);
+void ShellSetBackingBitmapMode(int mode);
+void ShellSelectCodeLibrary(int index, const std::string &entry);
+void ShellClosePlotterSession();
+bool ShellPeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
+                                    std::vector<double> *values);
+void ShellParametersChanged();
+void ShellGraphFormatApplied();
+int ShellAvailablePictureFormats();
 
 // One row list's working copy while its dialog is open.
 struct RowListCopy {

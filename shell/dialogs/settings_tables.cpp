@@ -69,7 +69,7 @@ void ApplyProblemType(DialogSession &, DialogItem &) {
     // length never describes a buffer of another size.
     gStackLength = stack;
     gPcodeLength = pcode;
-    if ((kind != gProblemKind || dimension != gDimension) && gDialogShell->QuerySaveProblem()) {
+    if ((kind != gProblemKind || dimension != gDimension) && ShellQuerySaveProblem()) {
         ResetSolverMethod(1);
         FreeProblemArrays();
         gProblemKind = kind;
@@ -124,13 +124,13 @@ void FillCodeLibraryCombo(DialogSession &s, DialogItem &item) {
     S[0] = gCodeLibraryIndex;
     s.controls->ClearCombo(item.control);
     s.controls->AddComboString(item.control, LoadTextResource(IDS_BUILTIN_METHOD));
-    for (const std::string &key : gDialogShell->SectionKeys(IDS_SECTION_CODE_LIBRARIES))
+    for (const std::string &key : ShellSectionKeys(IDS_SECTION_CODE_LIBRARIES))
         s.controls->AddComboString(item.control, key);
 }
 
 void ApplyCodeLibraryChoice(DialogSession &s, DialogItem &item) {
     if (S[0] != gCodeLibraryIndex)
-        gDialogShell->SelectCodeLibrary(S[0], s.controls->ComboString(item.control, S[0]));
+        ShellSelectCodeLibrary(S[0], s.controls->ComboString(item.control, S[0]));
 }
 
 // One string per value of the setting; their ids run down from idle.
@@ -148,7 +148,7 @@ void ApplySavedPoints(DialogSession &, DialogItem &) {
 }
 
 void ApplyBackwardFlag(DialogSession &, DialogItem &) {
-    gDialogShell->SetBackwardButton(gBackward != 0, gProblemKind != kMap);
+    ShellSetBackwardButton(gBackward != 0, gProblemKind != kMap);
 }
 
 // ---- Dialogs 170 and 180
@@ -167,19 +167,19 @@ void BeginBitmapModeEdit(DialogSession &s, DialogItem &item) {
 }
 
 void ApplyBitmapMode(DialogSession &, DialogItem &) {
-    if (S[1] != G.bitmapMode) gDialogShell->SetBackingBitmapMode(S[1]);
+    if (S[1] != G.bitmapMode) ShellSetBackingBitmapMode(S[1]);
 }
 
 int32_t gOldLinkedIndex;
 void FillLinkedWindowCombo(DialogSession &s, DialogItem &item) {
     s.controls->ClearCombo(item.control);
     s.controls->AddComboString(item.control, LoadTextResource(IDS_THIS_WINDOW));
-    for (const std::string &title : gDialogShell->OtherGraphTitles()) s.controls->AddComboString(item.control, title);
-    S[2] = gOldLinkedIndex = gDialogShell->LinkedGraphIndex();
+    for (const std::string &title : ShellOtherGraphTitles()) s.controls->AddComboString(item.control, title);
+    S[2] = gOldLinkedIndex = ShellLinkedGraphIndex();
 }
 
 void ApplyLinkedWindow(DialogSession &, DialogItem &) {
-    if (S[2] != gOldLinkedIndex) gDialogShell->LinkGraph(S[2]);
+    if (S[2] != gOldLinkedIndex) ShellLinkGraph(S[2]);
 }
 
 void FillAxisVariableCombo(DialogSession &s, DialogItem &item) {
@@ -214,7 +214,7 @@ void ApplyCapture(DialogSession &, DialogItem &) {
 
 void ApplyWindowTitle(DialogSession &, DialogItem &item) {
     const char *title = item.target ? *static_cast<char **>(item.target) : nullptr;
-    if (title) gDialogShell->SetActiveChildTitle(title);
+    if (title) ShellSetActiveChildTitle(title);
 }
 
 // ---- Dialog 400
@@ -223,7 +223,7 @@ void BeginButtonSizeEdit(DialogSession &, DialogItem &) { S[0] = gBigButtons; }
 void ApplyButtonSize(DialogSession &, DialogItem &) {
     if (S[0] == gBigButtons) return;
     gBigButtons = S[0];
-    gDialogShell->RebuildToolbars();
+    ShellRebuildToolbars();
 }
 void BeginDisabledButtonsEdit(DialogSession &, DialogItem &) { S[1] = gDisabledButtons; }
 void ApplyDisabledButtons(DialogSession &, DialogItem &) { gDisabledButtons = S[1]; }
@@ -231,16 +231,16 @@ void BeginBoldStatusEdit(DialogSession &, DialogItem &) { S[2] = gBoldStatusLine
 void ApplyBoldStatus(DialogSession &, DialogItem &) {
     if (S[2] == gBoldStatusLine) return;
     gBoldStatusLine = S[2];
-    gDialogShell->SetStatusFont();
+    ShellSetStatusFont();
 }
 int gOldTransparency;
 void BeginTransparencyEdit(DialogSession &, DialogItem &) { gOldTransparency = gTransparency; }
 void ApplyTransparency(DialogSession &, DialogItem &) {
     if (gTransparency < 0) gTransparency = 0;
     if (gTransparency > 100) gTransparency = 100;
-    if (gTransparency != gOldTransparency) gDialogShell->ApplyTransparency();
+    if (gTransparency != gOldTransparency) ShellApplyTransparency();
 }
-void ApplyFilenameLength(DialogSession &, DialogItem &) { gDialogShell->BuildRecentFilesMenu(); }
+void ApplyFilenameLength(DialogSession &, DialogItem &) { ShellBuildRecentFilesMenu(); }
 void ApplyFpuMask(DialogSession &, DialogItem &) { ApplyFpuOptions(); }
 
 // ---- Dialog 500
@@ -252,7 +252,7 @@ void EnablePasteGroups(DialogSession &s, int format) {
 }
 
 void InitCopyFormatChoice(DialogSession &s, DialogItem &) {
-    const int formats = gDialogShell->AvailablePictureFormats();
+    const int formats = ShellAvailablePictureFormats();
     gPasteFormat = (formats & 1) ? 0 : (formats & 2) ? 1 : 2;
     for (int k = 0; k < 3; ++k) s.controls->Enable(IDC_MODE_DDB + k, (formats >> k) & 1);
     EnablePasteGroups(s, gPasteFormat);
@@ -598,7 +598,7 @@ void ShowSolverParameterPage(DialogSession &s, int entry) {
         }
         shown = true;
     } else if (entry > 0) {
-        shown = gDialogShell->PeekCodeLibraryParameters(key, &rows.first, &rows.values);
+        shown = ShellPeekCodeLibraryParameters(key, &rows.first, &rows.values);
         if (!shown) {
             c.SetComboSelection(IDC_METHOD_LIBRARY, 0);
             entry = 0;
@@ -617,7 +617,7 @@ void ShowSolverParameterPage(DialogSession &s, int entry) {
         for (int id = IDC_METHOD_PARAM_ROWS_LABEL; id <= IDC_METHOD_PARAM_ROWS; ++id) c.SetText(id, "");
     }
     c.Enable(IDC_METHOD_LIBRARY_HELP,
-             entry > 0 && !gDialogShell->SectionValue(IDS_SECTION_CODE_HELP, key).empty());
+             entry > 0 && !ShellSectionValue(IDS_SECTION_CODE_HELP, key).empty());
 }
 
 bool SettingsDialogCommand(DialogSession &s, int control, int notification) {

@@ -3282,3 +3282,99 @@ TEST_F(AppTest, TextsAreDrawnWithTheShippedFontOnAFirstStart) {
     EXPECT_EQ(IniValue("Plain 0"), "");
     EXPECT_GT(withFont, without + 300) << withFont << " with the font, " << without << " without";
 }
+
+// A button size chosen in the preferences builds the toolbars again at that
+// size, and the client moves below the taller row.
+TEST_F(AppTest, AButtonSizeChosenInThePreferencesRebuildsTheToolbars) {
+    Program p("");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    Sleep(1500);
+    HWND bar = ToolbarOf(p.Frame(), 0);
+    ASSERT_NE(bar, nullptr);
+    const LRESULT small = SendMessageA(bar, TB_GETBUTTONSIZE, 0, 0);
+    // Stop has nothing to stop: not a plain enabled button.
+    const int stop = ButtonState(bar, IDM_STOP), create = ButtonState(bar, IDM_NEW);
+    EXPECT_NE(stop, TBSTATE_ENABLED);
+
+    PostMessageA(p.Frame(), WM_COMMAND, IDM_PREFERENCES, 0);
+    Box prefs = p.WaitBox(60000);
+    ASSERT_EQ(prefs.caption, "Preferences");
+    for (int id : {IDC_PREF_SMALL, IDC_PREF_MEDIUM, IDC_PREF_BIG})
+        SendMessageA(GetDlgItem(prefs.window, id), BM_SETCHECK, id == IDC_PREF_BIG ? BST_CHECKED : BST_UNCHECKED, 0);
+    p.Press(prefs, IDOK);
+
+    HWND big = nullptr;
+    ASSERT_TRUE(WaitCondition([&] {
+        big = ToolbarOf(p.Frame(), 0);
+        return big && !IsWindow(bar) && SendMessageA(big, TB_GETBUTTONSIZE, 0, 0) != small;
+    }, 30000));
+    const LRESULT size = SendMessageA(big, TB_GETBUTTONSIZE, 0, 0);
+    EXPECT_GT(LOWORD(size), LOWORD(small));
+    EXPECT_GT(HIWORD(size), HIWORD(small));
+    // Its buttons are the first row's, with their states given back.
+    EXPECT_EQ(SendMessageA(big, TB_BUTTONCOUNT, 0, 0), 33);
+    EXPECT_EQ(ButtonState(big, IDM_STOP), stop);
+    EXPECT_EQ(ButtonState(big, IDM_NEW), create);
+    RECT client, barRect;
+    ASSERT_TRUE(WaitCondition([&] {
+        GetWindowRect(FindWindowExA(p.Frame(), nullptr, "MDICLIENT", nullptr), &client);
+        GetWindowRect(big, &barRect);
+        return client.top >= barRect.bottom - 1;
+    }, 10000)) << client.top << " above " << barRect.bottom;
+
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+// A new dimension replaces the problem: a changed problem is offered for
+// saving first; Cancel keeps the old dimension, No takes the new one.
+TEST_F(AppTest, ADimensionChangeAsksToSaveTheChangedProblemAndCancelKeepsIt) {
+    const std::string problem = Path("decay.vr");
+    WriteFile(problem, DecayProblem(2, ""));
+    Program p("\"" + problem + "\"");
+    ASSERT_NE(p.WaitFrame(), nullptr);
+    ASSERT_TRUE(p.WaitChildren(2));
+    NewWindowCommand(p, IDM_NEW_TEXT);
+    ASSERT_TRUE(WaitCondition([&] { return p.Hook(kTestHookChildCount) == 3; }, 10000));
+    ASSERT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    const std::string before = ReadFile(problem);
+
+    // Dialog 110 opened; its dimension read, or typed and OK pressed.
+    auto openType = [&] {
+        PostMessageA(p.Frame(), WM_COMMAND, IDM_TYPE, 0);
+        Box type = p.WaitBox(60000);
+        EXPECT_EQ(type.caption, "Dynamical System Type");
+        return type;
+    };
+    auto dimensionShown = [&] {
+        Box type = openType();
+        const std::string shown = Text(GetDlgItem(type.window, IDC_TYPE_DIMENSION));
+        p.Press(type, IDCANCEL);
+        WaitGoneOrHidden(type.window);
+        return shown;
+    };
+    auto askedOnNewDimension = [&](int answer) {
+        Box type = openType();
+        SendMessageA(GetDlgItem(type.window, IDC_TYPE_DIMENSION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3"));
+        p.Press(type, IDOK);
+        Box ask = p.WaitBox(30000, type.window);
+        if (ask.window) {
+            p.Press(ask, answer);
+            WaitGoneOrHidden(ask.window);
+        }
+        WaitGoneOrHidden(type.window);
+        return ask.text;
+    };
+
+    EXPECT_NE(askedOnNewDimension(IDCANCEL).find("The problem has been changed"), std::string::npos);
+    EXPECT_EQ(dimensionShown(), "1");
+    EXPECT_EQ(p.Hook(kTestHookProblemChanged), 1);
+    EXPECT_NE(askedOnNewDimension(IDNO).find("The problem has been changed"), std::string::npos);
+    EXPECT_EQ(dimensionShown(), "3");
+    EXPECT_EQ(ReadFile(problem), before);  // neither answer saved
+
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    Box ask = p.WaitBox(10000);
+    if (ask.window) p.Press(ask, IDNO);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}

@@ -26,23 +26,31 @@
 namespace {
 
 // The frame as the dialogs see it: one active child of the window double.
-struct TestShell : DialogShell {
+// Install fills the dialog shell's record with the entries it serves.
+struct TestShell {
     WindowHostDouble *host = nullptr;
     WindowId active = 0;
     std::vector<std::string> titles;
     bool saveAnswer = true;
     int saveQuestions = 0;
     int toolbars = 0;
-    void SyncActiveChild(int to) override {
-        if (active) host->SyncState(active, to);
+
+    static TestShell *installed;
+    void Install() {
+        installed = this;
+        gDialogShell = DialogShell{};
+        gDialogShell.syncActiveChild = [](int to) {
+            if (installed->active) installed->host->SyncState(installed->active, to);
+        };
+        gDialogShell.setActiveChildTitle = [](const char *t) { installed->titles.push_back(t); };
+        gDialogShell.querySaveProblem = [] {
+            ++installed->saveQuestions;
+            return installed->saveAnswer;
+        };
+        gDialogShell.rebuildToolbars = [] { ++installed->toolbars; };
     }
-    void SetActiveChildTitle(const char *t) override { titles.push_back(t); }
-    bool QuerySaveProblem() override {
-        ++saveQuestions;
-        return saveAnswer;
-    }
-    void RebuildToolbars() override { ++toolbars; }
 };
+TestShell *TestShell::installed;
 
 class DescribedDialogTest : public ::testing::Test {
 protected:
@@ -55,14 +63,12 @@ protected:
         gRecorder.Reset();
         host.Install();
         shell.host = &host;
-        gDialogShell = &shell;
+        shell.Install();
         NewProblem(kOdeSystem, 3);
     }
     void TearDown() override {
         host.DestroyAll();
-        gDialogShell = nullptr;
-        static DialogShell plain;
-        gDialogShell = &plain;
+        gDialogShell = DialogShell{};
         WindowHostDouble::Uninstall();
         FreeProblemWorkspace();
         ResetProblemSettings();
@@ -139,30 +145,27 @@ TEST_F(DescribedDialogTest, MethodDialogShowsStoresAndCancelLeavesNoTrace) {
 // Another code library chosen on the Method page shows its parameters before
 // it is selected; OK selects it and writes the edited values into it.
 TEST_F(DescribedDialogTest, ChosenCodeLibraryShowsItsParametersBeforeItIsSelected) {
-    struct LibraryShell : TestShell {
-        WindowHostDouble *libraries = nullptr;
-        int peeks = 0;
-        std::vector<std::string> SectionKeys(int section) override {
-            if (section == IDS_SECTION_CODE_LIBRARIES) return {"Lib A", "Lib B", "Broken"};
-            return {};
+    static WindowHostDouble *libraries;
+    static int peeks;
+    libraries = &host;
+    peeks = 0;
+    gDialogShell.sectionKeys = [](int section) {
+        return section == IDS_SECTION_CODE_LIBRARIES ? std::vector<std::string>{"Lib A", "Lib B", "Broken"}
+                                                     : std::vector<std::string>();
+    };
+    gDialogShell.sectionValue = [](int section, const std::string &key) {
+        return std::string(section == IDS_SECTION_CODE_HELP && key == "Lib B" ? "b.hlp" : "");
+    };
+    gDialogShell.peekCodeLibraryParameters = [](const std::string &entry, std::vector<std::string> *names,
+                                                std::vector<double> *values) {
+        ++peeks;
+        if (entry != "Lib B") return false;
+        for (auto &p : libraries->libraryParams[1]) {
+            names->push_back(p.first);
+            values->push_back(p.second);
         }
-        std::string SectionValue(int section, const std::string &key) override {
-            return section == IDS_SECTION_CODE_HELP && key == "Lib B" ? "b.hlp" : "";
-        }
-        bool PeekCodeLibraryParameters(const std::string &entry, std::vector<std::string> *names,
-                                       std::vector<double> *values) override {
-            ++peeks;
-            if (entry != "Lib B") return false;
-            for (auto &p : libraries->libraryParams[1]) {
-                names->push_back(p.first);
-                values->push_back(p.second);
-            }
-            return true;
-        }
-    } libs;
-    libs.host = &host;
-    libs.libraries = &host;
-    gDialogShell = &libs;
+        return true;
+    };
     host.libraryParams = {{{"order", 5}}, {{"eps", 1e-3}, {"steps", 100}}};
     gCodeLibraryIndex = 1;
     ctl.Add(23001, 23024);
@@ -175,11 +178,11 @@ TEST_F(DescribedDialogTest, ChosenCodeLibraryShowsItsParametersBeforeItIsSelecte
     EXPECT_EQ(ctl[rows].text, "5");
     EXPECT_TRUE(ctl[rows].enabled);
     EXPECT_FALSE(ctl[23109].enabled);  // no help file for Lib A
-    EXPECT_EQ(libs.peeks, 0);          // the library in use is read where it is
+    EXPECT_EQ(peeks, 0);          // the library in use is read where it is
 
     ctl[23101].selection = 2;
     ASSERT_TRUE(SettingsDialogCommand(s, 23101, kNotifySelectionChange));
-    EXPECT_EQ(libs.peeks, 1);
+    EXPECT_EQ(peeks, 1);
     EXPECT_EQ(gCodeLibraryIndex, 1);  // not selected before OK
     EXPECT_EQ(ctl[23106].text, "eps");
     EXPECT_EQ(ctl[rows].text, "0.001");
@@ -592,11 +595,7 @@ TEST_F(DescribedDialogTest, InitialValuesAndNamesReplaceTheirArraysOnlyOnOk) {
 // Dialog 500: only the formats on the clipboard can be chosen, and the
 // bitmap-only groups are left alone for a metafile.
 TEST_F(DescribedDialogTest, PasteModeEnablesItsGroupsByFormat) {
-    struct MetafileOnly : TestShell {
-        int AvailablePictureFormats() override { return 4; }
-    } metafileOnly;
-    metafileOnly.host = &host;
-    gDialogShell = &metafileOnly;
+    gDialogShell.availablePictureFormats = [] { return 4; };
     ctl.Add(29100, 29119);
     gPasteRasterOp = 4;
     gPasteResize = 0;
@@ -616,7 +615,7 @@ TEST_F(DescribedDialogTest, PasteModeEnablesItsGroupsByFormat) {
     EXPECT_EQ(gPasteResize, 2);
     EXPECT_EQ(gProblemChanged, 0);
 
-    gDialogShell = &shell;  // every format: the groups follow the choice
+    gDialogShell.availablePictureFormats = nullptr;  // every format: the groups follow the choice
     ctl = FakeControls();    // a new dialog
     ctl.Add(29100, 29119);
     Open(kPasteModeTable, kDialogPasteMode);

@@ -17,6 +17,7 @@
 #include "code_libraries.h"
 #include "compile_problem.h"
 #include "crash_recovery.h"
+#include "described_dialog.h"
 #include "display_list.h"
 #include "graph_cursor.h"
 #include "graph_elements.h"
@@ -157,6 +158,17 @@ const Field kProblemWindowHostFields[] = {
     FIELD(ProblemWindowHost, codeLibraryKey), FIELD(ProblemWindowHost, selectCodeLibrary),
     FIELD(ProblemWindowHost, libraryParamName), FIELD(ProblemWindowHost, libraryParamValue),
 };
+const Field kDialogShellFields[] = {
+    FIELD(DialogShell, syncActiveChild), FIELD(DialogShell, setActiveChildTitle),
+    FIELD(DialogShell, querySaveProblem), FIELD(DialogShell, showHelp), FIELD(DialogShell, otherGraphTitles),
+    FIELD(DialogShell, linkGraph), FIELD(DialogShell, linkedGraphIndex), FIELD(DialogShell, sectionKeys),
+    FIELD(DialogShell, sectionValue), FIELD(DialogShell, rebuildToolbars), FIELD(DialogShell, setStatusFont),
+    FIELD(DialogShell, applyTransparency), FIELD(DialogShell, buildRecentFilesMenu),
+    FIELD(DialogShell, setBackwardButton), FIELD(DialogShell, setBackingBitmapMode),
+    FIELD(DialogShell, selectCodeLibrary), FIELD(DialogShell, closePlotterSession),
+    FIELD(DialogShell, peekCodeLibraryParameters), FIELD(DialogShell, parametersChanged),
+    FIELD(DialogShell, graphFormatApplied), FIELD(DialogShell, availablePictureFormats),
+};
 
 // Every host record: its type, its global and the names of its slots. A
 // record that is not listed here is not a seam.
@@ -179,7 +191,8 @@ const Field kProblemWindowHostFields[] = {
     X(TextWindowControl, gTextWindowControl, kTextWindowControlFields) \
     X(GraphSurface, gGraphSurface, kGraphSurfaceFields)                \
     X(PlatformHost, gPlatformHost, kPlatformHostFields)                \
-    X(ProblemWindowHost, gProblemWindowHost, kProblemWindowHostFields)
+    X(ProblemWindowHost, gProblemWindowHost, kProblemWindowHostFields) \
+    X(DialogShell, gDialogShell, kDialogShellFields)
 
 std::string Expect(const std::string &name, bool set) {
     if (kNotYetProvided.count(name))
@@ -241,13 +254,16 @@ TEST_F(SeamTest, AForgottenEntryIsReported) {
     gGraphicsHost.loadStrokeFont = nullptr;
     gPlatformHost.compilerErrorDialog = nullptr;
     gProblemWindowHost.createChild = nullptr;
+    gDialogShell.rebuildToolbars = nullptr;
     std::string faults;
     CheckRecord("RunHost", gRunHost, kRunHostFields, &faults);
     CheckRecord("GraphicsHost", gGraphicsHost, kGraphicsFields, &faults);
     CheckRecord("PlatformHost", gPlatformHost, kPlatformHostFields, &faults);
     CheckRecord("ProblemWindowHost", gProblemWindowHost, kProblemWindowHostFields, &faults);
+    CheckRecord("DialogShell", gDialogShell, kDialogShellFields, &faults);
     EXPECT_EQ(faults, "RunHost.pumpOne is left null\nGraphicsHost.loadStrokeFont is left null\n"
-                      "PlatformHost.compilerErrorDialog is left null\nProblemWindowHost.createChild is left null\n");
+                      "PlatformHost.compilerErrorDialog is left null\nProblemWindowHost.createChild is left null\n"
+                      "DialogShell.rebuildToolbars is left null\n");
 }
 
 }  // namespace

@@ -167,7 +167,7 @@ TEST_F(SolverDllTest, ALibraryInUseLeavesTheProblemOnTheBuiltInIntegrator) {
 TEST_F(SolverDllTest, TheMethodPageReadsTheParametersOfALibraryNotSelected) {
     std::vector<std::string> names;
     std::vector<double> values;
-    ASSERT_TRUE(gWin32DialogShell.PeekCodeLibraryParameters("Decorated", &names, &values));
+    ASSERT_TRUE(ShellPeekCodeLibraryParameters("Decorated", &names, &values));
     ASSERT_EQ(names.size(), 2u);
     EXPECT_EQ(names[0], "steps");
     EXPECT_EQ(values[0], 1000);
@@ -178,7 +178,7 @@ TEST_F(SolverDllTest, TheMethodPageReadsTheParametersOfALibraryNotSelected) {
 
     ModalAnswerer answer(IDOK);
     names.clear();
-    EXPECT_FALSE(gWin32DialogShell.PeekCodeLibraryParameters("Missing", &names, &values));
+    EXPECT_FALSE(ShellPeekCodeLibraryParameters("Missing", &names, &values));
     const ModalCapture &box = answer.Result();
     ASSERT_TRUE(box.found);
     EXPECT_EQ(box.text, folder + "no_such_solver.dll library not found");

@@ -162,7 +162,7 @@ TEST_F(CalculatorDialogTest, InactiveTransparency) {
     EXPECT_FALSE(GetWindowLongA(dialog_, GWL_EXSTYLE) & WS_EX_LAYERED);
     // A new value from the preferences reaches the open calculator at once.
     gTransparency = 60;
-    gWin32DialogShell.ApplyTransparency();
+    ShellApplyTransparency();
     EXPECT_TRUE(GetLayeredWindowAttributes(dialog_, nullptr, &alpha, &flags));
     EXPECT_EQ(alpha, 102);
     gTransparency = saved;
