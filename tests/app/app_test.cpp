@@ -186,7 +186,10 @@ public:
         for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs && Alive(); Sleep(200)) {
             const LRESULT now = Hook(kTestHookRunning);
             if (!running) {
-                if (now == 0) return true;
+                // Over when the menus are given back too: Stop is greyed last
+                // but one. A hook that timed out (-1) under load says nothing.
+                const LRESULT stop = now == 0 ? Hook(kTestHookMenuState, IDM_STOP) : -1;
+                if (stop != -1 && (stop & MF_GRAYED)) return true;
                 continue;
             }
             const LRESULT started = Hook(kTestHookRunsStarted);
