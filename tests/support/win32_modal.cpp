@@ -105,8 +105,10 @@ static void AwaitSettled(HWND dialog) {
         // A dialog that never becomes active (no focus to take) is read
         // after two seconds all the same.
         active = (GetGUIThreadInfo(thread, &info) && info.hwndActive == dialog) || GetTickCount() - start > 2000;
+        // A dialog without controls yet is still being built (or torn down).
         HWND text = GetDlgItem(dialog, 0xFFFF);
-        filled = !text || !StoredText(text).empty() || GetTickCount() - start > 2000;
+        filled = (GetWindow(dialog, GW_CHILD) && (!text || !StoredText(text).empty())) ||
+                 GetTickCount() - start > 2000;
         if (!(active && filled)) Sleep(20);
     }
 }
